@@ -1,0 +1,32 @@
+# Entry points for users and CI. The real build is CMake; this file only names the steps.
+BUILD ?= build
+JOBS ?= 2
+
+.PHONY: all verdalis test test-asan example bench clean
+
+all: verdalis
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+verdalis: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target verdalis
+
+test: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+	cd $(BUILD) && ctest --output-on-failure
+
+test-asan:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVERDALIS_SANITIZE=ON
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
+
+example: verdalis
+	bash examples/run_example.sh $(BUILD)/verdalis
+
+bench:
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVERDALIS_BENCH=ON -DVERDALIS_TESTS=OFF
+	cmake --build build-bench -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD) build-asan build-bench

@@ -1,0 +1,18 @@
+#pragma once
+// Breadth-first searches on the binary graph.
+#include "graph/tessella.h"
+
+class algBFS {
+ public:
+  int nElems;
+  explicit algBFS(int n) : nElems(n) {}
+
+  // Topological distances from inicial; kUnreached for other components.
+  void distances_search(int inicial, adjacency* const* list_edges, int* minPath);
+
+  // Distances, predecessors, number of shortest paths (nodetotal) and number
+  // of those through prior (nodeprior), with unit weights.
+  void distances_minpath_search_amb_node_prior(int inicial, int prior, adjacency* const* list_edges,
+                                               int nElems, int* minPath, int* drecera,
+                                               int* nodeprior, int* nodetotal);
+};

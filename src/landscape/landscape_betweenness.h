@@ -1,0 +1,2 @@
+#pragma once
+// (to be written)

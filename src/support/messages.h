@@ -1,0 +1,37 @@
+#pragma once
+// Console output and the memory-failure texts shared by every layer.
+#include <cstdio>
+#include <new>
+#include <string>
+
+namespace verdalis {
+
+// Payloads of the exceptions that end a run when memory runs out.
+inline const char* const kNoMemory =
+    " Not enough memory.\n Please restart the software and \n try with a lower number of nodes";
+inline const char* const kNoMemoryRows =
+    "Not enough memory.\n Please restart the software \n and try with a lower number of nodes";
+inline const char* const kNoMemoryFirst =
+    "Not enough memory.\n Please restart the software \n and try with a lower number of nodes";
+inline const char* const kNoMemoryCCP =
+    " Not enough memory in Generate fuction of indexCCP.\n Please restart the software and \n try with a lower number of nodes";
+
+// Runs an allocation step; exhausted memory becomes the C-string exception
+// that the run driver turns into "error23".
+template <class F>
+void guardAlloc(const char* message, F&& step) {
+  try {
+    step();
+  } catch (const std::bad_alloc&) {
+    throw message;
+  }
+}
+
+// Every console text goes through here, so that it lands wherever standard
+// output points at the moment (the console, or a run's log file).
+inline void say(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+// The "Error: %s\n" format used by the checks and readers.
+inline void sayError(const std::string& text) { say("Error: " + text + "\n"); }
+
+}  // namespace verdalis

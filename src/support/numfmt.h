@@ -1,0 +1,35 @@
+#pragma once
+// Text form of numbers: the default formatting of a standard output stream
+// (integers in decimal, floating values in general notation with six
+// significant digits), in the classic locale.
+#include <cmath>
+#include <locale>
+#include <sstream>
+#include <string>
+#include <type_traits>
+
+namespace verdalis {
+
+// A not-a-number is always written "nan": the sign bit of a NaN produced by
+// 0/0 differs between platforms and must not reach a result file.
+template <class V>
+std::string toText(V value) {
+  if constexpr (std::is_floating_point_v<V>) {
+    if (std::isnan(value)) return "nan";
+  }
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << value;
+  return out.str();
+}
+
+// Appends a number to a stream with the same rule as toText.
+template <class V>
+std::ostream& putNumber(std::ostream& out, V value) {
+  if constexpr (std::is_floating_point_v<V>) {
+    if (std::isnan(value)) return out << "nan";
+  }
+  return out << value;
+}
+
+}  // namespace verdalis
