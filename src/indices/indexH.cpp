@@ -1,0 +1,19 @@
+#include "indices/indexH.h"
+
+#include <vector>
+
+#include "graph/algBFS.h"
+#include "support/messages.h"
+
+void indexH::generate(adjacency* const* list_edges) {
+  std::vector<int> row;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] { row.assign(static_cast<std::size_t>(nNodes), 0); });
+  algBFS search(nNodes);
+  float sum = 0;
+  for (int i = 0; i < nNodes; ++i) {
+    search.distances_search(i, list_edges, row.data());
+    for (int j = 0; j < nNodes; ++j)
+      if (j != i && row[j] != kUnreached) sum = addTerm(sum, row[j]);
+  }
+  index = sum / 2.0f;
+}
