@@ -1,0 +1,547 @@
+#include "cli/arguments.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <map>
+
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+namespace {
+
+using verdalis::say;
+using verdalis::toText;
+
+// Index selections and output switches that take no value.
+const std::map<std::string, bool dataArg::*>& plainSwitches() {
+  static const std::map<std::string, bool dataArg::*> table = {
+      {"-A", &dataArg::A},
+      {"-a", &dataArg::A},
+      {"-CCP", &dataArg::CCP},
+      {"-ccp", &dataArg::CCP},
+      {"-LCP", &dataArg::LCP},
+      {"-lcp", &dataArg::LCP},
+      {"-IIC", &dataArg::IIC},
+      {"-iic", &dataArg::IIC},
+      {"-NC", &dataArg::NC},
+      {"-nc", &dataArg::NC},
+      {"-NL", &dataArg::NL},
+      {"-nl", &dataArg::NL},
+      {"-H", &dataArg::H},
+      {"-F", &dataArg::F},
+      {"-f", &dataArg::F},
+      {"-AWF", &dataArg::AWF},
+      {"-awf", &dataArg::AWF},
+      {"-PC", &dataArg::PC},
+      {"-pc", &dataArg::PC},
+      {"-add", &dataArg::addNodes},
+      {"-noout", &dataArg::bexecution_events},
+      {"-wcomp", &dataArg::bcomponents},
+      {"-wlinks", &dataArg::blinks},
+      {"-wprobdir", &dataArg::bdirect_probabilities},
+      {"-wprobmax", &dataArg::bmaximum_product_probabilities},
+      {"-*", &dataArg::searchSimilar},
+      {"-reference", &dataArg::reference},
+  };
+  return table;
+}
+
+// The betweenness indices, refused once "onlyoverall" has been read.
+struct betweennessOption {
+  bool dataArg::*field;
+  const char* name;
+};
+
+const std::map<std::string, betweennessOption>& betweennessSwitches() {
+  static const std::map<std::string, betweennessOption> table = {
+      {"-BC", {&dataArg::BC, "BC"}},          {"-bc", {&dataArg::BC, "BC"}},
+      {"-BCIIC", {&dataArg::BCIIC, "BCIIC"}}, {"-bciic", {&dataArg::BCIIC, "BCIIC"}},
+      {"-BCPC", {&dataArg::BCPC, "BCPC"}},    {"-bcpc", {&dataArg::BCPC, "BCPC"}},
+  };
+  return table;
+}
+
+bool isHelp(const std::string& t) { return t == "-h" || t == "--help" || t == "-help" || t == "-?" || t == "/?"; }
+
+bool isOneOf(const std::string& t, std::initializer_list<const char*> names) {
+  for (const char* name : names)
+    if (t == name) return true;
+  return false;
+}
+
+// Whether the unmatched token at position i is the value of an earlier
+// option. Positions below 1 (the program name) never count.
+bool isValueToken(const std::vector<std::string>& tok, std::size_t i) {
+  const std::string& t = tok[i];
+  auto before = [&](std::size_t k) -> std::string { return i > k ? tok[i - k] : std::string(); };
+  if (isOneOf(before(1), {"-landArea", "-confAdj", "-confProb", "-nodeFile", "-conFile", "-conFileType", "-t",
+                          "-pcHeur", "-prefix", "maxValue", "-threads"}))
+    return true;
+  if (before(2) == "-confProb") return true;
+  if (isOneOf(before(2), {"-t", "-conFileType"}) && isOneOf(t, {"all", "notall"})) return true;
+  if (isOneOf(before(1), {"-removal", "-improvement"}) && t == "maxValue") return true;
+  for (std::size_t k = 1; k <= 3; ++k)
+    if (before(k) == "-confMultipleValues") return true;
+  return false;
+}
+
+// A non-negative whole number that fits an int, digits only.
+bool readThreadCount(const std::string& t, int& count) {
+  if (t.empty() || t.size() > 10) return false;
+  long long value = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value > INT_MAX) return false;
+  count = static_cast<int>(value);
+  return true;
+}
+
+class commandLineReader {
+ public:
+  commandLineReader(int argc, char** argv, dataArg& argp, std::string& messagesp)
+      : tok(argv, argv + argc), arg(argp), messages(messagesp) {}
+
+  int readTokens() {
+    for (std::size_t i = 1; i < tok.size(); ++i) readToken(i);
+    return errors;
+  }
+
+ private:
+  using handler = void (commandLineReader::*)(std::size_t);
+
+  std::vector<std::string> tok;
+  dataArg& arg;
+  std::string& messages;
+  int errors = 0;
+
+  bool exists(std::size_t k) const { return k < tok.size(); }
+  void note(const std::string& text) { messages += text; }
+  void fail(const std::string& text) {
+    messages += text;
+    ++errors;
+  }
+
+  // atof semantics: leading white space skipped, longest readable prefix
+  // used; a token with nothing readable leaves the field as it was.
+  void number(std::size_t k, float& field) {
+    const char* begin = tok[k].c_str();
+    char* end = nullptr;
+    double value = std::strtod(begin, &end);
+    if (end == begin) {
+      fail("\nArgument '" + tok[k] + "' could not be a number\n");
+      return;
+    }
+    field = static_cast<float>(value);
+  }
+
+  void readToken(std::size_t i) {
+    const std::string& t = tok[i];
+    if (isHelp(t)) {
+      arg.help = 1;
+      return;
+    }
+    auto plain = plainSwitches().find(t);
+    if (plain != plainSwitches().end()) {
+      arg.*(plain->second) = true;
+      return;
+    }
+    auto bc = betweennessSwitches().find(t);
+    if (bc != betweennessSwitches().end()) {
+      betweenness(bc->second);
+      return;
+    }
+    auto valued = valuedOptions().find(t);
+    if (valued != valuedOptions().end()) {
+      (this->*(valued->second))(i);
+      return;
+    }
+    if (!isValueToken(tok, i)) fail("\nArgument '" + t + "' not valid\n");
+  }
+
+  static const std::map<std::string, handler>& valuedOptions() {
+    static const std::map<std::string, handler> table = {
+        {"-nodeFile", &commandLineReader::nodeFile},
+        {"-conFile", &commandLineReader::conFile},
+        {"-conFileType", &commandLineReader::connexionType},
+        {"-t", &commandLineReader::connexionType},
+        {"-confAdj", &commandLineReader::confAdj},
+        {"-confProb", &commandLineReader::confProb},
+        {"-confMultipleValues", &commandLineReader::multipleValues},
+        {"-pcHeur", &commandLineReader::pcHeur},
+        {"onlyoverall", &commandLineReader::onlyOverall},
+        {"-removal", &commandLineReader::removal},
+        {"-improvement", &commandLineReader::improvement},
+        {"-change", &commandLineReader::change},
+        {"-landArea", &commandLineReader::landArea},
+        {"-double", &commandLineReader::doublePrecision},
+        {"-simple", &commandLineReader::singlePrecision},
+        {"-prefix", &commandLineReader::prefix},
+        {"-threads", &commandLineReader::threads},
+    };
+    return table;
+  }
+
+  void betweenness(const betweennessOption& option) {
+    if (arg.onlyoverall) {
+      note(std::string("When the onlyoverall option is selected, index ") + option.name + " will not be calculated\n");
+      arg.*(option.field) = false;
+    } else {
+      arg.*(option.field) = true;
+    }
+  }
+
+  void nodeFile(std::size_t i) {
+    if (exists(i + 1))
+      arg.fileNodes = tok[i + 1];
+    else
+      fail("No nodes file defined\n");
+  }
+
+  void conFile(std::size_t i) {
+    if (exists(i + 1))
+      arg.fileConnections = tok[i + 1];
+    else
+      fail("No connections file is defined\n");
+  }
+
+  void connexionType(std::size_t i) {
+    if (!exists(i + 1)) {
+      fail("No connexion type is defined\n");
+    } else if (tok[i + 1] == "dist") {
+      setInput(true, false, false);
+    } else if (tok[i + 1] == "prob") {
+      setInput(false, true, false);
+    } else if (tok[i + 1] == "adj") {
+      setInput(false, false, true);
+    } else {
+      fail("\nArgument '" + tok[i + 1] + "' not valid as connexion type\n");
+    }
+    if (exists(i + 2)) {
+      if (tok[i + 2] == "all") arg.structType = true;
+      if (tok[i + 2] == "notall") arg.structType = false;
+    }
+  }
+
+  void setInput(bool dist, bool prob, bool adj) {
+    arg.inputDist = dist;
+    arg.inputProb = prob;
+    arg.inputAdjacen = adj;
+  }
+
+  void confAdj(std::size_t i) {
+    if (exists(i + 1) && (arg.inputDist || arg.inputProb)) {
+      number(i + 1, arg.adjacentTail);
+      return;
+    }
+    if (arg.inputDist) note("No distance value defined in adjacent indices -confAdj\n");
+    if (arg.inputProb) note("No probability value defined in adjacent indices -confAdj\n");
+    ++errors;
+  }
+
+  void confProb(std::size_t i) {
+    if (exists(i + 2) && arg.inputDist) {
+      number(i + 1, arg.kDistanceProb);
+      number(i + 2, arg.kProbProb);
+    } else {
+      fail("Problems in definition of probabilistic indices -confProb\n");
+    }
+  }
+
+  void multipleValues(std::size_t i) {
+    arg.type1_iteration = true;
+    if (exists(i + 3)) {
+      number(i + 1, arg.min_iteration);
+      number(i + 2, arg.max_iteration);
+      number(i + 3, arg.step_iteration);
+    } else {
+      fail("Problems defining -iterate max min step\n");
+    }
+  }
+
+  void pcHeur(std::size_t i) {
+    if (!exists(i + 1)) {
+      fail("Problems in -pcHeur. Missed argument.\n");
+    } else if (tok[i + 1] == "all") {
+      arg.allpathsp = true;
+    } else {
+      number(i + 1, arg.minProbp);
+      arg.allpathsp = false;
+    }
+  }
+
+  void onlyOverall(std::size_t) {
+    arg.onlyoverall = true;
+    arg.bnode_importances = false;
+    if (arg.linkImportances1 || arg.linkImportances2 || arg.linkImportances3 || arg.blink_importances_removal ||
+        arg.blink_importances_improvement || arg.blink_importances_improvementDiff)
+      note("No compatible link removal, link improvement and link change with onlyoverall execution\n");
+    arg.linkImportances1 = arg.linkImportances2 = arg.linkImportances3 = false;
+    arg.blink_importances_removal = arg.blink_importances_improvement = arg.blink_importances_improvementDiff = false;
+    if (arg.BC || arg.BCIIC || arg.BCPC)
+      note("When the onlyoverall option is selected, indices BC, BC(IIC), or BC(PC) will not be calculated \n");
+    arg.BC = arg.BCIIC = arg.BCPC = false;
+  }
+
+  void linkAnalysis(std::size_t i, bool dataArg::*analysis, bool dataArg::*report, const char* incompatible,
+                    const char* noMaxValue) {
+    if (arg.onlyoverall) {
+      note(incompatible);
+      arg.*analysis = false;
+      arg.*report = false;
+      return;
+    }
+    arg.*analysis = true;
+    arg.*report = true;
+    if (exists(i + 1) && tok[i + 1] == "maxValue") {
+      if (exists(i + 2))
+        number(i + 2, arg.linkImportancesPij);
+      else
+        fail(noMaxValue);
+    }
+  }
+
+  void removal(std::size_t i) {
+    linkAnalysis(i, &dataArg::linkImportances1, &dataArg::blink_importances_removal,
+                 "No compatible execution link removal with onlyoverall\n", "maxValue is not defined\n");
+  }
+
+  void improvement(std::size_t i) {
+    linkAnalysis(i, &dataArg::linkImportances2, &dataArg::blink_importances_improvement,
+                 "No compatible execution link improvement with onlyoverall\n", "maxValue is not defined.\n");
+  }
+
+  void change(std::size_t) {
+    if (arg.onlyoverall) {
+      note("No compatible execution link change with onlyoverall\n");
+      return;
+    }
+    arg.linkImportances3 = true;
+    arg.blink_importances_improvementDiff = true;
+  }
+
+  void landArea(std::size_t i) {
+    if (exists(i + 1))
+      number(i + 1, arg.landscapeArea);
+    else
+      fail("landArea is not defined\n");
+  }
+
+  void doublePrecision(std::size_t) { arg.precission = 1.0f; }
+  void singlePrecision(std::size_t) { arg.precission = 0.0f; }
+
+  void prefix(std::size_t i) {
+    if (exists(i + 1))
+      arg.setPrefix(tok[i + 1]);
+    else
+      ++errors;
+  }
+
+  void threads(std::size_t i) {
+    if (!exists(i + 1))
+      fail("No number of threads defined -threads\n");
+    else if (!readThreadCount(tok[i + 1], arg.threads))
+      fail("\nArgument '" + tok[i + 1] + "' not valid as number of threads (a whole number, 0 or more)\n");
+  }
+};
+
+bool binarySelected(const dataArg& a) { return a.CCP || a.LCP || a.IIC || a.NC || a.NL || a.H || a.BC || a.BCIIC; }
+
+bool probabilisticSelected(const dataArg& a) { return a.F || a.AWF || a.PC || a.BCPC; }
+
+// The checks that count as errors, in their fixed order.
+int checkThresholds(const dataArg& a, std::string& messages) {
+  int errors = 0;
+  auto fail = [&](const char* text) {
+    messages += text;
+    ++errors;
+  };
+  const bool prob = probabilisticSelected(a);
+  if (binarySelected(a) && a.adjacentTail == 0 && !a.type1_iteration && !a.type2_iteration &&
+      (a.inputDist || a.inputProb))
+    fail("\n -confAdj not defined\n");
+  if (prob && (a.kDistanceProb == 0 || a.kProbProb == 0) && a.inputDist)
+    fail("\n -confProb not defined\n");
+  else if (prob && (a.kDistanceProb != 0 || a.kProbProb != 0) && a.inputProb)
+    fail("\n With Prob connections, is not necessary define -confProb \n");
+  if (prob && a.inputAdjacen) fail("\n With adjacent input, is not possible calculate probabilistic indices\n");
+  if ((a.allpathsp || a.minProbp > 0) && !a.PC) fail("\n -pcHeur not active. PC not selected.\n");
+  if (a.BCIIC && !a.IIC) fail("\n To calculate BCIIC you also have to select IIC.\n");
+  if (a.BCPC && !a.PC) fail("\n To calculate BCPC you also have to select PC.\n");
+  return errors;
+}
+
+// The output switches that are useless with the selected indices.
+void clearUselessOutputs(dataArg& a, std::string& messages) {
+  if (a.bcomponents && !a.NC) {
+    messages += "\n The option -wcomp will only be used if the NC index is selected (-NC)\x94.\n";
+    a.bcomponents = false;
+  }
+  if (a.blinks && !binarySelected(a)) {
+    messages += "\n The option -wlinks will only be used if there is at least one binary index selected.\n";
+    a.blinks = false;
+  }
+  if (a.bdirect_probabilities && !probabilisticSelected(a)) {
+    messages += "\n The option -wprobdir will only be used if there is at least one probabilistic index selected.\n";
+    a.bdirect_probabilities = false;
+  }
+  if (a.bmaximum_product_probabilities && !a.PC) {
+    messages += "\n The option -wprobmax will only be used if the PC index has been selected.\n";
+    a.bmaximum_product_probabilities = false;
+  }
+}
+
+// Whether repeated single-precision additions of step lead from min to
+// max; a step too small for the magnitude of the values stops advancing.
+bool rangeAdvances(float min, float max, float step) {
+  for (float v = min; v < max;) {
+    float next = v + step;
+    if (!(next > v)) return false;
+    v = next;
+  }
+  return true;
+}
+
+// A value range whose step cannot reach the last value would run forever.
+int checkIteration(const dataArg& a, std::string& messages) {
+  if (!a.type1_iteration || !(a.min_iteration < a.max_iteration)) return 0;
+  if (!(a.step_iteration > 0)) {
+    messages += "Error: The step of -confMultipleValues must be greater than 0\n";
+    return 1;
+  }
+  if (!rangeAdvances(a.min_iteration, a.max_iteration, a.step_iteration)) {
+    messages += "Error: The step of -confMultipleValues is too small to reach its last value\n";
+    return 1;
+  }
+  return 0;
+}
+
+// Builds a run of one file pair, or says why the pair does not match.
+bool preparePair(dataArg& arg, const std::string& nodeName, const std::string& conName,
+                 const std::string& nodePrefix, const std::string& conPrefix, const std::string& initialPrefix) {
+  std::string nodeRest = nodeName.substr(nodeName.find(nodePrefix) + nodePrefix.size());
+  std::string conRest = conName.substr(conName.find(conPrefix) + conPrefix.size());
+  if (nodeRest != conRest) {
+    say("\nError -* parameter\n");
+    say("\nfiles not similar\n " + nodeName + " " + conName);
+    return false;
+  }
+  arg.fileNodes = nodeName;
+  arg.fileConnections = conName;
+  arg.setPrefix(initialPrefix + nodeRest);
+  return true;
+}
+
+}  // namespace
+
+std::string usageText() {
+  return "Verdalis GNU 2.8.8 - Command line version 1.1.6 for digraphs(bcc64 bits) \n"
+         "Usage:\n"
+         "verdalis.exe -nodeFile nfile -conFile cfile [-*] [-t dist|prob [all|notall]]\n"
+         " [-confProb distance prob  [-PC [-BCPC]] [-F] [-AWF] ] \n"
+         " [-double | -simple] [onlyoverall] \n"
+         " [-wprobdir] [-wprobmax]  [-noout] \n";
+}
+
+int checkArguments(dataArg& arg, std::string& messages) {
+  int errors = checkThresholds(arg, messages);
+  clearUselessOutputs(arg, messages);
+  return errors + checkIteration(arg, messages);
+}
+
+int readArguments(int argc, char** argv, dataArg& arg, std::string& messages) {
+  if (argc <= 1) arg.help = 1;
+  commandLineReader reader(argc, argv, arg, messages);
+  int errors = reader.readTokens();
+  return errors + checkArguments(arg, messages);
+}
+
+int comprovaFitxers(std::vector<std::string>& fitxerNodes, std::vector<std::string>& fitxerCon, dataArg arg) {
+  const char* directory = ".";
+  DIR* dir = opendir(directory);
+  if (dir == nullptr) {
+    int error = errno;
+    say("Error(" + toText(error) + ") opening " + directory + "\n");
+    return error;
+  }
+  auto startsWith = [](const std::string& name, const std::string& prefix) {
+    return name.compare(0, prefix.size(), prefix) == 0;
+  };
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (startsWith(name, arg.fileNodes)) fitxerNodes.push_back(name);
+    if (startsWith(name, arg.fileConnections)) fitxerCon.push_back(name);
+  }
+  closedir(dir);
+  return 0;
+}
+
+int runFilePairs(dataArg arg, const runFunction& executa) {
+  std::vector<std::string> nodeNames, conNames;
+  comprovaFitxers(nodeNames, conNames, arg);
+  if (nodeNames.size() != conNames.size()) {
+    say("\nError -* parameter\n");
+    say("\nThe number and/or names of the node files is different from the number and/or names of the "
+        "connection files\n");
+    return kExitCommandLine;
+  }
+  say("\nNumber of file pairs: " + toText(static_cast<int>(nodeNames.size())) + "\n");
+  if (nodeNames.empty()) return kExitCommandLine;
+  std::sort(nodeNames.begin(), nodeNames.end());
+  std::sort(conNames.begin(), conNames.end());
+  const std::string nodePrefix = arg.fileNodes, conPrefix = arg.fileConnections;
+  const std::string initialPrefix = arg.prefix_name;
+  int status = kExitDone;
+  for (std::size_t k = 0; k < nodeNames.size(); ++k) {
+    if (preparePair(arg, nodeNames[k], conNames[k], nodePrefix, conPrefix, initialPrefix))
+      status = std::max(status, executa(arg));
+    else
+      status = std::max(status, kExitCommandLine);
+  }
+  return status;
+}
+
+int executaWith(dataArg arg, const runFunction& runDouble, const runFunction& runSimple) {
+  const runFunction& run = arg.precission != 0 ? runDouble : runSimple;
+  if (!arg.type1_iteration) return run(arg);
+  // Every run of the range writes under the same prefix, which names the
+  // thresholds as they were given.
+  if ((arg.CCP || arg.LCP || arg.IIC || arg.H) && arg.prefix_name.find("_b_") == std::string::npos)
+    arg.setPrefix(arg.prefix_name + "_b+_");
+  if ((arg.PC || arg.AWF || arg.F) && arg.prefix_name.find("_p_") == std::string::npos)
+    arg.setPrefix(arg.prefix_name + "_p+_");
+  int status = kExitDone;
+  for (float v = arg.min_iteration; v < arg.max_iteration;) {
+    arg.adjacentTail = v;
+    arg.kDistanceProb = v;
+    status = std::max(status, run(arg));
+    float next = v + arg.step_iteration;
+    if (!(next > v)) break;  // a step that cannot advance would repeat this value forever
+    v = next;
+  }
+  arg.adjacentTail = arg.max_iteration;
+  arg.kDistanceProb = arg.max_iteration;
+  return std::max(status, run(arg));
+}
+
+int dispatchArguments(int argc, char** argv, const runFunction& executa) {
+  dataArg arg;
+  std::string messages;
+  int errors = readArguments(argc, argv, arg, messages);
+  if (arg.help != 0) {
+    say(usageText());
+    return kExitDone;
+  }
+  say(messages);
+  if (errors != 0) {
+    say("\nError\n");
+    return kExitCommandLine;
+  }
+  if (arg.searchSimilar) return runFilePairs(arg, executa);
+  return executa(arg);
+}

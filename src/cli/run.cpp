@@ -1,0 +1,202 @@
+#include "cli/run.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+#include "cli/arguments.h"
+#include "program/quivaraProgram.h"
+#include "reports/saveresults.h"
+#include "support/clock.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+namespace {
+
+using verdalis::say;
+
+// Points standard output at a run's log file and back at the console.
+// The console descriptor is kept, so that the next run never writes into
+// this run's log, however this run ends.
+class outputRedirection {
+ public:
+  outputRedirection() = default;
+  outputRedirection(const outputRedirection&) = delete;
+  outputRedirection& operator=(const outputRedirection&) = delete;
+  ~outputRedirection() { restore(); }
+
+  bool open(const std::string& file) {
+    std::fflush(stdout);
+    std::FILE* log = std::fopen(file.c_str(), "w");
+    if (log == nullptr) {
+      verdalis::sayError("The execution events file " + file +
+                         " cannot be opened; the run goes on with its output on the console");
+      return false;
+    }
+    console = dup(fileno(stdout));
+    bool moved = console >= 0 && dup2(fileno(log), fileno(stdout)) >= 0;
+    std::fclose(log);
+    if (!moved) {
+      if (console >= 0) close(console);
+      console = -1;
+      verdalis::sayError("Standard output cannot be sent to " + file + "; the run goes on with its output on the console");
+    }
+    return moved;
+  }
+
+  void restore() {
+    if (console < 0) return;
+    std::fflush(stdout);
+    dup2(console, fileno(stdout));
+    close(console);
+    console = -1;
+  }
+
+ private:
+  int console = -1;
+};
+
+template <class T>
+std::unique_ptr<quivaraProgram<T>> createProgram(const dataArg& a) {
+  return std::make_unique<quivaraProgram<T>>(
+      a.inputDist, a.inputProb, a.inputAdjacen, a.A, a.CCP, a.LCP, a.IIC, a.NC, a.NL, a.H, a.F, a.AWF, a.PC, a.BC,
+      a.BCPC, a.BCIIC, a.fileNodes, a.fileConnections, a.adjacentTail, a.kDistanceProb, a.kProbProb, a.minProbp,
+      a.allpathsp, false, a.onlyoverall, false, a.structType, a.addNodes, a.linkImportances1, a.linkImportances2,
+      a.linkImportancesPij, a.linkImportances3, a.landscapeArea);
+}
+
+// The overall-index files and the node-importance files.
+template <class T>
+void writeNodeReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a) {
+  if (a.boverall_indices) {
+    w.ActionSaveGlobResExecute(p, a.overall_indices, a);
+    w.ActionSaveAllGlobResExecute(p, a.all_overall_indices, a);
+    if (a.PC)
+      w.ActionWriteTXT_EC_PC_Execute(p, a.node_importances_EC_PC, a.prefix_name, a.kDistanceProb, a.kProbProb,
+                                     a.inputDist);
+    if (a.IIC) w.ActionWriteTXT_EC_IIC_Execute(p, a.node_importances_EC_IIC, a.prefix_name, a.adjacentTail, a.inputDist);
+  }
+  if (a.bnode_importances) {
+    w.ActionWriteTXTExecute(p, a.node_importances);
+    if (a.PC)
+      w.ActionWriteTXT_PC_Sum_Execute(p, a.node_importances_sum_PC, a.prefix_name, a.kDistanceProb, a.kProbProb,
+                                      a.inputDist);
+    if (a.IIC)
+      w.ActionWriteTXT_IIC_Sum_Execute(p, a.node_importances_sum_IIC, a.prefix_name, a.adjacentTail, a.inputDist);
+  }
+}
+
+// The three link analyses, improvement first.
+template <class T>
+void writeLinkReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a) {
+  if (a.blink_importances_improvement) {
+    w.ActionSaveTXTResConSureExecute(p, a.link_importances_improvement);
+    if (a.PC)
+      w.ActionWriteTXT_ResConSure_PC_Sum_Execute(p, a.link_importances_improvement_sum_PC, a.prefix_name,
+                                                 a.kDistanceProb, a.kProbProb, a.inputDist);
+    if (a.IIC)
+      w.ActionWriteTXT_ResConSure_IIC_Sum_Execute(p, a.link_importances_improvement_sum_IIC, a.prefix_name,
+                                                  a.adjacentTail, a.inputDist);
+  }
+  if (a.blink_importances_removal) {
+    w.ActionSaveTXTResConExecute(p, a.link_importances_removal);
+    if (a.PC)
+      w.ActionWriteTXT_ResCon_PC_Sum_Execute(p, a.link_importances_removal_sum_PC, a.prefix_name, a.kDistanceProb,
+                                             a.kProbProb, a.inputDist);
+    if (a.IIC)
+      w.ActionWriteTXT_ResCon_IIC_Sum_Execute(p, a.link_importances_removal_sum_IIC, a.prefix_name, a.adjacentTail,
+                                              a.inputDist);
+  }
+  if (a.blink_importances_improvementDiff) {
+    w.ActionSaveTXTResConDiffExecute(p, a.link_importances_improvementDiff);
+    if (a.PC)
+      w.ActionWriteTXT_ResConDiff_PC_Sum_Execute(p, a.link_importances_improvementDiff_sum_PC, a.prefix_name,
+                                                 a.kDistanceProb, a.kProbProb, a.inputDist);
+    if (a.IIC)
+      w.ActionWriteTXT_ResConDiff_IIC_Sum_Execute(p, a.link_importances_improvementDiff_sum_IIC, a.prefix_name,
+                                                  a.adjacentTail, a.inputDist);
+  }
+}
+
+// The optional graph files.
+template <class T>
+void writeGraphReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a) {
+  if (a.bcomponents) w.ActionSaveCompTXTExecute(p, a.components);
+  if (a.blinks) w.ActionSaveAdjacenciesExecute(p, a.links);
+  if (a.bdirect_probabilities) w.ActionSaveProbabilitiesExecute(p, a.direct_probabilities);
+  if (a.bmaximum_product_probabilities) w.ActionSaveProbMaxExecute(p, a.maximum_product_probabilities);
+}
+
+// Returns the number of result files that could not be written.
+template <class T>
+int writeReports(quivaraProgram<T>* program, const dataArg& arg) {
+  saveresults<T> writer;
+  writeNodeReports(writer, program, arg);
+  writeLinkReports(writer, program, arg);
+  writeGraphReports(writer, program, arg);
+  return writer.failedFiles;
+}
+
+void sayEnd(std::time_t& end) {
+  end = std::time(nullptr);
+  say("Execution ended at: " + verdalis::calendarText(end) + "\n");
+}
+
+// Steps from the start stamp to the total time; the exit status of the run.
+template <class T>
+int runSteps(dataArg arg) {
+  const std::time_t start = std::time(nullptr);
+  say("Execution started at: " + verdalis::calendarText(start) + "\n");
+  std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
+  int errors = program->initial_check();
+  if (errors == 0) {
+    errors = program->load_data();
+    say(program->information_execution() + "\n");
+    const float al = program->midaSizeLandscapeArea();
+    if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
+  }
+  std::time_t end = start;
+  if (errors != 0) {
+    program.reset();
+    sayEnd(end);
+    say("Total processing time: " + verdalis::toText(static_cast<float>(std::difftime(end, start))) + " seconds\n");
+    return kExitRunFailed;
+  }
+  program->generacio_indexos();
+  say(program->show_time_proces() + "\n");
+  const int failedFiles = writeReports(program.get(), arg);
+  say("\n");
+  sayEnd(end);
+  const float elapsed = static_cast<float>(std::difftime(end, start));
+  say("Total processing time: " + durationText(static_cast<long long>(elapsed)));
+  program.reset();
+  return failedFiles > 0 ? kExitRunFailed : kExitDone;
+}
+
+template <class T>
+int execution(dataArg arg) {
+  outputRedirection redirection;
+  const bool logLost = arg.bexecution_events && !redirection.open(arg.execution_events);
+  int status = kExitDone;
+  try {
+    status = runSteps<T>(arg);
+  } catch (...) {
+    // Only exhausted memory throws; the run ends, the next one still runs.
+    say("error23");
+    status = kExitRunFailed;
+  }
+  redirection.restore();
+  return logLost ? kExitRunFailed : status;
+}
+
+}  // namespace
+
+int executionDouble(dataArg arg) { return execution<double>(arg); }
+
+int executionSimple(dataArg arg) { return execution<float>(arg); }
+
+int executa(dataArg arg) { return executaWith(arg, executionDouble, executionSimple); }
+
+int verdalisMain(int argc, char** argv) { return dispatchArguments(argc, argv, executa); }
