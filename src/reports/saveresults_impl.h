@@ -1,2 +1,213 @@
 #pragma once
-// (to be written)
+// Definitions of the result-file writers. The text of each file is composed
+// first (result_tables.h, result_lists.h, summary_lines.h), then written in
+// one piece: files that describe one run replace their earlier version as a
+// whole, summary files receive one block per run.
+#include <string>
+#include <vector>
+
+#include "reports/result_lists.h"
+#include "reports/result_tables.h"
+#include "reports/summary_lines.h"
+#include "support/files.h"
+#include "support/messages.h"
+
+namespace saveresultsDetail {
+
+// Reports a result file that could not be written; the run goes on with the
+// other files, and the count decides the exit status of the process.
+inline void reportUnwritable(const std::string& file, int& failedFiles) {
+  verdalis::sayError("Cannot write the result file " + file);
+  ++failedFiles;
+}
+
+template <class T>
+void replaceFile(saveresults<T>& writer, const std::string& file, const std::string& text) {
+  if (!verdalis::writeWholeFile(file, text)) reportUnwritable(file, writer.failedFiles);
+}
+
+template <class T>
+void appendFile(saveresults<T>& writer, const std::string& file, const std::string& text) {
+  if (!verdalis::appendToFile(file, text)) reportUnwritable(file, writer.failedFiles);
+}
+
+// The common steps of the ten summary writers. A writer whose index was not
+// selected leaves the file alone: creating it empty would cost a later run
+// its header line.
+template <class T>
+void appendSummary(saveresults<T>& writer, const std::string& file, bool selected,
+                   const std::string& leadingHeader, const std::string& leadingCells,
+                   const std::vector<summaryColumn>& columns) {
+  if (!selected) return;
+  const bool fileIsNew = !verdalis::fileReadable(file);
+  appendFile(writer, file, summaryBlock(fileIsNew, leadingHeader, leadingCells, columns));
+}
+
+}  // namespace saveresultsDetail
+
+template <class T>
+template <class Arg>
+void saveresults<T>::ActionSaveGlobResExecute(quivaraProgram<T>* program, std::string file, Arg) {
+  saveresultsDetail::replaceFile(*this, file, overallIndicesText(*program, "", ""));
+}
+
+template <class T>
+template <class Arg>
+void saveresults<T>::ActionSaveAllGlobResExecute(quivaraProgram<T>* program, std::string file, Arg arg) {
+  if (arg.prefix_name.empty()) return;
+  const std::string binaryHead = binaryLineHead(arg.prefix_name, arg.adjacentTail, arg.kDistanceProb);
+  const std::string probabilisticHead = probabilisticLineHead(arg.prefix_name, arg.kDistanceProb, arg.kProbProb);
+  saveresultsDetail::appendFile(*this, file, overallIndicesText(*program, binaryHead, probabilisticHead));
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_EC_PC_Execute(quivaraProgram<T>* program, std::string file,
+                                                  std::string prefix_name, float kdistance, float kprob,
+                                                  bool distancies) {
+  if (prefix_name.empty()) return;
+  saveresultsDetail::appendSummary(*this, file, program->solvePC(), pcLeading::header(),
+                                   pcLeading::cells(prefix_name, kdistance, kprob, distancies),
+                                   {{"EC(PC)", program->valueOfPCEC()}});
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_EC_IIC_Execute(quivaraProgram<T>* program, std::string file,
+                                                   std::string prefix_name, float adjacentTail,
+                                                   bool distancies) {
+  if (prefix_name.empty()) return;
+  saveresultsDetail::appendSummary(*this, file, program->solveIIC(), iicLeading::header(distancies),
+                                   iicLeading::cells(prefix_name, adjacentTail),
+                                   {{"EC(IIC)", program->valueOfIICEC()}});
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXTExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, nodeTableHeader(*program) + nodeTableRows(*program));
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_PC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                   std::string prefix_name, float kdistance, float kprob,
+                                                   bool distancies) {
+  const bool selected = program->solvePC();
+  std::vector<summaryColumn> columns;
+  if (selected) {
+    columns = {{"Sum_dPC", program->valueOfSumdPC()},
+               {"Sum_dPCintra", program->valueOfSumdPCintra()},
+               {"Sum_dPCflux", program->valueOfSumdPCflux()},
+               {"Sum_dPCconnector", program->valueOfSumdPCconnector()}};
+  }
+  saveresultsDetail::appendSummary(*this, file, selected, pcLeading::header(),
+                                   pcLeading::cells(prefix_name, kdistance, kprob, distancies), columns);
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_IIC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                    std::string prefix_name, float adjacentTail,
+                                                    bool distancies) {
+  const bool selected = program->solveIIC();
+  std::vector<summaryColumn> columns;
+  if (selected) {
+    columns = {{"Sum_dIIC", program->valueOfSumdIIC()},
+               {"Sum_dIICintra", program->valueOfSumdIICintra()},
+               {"Sum_dIICflux", program->valueOfSumdIICflux()},
+               {"Sum_dIICconnector", program->valueOfSumdIICconnector()}};
+  }
+  saveresultsDetail::appendSummary(*this, file, selected, iicLeading::header(distancies),
+                                   iicLeading::cells(prefix_name, adjacentTail), columns);
+}
+
+template <class T>
+void saveresults<T>::ActionSaveTXTResConSureExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, linkTableText(*program, linkFamily::improvement));
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_ResConSure_PC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                              std::string prefix_name, float kdistance,
+                                                              float kprob, bool distancies) {
+  const bool selected = program->solvePC();
+  saveresultsDetail::appendSummary(*this, file, selected, pcLeading::header(),
+                                   pcLeading::cells(prefix_name, kdistance, kprob, distancies),
+                                   {{"link_improvement_sum_dPC", selected ? program->valueOfConSureSumdPC() : 0}});
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_ResConSure_IIC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                               std::string prefix_name, float adjacentTail,
+                                                               bool distancies) {
+  const bool selected = program->solveIIC();
+  saveresultsDetail::appendSummary(
+      *this, file, selected, iicLeading::header(distancies), iicLeading::cells(prefix_name, adjacentTail),
+      {{"link_improvement_sum_dIIC", selected ? program->valueOfConSureSumdIIC() : 0}});
+}
+
+template <class T>
+void saveresults<T>::ActionSaveTXTResConExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, linkTableText(*program, linkFamily::removal));
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_ResCon_PC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                          std::string prefix_name, float kdistance, float kprob,
+                                                          bool distancies) {
+  const bool selected = program->solvePC();
+  saveresultsDetail::appendSummary(*this, file, selected, pcLeading::header(),
+                                   pcLeading::cells(prefix_name, kdistance, kprob, distancies),
+                                   {{"links_removal_sum_dPC", selected ? program->valueOfConSumdPC() : 0}});
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_ResCon_IIC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                           std::string prefix_name, float adjacentTail,
+                                                           bool distancies) {
+  const bool selected = program->solveIIC();
+  saveresultsDetail::appendSummary(*this, file, selected, iicLeading::header(distancies),
+                                   iicLeading::cells(prefix_name, adjacentTail),
+                                   {{"links_removal_sum_dIIC", selected ? program->valueOfConSumdIIC() : 0}});
+}
+
+template <class T>
+void saveresults<T>::ActionSaveTXTResConDiffExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, linkTableText(*program, linkFamily::change));
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_ResConDiff_PC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                              std::string prefix_name, float kdistance,
+                                                              float kprob, bool distancies) {
+  const bool selected = program->solvePC();
+  saveresultsDetail::appendSummary(*this, file, selected, pcLeading::header(),
+                                   pcLeading::cells(prefix_name, kdistance, kprob, distancies),
+                                   {{"link_change_sum_dPC", selected ? program->valueOfConDiffSumdPC() : 0}});
+}
+
+template <class T>
+void saveresults<T>::ActionWriteTXT_ResConDiff_IIC_Sum_Execute(quivaraProgram<T>* program, std::string file,
+                                                               std::string prefix_name, float adjacentTail,
+                                                               bool distancies) {
+  const bool selected = program->solveIIC();
+  saveresultsDetail::appendSummary(*this, file, selected, iicLeading::header(distancies),
+                                   iicLeading::cells(prefix_name, adjacentTail),
+                                   {{"link_change_sum_dIIC", selected ? program->valueOfConDiffSumdIIC() : 0}});
+}
+
+template <class T>
+void saveresults<T>::ActionSaveCompTXTExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, componentsText(*program));
+}
+
+template <class T>
+void saveresults<T>::ActionSaveAdjacenciesExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, linksText(*program));
+}
+
+template <class T>
+void saveresults<T>::ActionSaveProbabilitiesExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, probabilitiesText(*program, false));
+}
+
+template <class T>
+void saveresults<T>::ActionSaveProbMaxExecute(quivaraProgram<T>* program, std::string file) {
+  saveresultsDetail::replaceFile(*this, file, probabilitiesText(*program, true));
+}

@@ -1,0 +1,194 @@
+#pragma once
+// The text of the importance tables: the node table (one row per existing
+// node, then one per candidate) and the three link tables (one row per
+// unordered pair). Every cell is followed by a tab, the last one included.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program/quivaraProgram.h"
+#include "support/numfmt.h"
+
+// The indices that can own a column group, in the order of the node table.
+enum class nodeGroupIndex { A, NL, NC, H, BC, CCP, LCP, IIC, F, AWF, PC, BCPC, BCIIC };
+
+// One column of the node table: its header and how its cell is obtained.
+struct nodeColumn {
+  enum class source { delta, var, betweenness };
+  const char* header;
+  source from;
+  const char* key;  // the accessor key of a delta or var cell
+};
+
+struct nodeColumnGroup {
+  nodeGroupIndex index;
+  std::vector<nodeColumn> columns;
+};
+
+// The node-table groups in their fixed order.
+inline const std::vector<nodeColumnGroup>& nodeColumnGroups() {
+  using S = nodeColumn::source;
+  static const std::vector<nodeColumnGroup> groups = {
+      {nodeGroupIndex::A, {{"dA", S::delta, "a"}, {"varA", S::var, "avar"}}},
+      {nodeGroupIndex::NL, {{"dNL", S::delta, "nl"}, {"varNL", S::var, "nlvar"}}},
+      {nodeGroupIndex::NC, {{"dNC", S::delta, "nc"}, {"varNC", S::var, "ncvar"}}},
+      {nodeGroupIndex::H, {{"dH", S::delta, "h"}, {"varH", S::var, "hvar"}}},
+      {nodeGroupIndex::BC, {{"BC", S::betweenness, ""}}},
+      {nodeGroupIndex::CCP, {{"dCCP", S::delta, "ccp"}, {"varCCP", S::var, "ccpvar"}}},
+      {nodeGroupIndex::LCP, {{"dLCP", S::delta, "lcp"}, {"varLCP", S::var, "lcpvar"}}},
+      {nodeGroupIndex::IIC,
+       {{"dIIC", S::delta, "iic"},
+        {"dIICintra", S::delta, "iicintra"},
+        {"dIICflux", S::delta, "iicflux"},
+        {"dIICconnector", S::delta, "iicconnector"},
+        {"varIIC", S::var, "iicvar"},
+        {"varIICintra", S::var, "iicintravar"},
+        {"varIICflux", S::var, "iicfluxvar"},
+        {"varIICconnector", S::var, "iicconnectorvar"}}},
+      {nodeGroupIndex::F, {{"dF", S::delta, "f"}, {"varF", S::var, "fvar"}}},
+      {nodeGroupIndex::AWF, {{"dAWF", S::delta, "awf"}, {"varAWF", S::var, "awfvar"}}},
+      {nodeGroupIndex::PC,
+       {{"dPC", S::delta, "pc"},
+        {"dPCintra", S::delta, "pcintra"},
+        {"dPCflux", S::delta, "pcflux"},
+        {"dPCconnector", S::delta, "pcconnector"},
+        {"varPC", S::var, "pcvar"},
+        {"varPCintra", S::var, "pcintravar"},
+        {"varPCflux", S::var, "pcfluxvar"},
+        {"varPCconnector", S::var, "pcconnectorvar"}}},
+      {nodeGroupIndex::BCPC, {{"dBC_PC", S::delta, "bcpc"}, {"varBC_PC", S::var, "bcpcvar"}}},
+      {nodeGroupIndex::BCIIC, {{"dBC_IIC", S::delta, "bciic"}, {"varBC_IIC", S::var, "bciicvar"}}},
+  };
+  return groups;
+}
+
+template <class T>
+bool groupSelected(const quivaraProgram<T>& program, nodeGroupIndex index) {
+  switch (index) {
+    case nodeGroupIndex::A: return program.solveA();
+    case nodeGroupIndex::NL: return program.solveNL();
+    case nodeGroupIndex::NC: return program.solveNC();
+    case nodeGroupIndex::H: return program.solveH();
+    case nodeGroupIndex::BC: return program.solveBC();
+    case nodeGroupIndex::CCP: return program.solveCCP();
+    case nodeGroupIndex::LCP: return program.solveLCP();
+    case nodeGroupIndex::IIC: return program.solveIIC();
+    case nodeGroupIndex::F: return program.solveF();
+    case nodeGroupIndex::AWF: return program.solveAWF();
+    case nodeGroupIndex::PC: return program.solvePC();
+    case nodeGroupIndex::BCPC: return program.solveBCPC();
+    case nodeGroupIndex::BCIIC: return program.solveBCIIC();
+  }
+  return false;
+}
+
+template <class T>
+std::string nodeTableHeader(const quivaraProgram<T>& program) {
+  std::string header = "Node\t";
+  for (const nodeColumnGroup& group : nodeColumnGroups()) {
+    if (!groupSelected(program, group.index)) continue;
+    for (const nodeColumn& column : group.columns) header += std::string(column.header) + "\t";
+  }
+  return header + "\n";
+}
+
+// One cell of a row of the given kind (1: existing node removed, 2: candidate
+// added). A candidate has no betweenness of its own: its BC cell is the
+// integer 0.
+template <class T>
+void putNodeCell(std::ostream& out, quivaraProgram<T>& program, const nodeColumn& column, int typeLand,
+                 int position) {
+  switch (column.from) {
+    case nodeColumn::source::delta:
+      verdalis::putNumber(out, program.valueOfDelta(typeLand, column.key, position));
+      break;
+    case nodeColumn::source::var:
+      verdalis::putNumber(out, program.valueOfVar(typeLand, column.key, position));
+      break;
+    case nodeColumn::source::betweenness:
+      if (typeLand == 1) {
+        verdalis::putNumber(out, program.valueOfBC(position));
+      } else {
+        out << 0;
+      }
+      break;
+  }
+  out << "\t";
+}
+
+template <class T>
+void putNodeRow(std::ostream& out, quivaraProgram<T>& program, int typeLand, int position) {
+  out << (typeLand == 1 ? program.valueOfLabel(position) : program.valueOfLabelAdd(position)) << "\t";
+  for (const nodeColumnGroup& group : nodeColumnGroups()) {
+    if (!groupSelected(program, group.index)) continue;
+    // A group whose values cannot all be obtained keeps the cells written so
+    // far; the row goes on with the next group.
+    try {
+      for (const nodeColumn& column : group.columns) putNodeCell(out, program, column, typeLand, position);
+    } catch (...) {
+    }
+  }
+  out << "\n";
+}
+
+template <class T>
+std::string nodeTableRows(quivaraProgram<T>& program) {
+  std::ostringstream rows;
+  rows.imbue(std::locale::classic());
+  for (int i = 0; i < program.numberNodes(); ++i) putNodeRow(rows, program, 1, i);
+  for (int k = 0; k < program.numberNodesAdd(); ++k) putNodeRow(rows, program, 2, k);
+  return rows.str();
+}
+
+// The three link analyses whose tables share one layout.
+enum class linkFamily { removal, improvement, change };
+
+template <class T>
+struct linkColumn {
+  using accessor = float (quivaraProgram<T>::*)(int, int);
+  const char* header;
+  bool (quivaraProgram<T>::*selected)() const;
+  accessor removal, improvement, change;
+};
+
+template <class T>
+const std::vector<linkColumn<T>>& linkColumns() {
+  using P = quivaraProgram<T>;
+  static const std::vector<linkColumn<T>> columns = {
+      {"dNL", &P::solveNL, &P::valueOfDeltaConNL, &P::valueOfDeltaConSureNL, &P::valueOfDeltaConDiffNL},
+      {"dNC", &P::solveNC, &P::valueOfDeltaConNC, &P::valueOfDeltaConSureNC, &P::valueOfDeltaConDiffNC},
+      {"dH", &P::solveH, &P::valueOfDeltaConH, &P::valueOfDeltaConSureH, &P::valueOfDeltaConDiffH},
+      {"dCCP", &P::solveCCP, &P::valueOfDeltaConCCP, &P::valueOfDeltaConSureCCP, &P::valueOfDeltaConDiffCCP},
+      {"dLCP", &P::solveLCP, &P::valueOfDeltaConLCP, &P::valueOfDeltaConSureLCP, &P::valueOfDeltaConDiffLCP},
+      {"dIIC", &P::solveIIC, &P::valueOfDeltaConIIC, &P::valueOfDeltaConSureIIC, &P::valueOfDeltaConDiffIIC},
+      {"dF", &P::solveF, &P::valueOfDeltaConF, &P::valueOfDeltaConSureF, &P::valueOfDeltaConDiffF},
+      {"dAWF", &P::solveAWF, &P::valueOfDeltaConAWF, &P::valueOfDeltaConSureAWF, &P::valueOfDeltaConDiffAWF},
+      {"dPC", &P::solvePC, &P::valueOfDeltaConPC, &P::valueOfDeltaConSurePC, &P::valueOfDeltaConDiffPC},
+  };
+  return columns;
+}
+
+template <class T>
+std::string linkTableText(quivaraProgram<T>& program, linkFamily family) {
+  std::ostringstream text;
+  text.imbue(std::locale::classic());
+  text << "Node1\tNode2\t";
+  for (const linkColumn<T>& column : linkColumns<T>()) {
+    if ((program.*column.selected)()) text << column.header << "\t";
+  }
+  text << "\n";
+  for (int i = 0; i < program.numberNodes(); ++i) {
+    for (int j = 0; j < i; ++j) {
+      text << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
+      for (const linkColumn<T>& column : linkColumns<T>()) {
+        if (!(program.*column.selected)()) continue;
+        typename linkColumn<T>::accessor value = family == linkFamily::removal       ? column.removal
+                                                 : family == linkFamily::improvement ? column.improvement
+                                                                                     : column.change;
+        verdalis::putNumber(text, (program.*value)(i, j)) << "\t";
+      }
+      text << "\n";
+    }
+  }
+  return text.str();
+}
