@@ -1,0 +1,461 @@
+#pragma once
+// PC, the probability of connectivity: the sum over all ordered node pairs
+// (each node with itself included) of a_i a_j p*_ij, where p*_ij is the
+// probability of the best path, found by Dijkstra on the weights -ln p.
+//
+// The saving forms (names ending in _Write / _Read) keep the searches of the
+// whole landscape in "minpaths.bin" and "drecera.bin", so that a landscape
+// with one node removed only repeats the searches whose tree of best paths
+// went through that node.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "graph/algDIJKSTRA.h"
+#include "graph/tessella.h"
+#include "support/matrix.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+template <class T>
+class indexPC {
+ public:
+  T index = 0;
+  T indexNumerator = 0;
+  int nNodes;
+  int nEdges;
+
+  // Node count of the last complete pair of saved files written by this
+  // precision in this process; -1 when none. Reading trusts only those.
+  static inline int savedNodes = -1;
+
+  explicit indexPC(int n) : nNodes(n), nEdges(0) {}
+
+  void generate(tessella* nodes, float area, bool allpaths, float minProb);
+  void generate_1(tessella* nodes, float area, float minProb);
+  void generate_2(tessella* nodes, float area);
+  void generate_3(tessella* nodes, float area, float minProb);
+  T value() const { return index; }
+  T valueIndexNumerator() const { return indexNumerator; }
+
+  void generateWrite(tessella* nodes, float area, bool allpaths, float minProb);
+  void generate_1_Write(tessella* nodes, float area, float minProb);
+  void generate_2_Write(tessella* nodes, float area);
+  void generate_3_Write(tessella* nodes, float area, float minProb);
+  void generateRead(int node, tessella* nodes, float area, bool allpaths, float minProb);
+  void generate_1_Read(int node, tessella* nodes, float area, float minProb);
+  void generate_2_Read(int node, tessella* nodes, float area);
+  void generate_3_Read(int node, tessella* nodes, float area, float minProb);
+
+  // ---- working data and steps shared by the variants ----
+  static T weightOf(float p);
+  verdalis::matrix<T> directedWeights(const tessella* nodes) const;
+  verdalis::matrix<T> mirroredWeights(const tessella* nodes) const;
+  std::vector<adjacency> directedLinks(const tessella* nodes, float minProb);
+  std::vector<adjacency> undirectedLinks(const tessella* nodes, float minProb);
+  void progressLine(int source) const;
+  void accumulate(int source, tessella* nodes, const T* distances);
+  void close(float area);
+  template <class Search>
+  void searchAll(tessella* nodes, float area, Search&& search);
+  template <class Search>
+  bool searchAllWriting(tessella* nodes, float area, Search&& search);
+  template <class Search>
+  bool searchAllReading(int node, tessella* nodes, float area, Search&& search);
+};
+
+namespace verdalis {
+
+inline const char* const kSavedPathsFile = "minpaths.bin";
+inline const char* const kSavedTreesFile = "drecera.bin";
+
+inline void saySavedPathsProblem(const std::string& what, const char* file) {
+  say("Error: Cannot " + what + " the saved shortest paths file " + file +
+      "; the full search is used instead.\n");
+}
+
+// Whether a file holds exactly the expected number of bytes; leaves it at its start.
+inline bool hasSize(std::FILE* file, long long bytes) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  long long size = std::ftell(file);
+  std::rewind(file);
+  return size == bytes;
+}
+
+// Opens both saved files in one mode; both null on failure, after reporting it.
+struct SavedFiles {
+  std::FILE* paths = nullptr;
+  std::FILE* trees = nullptr;
+  SavedFiles(const char* mode, const char* what) {
+    paths = std::fopen(kSavedPathsFile, mode);
+    trees = std::fopen(kSavedTreesFile, mode);
+    if (paths == nullptr || trees == nullptr) {
+      saySavedPathsProblem(what, paths == nullptr ? kSavedPathsFile : kSavedTreesFile);
+      closeBoth();
+    }
+  }
+  ~SavedFiles() { closeBoth(); }
+  bool open() const { return paths != nullptr; }
+  // True when both closed cleanly (every buffered byte reached the file).
+  bool closeBoth() {
+    bool clean = true;
+    if (paths != nullptr) clean = std::fclose(paths) == 0 && clean;
+    if (trees != nullptr) clean = std::fclose(trees) == 0 && clean;
+    paths = trees = nullptr;
+    return clean;
+  }
+};
+
+}  // namespace verdalis
+
+// ---------------------------------------------------------------- full forms
+
+template <class T>
+void indexPC<T>::generate(tessella* nodes, float area, bool allpaths, float minProb) {
+  index = 0;
+  if (allpaths)
+    generate_2(nodes, area);
+  else if (minProb != 0)
+    generate_3(nodes, area, minProb);
+  else
+    generate_1(nodes, area, minProb);
+}
+
+template <class T>
+void indexPC<T>::generate_1(tessella* nodes, float area, float minProb) {
+  verdalis::matrix<T> weights = directedWeights(nodes);
+  std::vector<adjacency> links = directedLinks(nodes, minProb);
+  algDIJKSTRA<T> search(nNodes);
+  searchAll(nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_LIST(s, nNodes, weights, links.data(), distances, drecera);
+  });
+}
+
+template <class T>
+void indexPC<T>::generate_2(tessella* nodes, float area) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  algDIJKSTRA<T> search(nNodes);
+  searchAll(nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_ARRAY(s, weights, nNodes, distances, drecera);
+  });
+}
+
+template <class T>
+void indexPC<T>::generate_3(tessella* nodes, float area, float minProb) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  std::vector<adjacency> links = undirectedLinks(nodes, minProb);
+  algDIJKSTRA<T> search(nNodes);
+  searchAll(nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_LIST_MINPROB(s, nNodes, weights, links.data(), distances, minProb,
+                                                          drecera);
+  });
+}
+
+// -------------------------------------------------------------- saving forms
+
+// Saving and reuse both need the same weights for a pair in both directions,
+// so the saving forms of variant 1 build their graph from the lower triangle,
+// like variants 2 and 3. A problem with the files falls back to the full
+// search of the same variant, so that no case ever uses unsaved data.
+
+template <class T>
+void indexPC<T>::generateWrite(tessella* nodes, float area, bool allpaths, float minProb) {
+  index = 0;
+  if (allpaths)
+    generate_2_Write(nodes, area);
+  else if (minProb != 0)
+    generate_3_Write(nodes, area, minProb);
+  else
+    generate_1_Write(nodes, area, minProb);
+}
+
+template <class T>
+void indexPC<T>::generate_1_Write(tessella* nodes, float area, float minProb) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  std::vector<adjacency> links = undirectedLinks(nodes, minProb);
+  algDIJKSTRA<T> search(nNodes);
+  bool saved = searchAllWriting(nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_LIST(s, nNodes, weights, links.data(), distances, drecera);
+  });
+  if (!saved) generate_1(nodes, area, minProb);
+}
+
+template <class T>
+void indexPC<T>::generate_2_Write(tessella* nodes, float area) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  algDIJKSTRA<T> search(nNodes);
+  bool saved = searchAllWriting(nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_ARRAY(s, weights, nNodes, distances, drecera);
+  });
+  if (!saved) generate_2(nodes, area);
+}
+
+template <class T>
+void indexPC<T>::generate_3_Write(tessella* nodes, float area, float minProb) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  std::vector<adjacency> links = undirectedLinks(nodes, minProb);
+  algDIJKSTRA<T> search(nNodes);
+  bool saved = searchAllWriting(nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_LIST_MINPROB(s, nNodes, weights, links.data(), distances, minProb,
+                                                          drecera);
+  });
+  if (!saved) generate_3(nodes, area, minProb);
+}
+
+template <class T>
+void indexPC<T>::generateRead(int node, tessella* nodes, float area, bool allpaths, float minProb) {
+  index = 0;
+  if (allpaths)
+    generate_2_Read(node, nodes, area);
+  else if (minProb != 0)
+    generate_3_Read(node, nodes, area, minProb);
+  else
+    generate_1_Read(node, nodes, area, minProb);
+}
+
+template <class T>
+void indexPC<T>::generate_1_Read(int node, tessella* nodes, float area, float minProb) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  std::vector<adjacency> links = undirectedLinks(nodes, minProb);
+  algDIJKSTRA<T> search(nNodes);
+  bool reused = searchAllReading(node, nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_LIST(s, nNodes, weights, links.data(), distances, drecera);
+  });
+  if (!reused) generate_1(nodes, area, minProb);
+}
+
+template <class T>
+void indexPC<T>::generate_2_Read(int node, tessella* nodes, float area) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  algDIJKSTRA<T> search(nNodes);
+  bool reused = searchAllReading(node, nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_ARRAY(s, weights, nNodes, distances, drecera);
+  });
+  if (!reused) generate_2(nodes, area);
+}
+
+template <class T>
+void indexPC<T>::generate_3_Read(int node, tessella* nodes, float area, float minProb) {
+  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  std::vector<adjacency> links = undirectedLinks(nodes, minProb);
+  algDIJKSTRA<T> search(nNodes);
+  bool reused = searchAllReading(node, nodes, area, [&](int s, T* distances, int* drecera) {
+    search.distances_minpath_search_DIJKSTRA_LIST_MINPROB(s, nNodes, weights, links.data(), distances, minProb,
+                                                          drecera);
+  });
+  if (!reused) generate_3(nodes, area, minProb);
+}
+
+// ------------------------------------------------------------- shared steps
+
+// -ln p with the logarithm in single precision; a pair without probability
+// gets the unreached marker, which never improves a distance.
+template <class T>
+T indexPC<T>::weightOf(float p) {
+  if (!(p > 0)) return static_cast<T>(kUnreached);
+  float w = -std::log(p);
+  return static_cast<T>(w);
+}
+
+// Each direction from its own probability.
+template <class T>
+verdalis::matrix<T> indexPC<T>::directedWeights(const tessella* nodes) const {
+  verdalis::matrix<T> weights;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] { weights.assign(nNodes, nNodes, T(0)); });
+  for (int i = 0; i < nNodes; ++i)
+    for (int j = 0; j < nNodes; ++j)
+      if (i != j) weights(i, j) = weightOf(nodes[i].p[j]);
+  return weights;
+}
+
+// Both directions of a pair from the probability of the later node towards
+// the earlier one.
+template <class T>
+verdalis::matrix<T> indexPC<T>::mirroredWeights(const tessella* nodes) const {
+  verdalis::matrix<T> weights;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] { weights.assign(nNodes, nNodes, T(0)); });
+  for (int i = 0; i < nNodes; ++i)
+    for (int j = 0; j < i; ++j) {
+      T w = weightOf(nodes[i].p[j]);
+      weights(i, j) = w;
+      weights(j, i) = w;
+    }
+  return weights;
+}
+
+template <class T>
+std::vector<adjacency> indexPC<T>::directedLinks(const tessella* nodes, float minProb) {
+  std::vector<adjacency> links;
+  nEdges = 0;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+    links.resize(nNodes);
+    for (int i = 0; i < nNodes; ++i)
+      for (int j = 0; j < nNodes; ++j)
+        if (i != j && nodes[i].p[j] > minProb) {
+          links[i].push_back(j);
+          ++nEdges;
+        }
+  });
+  return links;
+}
+
+template <class T>
+std::vector<adjacency> indexPC<T>::undirectedLinks(const tessella* nodes, float minProb) {
+  std::vector<adjacency> links;
+  nEdges = 0;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+    links.resize(nNodes);
+    for (int i = 0; i < nNodes; ++i)
+      for (int j = 0; j < i; ++j)
+        if (nodes[i].p[j] > minProb) {
+          links[i].push_back(j);
+          links[j].push_back(i);
+          ++nEdges;
+        }
+  });
+  return links;
+}
+
+// Ends in a carriage return, so that on a console each line overwrites the last.
+template <class T>
+void indexPC<T>::progressLine(int source) const {
+  verdalis::say("Processing node number " + verdalis::toText(source) + " of " + verdalis::toText(nNodes) + " (" +
+                verdalis::toText(source * 100 / nNodes) + "%)\r");
+}
+
+// Adds the pairs of one source to PCnum and keeps their best-path probabilities.
+template <class T>
+void indexPC<T>::accumulate(int source, tessella* nodes, const T* distances) {
+  const float ai = nodes[source].size;
+  float* best = nodes[source].p_maxim_product.data();
+  for (int j = 0; j < nNodes; ++j) {
+    float aiaj = ai * nodes[j].size;
+    double probability = std::exp(-static_cast<double>(distances[j]));
+    index += static_cast<double>(aiaj) * probability;
+    best[j] = static_cast<float>(probability);
+  }
+}
+
+template <class T>
+void indexPC<T>::close(float area) {
+  indexNumerator = index;
+  float areaSquared = area * area;
+  index = index / areaSquared;
+}
+
+template <class T>
+template <class Search>
+void indexPC<T>::searchAll(tessella* nodes, float area, Search&& search) {
+  index = 0;
+  std::vector<T> distances;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] { distances.resize(nNodes); });
+  for (int s = 0; s < nNodes; ++s) {
+    progressLine(s);
+    search(s, distances.data(), nullptr);
+    accumulate(s, nodes, distances.data());
+  }
+  close(area);
+}
+
+// False when the files could not be written completely; the caller then
+// repeats the computation with the full search.
+template <class T>
+template <class Search>
+bool indexPC<T>::searchAllWriting(tessella* nodes, float area, Search&& search) {
+  static_assert(sizeof(int) == sizeof(std::int32_t), "predecessors are saved as 32-bit integers");
+  savedNodes = -1;
+  index = 0;
+  verdalis::SavedFiles files("wb", "write");
+  if (!files.open()) return false;
+  std::vector<T> distances;
+  std::vector<int> drecera;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+    distances.resize(nNodes);
+    drecera.resize(nNodes);
+  });
+  const std::size_t n = static_cast<std::size_t>(nNodes);
+  for (int s = 0; s < nNodes; ++s) {
+    search(s, distances.data(), drecera.data());
+    accumulate(s, nodes, distances.data());
+    if (std::fwrite(distances.data(), sizeof(T), n, files.paths) != n) {
+      verdalis::saySavedPathsProblem("write", verdalis::kSavedPathsFile);
+      return false;
+    }
+    if (std::fwrite(drecera.data(), sizeof(int), n, files.trees) != n) {
+      verdalis::saySavedPathsProblem("write", verdalis::kSavedTreesFile);
+      return false;
+    }
+  }
+  if (!files.closeBoth()) {
+    verdalis::saySavedPathsProblem("write", verdalis::kSavedPathsFile);
+    return false;
+  }
+  close(area);
+  savedNodes = nNodes;
+  return true;
+}
+
+// False when the saved files do not belong to this landscape (not written in
+// this process for its node count plus the removed one, missing, of the wrong
+// size or short); the caller then repeats the computation with the full search.
+template <class T>
+template <class Search>
+bool indexPC<T>::searchAllReading(int node, tessella* nodes, float area, Search&& search) {
+  index = 0;
+  const int total = nNodes + 1;
+  if (savedNodes != total) {
+    verdalis::say("Error: The saved shortest paths do not belong to this landscape; the full search is used "
+                  "instead.\n");
+    return false;
+  }
+  verdalis::SavedFiles files("rb", "read");
+  if (!files.open()) return false;
+  const long long cells = static_cast<long long>(total) * total;
+  if (!verdalis::hasSize(files.paths, cells * static_cast<long long>(sizeof(T)))) {
+    verdalis::saySavedPathsProblem("read", verdalis::kSavedPathsFile);
+    return false;
+  }
+  if (!verdalis::hasSize(files.trees, cells * static_cast<long long>(sizeof(int)))) {
+    verdalis::saySavedPathsProblem("read", verdalis::kSavedTreesFile);
+    return false;
+  }
+  std::vector<T> saved, distances;
+  std::vector<int> drecera;
+  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+    saved.resize(total);
+    drecera.resize(total);
+    distances.resize(nNodes);
+  });
+  const std::size_t record = static_cast<std::size_t>(total);
+  auto readRecord = [&] {
+    return std::fread(saved.data(), sizeof(T), record, files.paths) == record &&
+           std::fread(drecera.data(), sizeof(int), record, files.trees) == record;
+  };
+  int r = 0;
+  for (int s = 0; s < nNodes; ++s) {
+    // The removed node's own record is of no use.
+    bool skipped = true;
+    if (r == node) {
+      skipped = readRecord();
+      ++r;
+    }
+    if (!skipped || !readRecord()) {
+      verdalis::saySavedPathsProblem("read", verdalis::kSavedPathsFile);
+      return false;
+    }
+    bool throughNode = false;
+    for (int t = 0; t < total; ++t)
+      if (drecera[t] == node) throughNode = true;
+    if (throughNode) {
+      search(s, distances.data(), nullptr);
+    } else {
+      for (int t = 0; t < nNodes; ++t) distances[t] = saved[t < node ? t : t + 1];
+    }
+    accumulate(s, nodes, distances.data());
+    ++r;
+  }
+  close(area);
+  return true;
+}
