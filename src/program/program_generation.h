@@ -1,2 +1,248 @@
 #pragma once
-// (to be written)
+// Building and measuring one landscape per case: the global landscape, one
+// variant per removed or added node and one per pair of each link analysis.
+// Included from quivaraProgram.h only.
+#include <cmath>
+#include <limits>
+
+#if __has_include("landscape/fragmentIIC.h") && __has_include("landscape/fragmentPC.h")
+#include "landscape/fragmentIIC.h"
+#include "landscape/fragmentPC.h"
+#else
+template <class T>
+class fragmentIIC;
+template <class T>
+class fragmentPC;
+#endif
+#include "support/clock.h"
+
+namespace verdalis {
+
+// Runs one index computation and adds its processor time to its accumulator.
+template <class F>
+void timed(std::clock_t& accumulator, F&& step) {
+  const std::clock_t start = cpuMillis();
+  step();
+  accumulator += cpuMillis() - start;
+}
+
+// What a link report needs of a measured variant.
+template <class T>
+linkValues<T> linkValuesOf(const landscape<T>& land) {
+  linkValues<T> values;
+  values.nl = land.nl;
+  values.nc = land.nc;
+  values.h = land.h;
+  values.ccp = land.ccp;
+  values.lcp = land.lcp;
+  values.iic = land.iic;
+  values.f = land.f;
+  values.awf = land.awf;
+  values.pc = land.pc;
+  return values;
+}
+
+// The landscape attribute as the whole number the landscape takes, truncated
+// toward zero; values beyond the 64-bit range are held at its ends instead of
+// overflowing the conversion.
+inline long long truncatedArea(float area) {
+  if (std::isnan(area)) return 0;
+  const float limit = 9.2e18f;
+  if (area >= limit) return std::numeric_limits<long long>::max();
+  if (area <= -limit) return std::numeric_limits<long long>::min();
+  return static_cast<long long>(area);
+}
+
+}  // namespace verdalis
+
+// Any threshold not above 0 examines every pair, as the run summary announces
+// ("checking all links"); a positive one keeps the pairs whose probability
+// reaches it or whose distance does not exceed it. Binary files have no
+// measure to compare, so a positive threshold keeps none.
+template <class T>
+bool quivaraProgram<T>::linkSelected(int i, int j) const {
+  const float threshold = linkImportancesPij;
+  if (!(threshold > 0)) return true;
+  const float value = connections(i, j);
+  if (inputProb && !inputDist && !inputAdjacen) return value >= threshold;
+  if (inputDist && !inputProb && !inputAdjacen) return value <= threshold;
+  return false;
+}
+
+namespace verdalis {
+
+// Every selected index but PC, in the order of the analysis, each timed into
+// its own accumulator. H and IIC share one search when both are selected.
+template <class T>
+void executeIndicesBeforePC(quivaraProgram<T>& p, landscape<T>* land) {
+  if (p.nlFlag) timed(p.nlTime, [&] { land->generate_index_NL(); });
+  if (p.ncFlag) timed(p.ncTime, [&] { land->generate_index_NC(); });
+  if (p.hFlag && p.iicFlag) {
+    timed(p.hiicTime, [&] {
+      land->generate_index_H_IIC();
+      land->generate_index_IICEC();
+    });
+  }
+  if (p.hFlag && !p.iicFlag) timed(p.hTime, [&] { land->generate_index_H(); });
+  if (p.ccpFlag) timed(p.ccpTime, [&] { land->generate_index_CCP(); });
+  if (p.lcpFlag) timed(p.lcpTime, [&] { land->generate_index_LCP(); });
+  if (p.iicFlag && !p.hFlag) {
+    timed(p.iicTime, [&] {
+      land->generate_index_IIC();
+      land->generate_index_IICEC();
+    });
+  }
+  if (p.fFlag) timed(p.fTime, [&] { land->generate_index_F(); });
+  if (p.awfFlag) timed(p.awfTime, [&] { land->generate_index_AWF(); });
+}
+
+}  // namespace verdalis
+
+template <class T>
+void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
+  verdalis::executeIndicesBeforePC(*this, land);
+  if (!pcFlag) return;
+  verdalis::timed(pcTime, [&] {
+    if (dijkstraSaving && global)
+      land->generate_index_PC_DijkstraSaving_Write();
+    else
+      land->generate_index_PC();
+    land->generate_index_PCEC();
+    // The parts of PC belong to the landscape as given only.
+    if (global) {
+      land->CalculaPcIntraGlob();
+      land->CalculaPcDirectGlob();
+      land->CalculaPcStepGlob();
+    }
+  });
+}
+
+// A removed-node variant whose PC comes from the paths saved for the global
+// landscape.
+template <class T>
+void quivaraProgram<T>::execute_indexs2(landscape<T>* land, int nerased) {
+  verdalis::executeIndicesBeforePC(*this, land);
+  if (!pcFlag) return;
+  verdalis::timed(pcTime, [&] {
+    land->generate_index_PC_DijkstraSaving_Read(nerased);
+    land->generate_index_PCEC();
+  });
+}
+
+template <class T>
+void quivaraProgram<T>::generate_landscape_global() {
+  landGlobal->create_land(size.data(), label.data(), connections, nNodes, verdalis::truncatedArea(sizeLandscapeArea),
+                          adjType, probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,
+                          kDistanceProb, minProb, allpaths);
+  // Betweenness first: its progress lines come before everything else.
+  if (betweenness_centrality) verdalis::timed(bcTime, [&] { landGlobal->generate_index_BC(); });
+  if (bcpcFlag) verdalis::timed(bcpcTime, [&] { landGlobal->generate_index_BCPC(); });
+  if (bciicFlag) verdalis::timed(bciicTime, [&] { landGlobal->generate_index_BCIIC(); });
+  execute_indexs(landGlobal, true);
+}
+
+template <class T>
+void quivaraProgram<T>::generate_landscape_deleting(int nerased) {
+  landscape<T>& variant = landDel[nerased];
+  variant.create_land_with_copy_deleting_one(landGlobal, nerased, adjType, probType);
+  if (dijkstraSaving)
+    execute_indexs2(&variant, nerased);
+  else
+    execute_indexs(&variant, false);
+  execute_fragments_Del(nerased);
+  variant.erase_arrays();
+}
+
+template <class T>
+void quivaraProgram<T>::generate_landscape_adding(int nadded) {
+  landscape<T>& variant = landAdd[nadded];
+  variant.create_land_with_copy_adding_one(sizeAdd[nadded], labelAdd[nadded], connectionsAdd.row(nadded), adjType,
+                                           probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,
+                                           kDistanceProb, landGlobal);
+  execute_indexs(&variant, false);
+  execute_fragments_Add(nadded);
+  variant.erase_arrays();
+}
+
+// The link variants live only for the measurement; the pair keeps the values
+// its report reads.
+template <class T>
+void quivaraProgram<T>::generate_landscape_deleting_connection(int nerased1, int nerased2) {
+  landscape<T> variant;
+  variant.create_land_with_copy_deleting_one_connection(landGlobal, nerased1, nerased2, adjType, probType);
+  if (!linkSelected(nerased1, nerased2)) return;
+  execute_indexs(&variant, false);
+  landDelCon[pairIndex(nerased1, nerased2)] = verdalis::linkValuesOf(variant);
+}
+
+template <class T>
+void quivaraProgram<T>::generate_landscape_connection_sure(int node1, int node2) {
+  landscape<T> variant;
+  variant.create_land_with_copy_with_one_connection_sure(landGlobal, node1, node2, adjType, probType);
+  if (!linkSelected(node1, node2)) return;
+  execute_indexs(&variant, false);
+  landConSure[pairIndex(node1, node2)] = verdalis::linkValuesOf(variant);
+}
+
+template <class T>
+void quivaraProgram<T>::generate_landscape_connection_diff(int node1, int node2) {
+  landscape<T> variant;
+  variant.create_land_with_copy_with_one_connection_Diff(landGlobal, node1, node2, connectionsDiff(node1, node2),
+                                                         adjType, probType, inputDist, inputProb, inputAdjacen,
+                                                         adjacentTail, kProbProb, kDistanceProb, minProb, allpaths);
+  execute_indexs(&variant, false);
+  landConDiff[pairIndex(node1, node2)] = verdalis::linkValuesOf(variant);
+}
+
+template <class T>
+void quivaraProgram<T>::execute_fragments_Del(int nerased) {
+  if (iicFlag) execute_fragmentsIIC_Del(nerased);
+  if (pcFlag) execute_fragmentsPC_Del(nerased);
+}
+
+template <class T>
+void quivaraProgram<T>::execute_fragments_Add(int nadded) {
+  if (iicFlag) execute_fragmentsIIC_Add(nadded);
+  if (pcFlag) execute_fragmentsPC_Add(nadded);
+}
+
+template <class T>
+void quivaraProgram<T>::execute_fragmentsIIC_Del(int nerased) {
+  if (!iicFlag) return;
+  landscape<T>& variant = landDel[nerased];
+  fragmentIIC<T> fractions(landGlobal, &variant, nerased);
+  variant.assigna_iicintra(fractions.intra());
+  variant.assigna_iicflux(fractions.flux());
+  variant.assigna_iicconnector(fractions.connector());
+}
+
+template <class T>
+void quivaraProgram<T>::execute_fragmentsPC_Del(int nerased) {
+  if (!pcFlag) return;
+  landscape<T>& variant = landDel[nerased];
+  fragmentPC<T> fractions(landGlobal, &variant, nerased);
+  variant.assigna_pcintra(fractions.intra());
+  variant.assigna_pcflux(fractions.flux());
+  variant.assigna_pcconnector(fractions.connector());
+}
+
+// The added node sits last in its variant, at position nNodes.
+template <class T>
+void quivaraProgram<T>::execute_fragmentsIIC_Add(int nadded) {
+  if (!iicFlag) return;
+  landscape<T>& variant = landAdd[nadded];
+  fragmentIIC<T> fractions(landGlobal, &variant, nNodes);
+  variant.assigna_iicintra(fractions.intraAdd());
+  variant.assigna_iicflux(fractions.fluxAdd());
+  variant.assigna_iicconnector(fractions.connectorAdd());
+}
+
+template <class T>
+void quivaraProgram<T>::execute_fragmentsPC_Add(int nadded) {
+  if (!pcFlag) return;
+  landscape<T>& variant = landAdd[nadded];
+  fragmentPC<T> fractions(landGlobal, &variant, nNodes);
+  variant.assigna_pcintra(fractions.intraAdd());
+  variant.assigna_pcflux(fractions.fluxAdd());
+  variant.assigna_pcconnector(fractions.connectorAdd());
+}
