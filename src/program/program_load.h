@@ -1,2 +1,232 @@
 #pragma once
-// (to be written)
+// Construction of the run object, the initial check of settings and files,
+// allocation and loading of the input arrays, and the run summary.
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "program/program_load_connections.h"
+#include "program/program_load_nodes.h"
+#include "program/quivaraProgram.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+template <class T>
+quivaraProgram<T>::quivaraProgram(bool inputDistp, bool inputProbp, bool inputAdjacenp, bool Ap, bool CCPp,
+                                  bool LCPp, bool IICp, bool NCp, bool NLp, bool Hp, bool Fp, bool AWFp, bool PCp,
+                                  bool BCp, bool BCPCp, bool BCIICp, std::string fileNodesp,
+                                  std::string fileConnectionsp, float adjacentTailp, float kDistanceProbp,
+                                  float kProbProbp, float minProbp, bool allpathsp, bool dijkstraSavingp,
+                                  bool onlyoverallp, bool onlyAddDeltasp, bool structTypep, bool addNodesp,
+                                  bool linkImportances1p, bool linkImportances2p, float linkImportancesPijp,
+                                  bool linkImportances3p, float landscapeAreap)
+    : sizeLandscapeArea(landscapeAreap),
+      aFlag(Ap),
+      ccpFlag(CCPp),
+      lcpFlag(LCPp),
+      iicFlag(IICp),
+      ncFlag(NCp),
+      nlFlag(NLp),
+      hFlag(Hp),
+      fFlag(Fp),
+      awfFlag(AWFp),
+      pcFlag(PCp),
+      bcFlag(BCp),
+      bcpcFlag(BCPCp),
+      bciicFlag(BCIICp),
+      linkImportances1Flag(linkImportances1p),
+      linkImportances2Flag(linkImportances2p),
+      linkImportancesPij(linkImportancesPijp),
+      linkImportances3Flag(linkImportances3p),
+      inputDist(inputDistp),
+      inputProb(inputProbp),
+      inputAdjacen(inputAdjacenp),
+      fileNodes(std::move(fileNodesp)),
+      fileConnections(std::move(fileConnectionsp)),
+      adjacentTail(adjacentTailp),
+      kProbProb(kProbProbp),
+      kDistanceProb(kDistanceProbp),
+      minProb(minProbp),
+      allpaths(allpathsp),
+      dijkstraSaving(dijkstraSavingp),
+      onlyoverall(onlyoverallp),
+      onlyAddDeltas(onlyAddDeltasp),
+      structType(structTypep),
+      addNodes(addNodesp) {}
+
+template <class T>
+quivaraProgram<T>::~quivaraProgram() {
+  delete landGlobal;
+}
+
+namespace verdalis {
+
+// The checks of the settings, before any file is opened; returns the
+// number of errors.
+template <class T>
+int checkSettings(const quivaraProgram<T>& p) {
+  int errors = 0;
+  auto fail = [&errors](const char* text) {
+    say(text);
+    ++errors;
+  };
+  if (p.inputDist && p.adjType && p.adjacentTail < 0)
+    fail("Error: The value for the distance threshold cannot be negative (binary indices)\n");
+  if (p.inputDist && p.probType) {
+    if (p.kProbProb <= 0 || p.kProbProb > 1)
+      fail("Error: The probability value must range between 0 and 1 (probabilistic indices)\n");
+    if (p.kDistanceProb <= 0) fail("Error: The distance value cannot be negative nor zero (probabilistic indices)\n");
+    if (p.minProb < 0 || p.minProb > 1)
+      fail("Error: The minimum probability value (PC index) must range between 0 and 1\n");
+  }
+  if (p.inputProb && p.adjType && (p.adjacentTail <= 0 || p.adjacentTail > 1))
+    fail("Error: The value for the probability threshold must range between 0 and 1 (binary indices)\n");
+  if (p.inputAdjacen && p.probType)
+    fail(
+        "Error: Probabilistic indices (F, AWF, PC) cannot be computed when binary links is the type of connection "
+        "file\n");
+  return errors;
+}
+
+// The shape of the node file; sets the total number of node lines.
+template <class T>
+int checkNodeFile(quivaraProgram<T>& p) {
+  int words = 0, lines = 0;
+  int errors = p.verifyFile(p.fileNodes, words, lines);
+  if (errors != 0) return errors;
+  p.nNodesTotal = lines;
+  if (p.addNodes && words != 3) {
+    say("Error: Node file must have 3 columns (when there are nodes to add, as selected).\n");
+    ++errors;
+  } else if (!p.addNodes && words != 2) {
+    say("Error: Node file must have 2 columns (unless there are nodes to add, which was not selected).\n");
+    ++errors;
+  }
+  return errors;
+}
+
+// The shape of the connection file, against the number of node lines. The
+// count of ordered pairs is taken in 64 bits: it passes 2^31 from 46342
+// nodes on.
+template <class T>
+int checkConnectionFile(quivaraProgram<T>& p) {
+  int words = 0, lines = 0;
+  int errors = p.verifyFile(p.fileConnections, words, lines);
+  if (errors != 0) return errors;
+  if (!p.linkImportances3Flag && words != 3) {
+    say("Error: Error in the format of the connection file. The file may not have three columns.\n");
+    ++errors;
+  } else if (p.linkImportances3Flag && words != 4) {
+    say("Error: Error in the format of the connection file. The file may not have four columns as required by the "
+        "link change option.\n");
+    ++errors;
+  }
+  std::int64_t pairs = static_cast<std::int64_t>(p.nNodesTotal) * (static_cast<std::int64_t>(p.nNodesTotal) - 1);
+  if (p.structType && lines != pairs) {
+    sayError("Error in the format of the connection file. Some of the pairs of nodes may not be listed (as required "
+             "by the full option) or too many pairs may be listed. The connection file has " +
+             toText(lines) + " lines (pairs of nodes), instead of the full " + toText(static_cast<float>(pairs)) +
+             " lines expected from the number of nodes in the node file.");
+    ++errors;
+  }
+  if (lines > pairs) {
+    say("Error: Error in the format of the connection file. Too many lines.\n");
+    ++errors;
+  }
+  return errors;
+}
+
+}  // namespace verdalis
+
+template <class T>
+int quivaraProgram<T>::initial_check() {
+  adjType = ccpFlag || lcpFlag || iicFlag || ncFlag || nlFlag || hFlag || bcFlag || bciicFlag;
+  componentType = ccpFlag || lcpFlag || ncFlag;
+  probType = fFlag || awfFlag || pcFlag || bcpcFlag;
+  betweenness_centrality = bcFlag;
+  int errors = verdalis::checkSettings(*this);
+  if (errors == 0) errors += verdalis::checkNodeFile(*this);
+  if (errors == 0) errors += verdalis::checkConnectionFile(*this);
+  return errors;
+}
+
+template <class T>
+int quivaraProgram<T>::create_arrays() {
+  using verdalis::guardAlloc;
+  if (addNodes) {
+    // The count cannot pass the number of node lines after a passed initial
+    // check; bounding it keeps nNodes from going negative otherwise.
+    int counted = verifyNodesNoExist(fileNodes);
+    nNodesAdd = counted < nNodesTotal ? counted : nNodesTotal;
+    nNodes = nNodesTotal - nNodesAdd;
+  } else {
+    nNodes = nNodesTotal;
+    nNodesAdd = 0;
+  }
+  const std::size_t n = static_cast<std::size_t>(nNodes);
+  const std::size_t m = static_cast<std::size_t>(nNodesAdd);
+  // Entries that no line fills keep identifier 0 and attribute 0.
+  guardAlloc(verdalis::kNoMemoryFirst, [&] {
+    label.assign(n, 0);
+    labelAdd.assign(m, 0);
+    size.assign(n, 0.0f);
+    sizeAdd.assign(m, 0.0f);
+  });
+  guardAlloc(verdalis::kNoMemory, [&] { connections.assign(n, n, 0.0f); });
+  if (linkImportances3Flag) guardAlloc(verdalis::kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
+  guardAlloc(verdalis::kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
+  guardAlloc(verdalis::kNoMemory, [&] {
+    delete landGlobal;
+    landGlobal = nullptr;
+    landGlobal = new landscape<T>();
+  });
+  guardAlloc(verdalis::kNoMemory, [&] {
+    landDel.clear();
+    landDel.resize(n);
+  });
+  guardAlloc(verdalis::kNoMemory, [&] {
+    landAdd.clear();
+    landAdd.resize(m);
+  });
+  const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  if (linkImportances1Flag) guardAlloc(verdalis::kNoMemory, [&] { landDelCon.assign(pairs, linkValues<T>()); });
+  if (linkImportances2Flag) guardAlloc(verdalis::kNoMemory, [&] { landConSure.assign(pairs, linkValues<T>()); });
+  if (linkImportances3Flag) guardAlloc(verdalis::kNoMemory, [&] { landConDiff.assign(pairs, linkValues<T>()); });
+  return 0;
+}
+
+template <class T>
+int quivaraProgram<T>::load_data() {
+  create_arrays();
+  initialize_arrays_nodes();
+  initialize_arrays_connections();
+  return 0;
+}
+
+template <class T>
+std::string quivaraProgram<T>::information_execution() {
+  using verdalis::toText;
+  std::string text = "Number of nodes to process: " + toText(nNodes + nNodesAdd) + "\n";
+  if (nNodesAdd > 0)
+    text += toText(nNodes) + " of these nodes already exist in the landscape, and the remaining " +
+            toText(nNodesAdd) + " are candidates to be added in the landscape\n";
+  if (utilLandscapeArea) text += "Maximum landscape attribute (AL): " + toText(sizeLandscapeArea) + "\n";
+  text += "Sum of the attributes of existing nodes: " + toText(sizeTotalHabitat) + "\n";
+  if (adjType) text += "Distance threshold (binary indices): " + toText(adjacentTail) + "\n";
+  if (probType) {
+    text += "Distance and probability (probabilistic indices): " + toText(kDistanceProb) + " " + toText(kProbProb) +
+            "\n";
+    if (pcFlag && allpaths) text += "PC computed in the default mode: checking all paths (no connections discarded)\n";
+    if (pcFlag && !allpaths) text += "Minimum direct and product probability considered for PC: " + toText(minProb) + "\n";
+  }
+  if (linkImportances1Flag) text += "link removal ";
+  if (linkImportances2Flag) text += " link improvement ";
+  if (linkImportances3Flag) text += "link change";
+  if (linkImportancesPij > 0)
+    text += " with heuristic value threshold: " + toText(linkImportancesPij) + "\n";
+  else if (linkImportances1Flag || linkImportances2Flag || linkImportances3Flag)
+    text += " checking all links\n";
+  text += "Node file: " + fileNodes + "\n";
+  text += "Connection file: " + fileConnections + "\n";
+  return text;
+}

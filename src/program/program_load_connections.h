@@ -1,0 +1,203 @@
+#pragma once
+// The column check of an input file and the reading of the connection file
+// into the three connection matrices.
+#include <limits>
+#include <string>
+
+#include "program/program_load_nodes.h"
+#include "program/program_load_text.h"
+#include "program/quivaraProgram.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+namespace verdalis {
+
+inline const char* const kFixConnectionFile =
+    "\nPlease cancel and discard the processing and correct the format of the connection file.";
+
+// One line of the connection file, with what of it could be read.
+struct connectionRecord {
+  int id1 = 0;
+  int id2 = 0;
+  float value = 0;
+  float changed = 0;
+  bool valueRead = false;
+  bool changedRead = false;
+};
+
+enum class connectionCheck { id1NotNumber, id1NotInteger, id2NotNumber, id2NotInteger, valueNotNumber };
+
+inline void reportConnectionStop(connectionCheck check, int line) {
+  static const char* const opening[] = {
+      "A non-numerical node ID value has been found in line ", "A non-integer node ID value has been found in line ",
+      "A non-numerical node ID value has been found in line ", "A non-integer node ID value has been found in line ",
+      "A non-numerical value has been found in line ",
+  };
+  // The changed value (fourth column) is reported with the third column's
+  // text as well.
+  static const char* const column[] = {
+      " of the connection file (first column).",  " of the connection file (first column).",
+      " of the connection file (second column).", " of the connection file (second column).",
+      " of the connection file (third column). \nPlease correct.",
+  };
+  int k = static_cast<int>(check);
+  sayError(std::string(opening[k]) + toText(line) + column[k] + kNoMoreLines + kFixConnectionFile);
+}
+
+// Reads one record with the stopping checks; false when one failed (it has
+// been reported). Values read before the failure stay in the record.
+inline bool readConnectionRecord(numberReader& in, bool withChanged, int line, connectionRecord& rec) {
+  auto stop = [line](connectionCheck check) {
+    reportConnectionStop(check, line);
+    return false;
+  };
+  double id = 0;
+  if (!in.readDouble(id)) return stop(connectionCheck::id1NotNumber);
+  if (!isInt32Value(id)) return stop(connectionCheck::id1NotInteger);
+  rec.id1 = static_cast<int>(id);
+  if (!in.readDouble(id)) return stop(connectionCheck::id2NotNumber);
+  if (!isInt32Value(id)) return stop(connectionCheck::id2NotInteger);
+  rec.id2 = static_cast<int>(id);
+  if (!in.readFloat(rec.value)) return stop(connectionCheck::valueNotNumber);
+  rec.valueRead = true;
+  if (withChanged) {
+    if (!in.readFloat(rec.changed)) return stop(connectionCheck::valueNotNumber);
+    rec.changedRead = true;
+  }
+  return true;
+}
+
+enum class connectionKind { distances, probabilities, binary };
+
+inline bool valueInRange(connectionKind kind, float v) {
+  switch (kind) {
+    case connectionKind::distances: return !(v < 0);
+    case connectionKind::probabilities: return !(v < 0 || v > 1);
+    case connectionKind::binary: return v == 0 || v == 1;
+  }
+  return true;
+}
+
+// Reports a value out of the range of its kind (third or fourth column).
+inline void reportOutOfRange(connectionKind kind, bool fourthColumn, int id1, int id2) {
+  static const char* const opening[] = {
+      "Error: A negative distance value for the nodes with IDs ",
+      "Error: A probability value smaller than 0 or bigger than 1 for the nodes with IDs ",
+      "Error: A link value different from 0 or 1 for the nodes with IDs ",
+  };
+  static const char* const advice[] = {
+      " \nPlease correct.",
+      " \nPlease correct or check if \xEF\xBF\xBD"
+      "Distances\xEF\xBF\xBD may be the appropriate type of connection for your connection file.",
+      " \nPlease correct or check if \xEF\xBF\xBD"
+      "Distances\xEF\xBF\xBD or \xEF\xBF\xBD"
+      "Probabilities\xEF\xBF\xBD may be the appropriate type of connection for your connection file.",
+  };
+  int k = static_cast<int>(kind);
+  std::string where = fourthColumn ? " has been found in the four column of the connection file."
+                                   : " has been found in the third column of the connection file.";
+  // Identifiers are written the way the program has always written them in
+  // this message: as single-precision values.
+  sayError(std::string(opening[k]) + toText(static_cast<float>(id1)) + " and " + toText(static_cast<float>(id2)) +
+           where + advice[k] + kGoesOnInvalid + kFixConnectionFile + "\n");
+}
+
+inline void reportUnknownNode(int id1, int id2, int line) {
+  sayError("Error: Error in the format of the connection file. \nNodes with IDs " + toText(id1) + " and " +
+           toText(id2) + " are found in line " + toText(line) +
+           " of the connection file, but at least one of them may not be listed in the node file. \nPlease check "
+           "that the node file ends with a blank line. \nProcessing will continue without using the connection "
+           "information for those two nodes, but the RESULTS will probably BE INVALID because of that error in the "
+           "input data.\nPlease cancel and discard the processing and correct the format of the input files.\n");
+}
+
+// The range checks of one record; returns the number of problems.
+inline int checkConnectionRanges(connectionKind kind, const connectionRecord& rec) {
+  int problems = 0;
+  if (rec.valueRead && !valueInRange(kind, rec.value)) {
+    reportOutOfRange(kind, false, rec.id1, rec.id2);
+    ++problems;
+  }
+  if (rec.changedRead && !valueInRange(kind, rec.changed)) {
+    reportOutOfRange(kind, true, rec.id1, rec.id2);
+    ++problems;
+  }
+  return problems;
+}
+
+// Puts one record into the matrices; returns 1 when a node of the pair is
+// unknown (reported), else 0. A pair of two candidates, or of two unknown
+// nodes, is ignored.
+template <class T>
+int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int line) {
+  int i, j;
+  bool first = p.exist_nodes(rec.id1, i);
+  bool second = p.exist_nodes(rec.id2, j);
+  if (first && second) {
+    p.connections(i, j) = rec.value;
+    if (p.linkImportances3Flag) p.connectionsDiff(i, j) = p.connectionsDiff(j, i) = rec.changed;
+    return 0;
+  }
+  if (!first && !second) return 0;
+  int existing = first ? i : j;
+  int candidate;
+  if (p.exist_nodesAdd(first ? rec.id2 : rec.id1, candidate)) {
+    p.connectionsAdd(candidate, existing) = rec.value;
+    return 0;
+  }
+  reportUnknownNode(rec.id1, rec.id2, line);
+  return 1;
+}
+
+template <class T>
+connectionKind connectionKindOf(const quivaraProgram<T>& p) {
+  if (p.inputDist) return connectionKind::distances;
+  if (p.inputProb) return connectionKind::probabilities;
+  return connectionKind::binary;
+}
+
+// Every cell starts at the no-link value, which a line may overwrite.
+template <class T>
+void fillNoLink(quivaraProgram<T>& p) {
+  float none = p.inputDist ? std::numeric_limits<float>::max() : 0.0f;
+  p.connections.assign(p.connections.rows(), p.connections.cols(), none);
+  p.connectionsAdd.assign(p.connectionsAdd.rows(), p.connectionsAdd.cols(), none);
+  if (p.linkImportances3Flag) p.connectionsDiff.assign(p.connectionsDiff.rows(), p.connectionsDiff.cols(), none);
+}
+
+}  // namespace verdalis
+
+template <class T>
+int quivaraProgram<T>::verifyFile(const std::string& file, int& words, int& lines) {
+  std::string text;
+  if (!verdalis::readWholeFile(file, text)) {
+    verdalis::sayError("Cannot open node file or connection file " + file);
+    return 1;
+  }
+  return verdalis::countColumnsAndLines(text, words, lines);
+}
+
+template <class T>
+int quivaraProgram<T>::initialize_arrays_connections() {
+  verdalis::fillNoLink(*this);
+  std::string text;
+  int problems = 0, words = 0, lines = 0;
+  // The file is read once and checked from memory: the same check as
+  // verifyFile, without reading a large file twice.
+  if (!verdalis::readWholeFile(fileConnections, text)) {
+    verdalis::sayError("Cannot open node file or connection file " + fileConnections);
+    return 1;
+  }
+  problems += verdalis::countColumnsAndLines(text, words, lines);
+  verdalis::connectionKind kind = verdalis::connectionKindOf(*this);
+  verdalis::numberReader in(text);
+  for (int k = 0; k < lines; ++k) {
+    verdalis::connectionRecord rec;
+    bool read = verdalis::readConnectionRecord(in, linkImportances3Flag, k + 1, rec);
+    if (!read) ++problems;
+    problems += verdalis::checkConnectionRanges(kind, rec);
+    if (!read) break;
+    problems += verdalis::storeConnectionRecord(*this, rec, k + 1);
+  }
+  return problems;
+}

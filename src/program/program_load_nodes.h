@@ -1,0 +1,224 @@
+#pragma once
+// Reading the node file: the count of candidates, the node arrays with their
+// identifier lookups, and the maximum landscape attribute AL.
+#include <string>
+
+#include "program/program_load_text.h"
+#include "program/quivaraProgram.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+namespace verdalis {
+
+inline const char* const kNoMoreLines = "\nNo more lines will be read from this file. RESULTS WILL BE INVALID.";
+inline const char* const kGoesOnInvalid =
+    "\nProcessing will continue, but the RESULTS WILL almost surely BE INVALID because of that error in the input "
+    "data.";
+inline const char* const kFixNodeFile =
+    "\nPlease cancel and discard the processing and correct the format of the node file.";
+
+// One line of the node file. Without a third column every line is an
+// existing node.
+struct nodeRecord {
+  int id = 0;
+  float attribute = 0;
+  float third = 1;
+};
+
+enum class nodeCheck {
+  idNotNumber,
+  idNotInteger,
+  attributeNotNumber,
+  attributeNegative,
+  thirdNotNumber,
+  thirdNotInteger,
+  thirdNotBinary
+};
+
+inline std::string nodeCheckText(nodeCheck check, int line) {
+  static const char* const opening[] = {
+      "A non-numerical node ID value has been found in line ",
+      "A non-integer node ID value has been found in line ",
+      "A non-numerical node attribute value has been found in line ",
+      "A negative node attribute value has been found in line ",
+      "A non-numerical value has been found in line ",
+      "A non-integer value has been found in line ",
+      "A value different from 0 or 1 has been found in line ",
+  };
+  static const char* const column[] = {
+      " of the node file (first column).",
+      " of the node file (first column).",
+      " of the node file (second column).",
+      " of the node file (second column). \nPlease correct.",
+      " of the node file (third column).",
+      " of the node file (third column).",
+      " of the node file (third column). \nPlease correct.",
+  };
+  int k = static_cast<int>(check);
+  bool stops = check != nodeCheck::attributeNegative;
+  return std::string(opening[k]) + toText(line) + column[k] + (stops ? kNoMoreLines : kGoesOnInvalid) + kFixNodeFile;
+}
+
+inline void reportNodeCheck(nodeCheck check, int line) { sayError(nodeCheckText(check, line)); }
+
+enum class recordOutcome { end, stopped, read };
+
+// Reads the next node-file line with every check in column order and
+// reports the first failed one; all but the negative attribute stop the
+// reading. A negative attribute does not excuse a bad third column: that
+// line is reported twice and not stored, so that a line never becomes a
+// node or a candidate by a value that the count of candidates rejected.
+inline recordOutcome readNodeRecord(numberReader& in, bool withThird, int line, nodeRecord& rec) {
+  if (in.atEnd()) return recordOutcome::end;
+  auto stop = [line](nodeCheck check) {
+    reportNodeCheck(check, line);
+    return recordOutcome::stopped;
+  };
+  double id = 0;
+  if (!in.readDouble(id)) return stop(nodeCheck::idNotNumber);
+  if (!isInt32Value(id)) return stop(nodeCheck::idNotInteger);
+  rec.id = static_cast<int>(id);
+  if (!in.readFloat(rec.attribute)) return stop(nodeCheck::attributeNotNumber);
+  if (rec.attribute < 0) reportNodeCheck(nodeCheck::attributeNegative, line);
+  rec.third = 1;
+  if (withThird) {
+    if (!in.readFloat(rec.third)) return stop(nodeCheck::thirdNotNumber);
+    if (!isInt32Value(rec.third)) return stop(nodeCheck::thirdNotInteger);
+    if (rec.third != 0 && rec.third != 1) return stop(nodeCheck::thirdNotBinary);
+  }
+  return recordOutcome::read;
+}
+
+// Reads three values checking only that they are numbers. Returns 0, or the
+// column (1 to 3) of the first value that is missing or not a number.
+inline int readThreeNumbers(numberReader& in, float& third) {
+  double id;
+  float attribute;
+  if (!in.readDouble(id)) return 1;
+  if (!in.readFloat(attribute)) return 2;
+  if (!in.readFloat(third)) return 3;
+  return 0;
+}
+
+inline void reportCandidateCountStop(int column, bool firstLine) {
+  static const nodeCheck lineOne[] = {nodeCheck::idNotNumber, nodeCheck::attributeNotNumber,
+                                      nodeCheck::thirdNotNumber};
+  static const char* const later[] = {
+      "A non-numerical node ID value has been found in the node file (first column).",
+      "A non-numerical node attribute value has been found in the node file (second column).",
+      "A non-numerical value has been found in the node file (third column).",
+  };
+  if (firstLine)
+    reportNodeCheck(lineOne[column - 1], 1);
+  else
+    sayError(std::string(later[column - 1]) + kNoMoreLines + kFixNodeFile);
+}
+
+// Stores a line that passed the checks as the next existing node or the
+// next candidate. The arrays were sized by the counts of the same file, so
+// they cannot fill up; the bound is kept anyway so that no input can write
+// past them.
+template <class T>
+void storeNodeRecord(quivaraProgram<T>& p, const nodeRecord& rec, int& existing, int& candidates) {
+  if (p.addNodes && rec.third == 0) {
+    if (candidates >= static_cast<int>(p.labelAdd.size())) return;
+    p.labelAdd[candidates] = rec.id;
+    p.sizeAdd[candidates] = rec.attribute;
+    p.labelAddPosition.emplace(rec.id, candidates);  // keeps the first occurrence
+    ++candidates;
+    return;
+  }
+  if (existing >= static_cast<int>(p.label.size())) return;
+  p.label[existing] = rec.id;
+  p.size[existing] = rec.attribute;
+  p.labelPosition.emplace(rec.id, existing);
+  p.sizeTotalHabitat += rec.attribute;
+  ++existing;
+}
+
+// Settles AL once the attributes are summed; returns 1 when the given AL
+// cannot hold them. With AL = 1 the LCP, IIC and PC values are numerators.
+template <class T>
+int settleLandscapeArea(quivaraProgram<T>& p) {
+  if (p.sizeTotalHabitat > p.sizeLandscapeArea && p.sizeLandscapeArea != 0) {
+    say("Error:  Maximum landscape attribute (AL) is lower than the sum of node attributes.\n Only the numerators "
+        "of the overall LCP, IIC and PC values will be computed.\n");
+    p.utilLandscapeArea = false;
+    p.sizeLandscapeArea = 1;
+    return 1;
+  }
+  if (p.sizeLandscapeArea != 0) {
+    p.utilLandscapeArea = true;
+    return 0;
+  }
+  p.utilLandscapeArea = false;
+  p.sizeLandscapeArea = 1;
+  return 0;
+}
+
+}  // namespace verdalis
+
+template <class T>
+int quivaraProgram<T>::verifyNodesNoExist(const std::string& file) {
+  std::string text;
+  if (!verdalis::readWholeFile(file, text)) {
+    verdalis::sayError("Cannot open node file " + file);
+    return 0;
+  }
+  verdalis::numberReader in(text);
+  int candidates = 0;
+  for (bool firstLine = true; !in.atEnd(); firstLine = false) {
+    float third = 1;
+    int failed = verdalis::readThreeNumbers(in, third);
+    if (failed != 0) {
+      verdalis::reportCandidateCountStop(failed, firstLine);
+      break;
+    }
+    if (third == 0) ++candidates;
+  }
+  return candidates;
+}
+
+template <class T>
+int quivaraProgram<T>::initialize_arrays_nodes() {
+  sizeTotalHabitat = 0;
+  labelPosition.clear();
+  labelAddPosition.clear();
+  labelPosition.reserve(label.size());
+  labelAddPosition.reserve(labelAdd.size());
+  bool valid = true;
+  std::string text;
+  if (!verdalis::readWholeFile(fileNodes, text)) {
+    verdalis::sayError("Cannot open node file " + fileNodes);
+    valid = false;
+  }
+  verdalis::numberReader in(text);
+  int linesRead = 0, existing = 0, candidates = 0;
+  while (valid) {
+    verdalis::nodeRecord rec;
+    verdalis::recordOutcome outcome = verdalis::readNodeRecord(in, addNodes, linesRead + 1, rec);
+    if (outcome == verdalis::recordOutcome::end) break;
+    if (outcome == verdalis::recordOutcome::stopped) {
+      valid = false;
+      break;
+    }
+    verdalis::storeNodeRecord(*this, rec, existing, candidates);
+    ++linesRead;
+  }
+  int areaProblem = verdalis::settleLandscapeArea(*this);
+  return (valid && areaProblem == 0) ? 0 : 1;
+}
+
+template <class T>
+bool quivaraProgram<T>::exist_nodes(int key, int& pos) {
+  auto found = labelPosition.find(key);
+  pos = found == labelPosition.end() ? -1 : found->second;
+  return pos != -1;
+}
+
+template <class T>
+bool quivaraProgram<T>::exist_nodesAdd(int key, int& pos) {
+  auto found = labelAddPosition.find(key);
+  pos = found == labelAddPosition.end() ? -1 : found->second;
+  return pos != -1;
+}

@@ -1,0 +1,183 @@
+#pragma once
+// Plain-text input: whole-file reading, the column count of a file read in
+// 99-character chunks, and a reader that sees a file as a stream of numbers.
+//
+// A whole file is read at once and parsed by hand because a full connection
+// file of a thousand nodes has a million lines; stream extraction would take
+// several seconds on it.
+#include <locale.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+namespace verdalis {
+
+// The content of a file, or false when it cannot be opened or read (a
+// directory opens but cannot be read).
+inline bool readWholeFile(const std::string& path, std::string& content) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  content.clear();
+  bool ok = true;
+  guardAlloc(kNoMemory, [&] {
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
+  });
+  if (std::ferror(file)) ok = false;
+  std::fclose(file);
+  return ok;
+}
+
+// Blanks, tabs, line ends and NUL separate columns, both for the column
+// check and for the readers, so that the readers never find more values
+// than the column check counted.
+inline bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; }
+
+inline int countColumns(const char* begin, const char* end) {
+  int columns = 0;
+  bool inColumn = false;
+  for (const char* p = begin; p != end; ++p) {
+    bool separator = isSeparator(*p);
+    if (!separator && !inColumn) ++columns;
+    inColumn = !separator;
+  }
+  return columns;
+}
+
+// The column check of a file's content: `words` gets the columns of the
+// first chunk, `lines` the counted lines. A chunk ends after a line feed or
+// after 99 characters, whichever comes first, so a longer line counts as
+// several lines. Blank chunks are not counted, except the first one. Every
+// counted line whose column count differs from the first is reported.
+inline int countColumnsAndLines(const std::string& text, int& words, int& lines) {
+  const std::size_t chunkLimit = 99;
+  int errors = 0;
+  words = 0;
+  lines = 1;
+  std::size_t pos = 0;
+  bool first = true;
+  while (pos < text.size()) {
+    std::size_t limit = std::min(text.size(), pos + chunkLimit);
+    std::size_t end = text.find('\n', pos);
+    end = (end == std::string::npos || end >= limit) ? limit : end + 1;
+    int columns = countColumns(text.data() + pos, text.data() + end);
+    pos = end;
+    if (first) {
+      words = columns;
+      first = false;
+    } else if (columns == words) {
+      ++lines;
+    } else if (columns != 0) {
+      ++lines;
+      ++errors;
+      sayError("Not all the lines within the node or connection file have the same number of columns. \nLine " +
+               toText(lines) + " in the node or connection file has " + toText(columns) +
+               " columns, which is different from previous line(s) in the same file.");
+    }
+  }
+  return errors;
+}
+
+// A token is a number only when the whole of it is a decimal number: an
+// optional sign, digits with an optional decimal point (at least one
+// digit), and an optional exponent with at least one digit. "12abc", "0x1A",
+// "inf" and "1,5" are not numbers.
+inline bool isDecimalNumber(const char* begin, const char* end) {
+  const char* p = begin;
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  int digits = 0;
+  while (p != end && digit(*p)) ++p, ++digits;
+  if (p != end && *p == '.') {
+    ++p;
+    while (p != end && digit(*p)) ++p, ++digits;
+  }
+  if (digits == 0) return false;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    if (p != end && (*p == '+' || *p == '-')) ++p;
+    int exponentDigits = 0;
+    while (p != end && digit(*p)) ++p, ++exponentDigits;
+    if (exponentDigits == 0) return false;
+  }
+  return p == end;
+}
+
+// Conversions use the "C" locale whatever the process locale is, so that
+// the decimal point is always ".".
+inline locale_t classicCLocale() {
+  static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+// Whether a double can be converted to a 32-bit integer and back without
+// change. The range is checked first: converting an out-of-range double to
+// int is undefined.
+inline bool isInt32Value(double v) {
+  if (!(v >= -2147483648.0 && v <= 2147483647.0)) return false;
+  return static_cast<double>(static_cast<int>(v)) == v;
+}
+
+// A file seen as a stream of numbers: line ends separate values like blanks.
+class numberReader {
+ public:
+  explicit numberReader(const std::string& text) : pos_(text.data()), end_(text.data() + text.size()) {}
+
+  // True when no value is left.
+  bool atEnd() {
+    skipSeparators();
+    return pos_ == end_;
+  }
+
+  // The next value in double precision; false when it is missing or not a
+  // number (an overflow to infinity is not a number; an underflow reads as
+  // the nearest representable value).
+  bool readDouble(double& value) {
+    const char* begin;
+    if (!nextToken(begin)) return false;
+    char* stop = nullptr;
+    double v = strtod_l(begin, &stop, classicCLocale());
+    if (stop != pos_ || v == HUGE_VAL || v == -HUGE_VAL) return false;
+    value = v;
+    return true;
+  }
+
+  // The next value in single precision, rounded once from its text.
+  bool readFloat(float& value) {
+    const char* begin;
+    if (!nextToken(begin)) return false;
+    char* stop = nullptr;
+    float v = strtof_l(begin, &stop, classicCLocale());
+    if (stop != pos_ || v == HUGE_VALF || v == -HUGE_VALF) return false;
+    value = v;
+    return true;
+  }
+
+ private:
+  void skipSeparators() {
+    while (pos_ != end_ && isSeparator(*pos_)) ++pos_;
+  }
+
+  // Moves past the next token; false when there is none or it is not a
+  // decimal number. The token is always followed by a separator or by the
+  // terminating NUL of the text, which stops the conversion functions.
+  bool nextToken(const char*& begin) {
+    skipSeparators();
+    if (pos_ == end_) return false;
+    begin = pos_;
+    while (pos_ != end_ && !isSeparator(*pos_)) ++pos_;
+    return isDecimalNumber(begin, pos_);
+  }
+
+  const char* pos_;
+  const char* end_;
+};
+
+}  // namespace verdalis
