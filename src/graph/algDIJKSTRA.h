@@ -21,11 +21,11 @@ class algDIJKSTRA {
                                                       const adjacency* list_adjacency, T* minPath,
                                                       float minProb, int* drecera);
   // Path counting through prior over the complete matrix (kUnreached entries
-  // are missing links).
+  // are missing links); counts as in algBFS.
   void distances_minpath_search_DIJKSTRA_ARRAY_amb_node_prior(int inicial, int prior,
                                                               const verdalis::matrix<T>& probLog,
                                                               int nElems, T* minPath, int* drecera,
-                                                              int* nodeprior, int* nodetotal);
+                                                              double* nodeprior, double* nodetotal);
 };
 
 #include "graph/algDIJKSTRA_search.h"
