@@ -5,15 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#if __has_include("landscape/fragmentIIC.h") && __has_include("landscape/fragmentPC.h")
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
-#else
-template <class T>
-class fragmentIIC;
-template <class T>
-class fragmentPC;
-#endif
 #include "support/clock.h"
 
 namespace verdalis {
