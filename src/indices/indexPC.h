@@ -338,11 +338,12 @@ void indexPC<T>::accumulate(int source, tessella* nodes, const T* distances) {
   }
 }
 
+// With no node there is nothing to normalise: PC stays 0 whatever AL is.
 template <class T>
 void indexPC<T>::close(float area) {
   indexNumerator = index;
   float areaSquared = area * area;
-  index = index / areaSquared;
+  index = nNodes == 0 ? T(0) : index / areaSquared;
 }
 
 template <class T>

@@ -152,6 +152,9 @@ TYPED_TEST(PcTest, EmptyLandscapeGivesZeros) {
   EXPECT_EQ(land.value_index_F(), 0);
   EXPECT_EQ(land.value_index_AWF(), 0);
   EXPECT_EQ(land.valor_de_pcIntraGlob() + land.valor_de_pcDirectGlob() + land.valor_de_pcStepGlob(), 0);
+  land.sizeLandscapeArea = 0;  // nothing to normalise
+  this->computePC(land);
+  EXPECT_EQ(land.value_index_PC(), 0);
 }
 
 TYPED_TEST(PcTest, ProgressLineForEverySource) {

@@ -1,0 +1,58 @@
+#pragma once
+// The split of a PC change for one node k into intra (k with itself), flux
+// (the pairs with k as one end) and connector (what the other pairs lose or
+// gain through k as a stepping stone). Removal fractions are sums over the
+// base landscape relative to AL²; addition fractions are numerator sums over
+// the landscape with the candidate added.
+#include "landscape/landscape.h"
+
+template <class T>
+class fragmentPC {
+ public:
+  double pcintra;
+  double pcflux;
+  double pcconnector;
+  landscape<T>* land_base;
+  landscape<T>* land_delta;
+  int node;
+
+  fragmentPC(landscape<T>* base, landscape<T>* delta, int n)
+      : pcintra(0), pcflux(0), pcconnector(0), land_base(base), land_delta(delta), node(n) {}
+
+  double intra() { return pcintra = intraSum(*land_base) / areaSquared(); }
+  double flux() { return pcflux = fluxSum(*land_base) / areaSquared(); }
+  double connector() {
+    return pcconnector = restSum(*land_base) / areaSquared() - static_cast<double>(land_delta->value_index_PC());
+  }
+  double intraAdd() { return pcintra = intraSum(*land_delta); }
+  double fluxAdd() { return pcflux = fluxSum(*land_delta); }
+  double connectorAdd() {
+    return pcconnector = restSum(*land_delta) - static_cast<double>(land_base->value_index_PCnum());
+  }
+
+  // a_i a_j p*_ij, formed in single precision.
+  static double term(const landscape<T>& land, int i, int j) {
+    float value = land.nodes[i].size * land.nodes[j].size * land.nodes[i].p_maxim_product[j];
+    return value;
+  }
+  double areaSquared() const {
+    float area = land_base->sizeLandscapeArea;
+    float squared = area * area;
+    return squared;
+  }
+  double intraSum(const landscape<T>& land) const { return term(land, node, node); }
+  double fluxSum(const landscape<T>& land) const {
+    double sum = 0;
+    for (int i = 0; i < land.nNodes; ++i)
+      for (int j = 0; j < land.nNodes; ++j)
+        if (i != j && (i == node || j == node)) sum += term(land, i, j);
+    return sum;
+  }
+  double restSum(const landscape<T>& land) const {
+    double sum = 0;
+    for (int i = 0; i < land.nNodes; ++i)
+      for (int j = 0; j < land.nNodes; ++j)
+        if (i != node && j != node) sum += term(land, i, j);
+    return sum;
+  }
+};
