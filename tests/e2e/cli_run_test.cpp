@@ -1,0 +1,170 @@
+// The built program on tiny inputs: console text around the runs, the
+// redirection of a run's output, and the exit statuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Calendar stamps and elapsed seconds differ from run to run.
+std::string masked(const std::string& text) {
+  static const std::regex stamp("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}");
+  static const std::regex total("(Total processing time: +)[0-9.e+-]+");
+  return std::regex_replace(std::regex_replace(text, stamp, "DATE"), total, "$1N");
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+const char* const kUsage =
+    "Verdalis GNU 2.8.8 - Command line version 1.1.6 for digraphs(bcc64 bits) \n"
+    "Usage:\n"
+    "verdalis.exe -nodeFile nfile -conFile cfile [-*] [-t dist|prob [all|notall]]\n"
+    " [-confProb distance prob  [-PC [-BCPC]] [-F] [-AWF] ] \n"
+    " [-double | -simple] [onlyoverall] \n"
+    " [-wprobdir] [-wprobmax]  [-noout] \n";
+
+const char* const kEnd = "\nExecution ended at: DATE\n\nTotal processing time:  N seconds\n";
+
+class ProgramRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/verdalis_cli_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    directory = pattern;
+    write("n.txt", "1\t10\n2\t20\n3\t30\n");
+    write("c.txt", "1\t2\t100\n2\t3\t200\n1\t3\t500\n");
+  }
+  void TearDown() override { std::system(("rm -rf '" + directory + "'").c_str()); }
+
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(directory + "/" + name, std::ios::binary) << text;
+  }
+  std::string file(const std::string& name) { return readFile(directory + "/" + name); }
+  bool exists(const std::string& name) { return access((directory + "/" + name).c_str(), F_OK) == 0; }
+
+  // Runs the program in the scratch directory; shellPrefix can set limits.
+  int run(const std::string& arguments, const std::string& shellPrefix = "") {
+    std::string command = "cd '" + directory + "' && " + shellPrefix + "'" + VERDALIS_BINARY + "' " + arguments +
+                          " > console.out 2>&1";
+    int status = std::system(command.c_str());
+    console = readFile(directory + "/console.out");
+    std::remove((directory + "/console.out").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string directory;
+  std::string console;
+};
+
+TEST_F(ProgramRun, UsageAndCommandLineErrors) {
+  EXPECT_EQ(run(""), 0);
+  EXPECT_EQ(console, kUsage);
+  EXPECT_EQ(run("-NC -foo -confAdj abc -h"), 0);
+  EXPECT_EQ(console, kUsage);
+
+  EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj abc"), 1);
+  EXPECT_EQ(console, "\nArgument 'abc' could not be a number\n\n -confAdj not defined\n\nError\n");
+  EXPECT_EQ(run("-nodeFile n.txt -confMultipleValues 100 500 0"), 1);
+  EXPECT_EQ(console, "Error: The step of -confMultipleValues must be greater than 0\n\nError\n");
+  EXPECT_FALSE(exists("overall_indices.txt"));
+}
+
+TEST_F(ProgramRun, CompletedRunIsFramedByItsStamps) {
+  EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj 150 -prefix r"), 0);
+  std::string out = masked(console);
+  EXPECT_EQ(out.rfind("Execution started at: DATE\n\nNumber of nodes to process: 3\n", 0), 0u) << out;
+  std::size_t timing = out.find("Processing time for indices:\nNC:  0 seconds\n");
+  ASSERT_NE(timing, std::string::npos) << out;
+  EXPECT_LT(timing, out.find("Execution ended at: "));
+  EXPECT_TRUE(endsWith(out, kEnd)) << out;
+  EXPECT_TRUE(exists("r_node_importances.txt"));
+  EXPECT_TRUE(exists("overall_indices.txt"));
+}
+
+TEST_F(ProgramRun, FailedInitialCheckGivesTheShortEnd) {
+  EXPECT_EQ(run("-nodeFile missing.txt -conFile c.txt -NC -confAdj 150"), 2);
+  std::string out = masked(console);
+  EXPECT_EQ(out.rfind("Execution started at: DATE\n\n", 0), 0u) << out;
+  EXPECT_TRUE(endsWith(out, "Execution ended at: DATE\n\nTotal processing time: N seconds\n")) << out;
+  EXPECT_EQ(out.find("Number of nodes"), std::string::npos);
+  EXPECT_FALSE(exists("overall_indices.txt"));
+}
+
+TEST_F(ProgramRun, NooutSendsTheWholeRunToThePrefixedLog) {
+  EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj 150 -prefix r -noout"), 0);
+  EXPECT_EQ(console, "");
+  std::string log = masked(file("r_execution_events.txt"));
+  EXPECT_EQ(log.rfind("Execution started at: DATE\n\nNumber of nodes to process: 3\n", 0), 0u) << log;
+  EXPECT_TRUE(endsWith(log, kEnd)) << log;
+}
+
+TEST_F(ProgramRun, UnopenableLogLeavesTheRunOnTheConsole) {
+  EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj 150 -prefix none/r -noout"), 2);
+  std::string out = masked(console);
+  EXPECT_EQ(out.rfind("Error: The execution events file none/r_execution_events.txt cannot be opened", 0), 0u) << out;
+  EXPECT_NE(out.find("Execution started at: DATE\n"), std::string::npos);
+  EXPECT_TRUE(endsWith(out, kEnd)) << out;
+}
+
+TEST_F(ProgramRun, ValueRangeRunsOncePerValue) {
+  EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confMultipleValues 100 500 200 -simple"), 0);
+  EXPECT_EQ(count(console, "Execution started at: "), 3u);
+  EXPECT_EQ(count(console, "Execution ended at: "), 3u);
+  std::size_t first = console.find("Distance threshold (binary indices): 100\n");
+  std::size_t second = console.find("Distance threshold (binary indices): 300\n");
+  std::size_t third = console.find("Distance threshold (binary indices): 500\n");
+  ASSERT_NE(third, std::string::npos) << console;
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, third);
+}
+
+TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit below";
+#endif
+  // The first pair needs far more memory than the limit allows.
+  std::string nodes;
+  for (int id = 1; id <= 30000; ++id) nodes += std::to_string(id) + "\t1\n";
+  write("n_a.txt", nodes);
+  write("c_a.txt", "1\t2\t100\n");
+  write("n_b.txt", "1\t10\n2\t20\n");
+  write("c_b.txt", "1\t2\t100\n");
+  EXPECT_EQ(run("-nodeFile n_ -conFile c_ -* -NC -confAdj 150 -noout", "ulimit -v 400000 && "), 2);
+  EXPECT_EQ(console, "\nNumber of file pairs: 2\n");
+  std::string lost = masked(file("a.txt_execution_events.txt"));
+  EXPECT_EQ(lost.rfind("Execution started at: DATE\n\n", 0), 0u) << lost;
+  EXPECT_TRUE(endsWith(lost, "error23")) << lost;
+  std::string next = masked(file("b.txt_execution_events.txt"));
+  EXPECT_EQ(next.rfind("Execution started at: DATE\n\nNumber of nodes to process: 2\n", 0), 0u) << next;
+  EXPECT_TRUE(endsWith(next, kEnd)) << next;
+  EXPECT_EQ(next.find("error23"), std::string::npos);
+}
+
+TEST_F(ProgramRun, UnwritableResultFileFailsTheRun) {
+  EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj 150 -prefix none/r"), 2);
+  EXPECT_TRUE(endsWith(masked(console), kEnd));
+}
+
+}  // namespace
