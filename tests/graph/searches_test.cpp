@@ -51,17 +51,7 @@ std::vector<int> components(Graph& g, int& count) {
   return id;
 }
 
-TEST(Selection, EmptySetTest) {
-  bool flags[3] = {true, false, true};
-  EXPECT_TRUE(conjuntBuitBFS(flags, 0));
-  EXPECT_FALSE(conjuntBuitBFS(flags, 3));
-  EXPECT_FALSE(conjuntBuit<double>(flags, 3));
-  flags[1] = true;
-  EXPECT_TRUE(conjuntBuitBFS(flags, 3));
-  EXPECT_TRUE(conjuntBuit<float>(flags, 3));
-}
-
-TEST(Selection, IntegerTiesGoToHighestAndUnreachedIsSelectable) {
+TEST(Selection, IntegerTiesGoToHighestAndEveryNodeGetsTreated) {
   const bool none[4] = {false, false, false, false};
   const int tied[4] = {3, 1, 5, 1};
   EXPECT_EQ(minValue(tied, none, 4), 3);
@@ -71,6 +61,9 @@ TEST(Selection, IntegerTiesGoToHighestAndUnreachedIsSelectable) {
   EXPECT_EQ(minValue(tied, treated, 4), 1);
   const bool all[2] = {true, true};
   EXPECT_EQ(minValue(unreached, all, 2), -1);
+  EXPECT_TRUE(conjuntBuitBFS(all, 2));
+  EXPECT_FALSE(conjuntBuitBFS(treated, 4));
+  EXPECT_TRUE(conjuntBuitBFS(all, 0));
   // 16777217 is 16777216 as a float: a tie, so the larger distance wins.
   const int rounded[2] = {16777216, 16777217};
   EXPECT_EQ(minValue(rounded, none, 2), 1);

@@ -175,28 +175,4 @@ TYPED_TEST(BinaryIndices, SumsFollowTheirPrecisionOnRandomLandscapes) {
   }
 }
 
-TYPED_TEST(BinaryIndices, CoincidenceSumsPerComponent) {
-  std::mt19937 rng(4);
-  for (int trial = 0; trial < 80; ++trial) {
-    const Input in = testland::randomInput(rng, 1 + trial % 8);
-    landscape<TypeParam> land;
-    build(land, in, true, false);
-    land.generate_index_CCP();
-    land.generate_index_LCP();
-    std::vector<float> c(land.nComponents, 0.0f);
-    for (int i = 0; i < in.n(); ++i) c[land.whichComponent(i)] += in.sizes[i];
-    const float total = land.valueOfSizeTotalHabitat(), area = land.valueOfSizeLanscapeArea();
-    float ccp = 0;
-    double lcp = 0, lcpnum = 0;
-    for (float ck : c) {
-      ccp += (ck * ck) / (total * total);
-      lcp += static_cast<double>((ck * ck) / (area * area));
-      lcpnum += static_cast<double>(ck * ck);
-    }
-    EXPECT_EQ(land.value_index_CCP(), ccp) << trial;
-    EXPECT_EQ(land.value_index_LCP(), lcp) << trial;
-    EXPECT_EQ(land.value_index_LCPnum(), lcpnum) << trial;
-  }
-}
-
 }  // namespace

@@ -186,13 +186,4 @@ TYPED_TEST(LandscapeBuild, EraseKeepsBetweennessAndAllowsRebuilding) {
   EXPECT_EQ(land.nc, 2);
 }
 
-TYPED_TEST(LandscapeBuild, NoNodes) {
-  auto in = distanceInput({}, 10.0f);
-  landscape<TypeParam> land;
-  build(land, in);
-  EXPECT_EQ(land.numberNodes(), 0);
-  EXPECT_EQ(land.valueOfSizeTotalHabitat(), 0.0f);
-  EXPECT_TRUE(land.adjacencyPointers().empty());
-}
-
 }  // namespace
