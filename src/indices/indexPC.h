@@ -84,10 +84,12 @@ inline bool hasSize(std::FILE* file, long long bytes) {
   return size == bytes;
 }
 
-// Opens both saved files in one mode; both null on failure, after reporting it.
+// The two saved files of one computation. Every step checks its byte counts
+// and reports the file at fault, so that a caller can fall back in time.
 struct SavedFiles {
   std::FILE* paths = nullptr;
   std::FILE* trees = nullptr;
+
   SavedFiles(const char* mode, const char* what) {
     paths = std::fopen(kSavedPathsFile, mode);
     trees = std::fopen(kSavedTreesFile, mode);
@@ -98,13 +100,42 @@ struct SavedFiles {
   }
   ~SavedFiles() { closeBoth(); }
   bool open() const { return paths != nullptr; }
-  // True when both closed cleanly (every buffered byte reached the file).
-  bool closeBoth() {
-    bool clean = true;
-    if (paths != nullptr) clean = std::fclose(paths) == 0 && clean;
-    if (trees != nullptr) clean = std::fclose(trees) == 0 && clean;
+
+  // Null when both closed cleanly (every buffered byte reached its file),
+  // else the name of the first that did not.
+  const char* closeBoth() {
+    const char* failed = nullptr;
+    if (paths != nullptr && std::fclose(paths) != 0) failed = kSavedPathsFile;
+    if (trees != nullptr && std::fclose(trees) != 0 && failed == nullptr) failed = kSavedTreesFile;
     paths = trees = nullptr;
-    return clean;
+    return failed;
+  }
+  bool finishWriting() {
+    const char* failed = closeBoth();
+    if (failed != nullptr) saySavedPathsProblem("write", failed);
+    return failed == nullptr;
+  }
+  bool hasRecords(std::size_t records, std::size_t valueSize) {
+    const long long cells = static_cast<long long>(records) * static_cast<long long>(records);
+    const char* failed = !hasSize(paths, cells * static_cast<long long>(valueSize)) ? kSavedPathsFile
+                         : !hasSize(trees, cells * static_cast<long long>(sizeof(int))) ? kSavedTreesFile
+                                                                                       : nullptr;
+    if (failed != nullptr) saySavedPathsProblem("read", failed);
+    return failed == nullptr;
+  }
+  bool writeRecord(const void* distances, std::size_t valueSize, const int* drecera, std::size_t n) {
+    const char* failed = std::fwrite(distances, valueSize, n, paths) != n ? kSavedPathsFile
+                         : std::fwrite(drecera, sizeof(int), n, trees) != n ? kSavedTreesFile
+                                                                             : nullptr;
+    if (failed != nullptr) saySavedPathsProblem("write", failed);
+    return failed == nullptr;
+  }
+  bool readRecord(void* distances, std::size_t valueSize, int* drecera, std::size_t n) {
+    const char* failed = std::fread(distances, valueSize, n, paths) != n ? kSavedPathsFile
+                         : std::fread(drecera, sizeof(int), n, trees) != n ? kSavedTreesFile
+                                                                            : nullptr;
+    if (failed != nullptr) saySavedPathsProblem("read", failed);
+    return failed == nullptr;
   }
 };
 
@@ -376,23 +407,12 @@ bool indexPC<T>::searchAllWriting(tessella* nodes, float area, Search&& search) 
     distances.resize(nNodes);
     drecera.resize(nNodes);
   });
-  const std::size_t n = static_cast<std::size_t>(nNodes);
   for (int s = 0; s < nNodes; ++s) {
     search(s, distances.data(), drecera.data());
     accumulate(s, nodes, distances.data());
-    if (std::fwrite(distances.data(), sizeof(T), n, files.paths) != n) {
-      verdalis::saySavedPathsProblem("write", verdalis::kSavedPathsFile);
-      return false;
-    }
-    if (std::fwrite(drecera.data(), sizeof(int), n, files.trees) != n) {
-      verdalis::saySavedPathsProblem("write", verdalis::kSavedTreesFile);
-      return false;
-    }
+    if (!files.writeRecord(distances.data(), sizeof(T), drecera.data(), distances.size())) return false;
   }
-  if (!files.closeBoth()) {
-    verdalis::saySavedPathsProblem("write", verdalis::kSavedPathsFile);
-    return false;
-  }
+  if (!files.finishWriting()) return false;
   close(area);
   savedNodes = nNodes;
   return true;
@@ -412,16 +432,7 @@ bool indexPC<T>::searchAllReading(int node, tessella* nodes, float area, Search&
     return false;
   }
   verdalis::SavedFiles files("rb", "read");
-  if (!files.open()) return false;
-  const long long cells = static_cast<long long>(total) * total;
-  if (!verdalis::hasSize(files.paths, cells * static_cast<long long>(sizeof(T)))) {
-    verdalis::saySavedPathsProblem("read", verdalis::kSavedPathsFile);
-    return false;
-  }
-  if (!verdalis::hasSize(files.trees, cells * static_cast<long long>(sizeof(int)))) {
-    verdalis::saySavedPathsProblem("read", verdalis::kSavedTreesFile);
-    return false;
-  }
+  if (!files.open() || !files.hasRecords(total, sizeof(T))) return false;
   std::vector<T> saved, distances;
   std::vector<int> drecera;
   verdalis::guardAlloc(verdalis::kNoMemory, [&] {
@@ -429,33 +440,21 @@ bool indexPC<T>::searchAllReading(int node, tessella* nodes, float area, Search&
     drecera.resize(total);
     distances.resize(nNodes);
   });
-  const std::size_t record = static_cast<std::size_t>(total);
-  auto readRecord = [&] {
-    return std::fread(saved.data(), sizeof(T), record, files.paths) == record &&
-           std::fread(drecera.data(), sizeof(int), record, files.trees) == record;
-  };
-  int r = 0;
-  for (int s = 0; s < nNodes; ++s) {
-    // The removed node's own record is of no use.
-    bool skipped = true;
-    if (r == node) {
-      skipped = readRecord();
+  auto readRecord = [&] { return files.readRecord(saved.data(), sizeof(T), drecera.data(), saved.size()); };
+  for (int s = 0, r = 0; s < nNodes; ++s, ++r) {
+    if (r == node) {  // the removed node's own record is of no use
+      if (!readRecord()) return false;
       ++r;
     }
-    if (!skipped || !readRecord()) {
-      verdalis::saySavedPathsProblem("read", verdalis::kSavedPathsFile);
-      return false;
-    }
+    if (!readRecord()) return false;
     bool throughNode = false;
     for (int t = 0; t < total; ++t)
       if (drecera[t] == node) throughNode = true;
-    if (throughNode) {
+    if (throughNode)
       search(s, distances.data(), nullptr);
-    } else {
+    else
       for (int t = 0; t < nNodes; ++t) distances[t] = saved[t < node ? t : t + 1];
-    }
     accumulate(s, nodes, distances.data());
-    ++r;
   }
   close(area);
   return true;

@@ -5,6 +5,20 @@
 
 #include "indices/indexPC.h"
 #include "landscape/landscape.h"
+#include "support/messages.h"
+
+namespace verdalis {
+
+// Makes sure every node has a best-path row of n entries for PC to fill.
+inline void ensureBestPathRows(std::vector<tessella>& nodes) {
+  const std::size_t n = nodes.size();
+  guardAlloc(kNoMemoryRows, [&] {
+    for (tessella& node : nodes)
+      if (node.p_maxim_product.size() != n) node.p_maxim_product.assign(n, 0.0f);
+  });
+}
+
+}  // namespace verdalis
 
 // Every ordered pair i != j contributes its own direction, in single precision.
 template <class T>
@@ -29,6 +43,7 @@ void landscape<T>::generate_index_AWF() {
 // where the fractions and PCstep read them.
 template <class T>
 void landscape<T>::generate_index_PC() {
+  verdalis::ensureBestPathRows(nodes);
   indexPC<T> index(nNodes);
   index.generate(nodes.data(), sizeLandscapeArea, allpaths, minProb);
   pcnum = index.valueIndexNumerator();
@@ -74,6 +89,7 @@ void landscape<T>::CalculaPcStepGlob() {
 
 template <class T>
 void landscape<T>::generate_index_PC_DijkstraSaving_Write() {
+  verdalis::ensureBestPathRows(nodes);
   indexPC<T> index(nNodes);
   index.generateWrite(nodes.data(), sizeLandscapeArea, allpaths, minProb);
   pcnum = index.valueIndexNumerator();
@@ -83,6 +99,7 @@ void landscape<T>::generate_index_PC_DijkstraSaving_Write() {
 // node: the removed node's position in the landscape whose searches were saved.
 template <class T>
 void landscape<T>::generate_index_PC_DijkstraSaving_Read(int node) {
+  verdalis::ensureBestPathRows(nodes);
   indexPC<T> index(nNodes);
   index.generateRead(node, nodes.data(), sizeLandscapeArea, allpaths, minProb);
   pcnum = index.valueIndexNumerator();

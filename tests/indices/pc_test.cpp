@@ -157,6 +157,15 @@ TYPED_TEST(PcTest, EmptyLandscapeGivesZeros) {
   EXPECT_EQ(land.value_index_PC(), 0);
 }
 
+// The best-path rows are made when a landscape comes without them.
+TYPED_TEST(PcTest, BestPathRowsMadeWhenMissing) {
+  landscape<TypeParam> land = this->twoNodes(0, false);
+  for (tessella& node : land.nodes) node.p_maxim_product.clear();
+  this->computePC(land);
+  ASSERT_EQ(land.nodes[1].p_maxim_product.size(), 2u);
+  EXPECT_FLOAT_EQ(land.return_p_maxim_product(1, 0), 0.5f);
+}
+
 TYPED_TEST(PcTest, ProgressLineForEverySource) {
   landscape<TypeParam> land = handland::make<TypeParam>(std::vector<float>(8, 1.0f), 1);
   std::string out = this->computePC(land);
