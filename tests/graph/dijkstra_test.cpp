@@ -72,24 +72,6 @@ TYPED_TEST(DijkstraTest, ListAndArrayAgreeOnSquareWithTies) {
   }
 }
 
-TYPED_TEST(DijkstraTest, ShorterDetourWinsAndPredecessorsMayBeOmitted) {
-  this->reset(3);
-  this->link(0, 2, 5);
-  this->link(0, 1, 1);
-  this->link(1, 2, 1);
-  this->runList(0);
-  EXPECT_EQ(this->distances[2], 2);
-  EXPECT_EQ(this->drecera[2], 1);
-
-  std::vector<TypeParam> d(3);
-  algDIJKSTRA<TypeParam>(3).distances_minpath_search_DIJKSTRA_ARRAY(2, this->weights, 3, d.data(), nullptr);
-  EXPECT_EQ(d, (std::vector<TypeParam>{2, 1, 0}));
-  algDIJKSTRA<TypeParam>(3).distances_minpath_search_DIJKSTRA_LIST_MINPROB(2, 3, this->weights,
-                                                                           this->lists.data(), d.data(), 0.0f,
-                                                                           nullptr);
-  EXPECT_EQ(d, (std::vector<TypeParam>{2, 1, 0}));
-}
-
 // The list form follows only the listed direction, whatever the matrix holds.
 TYPED_TEST(DijkstraTest, ListFormFollowsDirectedLists) {
   this->reset(3);
@@ -150,17 +132,6 @@ TYPED_TEST(DijkstraTest, ArrayFormIgnoresMissingLinks) {
   const TypeParam unreached = static_cast<TypeParam>(kUnreached);
   EXPECT_EQ(this->distances, (std::vector<TypeParam>{0, 0.5, unreached, unreached}));
   EXPECT_EQ(this->drecera, (std::vector<int>{-1, 0, -1, -1}));
-}
-
-TYPED_TEST(DijkstraTest, SingleNode) {
-  this->reset(1);
-  this->runList(0);
-  EXPECT_EQ(this->distances[0], 0);
-  EXPECT_EQ(this->drecera[0], -1);
-  this->runArray(0);
-  EXPECT_EQ(this->distances[0], 0);
-  this->runMinProb(0, 0.5f);
-  EXPECT_EQ(this->distances[0], 0);
 }
 
 }  // namespace
