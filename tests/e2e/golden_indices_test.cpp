@@ -1,0 +1,10 @@
+// Hand-derived landscapes run through the program: overall indices, node
+// importances and their sums, and the component, link and probability lists,
+// for each kind of connection file.
+#include "e2e/golden_support.h"
+
+namespace {
+
+TEST(GoldenIndicesTest, BinaryIndicesOnAPathFromDistances) { golden::checkCase("binary_path_distance", 0); }
+
+}  // namespace
