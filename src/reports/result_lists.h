@@ -2,17 +2,18 @@
 // The text of the list-like result files: the overall indices (alone or with
 // the line heads of the collecting file), the components, the binary links
 // and the two probability lists. Their lines have no trailing tab.
+// Program is a quivaraProgram<T>, or anything with the same accessors.
+#include <locale>
 #include <sstream>
 #include <string>
 
-#include "program/quivaraProgram.h"
 #include "support/numfmt.h"
 
 // The overall-index lines of a run. binaryHead goes before the lines of the
 // binary indices and probabilisticHead before those of the probabilistic
 // ones; both are empty for overall_indices.txt.
-template <class T>
-std::string overallIndicesText(quivaraProgram<T>& program, const std::string& binaryHead,
+template <class Program>
+std::string overallIndicesText(Program& program, const std::string& binaryHead,
                                const std::string& probabilisticHead) {
   std::ostringstream text;
   text.imbue(std::locale::classic());
@@ -60,8 +61,8 @@ inline std::string probabilisticLineHead(const std::string& prefix, float kDista
   return prefix + "\t" + verdalis::toText(kDistanceProb) + "\t" + verdalis::toText(kProbProb) + "\t";
 }
 
-template <class T>
-std::string componentsText(quivaraProgram<T>& program) {
+template <class Program>
+std::string componentsText(Program& program) {
   std::ostringstream text;
   text.imbue(std::locale::classic());
   text << "Node\tComponent\n";
@@ -71,8 +72,8 @@ std::string componentsText(quivaraProgram<T>& program) {
   return text.str();
 }
 
-template <class T>
-std::string linksText(quivaraProgram<T>& program) {
+template <class Program>
+std::string linksText(Program& program) {
   std::ostringstream text;
   text.imbue(std::locale::classic());
   for (int i = 0; i < program.numberNodes(); ++i) {
@@ -85,8 +86,8 @@ std::string linksText(quivaraProgram<T>& program) {
 }
 
 // Both directions of every pair: the connection data may differ by direction.
-template <class T>
-std::string probabilitiesText(quivaraProgram<T>& program, bool maximumProduct) {
+template <class Program>
+std::string probabilitiesText(Program& program, bool maximumProduct) {
   std::ostringstream text;
   text.imbue(std::locale::classic());
   for (int i = 0; i < program.numberNodes(); ++i) {

@@ -2,11 +2,12 @@
 // The text of the importance tables: the node table (one row per existing
 // node, then one per candidate) and the three link tables (one row per
 // unordered pair). Every cell is followed by a tab, the last one included.
+// Program is a quivaraProgram<T>, or anything with the same accessors.
+#include <locale>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "program/quivaraProgram.h"
 #include "support/numfmt.h"
 
 // The indices that can own a column group, in the order of the node table.
@@ -62,8 +63,8 @@ inline const std::vector<nodeColumnGroup>& nodeColumnGroups() {
   return groups;
 }
 
-template <class T>
-bool groupSelected(const quivaraProgram<T>& program, nodeGroupIndex index) {
+template <class Program>
+bool groupSelected(const Program& program, nodeGroupIndex index) {
   switch (index) {
     case nodeGroupIndex::A: return program.solveA();
     case nodeGroupIndex::NL: return program.solveNL();
@@ -82,8 +83,8 @@ bool groupSelected(const quivaraProgram<T>& program, nodeGroupIndex index) {
   return false;
 }
 
-template <class T>
-std::string nodeTableHeader(const quivaraProgram<T>& program) {
+template <class Program>
+std::string nodeTableHeader(const Program& program) {
   std::string header = "Node\t";
   for (const nodeColumnGroup& group : nodeColumnGroups()) {
     if (!groupSelected(program, group.index)) continue;
@@ -95,8 +96,8 @@ std::string nodeTableHeader(const quivaraProgram<T>& program) {
 // One cell of a row of the given kind (1: existing node removed, 2: candidate
 // added). A candidate has no betweenness of its own: its BC cell is the
 // integer 0.
-template <class T>
-void putNodeCell(std::ostream& out, quivaraProgram<T>& program, const nodeColumn& column, int typeLand,
+template <class Program>
+void putNodeCell(std::ostream& out, Program& program, const nodeColumn& column, int typeLand,
                  int position) {
   switch (column.from) {
     case nodeColumn::source::delta:
@@ -116,8 +117,8 @@ void putNodeCell(std::ostream& out, quivaraProgram<T>& program, const nodeColumn
   out << "\t";
 }
 
-template <class T>
-void putNodeRow(std::ostream& out, quivaraProgram<T>& program, int typeLand, int position) {
+template <class Program>
+void putNodeRow(std::ostream& out, Program& program, int typeLand, int position) {
   out << (typeLand == 1 ? program.valueOfLabel(position) : program.valueOfLabelAdd(position)) << "\t";
   for (const nodeColumnGroup& group : nodeColumnGroups()) {
     if (!groupSelected(program, group.index)) continue;
@@ -131,8 +132,8 @@ void putNodeRow(std::ostream& out, quivaraProgram<T>& program, int typeLand, int
   out << "\n";
 }
 
-template <class T>
-std::string nodeTableRows(quivaraProgram<T>& program) {
+template <class Program>
+std::string nodeTableRows(Program& program) {
   std::ostringstream rows;
   rows.imbue(std::locale::classic());
   for (int i = 0; i < program.numberNodes(); ++i) putNodeRow(rows, program, 1, i);
@@ -143,18 +144,18 @@ std::string nodeTableRows(quivaraProgram<T>& program) {
 // The three link analyses whose tables share one layout.
 enum class linkFamily { removal, improvement, change };
 
-template <class T>
+template <class Program>
 struct linkColumn {
-  using accessor = float (quivaraProgram<T>::*)(int, int);
+  using accessor = float (Program::*)(int, int);
   const char* header;
-  bool (quivaraProgram<T>::*selected)() const;
+  bool (Program::*selected)() const;
   accessor removal, improvement, change;
 };
 
-template <class T>
-const std::vector<linkColumn<T>>& linkColumns() {
-  using P = quivaraProgram<T>;
-  static const std::vector<linkColumn<T>> columns = {
+template <class Program>
+const std::vector<linkColumn<Program>>& linkColumns() {
+  using P = Program;
+  static const std::vector<linkColumn<Program>> columns = {
       {"dNL", &P::solveNL, &P::valueOfDeltaConNL, &P::valueOfDeltaConSureNL, &P::valueOfDeltaConDiffNL},
       {"dNC", &P::solveNC, &P::valueOfDeltaConNC, &P::valueOfDeltaConSureNC, &P::valueOfDeltaConDiffNC},
       {"dH", &P::solveH, &P::valueOfDeltaConH, &P::valueOfDeltaConSureH, &P::valueOfDeltaConDiffH},
@@ -168,21 +169,21 @@ const std::vector<linkColumn<T>>& linkColumns() {
   return columns;
 }
 
-template <class T>
-std::string linkTableText(quivaraProgram<T>& program, linkFamily family) {
+template <class Program>
+std::string linkTableText(Program& program, linkFamily family) {
   std::ostringstream text;
   text.imbue(std::locale::classic());
   text << "Node1\tNode2\t";
-  for (const linkColumn<T>& column : linkColumns<T>()) {
+  for (const linkColumn<Program>& column : linkColumns<Program>()) {
     if ((program.*column.selected)()) text << column.header << "\t";
   }
   text << "\n";
   for (int i = 0; i < program.numberNodes(); ++i) {
     for (int j = 0; j < i; ++j) {
       text << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
-      for (const linkColumn<T>& column : linkColumns<T>()) {
+      for (const linkColumn<Program>& column : linkColumns<Program>()) {
         if (!(program.*column.selected)()) continue;
-        typename linkColumn<T>::accessor value = family == linkFamily::removal       ? column.removal
+        typename linkColumn<Program>::accessor value = family == linkFamily::removal       ? column.removal
                                                  : family == linkFamily::improvement ? column.improvement
                                                                                      : column.change;
         verdalis::putNumber(text, (program.*value)(i, j)) << "\t";

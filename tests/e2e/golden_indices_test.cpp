@@ -7,4 +7,6 @@ namespace {
 
 TEST(GoldenIndicesTest, BinaryIndicesOnAPathFromDistances) { golden::checkCase("binary_path_distance", 0); }
 
+TEST(GoldenIndicesTest, ProbabilityInputWithPrefixAndBestPaths) { golden::checkCase("probability_all_prefix", 0); }
+
 }  // namespace
