@@ -65,17 +65,6 @@ TEST(BinaryPathCounting, PriorReachedTwiceCountsAllItsPathsAndKeepsTheLatestPred
   EXPECT_EQ(c.drecera[3], 1);  // 2 is treated first, 1 arrives last
 }
 
-TEST(BinaryPathCounting, OtherComponentsStayUnreachedWithoutPaths) {
-  std::vector<adjacency> lists = listsFromLinks(5, {{0, 1}, {2, 3}, {3, 4}});
-  counts c = countBinary(lists, 0, 1);
-  EXPECT_EQ(c.minPath, (std::vector<int>{0, 1, kUnreached, kUnreached, kUnreached}));
-  for (int j = 2; j < 5; ++j) {
-    EXPECT_EQ(c.nodetotal[j], 0);
-    EXPECT_EQ(c.nodeprior[j], 0);
-    EXPECT_EQ(c.drecera[j], -1);
-  }
-}
-
 TEST(BinaryPathCounting, CountsBeyondTheIntRangeStayExact) {
   std::vector<adjacency> lists = listsFromLinks(121, diamondChain(40));
   counts c = countBinary(lists, 0, 3 * 20);
@@ -149,15 +138,6 @@ template <class T>
 class WeightedPathCounting : public testing::Test {};
 using Precisions = testing::Types<float, double>;
 TYPED_TEST_SUITE(WeightedPathCounting, Precisions);
-
-TYPED_TEST(WeightedPathCounting, EqualProductPathsThroughPriorAreAllCounted) {
-  const auto probLog = weightsOf<TypeParam>(probabilitiesOfLinks(sixNodes(), 0.5f));
-  const auto c = countWeighted(probLog, 0, 1);
-  EXPECT_EQ(c.nodetotal[5], 3);
-  EXPECT_EQ(c.nodeprior[5], 1);
-  EXPECT_EQ(c.nodeprior[3], 1);
-  EXPECT_EQ(c.drecera, (std::vector<int>{-1, 0, 0, 2, 2, 4}));
-}
 
 TYPED_TEST(WeightedPathCounting, MissingLinksAreSkipped) {
   std::vector<std::vector<float>> p = {{1, 0.5f, 0}, {0, 1, 0}, {0, 0.5f, 1}};
