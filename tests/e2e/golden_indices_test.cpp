@@ -9,4 +9,8 @@ TEST(GoldenIndicesTest, BinaryIndicesOnAPathFromDistances) { golden::checkCase("
 
 TEST(GoldenIndicesTest, ProbabilityInputWithPrefixAndBestPaths) { golden::checkCase("probability_all_prefix", 0); }
 
+TEST(GoldenIndicesTest, CandidatesOverTwoPrefixedRunsAppendToTheSummaryFiles) {
+  golden::checkCase("candidates_two_prefixes", 0);
+}
+
 }  // namespace
