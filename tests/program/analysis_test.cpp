@@ -63,22 +63,19 @@ TEST(analysisConsole, OverallOnly) {
   EXPECT_EQ(p->landGlobal->nl, 2);
 }
 
-TEST(analysisConsole, NoIndexSelected) {
-  auto p = blankProgram<double>();
-  p->onlyoverall = true;
-  loadPath(*p, 2);
-  const std::string out = captured([&] { p->generacio_indexos(); });
-  EXPECT_EQ(out.substr(0, 19), "Processed indices:\n");
-}
+TEST(analysisConsole, ProcessedIndicesInTheirOrder) {
+  auto none = blankProgram<double>();
+  none->onlyoverall = true;
+  loadPath(*none, 2);
+  EXPECT_EQ(linesOf(captured([&] { none->generacio_indexos(); }))[0], "Processed indices:");
 
-TEST(analysisConsole, EveryIndexListedInItsOrder) {
   indexChoice c;
   c.a = c.nl = c.nc = c.h = c.ccp = c.lcp = c.iic = c.f = c.awf = c.pc = c.bc = c.bcpc = c.bciic = true;
-  auto p = blankProgram<double>(c);
-  p->onlyoverall = true;
-  loadPath(*p, 3);
-  const std::string out = captured([&] { p->generacio_indexos(); });
-  EXPECT_EQ(linesOf(out)[0], "Processed indices: NL NC H CCP LCP IIC BC F AWF PC BCPC BCIIC");
+  auto all = blankProgram<double>(c);
+  all->onlyoverall = true;
+  loadPath(*all, 3);
+  EXPECT_EQ(linesOf(captured([&] { all->generacio_indexos(); }))[0],
+            "Processed indices: NL NC H CCP LCP IIC BC F AWF PC BCPC BCIIC");
 }
 
 TEST(analysisConsole, NodeLoopsCountCandidatesInTheRemovalDivisor) {
