@@ -9,4 +9,6 @@ TEST(GoldenLinksTest, RemovalImprovementAndChangeOnProbabilities) {
   golden::checkCase("link_analyses_probability", 0);
 }
 
+TEST(GoldenLinksTest, BinaryInputWithComponentsRemovalAndChange) { golden::checkCase("binary_components_links", 0); }
+
 }  // namespace
