@@ -11,4 +11,6 @@ TEST(GoldenLinksTest, RemovalImprovementAndChangeOnProbabilities) {
 
 TEST(GoldenLinksTest, BinaryInputWithComponentsRemovalAndChange) { golden::checkCase("binary_components_links", 0); }
 
+TEST(GoldenLinksTest, DirectedDistancesWithImprovementAndChange) { golden::checkCase("distance_directed_links", 0); }
+
 }  // namespace
