@@ -78,6 +78,7 @@ class goldenCase {
 
   std::string console() const { return readFile(root_ / "console.txt"); }
   std::string expectedConsole() const { return readFile(source_ / "stdout.txt"); }
+  bool hasExpectedConsole() const { return fs::exists(source_ / "stdout.txt"); }
 
   // The working folder must hold exactly the expected result files (besides
   // the inputs), each equal byte for byte.
@@ -103,11 +104,14 @@ class goldenCase {
 };
 
 // Runs a case whose runs all end with the given exit status and compares its
-// result files.
+// result files, and its console text when the case gives one.
 inline void checkCase(const std::string& name, int status) {
   goldenCase run(name);
   for (int each : run.runAll()) EXPECT_EQ(each, status) << "exit status in case " << name;
   run.expectResultFiles();
+  if (run.hasExpectedConsole()) {
+    EXPECT_EQ(maskConsole(run.console()), run.expectedConsole());
+  }
 }
 
 }  // namespace golden
