@@ -1,5 +1,7 @@
 #include "cli/run.h"
 
+#include "support/parallel.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -150,6 +152,8 @@ int runSteps(dataArg arg) {
   const std::time_t start = std::time(nullptr);
   say("Execution started at: " + verdalis::calendarText(start) + "\n");
   std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
+  program->fastMode = !arg.reference;
+  program->threads = verdalis::workerThreads(arg.threads);
   int errors = program->initial_check();
   if (errors == 0) {
     errors = program->load_data();

@@ -53,6 +53,29 @@ void nodeRemovalLoop(quivaraProgram<T>& p) {
   }
 }
 
+// The node removals through the fast engine, with the same console text;
+// false when the engine does not apply and the straightforward loop must run.
+template <class T>
+bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
+  if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
+  if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
+  fastNodeRemoval<T> engine(p, p.threads);
+  engine.run(p.fastPC ? &p.globalRows : nullptr, p.pcWeights, p.pcCut);
+  std::string text;
+  for (int i = 0; i < p.nNodes; ++i) {
+    if (p.pcFlag)
+      for (int s = 0; s < p.nNodes - 1; ++s) appendPCProgress(text, s, p.nNodes - 1);
+    text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
+    if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
+    if (text.size() > (1u << 20)) {
+      say(text);
+      text.clear();
+    }
+  }
+  say(text);
+  return true;
+}
+
 template <class T>
 void nodeAdditionLoop(quivaraProgram<T>& p) {
   for (int k = 0; k < p.nNodesAdd; ++k) {
@@ -105,7 +128,7 @@ void quivaraProgram<T>::generacio_indexos() {
   verdalis::say("Processing overall landscape indices\n");
   generate_landscape_global();
   if (!onlyoverall) {
-    if (!onlyAddDeltas) verdalis::nodeRemovalLoop(*this);
+    if (!onlyAddDeltas && !verdalis::fastNodeRemovalLoop(*this)) verdalis::nodeRemovalLoop(*this);
     verdalis::nodeAdditionLoop(*this);
     if (linkImportances1Solved()) verdalis::linkRemovalLoop(*this);
     if (linkImportances2Solved()) {

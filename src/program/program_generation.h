@@ -96,10 +96,15 @@ void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
   verdalis::executeIndicesBeforePC(*this, land);
   if (!pcFlag) return;
   verdalis::timed(pcTime, [&] {
-    if (dijkstraSaving && global)
+    if (dijkstraSaving && global) {
       land->generate_index_PC_DijkstraSaving_Write();
-    else
+    } else if (fastMode && global) {
+      verdalis::pcSearchSetup(*land, pcWeights, pcCut);
+      verdalis::fastGlobalPC(*land, pcWeights, pcCut, threads, globalRows);
+      fastPC = true;
+    } else {
       land->generate_index_PC();
+    }
     land->generate_index_PCEC();
     // The parts of PC belong to the landscape as given only.
     if (global) {
@@ -129,8 +134,22 @@ void quivaraProgram<T>::generate_landscape_global() {
                           kDistanceProb, minProb, allpaths);
   // Betweenness first: its progress lines come before everything else.
   if (betweenness_centrality) verdalis::timed(bcTime, [&] { landGlobal->generate_index_BC(); });
-  if (bcpcFlag) verdalis::timed(bcpcTime, [&] { landGlobal->generate_index_BCPC(); });
-  if (bciicFlag) verdalis::timed(bciicTime, [&] { landGlobal->generate_index_BCIIC(); });
+  if (bcpcFlag) {
+    verdalis::timed(bcpcTime, [&] {
+      if (fastMode)
+        verdalis::fastBCPC(*landGlobal, landGlobal->bcpc);
+      else
+        landGlobal->generate_index_BCPC();
+    });
+  }
+  if (bciicFlag) {
+    verdalis::timed(bciicTime, [&] {
+      if (fastMode)
+        verdalis::fastBCIIC(*landGlobal, landGlobal->bciic);
+      else
+        landGlobal->generate_index_BCIIC();
+    });
+  }
   execute_indexs(landGlobal, true);
 }
 

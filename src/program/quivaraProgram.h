@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "graph/exact_search.h"
 #include "landscape/landscape.h"
 #include "support/matrix.h"
 
@@ -87,6 +88,16 @@ class quivaraProgram {
   bool onlyAddDeltas;
   bool structType;
   bool addNodes;
+
+  // ---- the fast engine ----
+  // Off: every variant is built and measured in full, one thread. On: the
+  // engine gives the same values from the searches of the global landscape.
+  bool fastMode = false;
+  unsigned threads = 1;
+  bool fastPC = false;  // the global PC came from the engine, its searches kept
+  verdalis::globalSearches<T> globalRows;
+  verdalis::searchWeights pcWeights;
+  T pcCut = 0;
 
   // ---- processor time per index, in milliseconds ----
   std::clock_t nlTime = 0, ncTime = 0, hTime = 0, ccpTime = 0, lcpTime = 0, iicTime = 0, hiicTime = 0,
@@ -247,6 +258,7 @@ class quivaraProgram {
 // " N seconds\n", with strict thresholds.
 std::string durationText(long long seconds);
 
+#include "program/fast_engine.h"
 #include "program/program_load.h"
 #include "program/program_generation.h"
 #include "program/program_analysis.h"

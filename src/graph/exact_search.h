@@ -1,0 +1,333 @@
+#pragma once
+// Best-path searches that give exactly the distances, predecessors and
+// treatment order of the linear-scan searches, without scanning every node
+// at every step.
+//
+// The linear scan keeps its running minimum in single precision and selects
+// the last position whose distance does not exceed it. Its choice depends
+// only on the set of untreated nodes, not on the order they are visited in:
+//  - single precision: the smallest distance, ties to the highest position;
+//  - double precision: among the nodes whose distance rounds to the smallest
+//    float F, the highest position whose distance is at most F, or the lowest
+//    position of that group when that one is higher (the first member of the
+//    group passes the scan whatever its distance, later ones only when they
+//    do not exceed F).
+// Both searches below apply that rule, one over a compact list of untreated
+// nodes (complete graphs), one over a heap that yields the whole group of the
+// smallest float (sparse graphs).
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <queue>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "graph/tessella.h"
+
+namespace verdalis {
+
+constexpr float kNoLink = std::numeric_limits<float>::infinity();
+
+// Weights of the searches as -ln p in single precision: the values the
+// matrices of the linear-scan searches hold, widened there to T. kNoLink
+// marks a pair that is not relaxed (no link, or not retained).
+struct searchWeights {
+  int n = 0;
+  bool dense = true;
+  std::vector<float> matrix;      // n*n, row = from-node (dense form)
+  std::vector<std::size_t> start; // n+1 (sparse form)
+  std::vector<int> target;
+  std::vector<float> weight;
+
+  float at(int u, int v) const {
+    if (dense) return matrix[static_cast<std::size_t>(u) * n + v];
+    auto first = target.begin() + static_cast<std::ptrdiff_t>(start[u]);
+    auto last = target.begin() + static_cast<std::ptrdiff_t>(start[u + 1]);
+    auto it = std::lower_bound(first, last, v);
+    return (it != last && *it == v) ? weight[static_cast<std::size_t>(it - target.begin())] : kNoLink;
+  }
+  // Calls f(v, w) for every retained pair leaving u.
+  template <class F>
+  void forEachOut(int u, F&& f) const {
+    if (dense) {
+      const float* row = matrix.data() + static_cast<std::size_t>(u) * n;
+      for (int v = 0; v < n; ++v)
+        if (row[v] != kNoLink) f(v, row[v]);
+    } else {
+      for (std::size_t e = start[u]; e < start[u + 1]; ++e) f(target[e], weight[e]);
+    }
+  }
+  // Turns a dense matrix into the sparse form when few pairs are retained.
+  void compactIfSparse();
+};
+
+inline void searchWeights::compactIfSparse() {
+  std::size_t links = 0;
+  for (float w : matrix)
+    if (w != kNoLink) ++links;
+  if (n < 64 || links * 8 > static_cast<std::size_t>(n) * n) return;
+  start.assign(static_cast<std::size_t>(n) + 1, 0);
+  target.reserve(links);
+  weight.reserve(links);
+  for (int u = 0; u < n; ++u) {
+    const float* row = matrix.data() + static_cast<std::size_t>(u) * n;
+    for (int v = 0; v < n; ++v)
+      if (row[v] != kNoLink) {
+        target.push_back(v);
+        weight.push_back(row[v]);
+      }
+    start[u + 1] = target.size();
+  }
+  dense = false;
+  std::vector<float>().swap(matrix);
+}
+
+// The result of one search from one source.
+template <class T>
+struct searchRow {
+  std::vector<T> dist;
+  std::vector<int> pred;
+  std::vector<int> order;  // nodes in the order they were treated (reached ones)
+};
+
+template <class T>
+T unreachedDistance() {
+  return static_cast<T>(kUnreached);
+}
+
+// The choice of the linear scan among a group of untreated nodes that holds
+// every node of the smallest float class. For single precision any set that
+// holds all nodes of the smallest distance will do.
+template <class T>
+int scanChoice(const int* group, int size, const T* dist) {
+  if constexpr (std::is_same_v<T, float>) {
+    float best = std::numeric_limits<float>::infinity();
+    int chosen = -1;
+    for (int m = 0; m < size; ++m) {
+      const int v = group[m];
+      const float d = dist[v];
+      if (d < best || (d == best && v > chosen)) {
+        best = d;
+        chosen = v;
+      }
+    }
+    return chosen;
+  } else {
+    float smallest = std::numeric_limits<float>::infinity();
+    for (int m = 0; m < size; ++m) smallest = std::min(smallest, static_cast<float>(dist[group[m]]));
+    const T bound = static_cast<T>(smallest);
+    int lowest = -1, highestWithin = -1;
+    for (int m = 0; m < size; ++m) {
+      const int v = group[m];
+      if (static_cast<float>(dist[v]) != smallest) continue;
+      if (lowest < 0 || v < lowest) lowest = v;
+      if (dist[v] <= bound && v > highestWithin) highestWithin = v;
+    }
+    return std::max(lowest, highestWithin);
+  }
+}
+
+// Tracks, over one pass of the untreated nodes, the node the linear scan
+// would select.
+template <class T>
+struct scanTracker {
+  float smallest = std::numeric_limits<float>::infinity();
+  int chosen = -1, chosenAt = -1;          // single precision: highest position of the smallest
+  int lowest = -1, lowestAt = -1;          // double: lowest position of the smallest float class
+  int within = -1, withinAt = -1;          // double: highest position at most that float
+  void see(int v, int at, T d) {
+    const float f = static_cast<float>(d);
+    if constexpr (std::is_same_v<T, float>) {
+      if (f < smallest || (f == smallest && v > chosen)) {
+        smallest = f;
+        chosen = v;
+        chosenAt = at;
+      }
+    } else {
+      if (f < smallest) {
+        smallest = f;
+        lowest = v;
+        lowestAt = at;
+        within = -1;
+        withinAt = -1;
+      } else if (f == smallest) {
+        if (v < lowest) {
+          lowest = v;
+          lowestAt = at;
+        }
+      } else {
+        return;
+      }
+      if (d <= static_cast<T>(smallest) && v > within) {
+        within = v;
+        withinAt = at;
+      }
+    }
+  }
+  // Position in the pass of the selected node, -1 when none was seen.
+  int selectedAt() const {
+    if constexpr (std::is_same_v<T, float>) {
+      return chosenAt;
+    } else {
+      return within > lowest ? withinAt : lowestAt;
+    }
+  }
+};
+
+// Complete-graph search over a compact list of the untreated nodes. The node
+// `excluded` (or -1) takes no part, as if removed from the landscape. Each
+// step relaxes from the treated node and finds the next one in one pass.
+template <class T>
+void exactSearchDense(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out) {
+  const int n = g.n;
+  out.dist.assign(n, unreachedDistance<T>());
+  out.pred.assign(n, -1);
+  out.order.clear();
+  std::vector<int> untreated;
+  untreated.reserve(n);
+  for (int v = 0; v < n; ++v)
+    if (v != excluded && v != source) untreated.push_back(v);
+  T* dist = out.dist.data();
+  int* pred = out.pred.data();
+  dist[source] = 0;
+  const float unreached = static_cast<float>(unreachedDistance<T>());
+  int u = source;
+  for (;;) {
+    out.order.push_back(u);
+    const T du = dist[u];
+    const bool expands = du <= cut;
+    const float* row = g.matrix.data() + static_cast<std::size_t>(u) * n;
+    scanTracker<T> next;
+    const int m = static_cast<int>(untreated.size());
+    for (int at = 0; at < m; ++at) {
+      const int v = untreated[at];
+      if (expands) {
+        const T alt = du + static_cast<T>(row[v]);
+        if (dist[v] > alt) {
+          dist[v] = alt;
+          pred[v] = u;
+        }
+      }
+      next.see(v, at, dist[v]);
+    }
+    const int at = next.selectedAt();
+    if (at < 0 || next.smallest == unreached) break;  // nothing left, or only unreachable nodes
+    u = untreated[at];
+    untreated[at] = untreated.back();
+    untreated.pop_back();
+  }
+}
+
+// Sparse search with a heap; nodes never reached keep the unreached marker,
+// as the linear scan leaves them (treating them changes nothing).
+template <class T>
+void exactSearchSparse(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out,
+                       std::vector<char>& treated) {
+  const int n = g.n;
+  out.dist.assign(n, unreachedDistance<T>());
+  out.pred.assign(n, -1);
+  out.order.clear();
+  treated.assign(n, 0);
+  if (excluded >= 0) treated[excluded] = 1;
+  T* dist = out.dist.data();
+  int* pred = out.pred.data();
+  using entry = std::pair<T, int>;
+  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  std::vector<int> group;
+  dist[source] = 0;
+  heap.push({T(0), source});
+  while (!heap.empty()) {
+    group.clear();
+    const float smallest = static_cast<float>(heap.top().first);
+    while (!heap.empty() && static_cast<float>(heap.top().first) == smallest) {
+      const entry e = heap.top();
+      heap.pop();
+      if (treated[e.second] || e.first != dist[e.second]) continue;
+      if (std::find(group.begin(), group.end(), e.second) == group.end()) group.push_back(e.second);
+    }
+    if (group.empty()) continue;
+    const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), dist);
+    for (int v : group)
+      if (v != u) heap.push({dist[v], v});
+    treated[u] = 1;
+    out.order.push_back(u);
+    const T du = dist[u];
+    if (!(du <= cut)) continue;
+    for (std::size_t e = g.start[u]; e < g.start[u + 1]; ++e) {
+      const int v = g.target[e];
+      if (treated[v]) continue;
+      const T alt = du + static_cast<T>(g.weight[e]);
+      if (dist[v] > alt) {
+        dist[v] = alt;
+        pred[v] = u;
+        heap.push({alt, v});
+      }
+    }
+  }
+}
+
+template <class T>
+void exactSearch(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out,
+                 std::vector<char>& scratch) {
+  if (g.dense)
+    exactSearchDense(source, g, cut, excluded, out);
+  else
+    exactSearchSparse(source, g, cut, excluded, out, scratch);
+}
+
+// Binary graph in compact form, for breadth-first distances.
+struct binaryGraph {
+  int n = 0;
+  std::vector<std::size_t> start;
+  std::vector<int> target;
+  std::vector<int> degree() const {
+    std::vector<int> d(n);
+    for (int v = 0; v < n; ++v) d[v] = static_cast<int>(start[v + 1] - start[v]);
+    return d;
+  }
+};
+
+// Topological distances; `excluded` takes no part; the pair (cutA, cutB)
+// (or -1) is not walked; (addA, addB) (or -1) is walked as a link.
+inline void breadthFirst(const binaryGraph& g, int source, int excluded, int cutA, int cutB, int addA, int addB,
+                         int* dist, std::vector<int>& queue) {
+  for (int v = 0; v < g.n; ++v) dist[v] = kUnreached;
+  queue.clear();
+  dist[source] = 0;
+  queue.push_back(source);
+  auto visit = [&](int u, int v) {
+    if (v == excluded || dist[v] != kUnreached) return;
+    dist[v] = dist[u] + 1;
+    queue.push_back(v);
+  };
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const int u = queue[head];
+    for (std::size_t e = g.start[u]; e < g.start[u + 1]; ++e) {
+      const int v = g.target[e];
+      if ((u == cutA && v == cutB) || (u == cutB && v == cutA)) continue;
+      visit(u, v);
+    }
+    if (u == addA) visit(u, addB);
+    if (u == addB) visit(u, addA);
+  }
+}
+
+// Searches of the global landscape, one row per source.
+template <class T>
+struct globalSearches {
+  int n = 0;
+  std::vector<T> dist;        // n*n
+  std::vector<int> pred;      // n*n
+  std::vector<char> delicate; // per source: some node reached from its own float class
+  const T* distRow(int s) const { return dist.data() + static_cast<std::size_t>(s) * n; }
+  const int* predRow(int s) const { return pred.data() + static_cast<std::size_t>(s) * n; }
+};
+
+template <class T>
+bool sameFloatClass(T a, T b) {
+  return static_cast<float>(a) == static_cast<float>(b);
+}
+
+}  // namespace verdalis

@@ -1,0 +1,716 @@
+#pragma once
+// The fast engine: the values that building and measuring every variant
+// landscape gives, computed from the searches of the global landscape.
+//
+// Why the results are the same to the last bit:
+//  - Every search follows the selection rule of the linear scan (see
+//    graph/exact_search.h), so the global searches are those of the scan.
+//  - A node k that is the predecessor of no node in the search from source s
+//    leaves that search unchanged when removed: the scan selects the same
+//    nodes in the same order without it (removing a node that is never
+//    selected before its time, or raising a value that is not selected, never
+//    changes the scan's choice), so the source's distances are the global
+//    ones with k left out.
+//  - Otherwise only the nodes below k in the tree of best paths can change.
+//    Their new distances are the least fixed point of the variant's
+//    relaxations, which a plain Dijkstra from the rest of the tree computes.
+//    The scan reaches the same fixed point whenever every node is reached
+//    from a node whose distance rounds to a smaller float; in single
+//    precision that always holds, in double precision it is checked, and a
+//    source that fails the check is searched again in full.
+//  - Breadth-first distances are exact integers: a node keeps its distance
+//    unless every one of its shortest paths passes through the removed node.
+//  - Every sum is formed term by term in the order and precision of the
+//    straightforward computation; a source row that did not change simply
+//    supplies the same terms. Sums for many variants run side by side, each
+//    with its own accumulator, so that the order within each is untouched.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <queue>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "graph/exact_search.h"
+#include "landscape/fast_betweenness.h"
+#include "landscape/fragmentIIC.h"
+#include "landscape/fragmentPC.h"
+#include "landscape/landscape.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+#include "support/parallel.h"
+
+namespace verdalis {
+
+// The progress line of the PC computation for one source, written fast.
+inline void appendPCProgress(std::string& out, int source, int n) {
+  out += "Processing node number ";
+  out += std::to_string(source);
+  out += " of ";
+  out += std::to_string(n);
+  out += " (";
+  out += std::to_string(static_cast<long long>(source) * 100 / n);
+  out += "%)\r";
+}
+
+// The PC search of a landscape as the straightforward computation chooses it:
+// every pair (allpaths), the pairs above minProb with the expansion cut, or
+// every pair with a positive probability in its own direction.
+template <class T>
+void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut) {
+  const int n = land.nNodes;
+  w = searchWeights();
+  w.n = n;
+  guardAlloc(kNoMemory, [&] { w.matrix.assign(static_cast<std::size_t>(n) * n, kNoLink); });
+  auto weight = [](float p) { return -std::log(p); };
+  cut = std::numeric_limits<T>::infinity();
+  if (land.allpaths || land.minProb != 0) {
+    const bool everyPair = land.allpaths;
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < i; ++j) {
+        const float p = land.nodes[i].p[j];
+        if (!(p > 0) || (!everyPair && !(p > land.minProb))) continue;
+        const float v = weight(p);
+        w.matrix[static_cast<std::size_t>(i) * n + j] = v;
+        w.matrix[static_cast<std::size_t>(j) * n + i] = v;
+      }
+    if (!everyPair) cut = static_cast<T>(-std::log(land.minProb));
+  } else {
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j) {
+        const float p = land.nodes[i].p[j];
+        if (i != j && p > 0) w.matrix[static_cast<std::size_t>(i) * n + j] = weight(p);
+      }
+  }
+  w.compactIfSparse();
+}
+
+// Whether every probability keeps the searches' weights non-negative; the
+// engine relies on it and leaves other landscapes to the straightforward
+// computation.
+template <class T>
+bool probabilitiesWithinRange(const landscape<T>& land) {
+  for (const tessella& node : land.nodes)
+    for (float p : node.p)
+      if (p > 1.0f) return false;
+  return true;
+}
+
+// PC of the global landscape with the exact searches, in parallel; the sum,
+// the best-path rows and the progress lines are those of indexPC.
+template <class T>
+void fastGlobalPC(landscape<T>& land, const searchWeights& w, T cut, unsigned threads, globalSearches<T>& rows) {
+  const int n = land.nNodes;
+  rows.n = n;
+  guardAlloc(kNoMemory, [&] {
+    rows.dist.assign(static_cast<std::size_t>(n) * n, T(0));
+    rows.pred.assign(static_cast<std::size_t>(n) * n, -1);
+    rows.delicate.assign(static_cast<std::size_t>(n), 0);
+    for (tessella& node : land.nodes)
+      if (node.p_maxim_product.size() != static_cast<std::size_t>(n)) node.p_maxim_product.assign(n, 0.0f);
+  });
+  T index = 0;
+  const int block = 16;
+  const int blocks = (n + block - 1) / block;
+  std::vector<searchRow<T>> scratch(threads);
+  std::vector<std::vector<char>> flags(threads);
+  std::string progress;
+  orderedParallel(
+      blocks, threads,
+      [&](int b, unsigned id) {
+        for (int s = b * block; s < std::min(n, (b + 1) * block); ++s) {
+          searchRow<T>& row = scratch[id];
+          exactSearch(s, w, cut, -1, row, flags[id]);
+          std::copy(row.dist.begin(), row.dist.end(), rows.dist.begin() + static_cast<std::ptrdiff_t>(s) * n);
+          std::copy(row.pred.begin(), row.pred.end(), rows.pred.begin() + static_cast<std::ptrdiff_t>(s) * n);
+          if constexpr (!std::is_same_v<T, float>) {
+            for (int v = 0; v < n; ++v) {
+              const int u = row.pred[v];
+              if (u >= 0 && sameFloatClass(row.dist[u], row.dist[v])) rows.delicate[s] = 1;
+            }
+          }
+        }
+      },
+      [&](int b) {
+        progress.clear();
+        for (int s = b * block; s < std::min(n, (b + 1) * block); ++s) {
+          appendPCProgress(progress, s, n);
+          const T* d = rows.distRow(s);
+          const float ai = land.nodes[s].size;
+          float* best = land.nodes[s].p_maxim_product.data();
+          for (int j = 0; j < n; ++j) {
+            const float aiaj = ai * land.nodes[j].size;
+            const double probability = std::exp(-static_cast<double>(d[j]));
+            index = static_cast<T>(index + static_cast<double>(aiaj) * probability);
+            best[j] = static_cast<float>(probability);
+          }
+        }
+        say(progress);
+      });
+  land.pcnum = index;
+  const float areaSquared = land.sizeLandscapeArea * land.sizeLandscapeArea;
+  land.pc = n == 0 ? T(0) : index / areaSquared;
+}
+
+// The binary graph of a landscape in compact form.
+template <class T>
+binaryGraph binaryOf(const landscape<T>& land) {
+  binaryGraph g;
+  g.n = land.nNodes;
+  g.start.assign(static_cast<std::size_t>(g.n) + 1, 0);
+  for (int v = 0; v < g.n; ++v) {
+    for (int u : land.nodes[v].list_adjacency) g.target.push_back(u);
+    g.start[v + 1] = g.target.size();
+  }
+  return g;
+}
+
+}  // namespace verdalis
+
+// Everything one node removal needs beyond the global landscape, for all
+// removals at once.
+template <class T>
+class fastNodeRemoval {
+ public:
+  quivaraProgram<T>& p;
+  landscape<T>& g;
+  int n;
+  unsigned threads;
+  bool pc, iic, h;
+  verdalis::searchWeights w;       // PC search of the global landscape
+  verdalis::searchWeights reverse; // the same, by destination (sparse, directed)
+  T cut = 0;
+  const verdalis::globalSearches<T>* rows = nullptr;
+  verdalis::binaryGraph binary;
+
+  // One accumulator per removed node and sum.
+  std::vector<T> accPC, accIIC;
+  std::vector<float> accH;
+  std::vector<double> restIIC, restPC;
+  std::atomic<long long> pcMicros{0}, iicMicros{0};
+
+  fastNodeRemoval(quivaraProgram<T>& program, unsigned threadCount)
+      : p(program), g(*program.landGlobal), n(program.landGlobal->nNodes), threads(threadCount) {}
+
+  void run(const verdalis::globalSearches<T>* globalRows, const verdalis::searchWeights& weights, T cutValue);
+
+ private:
+  // Derived data of one source, shared by every removal.
+  struct sourceData {
+    int s = -1;
+    std::vector<double> termPC, termU, termIIC, termH;
+    std::vector<int> childStart, children;  // tree of best paths
+    std::vector<char> critical;             // sole shortest-path parent of some node
+  };
+  struct scratch {
+    std::vector<char> inSet;
+    std::vector<int> set;
+    std::vector<T> newDist;
+    std::vector<int> newPred;
+    std::vector<int> newNl;
+    std::vector<int> queue;
+    verdalis::searchRow<T> full;
+    std::vector<char> flags;
+  };
+
+  void prepareSource(int s, sourceData& d) const;
+  void removalsOfSource(const sourceData& d, int kFirst, int kLast, scratch& x);
+  void pcOfSource(const sourceData& d, int k, scratch& x);
+  void binaryOfSource(const sourceData& d, int k, scratch& x);
+  bool repairPC(const sourceData& d, int k, scratch& x) const;
+  void repairBinary(int s, int k, scratch& x) const;
+  void finishVariant(int k);
+  void componentIndices(int k, landscape<T>& variant) const;
+};
+
+template <class T>
+void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
+  d.s = s;
+  const float as = g.nodes[s].size;
+  if (pc) {
+    const T* dist = rows->distRow(s);
+    const int* pred = rows->predRow(s);
+    const float* best = g.nodes[s].p_maxim_product.data();
+    d.termPC.resize(n);
+    d.termU.resize(n);
+    for (int j = 0; j < n; ++j) {
+      const float aiaj = as * g.nodes[j].size;
+      d.termPC[j] = static_cast<double>(aiaj) * std::exp(-static_cast<double>(dist[j]));
+      d.termU[j] = static_cast<float>(as * g.nodes[j].size * best[j]);
+    }
+    d.childStart.assign(static_cast<std::size_t>(n) + 1, 0);
+    for (int v = 0; v < n; ++v)
+      if (pred[v] >= 0) ++d.childStart[pred[v] + 1];
+    for (int v = 0; v < n; ++v) d.childStart[v + 1] += d.childStart[v];
+    d.children.assign(static_cast<std::size_t>(d.childStart[n]), 0);
+    std::vector<int> fill(d.childStart.begin(), d.childStart.end() - 1);
+    for (int v = 0; v < n; ++v)
+      if (pred[v] >= 0) d.children[fill[pred[v]]++] = v;
+  }
+  if (iic || h) {
+    const int* nl = g.nodes[s].nl.data();
+    d.termIIC.assign(n, 0.0);
+    d.termH.assign(n, 0.0);
+    for (int j = 0; j < n; ++j) {
+      if (nl[j] == kUnreached) continue;
+      const float product = as * g.nodes[j].size;
+      d.termIIC[j] = static_cast<double>(product) / (1.0 + static_cast<double>(nl[j]));
+      if (j != s) d.termH[j] = 1.0 / static_cast<double>(nl[j]);
+    }
+    d.critical.assign(n, 0);
+    for (int v = 0; v < n; ++v) {
+      if (v == s || nl[v] == kUnreached) continue;
+      int parent = -1;
+      bool several = false;
+      for (std::size_t e = binary.start[v]; e < binary.start[v + 1]; ++e) {
+        const int u = binary.target[e];
+        if (nl[u] != nl[v] - 1) continue;
+        if (parent < 0)
+          parent = u;
+        else if (u != parent)
+          several = true;
+      }
+      if (parent >= 0 && !several) d.critical[parent] = 1;
+    }
+  }
+}
+
+// New distances of the nodes below k in the tree from s, with k removed.
+// Leaves them in x.newDist over x.set; false when the double-precision check
+// fails and the source must be searched again in full.
+template <class T>
+bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const {
+  const int s = d.s;
+  const T* dist = rows->distRow(s);
+  const T unreached = verdalis::unreachedDistance<T>();
+  // The nodes below k in the tree of best paths.
+  x.set.clear();
+  x.inSet.assign(n, 0);
+  for (int c = d.childStart[k]; c < d.childStart[k + 1]; ++c) x.set.push_back(d.children[c]);
+  for (std::size_t at = 0; at < x.set.size(); ++at) {
+    const int v = x.set[at];
+    x.inSet[v] = 1;
+    for (int c = d.childStart[v]; c < d.childStart[v + 1]; ++c) x.set.push_back(d.children[c]);
+  }
+  x.newDist.assign(n, unreached);
+  x.newPred.assign(n, -1);
+  // Best entry into each node from the unchanged part of the tree.
+  auto valid = [&](int u) { return u != k && !x.inSet[u] && dist[u] != unreached && dist[u] <= cut; };
+  if (w.dense) {
+    for (int u = 0; u < n; ++u) {
+      if (!valid(u)) continue;
+      const T du = dist[u];
+      const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
+      for (int y : x.set) {
+        const T alt = du + static_cast<T>(row[y]);
+        if (alt < x.newDist[y]) {
+          x.newDist[y] = alt;
+          x.newPred[y] = u;
+        }
+      }
+    }
+  } else {
+    for (int y : x.set)
+      for (std::size_t e = reverse.start[y]; e < reverse.start[y + 1]; ++e) {
+        const int u = reverse.target[e];
+        if (!valid(u)) continue;
+        const T alt = dist[u] + static_cast<T>(reverse.weight[e]);
+        if (alt < x.newDist[y]) {
+          x.newDist[y] = alt;
+          x.newPred[y] = u;
+        }
+      }
+  }
+  // Then among themselves, nearest first.
+  std::vector<int>& left = x.queue;
+  left.assign(x.set.begin(), x.set.end());
+  while (!left.empty()) {
+    std::size_t at = 0;
+    for (std::size_t m = 1; m < left.size(); ++m)
+      if (x.newDist[left[m]] < x.newDist[left[at]]) at = m;
+    const int y = left[at];
+    left[at] = left.back();
+    left.pop_back();
+    const T dy = x.newDist[y];
+    if (dy == unreached) break;
+    if (!(dy <= cut)) continue;
+    if (w.dense) {
+      const float* row = w.matrix.data() + static_cast<std::size_t>(y) * n;
+      for (int z : left) {
+        const T alt = dy + static_cast<T>(row[z]);
+        if (alt < x.newDist[z]) {
+          x.newDist[z] = alt;
+          x.newPred[z] = y;
+        }
+      }
+    } else {
+      for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
+        const int z = w.target[e];
+        if (!x.inSet[z]) continue;
+        const T alt = dy + static_cast<T>(w.weight[e]);
+        if (alt < x.newDist[z]) {
+          x.newDist[z] = alt;
+          x.newPred[z] = y;
+        }
+      }
+    }
+  }
+  if constexpr (!std::is_same_v<T, float>) {
+    if (rows->delicate[s]) return false;
+    for (int y : x.set) {
+      const int u = x.newPred[y];
+      if (u < 0) continue;
+      const T du = x.inSet[u] ? x.newDist[u] : dist[u];
+      if (verdalis::sameFloatClass(du, x.newDist[y])) return false;
+    }
+  }
+  return true;
+}
+
+template <class T>
+void fastNodeRemoval<T>::pcOfSource(const sourceData& d, int k, scratch& x) {
+  const int s = d.s;
+  T acc = accPC[k];
+  if (d.childStart[k + 1] == d.childStart[k]) {
+    const double* t = d.termPC.data();
+    for (int j = 0; j < k; ++j) acc = static_cast<T>(acc + t[j]);
+    for (int j = k + 1; j < n; ++j) acc = static_cast<T>(acc + t[j]);
+    accPC[k] = acc;
+    return;
+  }
+  const float as = g.nodes[s].size;
+  if (repairPC(d, k, x)) {
+    for (int j = 0; j < n; ++j) {
+      if (j == k) continue;
+      double term = d.termPC[j];
+      if (x.inSet[j]) {
+        const float aiaj = as * g.nodes[j].size;
+        term = static_cast<double>(aiaj) * std::exp(-static_cast<double>(x.newDist[j]));
+      }
+      acc = static_cast<T>(acc + term);
+    }
+  } else {
+    verdalis::exactSearch(s, w, cut, k, x.full, x.flags);
+    for (int j = 0; j < n; ++j) {
+      if (j == k) continue;
+      const float aiaj = as * g.nodes[j].size;
+      acc = static_cast<T>(acc + static_cast<double>(aiaj) * std::exp(-static_cast<double>(x.full.dist[j])));
+    }
+  }
+  accPC[k] = acc;
+}
+
+// Distances from s with k removed: the nodes all of whose shortest paths
+// pass through k get new ones; x.newNl holds the whole row.
+template <class T>
+void fastNodeRemoval<T>::repairBinary(int s, int k, scratch& x) const {
+  const int* nl = g.nodes[s].nl.data();
+  x.newNl.assign(nl, nl + n);
+  x.inSet.assign(n, 0);
+  x.set.clear();
+  // Lost nodes, level by level below k.
+  std::vector<int>& q = x.queue;
+  q.clear();
+  x.inSet[k] = 2;  // removed
+  q.push_back(k);
+  for (std::size_t head = 0; head < q.size(); ++head) {
+    const int u = q[head];
+    for (std::size_t e = binary.start[u]; e < binary.start[u + 1]; ++e) {
+      const int v = binary.target[e];
+      if (x.inSet[v] || nl[v] != nl[u] + 1) continue;
+      bool lost = true;
+      for (std::size_t f = binary.start[v]; f < binary.start[v + 1] && lost; ++f) {
+        const int parent = binary.target[f];
+        if (nl[parent] == nl[v] - 1 && !x.inSet[parent]) lost = false;
+      }
+      // A node seen here is decided now: all its parents are one level up.
+      if (!lost) continue;
+      x.inSet[v] = 1;
+      x.set.push_back(v);
+      q.push_back(v);
+    }
+  }
+  // New distances: from the unchanged nodes around, then among the lost ones.
+  using entry = std::pair<int, int>;
+  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  for (int y : x.set) {
+    int best = kUnreached;
+    for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
+      const int u = binary.target[e];
+      if (x.inSet[u] || nl[u] == kUnreached) continue;
+      best = std::min(best, nl[u] + 1);
+    }
+    x.newNl[y] = best;
+    if (best != kUnreached) heap.push({best, y});
+  }
+  while (!heap.empty()) {
+    const entry top = heap.top();
+    heap.pop();
+    if (top.first != x.newNl[top.second]) continue;
+    const int y = top.second;
+    for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
+      const int z = binary.target[e];
+      if (x.inSet[z] != 1) continue;
+      if (x.newNl[y] + 1 < x.newNl[z]) {
+        x.newNl[z] = x.newNl[y] + 1;
+        heap.push({x.newNl[z], z});
+      }
+    }
+  }
+}
+
+template <class T>
+void fastNodeRemoval<T>::binaryOfSource(const sourceData& d, int k, scratch& x) {
+  const int s = d.s;
+  T acc = accIIC[k];
+  float harary = accH[k];
+  double rest = restIIC[k];
+  const double* t = d.termIIC.data();
+  const double* th = d.termH.data();
+  if (!d.critical[k]) {
+    for (int j = 0; j < n; ++j) {
+      if (j == k) continue;
+      if (iic) {
+        acc = static_cast<T>(acc + t[j]);
+        rest += t[j];
+      }
+      if (h && th[j] != 0) harary = static_cast<float>(static_cast<double>(harary) + th[j]);
+    }
+  } else {
+    repairBinary(s, k, x);
+    const float as = g.nodes[s].size;
+    for (int j = 0; j < n; ++j) {
+      if (j == k) continue;
+      if (iic) rest += t[j];
+      const int links = x.newNl[j];
+      if (links == kUnreached) continue;
+      if (iic) acc = verdalis::addIICTerm(acc, as, g.nodes[j].size, links);
+      if (h && j != s) harary = indexH::addTerm(harary, links);
+    }
+  }
+  accIIC[k] = acc;
+  accH[k] = harary;
+  restIIC[k] = rest;
+}
+
+template <class T>
+void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int kLast, scratch& x) {
+  const double start = verdalis::threadCpuMillis();
+  if (pc) {
+    for (int k = kFirst; k < kLast; ++k) {
+      if (k == d.s) continue;
+      pcOfSource(d, k, x);
+      double r = restPC[k];
+      const double* u = d.termU.data();
+      for (int j = 0; j < k; ++j) r += u[j];
+      for (int j = k + 1; j < n; ++j) r += u[j];
+      restPC[k] = r;
+    }
+  }
+  const double middle = verdalis::threadCpuMillis();
+  if (iic || h)
+    for (int k = kFirst; k < kLast; ++k)
+      if (k != d.s) binaryOfSource(d, k, x);
+  const double end = verdalis::threadCpuMillis();
+  pcMicros += static_cast<long long>((middle - start) * 1000.0);
+  iicMicros += static_cast<long long>((end - middle) * 1000.0);
+}
+
+template <class T>
+void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, const verdalis::searchWeights& weights,
+                             T cutValue) {
+  pc = p.pcFlag;
+  iic = p.iicFlag;
+  h = p.hFlag;
+  rows = globalRows;
+  if (pc) {
+    w = weights;
+    cut = cutValue;
+    if (!w.dense) {
+      // Entries into each node, for the repairs of directed searches.
+      reverse = verdalis::searchWeights();
+      reverse.n = n;
+      reverse.dense = false;
+      reverse.start.assign(static_cast<std::size_t>(n) + 1, 0);
+      for (int u = 0; u < n; ++u)
+        for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) ++reverse.start[w.target[e] + 1];
+      for (int v = 0; v < n; ++v) reverse.start[v + 1] += reverse.start[v];
+      reverse.target.resize(w.target.size());
+      reverse.weight.resize(w.weight.size());
+      std::vector<std::size_t> fill(reverse.start.begin(), reverse.start.end() - 1);
+      for (int u = 0; u < n; ++u)
+        for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) {
+          const std::size_t at = fill[w.target[e]]++;
+          reverse.target[at] = u;
+          reverse.weight[at] = w.weight[e];
+        }
+    }
+  }
+  if (iic || h) {
+    binary = verdalis::binaryOf(g);
+    // H alone keeps no distance rows in the landscape; the removals need them.
+    if (!iic) {
+      verdalis::ensureDistanceRows(g.nodes);
+      std::vector<int> queue;
+      for (int s = 0; s < n; ++s) verdalis::breadthFirst(binary, s, -1, -1, -1, -1, -1, g.nodes[s].nl.data(), queue);
+    }
+  }
+  accPC.assign(n, T(0));
+  accIIC.assign(n, T(0));
+  accH.assign(n, 0.0f);
+  restIIC.assign(n, 0.0);
+  restPC.assign(n, 0.0);
+  if (pc || iic || h) {
+    const int chunk = static_cast<int>(std::max(1u, threads)) * 4;
+    std::vector<sourceData> data(static_cast<std::size_t>(chunk));
+    std::vector<scratch> work(threads);
+    for (int first = 0; first < n; first += chunk) {
+      const int count = std::min(chunk, n - first);
+      verdalis::orderedParallel(
+          count, threads, [&](int i, unsigned) { prepareSource(first + i, data[i]); }, [](int) {});
+      const int ranges = static_cast<int>(threads);
+      const int span = (n + ranges - 1) / ranges;
+      verdalis::orderedParallel(
+          ranges, threads,
+          [&](int r, unsigned id) {
+            const int kFirst = r * span, kLast = std::min(n, (r + 1) * span);
+            for (int i = 0; i < count; ++i) removalsOfSource(data[i], kFirst, kLast, work[id]);
+          },
+          [](int) {});
+    }
+  }
+  verdalis::orderedParallel(
+      n, threads, [&](int k, unsigned) { finishVariant(k); }, [](int) {});
+  p.pcTime += static_cast<std::clock_t>(pcMicros.load() / 1000);
+  if (h && iic)
+    p.hiicTime += static_cast<std::clock_t>(iicMicros.load() / 1000);
+  else if (iic)
+    p.iicTime += static_cast<std::clock_t>(iicMicros.load() / 1000);
+  else if (h)
+    p.hTime += static_cast<std::clock_t>(iicMicros.load() / 1000);
+}
+
+// The components of the landscape without k: numbered by lowest position,
+// like the depth-first labelling, with the attributes in node order.
+template <class T>
+void fastNodeRemoval<T>::componentIndices(int k, landscape<T>& variant) const {
+  const int m = n - 1;
+  std::vector<int> component(n, -1), stack;
+  int count = 0;
+  for (int v = 0; v < n; ++v) {
+    if (v == k || component[v] >= 0) continue;
+    component[v] = count;
+    stack.assign(1, v);
+    while (!stack.empty()) {
+      const int u = stack.back();
+      stack.pop_back();
+      for (int z : g.nodes[u].list_adjacency)
+        if (z != k && component[z] < 0) {
+          component[z] = count;
+          stack.push_back(z);
+        }
+    }
+    ++count;
+  }
+  std::vector<int> ids;
+  std::vector<float> sizes;
+  ids.reserve(m);
+  sizes.reserve(m);
+  for (int v = 0; v < n; ++v)
+    if (v != k) {
+      ids.push_back(component[v]);
+      sizes.push_back(g.nodes[v].size);
+    }
+  variant.nComponents = count;
+  variant.nc = count;
+  if (p.ccpFlag) {
+    indexCCP coincidence(m);
+    coincidence.generate(count, ids.data(), sizes.data(), variant.sizeTotalHabitat);
+    variant.ccp = coincidence.value();
+  }
+  if (p.lcpFlag) {
+    indexLCP coincidence(m);
+    coincidence.generate(count, ids.data(), sizes.data(), variant.sizeLandscapeArea);
+    variant.lcp = coincidence.value();
+    variant.lcpnum = coincidence.valueIndexNumerator();
+  }
+}
+
+template <class T>
+void fastNodeRemoval<T>::finishVariant(int k) {
+  landscape<T>& v = p.landDel[k];
+  const int m = n - 1;
+  v.nNodes = m;
+  v.minProb = g.minProb;
+  v.allpaths = g.allpaths;
+  v.sizeLandscapeArea = g.sizeLandscapeArea;
+  float total = 0;
+  for (int i = 0; i < n; ++i)
+    if (i != k) total += g.nodes[i].size;
+  v.sizeTotalHabitat = total;
+  const float areaSquared = v.sizeLandscapeArea * v.sizeLandscapeArea;
+  if (p.adjType) v.nEdges = g.nEdges - static_cast<int>(g.nodes[k].list_adjacency.size());
+  if (p.nlFlag) v.nl = v.nEdges;
+  if (p.ncFlag || p.ccpFlag || p.lcpFlag) componentIndices(k, v);
+  if (p.hFlag) v.h = accH[k] / 2.0f;
+  if (p.iicFlag) {
+    v.iicnum = accIIC[k];
+    v.iic = m == 0 ? T(0) : accIIC[k] / (v.sizeLandscapeArea * v.sizeLandscapeArea);
+    v.iicec = static_cast<T>(std::sqrt(static_cast<double>(v.iicnum)));
+  }
+  if (p.fFlag || p.awfFlag) {
+    float f = 0, awf = 0;
+    for (int i = 0; i < n; ++i) {
+      if (i == k) continue;
+      const float* row = g.nodes[i].p.data();
+      const float ai = g.nodes[i].size;
+      for (int j = 0; j < n; ++j) {
+        if (j == i || j == k) continue;
+        f += row[j];
+        awf += (ai * g.nodes[j].size) * row[j];
+      }
+    }
+    if (p.fFlag) v.f = f;
+    if (p.awfFlag) v.awf = awf;
+  }
+  if (p.pcFlag) {
+    v.pcnum = accPC[k];
+    v.pc = m == 0 ? T(0) : accPC[k] / areaSquared;
+    v.pcec = static_cast<T>(std::sqrt(static_cast<double>(v.pcnum)));
+  }
+  // Fractions: the sums over the global landscape come from the same pass.
+  if (p.iicFlag) {
+    fragmentIIC<T> fractions(&g, &v, k);
+    v.assigna_iicintra(fractions.intra());
+    double flux = 0;
+    for (int i = 0; i < n; ++i) {
+      if (i == k) {
+        for (int j = 0; j < n; ++j)
+          if (j != k) flux += fragmentIIC<T>::term(g, k, j);
+      } else {
+        flux += fragmentIIC<T>::term(g, i, k);
+      }
+    }
+    v.assigna_iicflux(flux / fractions.areaSquared());
+    v.assigna_iicconnector(restIIC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_IIC()));
+  }
+  if (p.pcFlag) {
+    fragmentPC<T> fractions(&g, &v, k);
+    v.assigna_pcintra(fractions.intra());
+    double flux = 0;
+    for (int i = 0; i < n; ++i) {
+      if (i == k) {
+        for (int j = 0; j < n; ++j)
+          if (j != k) flux += fragmentPC<T>::term(g, k, j);
+      } else {
+        flux += fragmentPC<T>::term(g, i, k);
+      }
+    }
+    v.assigna_pcflux(flux / fractions.areaSquared());
+    v.assigna_pcconnector(restPC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_PC()));
+  }
+}
