@@ -13,4 +13,8 @@ TEST(GoldenIndicesTest, CandidatesOverTwoPrefixedRunsAppendToTheSummaryFiles) {
   golden::checkCase("candidates_two_prefixes", 0);
 }
 
+TEST(GoldenIndicesTest, FullDistanceListWithHAndIICAndAnAreaBelowTheTotal) {
+  golden::checkCase("distance_all_low_area", 0);
+}
+
 }  // namespace
