@@ -9,6 +9,8 @@ TEST(GoldenIndicesTest, BinaryIndicesOnAPathFromDistances) { golden::checkCase("
 
 TEST(GoldenIndicesTest, ProbabilityInputWithPrefixAndBestPaths) { golden::checkCase("probability_all_prefix", 0); }
 
+TEST(GoldenIndicesTest, OverallIndicesOnlyWithAPrefix) { golden::checkCase("onlyoverall_prefix", 0); }
+
 TEST(GoldenIndicesTest, SinglePrecisionPrintsTheSameDigits) { golden::checkCase("probability_all_simple", 0); }
 
 TEST(GoldenIndicesTest, CandidatesOverTwoPrefixedRunsAppendToTheSummaryFiles) {
