@@ -160,12 +160,4 @@ TEST(LinkTableTest, NoIndexAndFewNodes) {
   EXPECT_EQ(linkTableText(program, linkFamily::change), "Node1\tNode2\t\n");
 }
 
-TEST(NodeTableTest, ValuesUseTheDefaultStreamFormat) {
-  recordingProgram program;
-  program.selected = {"BC"};
-  program.existing = 1;
-  program.next = 1234566.0f;  // the BC cell shows 1234567.5
-  EXPECT_EQ(nodeTableRows(program), "10\t1.23457e+06\t\n");
-}
-
 }  // namespace

@@ -41,13 +41,6 @@ TEST_F(FilesTest, WholeFileReplacesLongerContentAndLeavesNoTemporary) {
   EXPECT_EQ(entries(), 1);
 }
 
-TEST_F(FilesTest, WholeFileOfEmptyTextGivesAnEmptyFile) {
-  const std::string file = path("links.txt");
-  ASSERT_TRUE(verdalis::writeWholeFile(file, ""));
-  EXPECT_TRUE(fs::exists(file));
-  EXPECT_EQ(read(file), "");
-}
-
 TEST_F(FilesTest, WholeFileIntoMissingFolderFailsAndCreatesNothing) {
   EXPECT_FALSE(verdalis::writeWholeFile(path("missing/run_node_importances.txt"), "Node\t\n"));
   EXPECT_FALSE(fs::exists(dir / "missing"));
