@@ -62,41 +62,31 @@ inline std::string probabilisticLineHead(const std::string& prefix, float kDista
 }
 
 template <class Program>
-std::string componentsText(Program& program) {
-  std::ostringstream text;
-  text.imbue(std::locale::classic());
-  text << "Node\tComponent\n";
+void putComponents(std::ostream& out, Program& program) {
+  out << "Node\tComponent\n";
   for (int i = 0; i < program.numberNodes(); ++i) {
-    text << program.valueOfLabel(i) << "\t" << program.valueOfComponent(i) << "\n";
+    out << program.valueOfLabel(i) << "\t" << program.valueOfComponent(i) << "\n";
   }
-  return text.str();
 }
 
 template <class Program>
-std::string linksText(Program& program) {
-  std::ostringstream text;
-  text.imbue(std::locale::classic());
+void putLinks(std::ostream& out, Program& program) {
   for (int i = 0; i < program.numberNodes(); ++i) {
     for (int j = 0; j < i; ++j) {
-      text << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t" << program.isAdjacent(i, j)
-           << "\n";
+      out << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t" << program.isAdjacent(i, j) << "\n";
     }
   }
-  return text.str();
 }
 
 // Both directions of every pair: the connection data may differ by direction.
 template <class Program>
-std::string probabilitiesText(Program& program, bool maximumProduct) {
-  std::ostringstream text;
-  text.imbue(std::locale::classic());
+void putProbabilities(std::ostream& out, Program& program, bool maximumProduct) {
   for (int i = 0; i < program.numberNodes(); ++i) {
     for (int j = 0; j < program.numberNodes(); ++j) {
       if (j == i) continue;
       float value = maximumProduct ? program.valueOfProbabilityMaximum(i, j) : program.valueOfProbability(i, j);
-      text << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
-      verdalis::putNumber(text, value) << "\n";
+      out << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
+      verdalis::putNumber(out, value) << "\n";
     }
   }
-  return text.str();
 }

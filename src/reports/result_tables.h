@@ -3,8 +3,7 @@
 // node, then one per candidate) and the three link tables (one row per
 // unordered pair). Every cell is followed by a tab, the last one included.
 // Program is a quivaraProgram<T>, or anything with the same accessors.
-#include <locale>
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -132,13 +131,11 @@ void putNodeRow(std::ostream& out, Program& program, int typeLand, int position)
   out << "\n";
 }
 
+// The rows of the existing nodes, then those of the candidates.
 template <class Program>
-std::string nodeTableRows(Program& program) {
-  std::ostringstream rows;
-  rows.imbue(std::locale::classic());
-  for (int i = 0; i < program.numberNodes(); ++i) putNodeRow(rows, program, 1, i);
-  for (int k = 0; k < program.numberNodesAdd(); ++k) putNodeRow(rows, program, 2, k);
-  return rows.str();
+void putNodeRows(std::ostream& out, Program& program) {
+  for (int i = 0; i < program.numberNodes(); ++i) putNodeRow(out, program, 1, i);
+  for (int k = 0; k < program.numberNodesAdd(); ++k) putNodeRow(out, program, 2, k);
 }
 
 // The three link analyses whose tables share one layout.
@@ -170,26 +167,23 @@ const std::vector<linkColumn<Program>>& linkColumns() {
 }
 
 template <class Program>
-std::string linkTableText(Program& program, linkFamily family) {
-  std::ostringstream text;
-  text.imbue(std::locale::classic());
-  text << "Node1\tNode2\t";
+void putLinkTable(std::ostream& out, Program& program, linkFamily family) {
+  out << "Node1\tNode2\t";
   for (const linkColumn<Program>& column : linkColumns<Program>()) {
-    if ((program.*column.selected)()) text << column.header << "\t";
+    if ((program.*column.selected)()) out << column.header << "\t";
   }
-  text << "\n";
+  out << "\n";
   for (int i = 0; i < program.numberNodes(); ++i) {
     for (int j = 0; j < i; ++j) {
-      text << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
+      out << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
       for (const linkColumn<Program>& column : linkColumns<Program>()) {
         if (!(program.*column.selected)()) continue;
         typename linkColumn<Program>::accessor value = family == linkFamily::removal       ? column.removal
-                                                 : family == linkFamily::improvement ? column.improvement
-                                                                                     : column.change;
-        verdalis::putNumber(text, (program.*value)(i, j)) << "\t";
+                                                       : family == linkFamily::improvement ? column.improvement
+                                                                                           : column.change;
+        verdalis::putNumber(out, (program.*value)(i, j)) << "\t";
       }
-      text << "\n";
+      out << "\n";
     }
   }
-  return text.str();
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Definitions of the result-file writers. The text of each file is composed
-// first (result_tables.h, result_lists.h, summary_lines.h), then written in
-// one piece: files that describe one run replace their earlier version as a
-// whole, summary files receive one block per run.
+// Definitions of the result-file writers. The text of each file comes from
+// result_tables.h, result_lists.h and summary_lines.h. Files that describe one
+// run are written to a temporary file and replace their earlier version only
+// when complete; summary files receive each run's block with a single write.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,13 @@ inline void reportUnwritable(const std::string& file, int& failedFiles) {
   ++failedFiles;
 }
 
-template <class T>
-void replaceFile(saveresults<T>& writer, const std::string& file, const std::string& text) {
-  if (!verdalis::writeWholeFile(file, text)) reportUnwritable(file, writer.failedFiles);
+// Writes a file that describes one run. compose(out) writes its text; it runs
+// only when the file could be opened, so nothing goes through a failed handle.
+template <class T, class Compose>
+void replaceFile(saveresults<T>& writer, const std::string& file, Compose compose) {
+  verdalis::wholeFileWriter target(file);
+  if (target.isOpen()) compose(target.out());
+  if (!target.isOpen() || !target.commit()) reportUnwritable(file, writer.failedFiles);
 }
 
 template <class T>
@@ -48,7 +53,8 @@ void appendSummary(saveresults<T>& writer, const std::string& file, bool selecte
 template <class T>
 template <class Arg>
 void saveresults<T>::ActionSaveGlobResExecute(quivaraProgram<T>* program, std::string file, Arg) {
-  saveresultsDetail::replaceFile(*this, file, overallIndicesText(*program, "", ""));
+  saveresultsDetail::replaceFile(*this, file,
+                                 [program](std::ostream& out) { out << overallIndicesText(*program, "", ""); });
 }
 
 template <class T>
@@ -82,7 +88,10 @@ void saveresults<T>::ActionWriteTXT_EC_IIC_Execute(quivaraProgram<T>* program, s
 
 template <class T>
 void saveresults<T>::ActionWriteTXTExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, nodeTableHeader(*program) + nodeTableRows(*program));
+  saveresultsDetail::replaceFile(*this, file, [program](std::ostream& out) {
+    out << nodeTableHeader(*program);
+    putNodeRows(out, *program);
+  });
 }
 
 template <class T>
@@ -119,7 +128,8 @@ void saveresults<T>::ActionWriteTXT_IIC_Sum_Execute(quivaraProgram<T>* program, 
 
 template <class T>
 void saveresults<T>::ActionSaveTXTResConSureExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, linkTableText(*program, linkFamily::improvement));
+  saveresultsDetail::replaceFile(*this, file,
+                                 [program](std::ostream& out) { putLinkTable(out, *program, linkFamily::improvement); });
 }
 
 template <class T>
@@ -144,7 +154,8 @@ void saveresults<T>::ActionWriteTXT_ResConSure_IIC_Sum_Execute(quivaraProgram<T>
 
 template <class T>
 void saveresults<T>::ActionSaveTXTResConExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, linkTableText(*program, linkFamily::removal));
+  saveresultsDetail::replaceFile(*this, file,
+                                 [program](std::ostream& out) { putLinkTable(out, *program, linkFamily::removal); });
 }
 
 template <class T>
@@ -169,7 +180,8 @@ void saveresults<T>::ActionWriteTXT_ResCon_IIC_Sum_Execute(quivaraProgram<T>* pr
 
 template <class T>
 void saveresults<T>::ActionSaveTXTResConDiffExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, linkTableText(*program, linkFamily::change));
+  saveresultsDetail::replaceFile(*this, file,
+                                 [program](std::ostream& out) { putLinkTable(out, *program, linkFamily::change); });
 }
 
 template <class T>
@@ -194,20 +206,22 @@ void saveresults<T>::ActionWriteTXT_ResConDiff_IIC_Sum_Execute(quivaraProgram<T>
 
 template <class T>
 void saveresults<T>::ActionSaveCompTXTExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, componentsText(*program));
+  saveresultsDetail::replaceFile(*this, file, [program](std::ostream& out) { putComponents(out, *program); });
 }
 
 template <class T>
 void saveresults<T>::ActionSaveAdjacenciesExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, linksText(*program));
+  saveresultsDetail::replaceFile(*this, file, [program](std::ostream& out) { putLinks(out, *program); });
 }
 
 template <class T>
 void saveresults<T>::ActionSaveProbabilitiesExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, probabilitiesText(*program, false));
+  saveresultsDetail::replaceFile(*this, file,
+                                 [program](std::ostream& out) { putProbabilities(out, *program, false); });
 }
 
 template <class T>
 void saveresults<T>::ActionSaveProbMaxExecute(quivaraProgram<T>* program, std::string file) {
-  saveresultsDetail::replaceFile(*this, file, probabilitiesText(*program, true));
+  saveresultsDetail::replaceFile(*this, file,
+                                 [program](std::ostream& out) { putProbabilities(out, *program, true); });
 }

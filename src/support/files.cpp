@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <locale>
 
 namespace verdalis {
 
@@ -29,20 +30,39 @@ bool writeAll(int fd, const std::string& text) {
 
 }  // namespace
 
+wholeFileWriter::wholeFileWriter(const std::string& path)
+    // The pid keeps two programs writing the same result file from sharing a
+    // temporary file.
+    : path_(path), temporary_(path + ".tmp" + std::to_string(static_cast<long>(::getpid()))) {
+  // Renaming would replace a file that the user made read-only; refuse it as
+  // opening it for writing would.
+  if (::access(path_.c_str(), F_OK) == 0 && ::access(path_.c_str(), W_OK) != 0) return;
+  stream_.imbue(std::locale::classic());
+  stream_.open(temporary_, std::ios::out | std::ios::trunc | std::ios::binary);
+  open_ = stream_.is_open();
+}
+
+wholeFileWriter::~wholeFileWriter() {
+  if (open_ && !committed_) {
+    stream_.close();
+    std::remove(temporary_.c_str());
+  }
+}
+
+bool wholeFileWriter::commit() {
+  if (!open_ || committed_) return false;
+  stream_.close();
+  committed_ = !stream_.fail() && std::rename(temporary_.c_str(), path_.c_str()) == 0;
+  if (!committed_) std::remove(temporary_.c_str());
+  open_ = false;
+  return committed_;
+}
+
 bool writeWholeFile(const std::string& path, const std::string& text) {
-  // Renaming would replace a file that the user made read-only; treat it as
-  // the open for writing would.
-  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
-  // The pid keeps two programs writing the same result file from sharing a
-  // temporary file.
-  const std::string temporary = path + ".tmp" + std::to_string(static_cast<long>(::getpid()));
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) return false;
-  bool ok = writeAll(fd, text);
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
+  wholeFileWriter file(path);
+  if (!file.isOpen()) return false;
+  file.out() << text;
+  return file.commit();
 }
 
 bool appendToFile(const std::string& path, const std::string& text) {

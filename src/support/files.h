@@ -1,14 +1,39 @@
 #pragma once
 // Writing result files without leaving half-written ones behind.
+#include <fstream>
 #include <string>
 
 namespace verdalis {
 
-// Replaces the whole content of path with text. The text goes to a temporary
-// file in the same folder, which is renamed over path only once it is
-// complete, so a reader (or an interrupted run) never sees a truncated file
-// under the final name. Returns false, leaving path untouched, when any step
-// fails.
+// A file that replaces path only once it is complete: the text goes to a
+// temporary file in the same folder, which commit() renames over path. A
+// reader, or an interrupted run, never finds a truncated file under the final
+// name. Without a successful commit the temporary file is removed and path is
+// left as it was.
+class wholeFileWriter {
+ public:
+  explicit wholeFileWriter(const std::string& path);
+  ~wholeFileWriter();
+  wholeFileWriter(const wholeFileWriter&) = delete;
+  wholeFileWriter& operator=(const wholeFileWriter&) = delete;
+
+  // False when the temporary file could not be created; nothing may be
+  // written then.
+  bool isOpen() const { return open_; }
+  // The stream of the temporary file, in the classic locale.
+  std::ostream& out() { return stream_; }
+  // Completes the file; false when writing or renaming failed.
+  bool commit();
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  std::ofstream stream_;
+  bool open_ = false;
+  bool committed_ = false;
+};
+
+// Replaces the whole content of path with text, as wholeFileWriter does.
 bool writeWholeFile(const std::string& path, const std::string& text);
 
 // Appends text to path (created when missing) with one write of the whole

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,13 +74,25 @@ class recordingProgram {
 #undef VERDALIS_LINK_FAMILY
 };
 
+std::string nodeRows(recordingProgram& program) {
+  std::ostringstream out;
+  putNodeRows(out, program);
+  return out.str();
+}
+
+std::string linkTable(recordingProgram& program, linkFamily family) {
+  std::ostringstream out;
+  putLinkTable(out, program, family);
+  return out.str();
+}
+
 TEST(NodeTableTest, OnlyIICGivesNodeAndTheEightIICColumns) {
   recordingProgram program;
   program.selected = {"IIC"};
   EXPECT_EQ(nodeTableHeader(program),
             "Node\tdIIC\tdIICintra\tdIICflux\tdIICconnector\tvarIIC\tvarIICintra\tvarIICflux\tvarIICconnector\t\n");
   program.existing = 1;
-  EXPECT_EQ(nodeTableRows(program), "10\t1\t2\t3\t4\t5\t6\t7\t8\t\n");
+  EXPECT_EQ(nodeRows(program), "10\t1\t2\t3\t4\t5\t6\t7\t8\t\n");
   EXPECT_EQ(program.calls, (std::vector<std::string>{"d1:iic:0", "d1:iicintra:0", "d1:iicflux:0",
                                                       "d1:iicconnector:0", "v1:iicvar:0", "v1:iicintravar:0",
                                                       "v1:iicfluxvar:0", "v1:iicconnectorvar:0"}));
@@ -99,7 +112,7 @@ TEST(NodeTableTest, AllGroupsInTheirFixedOrderWithBCBetweenHAndCCP) {
 TEST(NodeTableTest, NoIndexGivesBareIdentifiers) {
   recordingProgram program;
   EXPECT_EQ(nodeTableHeader(program), "Node\t\n");
-  EXPECT_EQ(nodeTableRows(program), "10\t\n11\t\n");
+  EXPECT_EQ(nodeRows(program), "10\t\n11\t\n");
 }
 
 TEST(NodeTableTest, CandidateRowsFollowWithTheirOwnIdentifierAndBCZero) {
@@ -107,7 +120,7 @@ TEST(NodeTableTest, CandidateRowsFollowWithTheirOwnIdentifierAndBCZero) {
   program.selected = {"H", "BC", "BCPC"};
   program.existing = 2;
   program.candidates = 1;
-  EXPECT_EQ(nodeTableRows(program),
+  EXPECT_EQ(nodeRows(program),
             "10\t1\t2\t3.5\t4\t5\t\n"
             "11\t6\t7\t8.5\t9\t10\t\n"
             "90\t11\t12\t0\t13\t14\t\n");
@@ -121,7 +134,7 @@ TEST(NodeTableTest, AFailingValueKeepsTheGroupsCellsSoFarAndTheRowGoesOn) {
   program.existing = 1;
   program.throwOnKey = "iicflux";
   // IIC keeps dIIC and dIICintra; its six other cells are left out.
-  EXPECT_EQ(nodeTableRows(program), "10\t1\t2\t3\t4\t5\t6\t\n");
+  EXPECT_EQ(nodeRows(program), "10\t1\t2\t3\t4\t5\t6\t\n");
   EXPECT_EQ(program.calls.back(), "v1:fvar:0");
 }
 
@@ -129,7 +142,7 @@ TEST(LinkTableTest, PairsLargerPositionFirstInScanOrder) {
   recordingProgram program;
   program.selected = {"NC", "PC"};
   program.existing = 3;
-  EXPECT_EQ(linkTableText(program, linkFamily::removal),
+  EXPECT_EQ(linkTable(program, linkFamily::removal),
             "Node1\tNode2\tdNC\tdPC\t\n"
             "11\t10\t1\t2\t\n"
             "12\t10\t3\t4\t\n"
@@ -142,11 +155,11 @@ TEST(LinkTableTest, EachFamilyAsksItsOwnAccessorsInIndexOrder) {
   recordingProgram program;
   program.selected = {"A", "BC", "PC", "AWF", "F", "IIC", "LCP", "CCP", "H", "NC", "NL"};
   const std::string header = "Node1\tNode2\tdNL\tdNC\tdH\tdCCP\tdLCP\tdIIC\tdF\tdAWF\tdPC\t\n";
-  EXPECT_EQ(linkTableText(program, linkFamily::improvement).substr(0, header.size()), header);
+  EXPECT_EQ(linkTable(program, linkFamily::improvement).substr(0, header.size()), header);
   EXPECT_EQ(program.calls.front(), "ConSureNL:1,0");
   EXPECT_EQ(program.calls.back(), "ConSurePC:1,0");
   program.calls.clear();
-  linkTableText(program, linkFamily::change);
+  linkTable(program, linkFamily::change);
   EXPECT_EQ(program.calls, (std::vector<std::string>{"ConDiffNL:1,0", "ConDiffNC:1,0", "ConDiffH:1,0",
                                                       "ConDiffCCP:1,0", "ConDiffLCP:1,0", "ConDiffIIC:1,0",
                                                       "ConDiffF:1,0", "ConDiffAWF:1,0", "ConDiffPC:1,0"}));
@@ -155,9 +168,9 @@ TEST(LinkTableTest, EachFamilyAsksItsOwnAccessorsInIndexOrder) {
 TEST(LinkTableTest, NoIndexAndFewNodes) {
   recordingProgram program;
   program.existing = 2;
-  EXPECT_EQ(linkTableText(program, linkFamily::removal), "Node1\tNode2\t\n11\t10\t\n");
+  EXPECT_EQ(linkTable(program, linkFamily::removal), "Node1\tNode2\t\n11\t10\t\n");
   program.existing = 1;
-  EXPECT_EQ(linkTableText(program, linkFamily::change), "Node1\tNode2\t\n");
+  EXPECT_EQ(linkTable(program, linkFamily::change), "Node1\tNode2\t\n");
 }
 
 }  // namespace

@@ -41,6 +41,19 @@ TEST_F(FilesTest, WholeFileReplacesLongerContentAndLeavesNoTemporary) {
   EXPECT_EQ(entries(), 1);
 }
 
+TEST_F(FilesTest, UncommittedFileLeavesThePreviousVersionAndNoTemporary) {
+  const std::string file = path("node_importances.txt");
+  ASSERT_TRUE(verdalis::writeWholeFile(file, "Node\t\n1\t\n"));
+  {
+    verdalis::wholeFileWriter interrupted(file);
+    ASSERT_TRUE(interrupted.isOpen());
+    interrupted.out() << "Node\t\n";
+    EXPECT_EQ(read(file), "Node\t\n1\t\n");
+  }
+  EXPECT_EQ(read(file), "Node\t\n1\t\n");
+  EXPECT_EQ(entries(), 1);
+}
+
 TEST_F(FilesTest, WholeFileIntoMissingFolderFailsAndCreatesNothing) {
   EXPECT_FALSE(verdalis::writeWholeFile(path("missing/run_node_importances.txt"), "Node\t\n"));
   EXPECT_FALSE(fs::exists(dir / "missing"));
