@@ -59,8 +59,25 @@ struct searchWeights {
       for (std::size_t e = start[u]; e < start[u + 1]; ++e) f(target[e], weight[e]);
     }
   }
+  // Calls f(u, w) for every retained pair entering v.
+  template <class F>
+  void forEachIn(int v, F&& f) const {
+    if (dense) {
+      for (int u = 0; u < n; ++u) {
+        const float w = matrix[static_cast<std::size_t>(u) * n + v];
+        if (w != kNoLink) f(u, w);
+      }
+    } else {
+      for (std::size_t e = inStart[v]; e < inStart[v + 1]; ++e) f(inSource[e], inWeight[e]);
+    }
+  }
   // Turns a dense matrix into the sparse form when few pairs are retained.
   void compactIfSparse();
+
+  // Sparse form by destination.
+  std::vector<std::size_t> inStart;
+  std::vector<int> inSource;
+  std::vector<float> inWeight;
 };
 
 inline void searchWeights::compactIfSparse() {
@@ -82,7 +99,28 @@ inline void searchWeights::compactIfSparse() {
   }
   dense = false;
   std::vector<float>().swap(matrix);
+  inStart.assign(static_cast<std::size_t>(n) + 1, 0);
+  for (int t : target) ++inStart[t + 1];
+  for (int v = 0; v < n; ++v) inStart[v + 1] += inStart[v];
+  inSource.resize(target.size());
+  inWeight.resize(target.size());
+  std::vector<std::size_t> fill(inStart.begin(), inStart.end() - 1);
+  for (int u = 0; u < n; ++u)
+    for (std::size_t e = start[u]; e < start[u + 1]; ++e) {
+      const std::size_t at = fill[target[e]]++;
+      inSource[at] = u;
+      inWeight[at] = weight[e];
+    }
 }
+
+// One pair whose weight differs from the matrix in both directions (a link
+// removed, made sure or changed); a = -1 when none.
+struct pairOverride {
+  int a = -1, b = -1;
+  float w = kNoLink;
+  bool touches(int u) const { return u >= 0 && (u == a || u == b); }
+  int other(int u) const { return u == a ? b : a; }
+};
 
 // The result of one search from one source.
 template <class T>
@@ -180,7 +218,8 @@ struct scanTracker {
 // `excluded` (or -1) takes no part, as if removed from the landscape. Each
 // step relaxes from the treated node and finds the next one in one pass.
 template <class T>
-void exactSearchDense(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out) {
+void exactSearchDense(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out,
+                      const pairOverride& change = pairOverride()) {
   const int n = g.n;
   out.dist.assign(n, unreachedDistance<T>());
   out.pred.assign(n, -1);
@@ -199,12 +238,13 @@ void exactSearchDense(int source, const searchWeights& g, T cut, int excluded, s
     const T du = dist[u];
     const bool expands = du <= cut;
     const float* row = g.matrix.data() + static_cast<std::size_t>(u) * n;
+    const int changed = change.touches(u) ? change.other(u) : -1;
     scanTracker<T> next;
     const int m = static_cast<int>(untreated.size());
     for (int at = 0; at < m; ++at) {
       const int v = untreated[at];
       if (expands) {
-        const T alt = du + static_cast<T>(row[v]);
+        const T alt = du + static_cast<T>(v == changed ? change.w : row[v]);
         if (dist[v] > alt) {
           dist[v] = alt;
           pred[v] = u;
@@ -224,7 +264,7 @@ void exactSearchDense(int source, const searchWeights& g, T cut, int excluded, s
 // as the linear scan leaves them (treating them changes nothing).
 template <class T>
 void exactSearchSparse(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out,
-                       std::vector<char>& treated) {
+                       std::vector<char>& treated, const pairOverride& change = pairOverride()) {
   const int n = g.n;
   out.dist.assign(n, unreachedDistance<T>());
   out.pred.assign(n, -1);
@@ -255,26 +295,29 @@ void exactSearchSparse(int source, const searchWeights& g, T cut, int excluded, 
     out.order.push_back(u);
     const T du = dist[u];
     if (!(du <= cut)) continue;
-    for (std::size_t e = g.start[u]; e < g.start[u + 1]; ++e) {
-      const int v = g.target[e];
-      if (treated[v]) continue;
-      const T alt = du + static_cast<T>(g.weight[e]);
+    const int changed = change.touches(u) ? change.other(u) : -1;
+    auto relax = [&](int v, float w) {
+      if (treated[v]) return;
+      const T alt = du + static_cast<T>(w);
       if (dist[v] > alt) {
         dist[v] = alt;
         pred[v] = u;
         heap.push({alt, v});
       }
-    }
+    };
+    for (std::size_t e = g.start[u]; e < g.start[u + 1]; ++e)
+      if (g.target[e] != changed) relax(g.target[e], g.weight[e]);
+    if (changed >= 0 && change.w != kNoLink) relax(changed, change.w);
   }
 }
 
 template <class T>
 void exactSearch(int source, const searchWeights& g, T cut, int excluded, searchRow<T>& out,
-                 std::vector<char>& scratch) {
+                 std::vector<char>& scratch, const pairOverride& change = pairOverride()) {
   if (g.dense)
-    exactSearchDense(source, g, cut, excluded, out);
+    exactSearchDense(source, g, cut, excluded, out, change);
   else
-    exactSearchSparse(source, g, cut, excluded, out, scratch);
+    exactSearchSparse(source, g, cut, excluded, out, scratch, change);
 }
 
 // Binary graph in compact form, for breadth-first distances.
@@ -320,7 +363,10 @@ struct globalSearches {
   int n = 0;
   std::vector<T> dist;        // n*n
   std::vector<int> pred;      // n*n
-  std::vector<char> delicate; // per source: some node reached from its own float class
+  std::vector<char> delicate; // per source: the repairs cannot vouch for its search
+  // Per source, the nodes reached from a node of their own float class whose
+  // every entry gives their own value or a higher float class.
+  std::vector<std::vector<int>> sameClass;
   const T* distRow(int s) const { return dist.data() + static_cast<std::size_t>(s) * n; }
   const int* predRow(int s) const { return pred.data() + static_cast<std::size_t>(s) * n; }
 };

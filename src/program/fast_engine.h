@@ -100,6 +100,32 @@ bool probabilitiesWithinRange(const landscape<T>& land) {
   return true;
 }
 
+// In double precision the scan may take a node whose distance is a hair
+// above another one's of the same float class. A node reached from a node of
+// a smaller float class can never be taken before its value is final; nor
+// can one whose every entry gives either its own value or a value of a
+// higher float class. Values(u) is the distance of u in the landscape at
+// hand; change and excluded describe how it differs from the weights.
+template <class T, class Values>
+bool entriesKeepValue(const searchWeights& w, int v, T cut, Values&& value, const pairOverride& change,
+                      int excluded) {
+  const T unreached = unreachedDistance<T>();
+  const T target = value(v);
+  bool keeps = true;
+  auto check = [&](int u, float weight) {
+    if (!keeps || u == v || u == excluded) return;
+    const T du = value(u);
+    if (du == unreached || !(du <= cut) || weight == kNoLink) return;
+    const T alt = du + static_cast<T>(weight);
+    if (!(alt == target || static_cast<float>(alt) > static_cast<float>(target))) keeps = false;
+  };
+  w.forEachIn(v, [&](int u, float weight) {
+    if (!(change.touches(u) && change.other(u) == v)) check(u, weight);
+  });
+  if (change.touches(v)) check(change.other(v), change.w);
+  return keeps;
+}
+
 // PC of the global landscape with the exact searches, in parallel; the sum,
 // the best-path rows and the progress lines are those of indexPC.
 template <class T>
@@ -110,10 +136,13 @@ void fastGlobalPC(landscape<T>& land, const searchWeights& w, T cut, unsigned th
     rows.dist.assign(static_cast<std::size_t>(n) * n, T(0));
     rows.pred.assign(static_cast<std::size_t>(n) * n, -1);
     rows.delicate.assign(static_cast<std::size_t>(n), 0);
+    rows.sameClass.assign(static_cast<std::size_t>(n), {});
     for (tessella& node : land.nodes)
       if (node.p_maxim_product.size() != static_cast<std::size_t>(n)) node.p_maxim_product.assign(n, 0.0f);
   });
   T index = 0;
+  // Small landscapes are searched faster than threads start.
+  if (n < 128) threads = 1;
   const int block = 16;
   const int blocks = (n + block - 1) / block;
   std::vector<searchRow<T>> scratch(threads);
@@ -128,9 +157,15 @@ void fastGlobalPC(landscape<T>& land, const searchWeights& w, T cut, unsigned th
           std::copy(row.dist.begin(), row.dist.end(), rows.dist.begin() + static_cast<std::ptrdiff_t>(s) * n);
           std::copy(row.pred.begin(), row.pred.end(), rows.pred.begin() + static_cast<std::ptrdiff_t>(s) * n);
           if constexpr (!std::is_same_v<T, float>) {
-            for (int v = 0; v < n; ++v) {
+            rows.sameClass[s].clear();
+            auto value = [&](int u) { return row.dist[u]; };
+            for (int v = 0; v < n && !rows.delicate[s]; ++v) {
               const int u = row.pred[v];
-              if (u >= 0 && sameFloatClass(row.dist[u], row.dist[v])) rows.delicate[s] = 1;
+              if (u < 0 || !sameFloatClass(row.dist[u], row.dist[v])) continue;
+              if (entriesKeepValue(w, v, cut, value, pairOverride(), -1))
+                rows.sameClass[s].push_back(v);
+              else
+                rows.delicate[s] = 1;
             }
           }
         }
@@ -361,11 +396,23 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   }
   if constexpr (!std::is_same_v<T, float>) {
     if (rows->delicate[s]) return false;
+    auto value = [&](int u) { return x.inSet[u] ? x.newDist[u] : dist[u]; };
     for (int y : x.set) {
       const int u = x.newPred[y];
-      if (u < 0) continue;
-      const T du = x.inSet[u] ? x.newDist[u] : dist[u];
-      if (verdalis::sameFloatClass(du, x.newDist[y])) return false;
+      if (u < 0 || !verdalis::sameFloatClass(value(u), x.newDist[y])) continue;
+      if (!verdalis::entriesKeepValue(w, y, cut, value, verdalis::pairOverride(), k)) return false;
+    }
+    // Nodes that relied on every entry keeping their class: the entries
+    // from the nodes that moved must still do.
+    for (int y : rows->sameClass[s]) {
+      if (x.inSet[y] || y == k) continue;
+      for (int u : x.set) {
+        const T du = x.newDist[u];
+        const float weight = w.at(u, y);
+        if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) continue;
+        const T alt = du + static_cast<T>(weight);
+        if (!(alt == dist[y] || static_cast<float>(alt) > static_cast<float>(dist[y]))) return false;
+      }
     }
   }
   return true;
@@ -714,3 +761,5 @@ void fastNodeRemoval<T>::finishVariant(int k) {
     v.assigna_pcconnector(restPC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_PC()));
   }
 }
+
+#include "program/fast_engine_links.h"

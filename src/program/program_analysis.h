@@ -76,6 +76,49 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   return true;
 }
 
+// Whether the engine can take a link analysis: its searches exist and every
+// changed probability keeps the weights non-negative.
+template <class T>
+bool fastLinksApply(const quivaraProgram<T>& p, int code) {
+  if (!p.fastMode || p.dijkstraSaving || p.nNodes < 2) return false;
+  if (!p.pcFlag) return true;
+  if (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal)) return false;
+  if (code == 5 && p.inputProb)
+    for (int i = 0; i < p.nNodes; ++i)
+      for (int j = 0; j < i; ++j)
+        if (p.connectionsDiff(i, j) > 1.0f) return false;
+  return true;
+}
+
+// One link analysis through the engine, then its console text: the
+// announcement of every node, the PC progress of every measured pair and the
+// share of pairs visited.
+template <class T>
+bool fastLinkLoop(quivaraProgram<T>& p, int code, const std::string& announcement) {
+  if (!fastLinksApply(p, code)) return false;
+  fastLinkVariants<T> engine(p, p.threads, code);
+  engine.run();
+  const long long n = p.nNodes;
+  const long long pairs = n * (n - 1) / 2;
+  long long visited = 0;
+  std::string text;
+  for (int i = 0; i < p.nNodes; ++i) {
+    text += announcement + toText(p.label[i]) + "\n";
+    if (p.pcFlag)
+      for (int j = 0; j < i; ++j)
+        if (code == 5 || p.linkSelected(i, j))
+          for (int s = 0; s < p.nNodes; ++s) appendPCProgress(text, s, p.nNodes);
+    visited += i;
+    if (pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
+    if (text.size() > (1u << 20)) {
+      say(text);
+      text.clear();
+    }
+  }
+  say(text);
+  return true;
+}
+
 template <class T>
 void nodeAdditionLoop(quivaraProgram<T>& p) {
   for (int k = 0; k < p.nNodesAdd; ++k) {
@@ -105,15 +148,24 @@ template <class T>
 void linkRemovalLoop(quivaraProgram<T>& p) {
   float pcmax = 0;
   float pctotal = 0;
-  pairLoop(p, "Processing importances of Link Removal of node with ID ", [&](int i, int j) {
-    // Unselected pairs are not even built.
-    if (!p.linkSelected(i, j)) return;
-    p.generate_landscape_deleting_connection(i, j);
+  auto summarise = [&](int i, int j) {
     if (!p.pcFlag) return;
     const float v = p.valueOfDelta(3, "pc", i, j);
     if (v > pcmax) pcmax = v;
     pctotal += v;
-  });
+  };
+  if (fastLinkLoop(p, 3, "Processing importances of Link Removal of node with ID ")) {
+    for (int i = 0; i < p.nNodes; ++i)
+      for (int j = 0; j < i; ++j)
+        if (p.linkSelected(i, j)) summarise(i, j);
+  } else {
+    pairLoop(p, "Processing importances of Link Removal of node with ID ", [&](int i, int j) {
+      // Unselected pairs are not even built.
+      if (!p.linkSelected(i, j)) return;
+      p.generate_landscape_deleting_connection(i, j);
+      summarise(i, j);
+    });
+  }
   if (!p.pcFlag) return;
   say("Max PC for QuivaraLink: " + fixedText(pcmax) + "\n" + "Total PC for QuivaraLink: " + fixedText(pctotal) +
       "\n" + "\n");
@@ -132,13 +184,15 @@ void quivaraProgram<T>::generacio_indexos() {
     verdalis::nodeAdditionLoop(*this);
     if (linkImportances1Solved()) verdalis::linkRemovalLoop(*this);
     if (linkImportances2Solved()) {
+      const std::string announcement = "Processing Link Improvement with probability=1 of node with ID ";
       // Every pair is built; the selection rule decides inside whether it is measured.
-      verdalis::pairLoop(*this, "Processing Link Improvement with probability=1 of node with ID ",
-                         [&](int i, int j) { generate_landscape_connection_sure(i, j); });
+      if (!verdalis::fastLinkLoop(*this, 4, announcement))
+        verdalis::pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_sure(i, j); });
     }
     if (linkImportances3Solved()) {
-      verdalis::pairLoop(*this, "Processing importances of Change with diff value of node with ID ",
-                         [&](int i, int j) { generate_landscape_connection_diff(i, j); });
+      const std::string announcement = "Processing importances of Change with diff value of node with ID ";
+      if (!verdalis::fastLinkLoop(*this, 5, announcement))
+        verdalis::pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_diff(i, j); });
     }
   }
   verdalis::say("Execution ended\n");

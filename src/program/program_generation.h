@@ -102,6 +102,13 @@ void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
       verdalis::pcSearchSetup(*land, pcWeights, pcCut);
       verdalis::fastGlobalPC(*land, pcWeights, pcCut, threads, globalRows);
       fastPC = true;
+    } else if (fastMode) {
+      // A variant measured in full: the same searches, in parallel.
+      verdalis::searchWeights weights;
+      T cut = 0;
+      verdalis::globalSearches<T> rows;
+      verdalis::pcSearchSetup(*land, weights, cut);
+      verdalis::fastGlobalPC(*land, weights, cut, threads, rows);
     } else {
       land->generate_index_PC();
     }
