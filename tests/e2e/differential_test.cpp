@@ -9,7 +9,7 @@
 // times of the timing report are masked.
 //
 // Environment (all optional), so that a long sweep can reuse this binary:
-//   VERDALIS_DIFF_CASES     number of cases (default 400)
+//   VERDALIS_DIFF_CASES     number of cases (default 600)
 //   VERDALIS_DIFF_SEED      seed of the whole series (default 20261208)
 //   VERDALIS_DIFF_FIRST     index of the first case (default 0); case k of a
 //                           seed is the same whatever the count and first
@@ -17,8 +17,12 @@
 //   VERDALIS_DIFF_BINARY    the program to test (default: the built one)
 //   VERDALIS_DIFF_FAILURES  where failing cases are saved (default
 //                           <temporary folder>/diff_failures)
+//   VERDALIS_DIFF_VERBOSE   set: print every case's command line
+//   VERDALIS_DIFF_ARGS      a whole command line to compare instead, for
+//   VERDALIS_DIFF_NAME      landscapes of one's own (see GivenLandscape)
 // One case can be rerun with VERDALIS_DIFF_SEED=S VERDALIS_DIFF_FIRST=k
-// VERDALIS_DIFF_CASES=1, or with --gtest_filter='*/case<k>'.
+// VERDALIS_DIFF_CASES=1, or with --gtest_filter='*/case<k>'. A case number
+// names the same case as long as the generator below is not changed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -129,6 +133,7 @@ struct landscapeCase {
   std::string connections;  // connection file text
   std::vector<std::string> arguments;  // without the engine options
   std::string summary;      // what the generator chose, for the failure report
+  int moreThreads = -1;     // a further run with this many threads, or -1
 };
 
 struct pairValue {
@@ -180,9 +185,10 @@ class caseMaker {
   void chooseNodes() {
     existing_ = drawNodeCount();
     if (existing_ > limit_) {
-      // Link analyses would take the reference too long here.
+      // Link analyses would take the reference too long on the largest.
       big_ = true;
-      change_ = false;
+      links_ = existing_ <= 80 && rng_.chance(0.5);
+      if (!links_) change_ = false;
       all_ = rng_.chance(0.3);
       note("big");
     }
@@ -428,8 +434,10 @@ class caseMaker {
     if (binaryIndex && kind_ != inputKind::binary && (!iterate || rng_.chance(0.5)))
       add({"-confAdj", kind_ == inputKind::distance ? thresholdDistance() : thresholdProbability()});
     if (probIndex && kind_ == inputKind::distance)
-      add({"-confProb", text(rng_.pick(std::vector<double>{100, 500, 1000, 1000, 1500})),
-           text(rng_.pick(std::vector<double>{0.5, 0.5, 0.25, 0.1, 0.9, 0.05, 0.01}))});
+      // A probability of 1 at any distance makes every pair sure (and every
+      // path length 0); a short distance makes most probabilities vanish.
+      add({"-confProb", text(rng_.pick(std::vector<double>{10, 100, 500, 1000, 1000, 1500})),
+           text(rng_.pick(std::vector<double>{0.5, 0.5, 0.25, 0.1, 0.9, 0.05, 0.01, 1}))});
     if (pc) {
       const double h = rng_.uniform();
       if (h < 0.25) add({"-pcHeur", "all"});
@@ -450,12 +458,12 @@ class caseMaker {
       if (kind_ == inputKind::probability) return {"maxValue", thresholdProbability()};
       return {"maxValue", rng_.chance(0.5) ? "1" : "0.5"};
     };
-    if (!big_ && rng_.chance(0.3)) {
+    if (links_ && rng_.chance(0.3)) {
       std::vector<std::string> g{"-removal"};
       for (const std::string& t : linkThreshold()) g.push_back(t);
       add(g);
     }
-    if (!big_ && rng_.chance(0.25)) {
+    if (links_ && rng_.chance(0.25)) {
       std::vector<std::string> g{"-improvement"};
       for (const std::string& t : linkThreshold()) g.push_back(t);
       add(g);
@@ -477,6 +485,8 @@ class caseMaker {
       add({"-landArea", fixed(rng_.chance(0.15) ? sum * 0.5 : sum * rng_.uniform(1.0, 3.0) + 1, 1)});
     }
     if (rng_.chance(0.08)) add({"-noout"});
+    // More threads than nodes or cores now and then; 0 means all cores.
+    if (rng_.chance(0.25)) result_.moreThreads = rng_.pick(std::vector<int>{0, 3, 5, 8});
 
     rng_.shuffle(groups);
     std::vector<std::string>& args = result_.arguments;
@@ -494,7 +504,7 @@ class caseMaker {
   int limit_;
   inputKind kind_ = inputKind::distance;
   valueMode mode_ = valueMode::grid;
-  bool all_ = false, candidates_ = false, change_ = false, big_ = false;
+  bool all_ = false, candidates_ = false, change_ = false, big_ = false, links_ = true;
   int existing_ = 0, added_ = 0;
   std::vector<int> ids_;
   std::vector<bool> isCandidate_;
@@ -647,13 +657,16 @@ std::vector<std::string> differences(const runResult& reference, const runResult
 }
 
 struct engineRun {
-  const char* name;
+  std::string name;
   std::vector<std::string> options;
 };
 
-const std::vector<engineRun>& engineRuns() {
-  static const std::vector<engineRun> runs{
-      {"threads1", {"-threads", "1"}}, {"threads2", {"-threads", "2"}}, {"default", {}}};
+std::vector<engineRun> engineRuns(const landscapeCase& c) {
+  std::vector<engineRun> runs{{"threads1", {"-threads", "1"}}, {"threads2", {"-threads", "2"}}, {"default", {}}};
+  if (c.moreThreads >= 0) {
+    const std::string count = std::to_string(c.moreThreads);
+    runs.push_back({"threads" + count, {"-threads", count}});
+  }
   return runs;
 }
 
@@ -668,7 +681,7 @@ fs::path saveFailure(const fs::path& work, const std::string& name, const landsc
   std::string script = "#!/bin/sh\n# " + c.summary + "\n# Runs every engine on the saved inputs, each in its own folder.\n";
   script += "cd \"$(dirname \"$0\")\"\nprogram=\"${1:-" + programPath() + "}\"\n";
   std::vector<std::pair<std::string, std::vector<std::string>>> all{{"reference", {"-reference"}}};
-  for (const engineRun& e : engineRuns()) all.push_back({e.name, e.options});
+  for (const engineRun& e : engineRuns(c)) all.push_back({e.name, e.options});
   for (const auto& [folder, options] : all) {
     std::vector<std::string> arguments = c.arguments;
     arguments.insert(arguments.end(), options.begin(), options.end());
@@ -709,38 +722,51 @@ const testing::Environment* const tallyEnvironment = testing::AddGlobalTestEnvir
 
 class Differential : public testing::TestWithParam<int> {};
 
+// Runs the arguments with -reference and with every engine option, each in
+// its own folder below `work`; returns the differences, one per line, and
+// the exit status of the reference.
+std::string compareEngines(const fs::path& work, const landscapeCase& c, int& referenceStatus) {
+  const std::vector<std::string>& arguments = c.arguments;
+  std::vector<std::string> referenceArguments = arguments;
+  referenceArguments.push_back("-reference");
+  const runResult reference = runProgram(work / "reference", referenceArguments);
+  referenceStatus = reference.status;
+  std::string report;
+  // A crash of the reference is a fault too, whatever the other engines do.
+  if (reference.status >= 128 || reference.status < 0)
+    report += "the reference ended abnormally (status " + std::to_string(reference.status) + ")\n";
+  for (const engineRun& e : engineRuns(c)) {
+    std::vector<std::string> engineArguments = arguments;
+    engineArguments.insert(engineArguments.end(), e.options.begin(), e.options.end());
+    const runResult run = runProgram(work / e.name, engineArguments);
+    for (const std::string& d : differences(reference, run)) report += e.name + ": " + d + "\n";
+  }
+  return report;
+}
+
+fs::path temporaryFolder(const std::string& name) {
+  std::string pattern = (fs::temp_directory_path() / ("verdalis_diff_" + name + "_XXXXXX")).string();
+  if (mkdtemp(pattern.data()) == nullptr) return fs::path();
+  return pattern;
+}
+
 TEST_P(Differential, EnginesWriteTheSameBytes) {
   const int index = GetParam();
   const std::uint64_t series = seriesSeed();
   const landscapeCase c = caseMaker(caseSeed(series, index), maxNodes()).make();
   const std::string name = "seed" + std::to_string(series) + "_case" + std::to_string(index);
 
-  std::string pattern = (fs::temp_directory_path() / ("verdalis_diff_" + name + "_XXXXXX")).string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  const fs::path work = pattern;
+  const fs::path work = temporaryFolder(name);
+  ASSERT_FALSE(work.empty()) << "no temporary folder";
   writeFile(work / "nodes.txt", c.nodes);
   writeFile(work / "connections.txt", c.connections);
-
-  std::vector<std::string> referenceArguments = c.arguments;
-  referenceArguments.push_back("-reference");
-  const runResult reference = runProgram(work / "reference", referenceArguments);
-
-  std::string report;
-  // A crash of the reference is a fault too, whatever the other engines do.
-  if (reference.status >= 128 || reference.status < 0)
-    report += "the reference ended abnormally (status " + std::to_string(reference.status) + ")\n";
-  for (const engineRun& e : engineRuns()) {
-    std::vector<std::string> arguments = c.arguments;
-    arguments.insert(arguments.end(), e.options.begin(), e.options.end());
-    const runResult run = runProgram(work / e.name, arguments);
-    for (const std::string& d : differences(reference, run)) report += std::string(e.name) + ": " + d + "\n";
-  }
+  int status = -1;
+  const std::string report = compareEngines(work, c, status);
 
   const std::string command = quoted(c.arguments);
-  tally::record(reference.status);
+  tally::record(status);
   if (std::getenv("VERDALIS_DIFF_VERBOSE") != nullptr) {
-    std::cout << "  " << name << " (" << c.summary << ") status " << reference.status << ", " << reference.files.size()
-              << " files\n  verdalis " << command << "\n";
+    std::cout << "  " << name << " (" << c.summary << ") status " << status << "\n  verdalis " << command << "\n";
   }
   if (!report.empty()) {
     const fs::path saved = saveFailure(work, name, c, "case " + name + " (" + c.summary + ")\ncommand: verdalis " +
@@ -754,8 +780,32 @@ TEST_P(Differential, EnginesWriteTheSameBytes) {
   fs::remove_all(work, ignored);
 }
 
+// A landscape of the user's: VERDALIS_DIFF_ARGS holds the whole command line
+// (with absolute file names, since every run has its own folder), split at
+// blanks; VERDALIS_DIFF_NAME names the saved failure. Skipped without them.
+TEST(GivenLandscape, EnginesWriteTheSameBytes) {
+  const std::string line = envText("VERDALIS_DIFF_ARGS", "");
+  if (line.empty()) GTEST_SKIP() << "VERDALIS_DIFF_ARGS not set";
+  landscapeCase c;
+  std::istringstream words(line);
+  for (std::string w; words >> w;) c.arguments.push_back(w);
+  const std::string name = envText("VERDALIS_DIFF_NAME", "given");
+  c.summary = "given landscape " + name;
+  const fs::path work = temporaryFolder(name);
+  ASSERT_FALSE(work.empty()) << "no temporary folder";
+  int status = -1;
+  const std::string report = compareEngines(work, c, status);
+  EXPECT_EQ(status, 0) << "the reference did not run to the end";
+  if (!report.empty()) {
+    const fs::path saved = saveFailure(work, name, c, "command: verdalis " + line + "\n" + report);
+    ADD_FAILURE() << "verdalis " << line << "\n" << report << "outputs saved in " << saved.string();
+  }
+  std::error_code ignored;
+  fs::remove_all(work, ignored);
+}
+
 int firstCase() { return static_cast<int>(envNumber("VERDALIS_DIFF_FIRST", 0)); }
-int caseCount() { return static_cast<int>(envNumber("VERDALIS_DIFF_CASES", 400)); }
+int caseCount() { return static_cast<int>(envNumber("VERDALIS_DIFF_CASES", 600)); }
 
 INSTANTIATE_TEST_SUITE_P(Random, Differential, testing::Range(firstCase(), firstCase() + caseCount()),
                          [](const testing::TestParamInfo<int>& info) { return "case" + std::to_string(info.param); });

@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Long differential sweep, for use outside CI: the default engine against
+# -reference on many more random landscapes than the CI run of
+# differential_test, over several seeds, then (optionally) on larger
+# generated landscapes and on the real landscapes of a data folder.
+#
+# Usage: tools/differential_sweep.sh [options]
+#   --build DIR      build folder with differential_test, verdalis and
+#                    gen_landscape (default: build)
+#   --cases N        random cases per seed (default 5000)
+#   --seeds "S ..."  seeds of the random series (default: 1 2 3)
+#   --maxn N         largest ordinary landscape of the random cases (default 25)
+#   --generated      also compare seeded landscapes of a few hundred patches
+#                    from gen_landscape (slow: minutes each for the reference)
+#   --real           also compare the real landscapes under --data
+#   --data DIR       folder of real landscapes (default: $VERDALIS_DATA, or
+#                    /work/shared/data)
+#   --slow           with --real: the full analyses too (tens of minutes)
+#   --failures DIR   where failing cases are kept (default /tmp/diff_failures)
+#
+# Every failing case is kept under the failures folder with its inputs, the
+# outputs of every run, report.txt and reproduce.sh. The exit status is 0
+# when nothing differed, 1 otherwise.
+set -uo pipefail
+
+build=build
+cases=5000
+seeds="1 2 3"
+maxn=25
+generated=0
+real=0
+slow=0
+data="${VERDALIS_DATA:-/work/shared/data}"
+failures=/tmp/diff_failures
+
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build="$2"; shift 2 ;;
+    --cases) cases="$2"; shift 2 ;;
+    --seeds) seeds="$2"; shift 2 ;;
+    --maxn) maxn="$2"; shift 2 ;;
+    --generated) generated=1; shift ;;
+    --real) real=1; shift ;;
+    --data) data="$2"; shift 2 ;;
+    --slow) slow=1; shift ;;
+    --failures) failures="$2"; shift 2 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
+  esac
+done
+
+build="$(cd "$build" 2>/dev/null && pwd)" || { echo "no build folder $build" >&2; exit 2; }
+suite="$build/differential_test"
+program="$build/verdalis"
+generator="$build/gen_landscape"
+for needed in "$suite" "$program"; do
+  [ -x "$needed" ] || { echo "missing $needed: build the targets differential_test and verdalis" >&2; exit 2; }
+done
+mkdir -p "$failures"
+failures="$(cd "$failures" && pwd)"
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/verdalis_sweep_XXXXXX")"
+trap 'rm -rf "$scratch"' EXIT
+# Inputs made by the sweep stay, so that a kept failure can be repeated.
+inputs="${TMPDIR:-/tmp}/verdalis_sweep_inputs"
+mkdir -p "$inputs"
+
+failed=0
+logs="$scratch/logs"
+mkdir -p "$logs"
+
+note() { printf '%s %s\n' "$(date +%H:%M:%S)" "$*"; }
+
+# Compares one command line (absolute file names) with the GivenLandscape test.
+compare() {
+  local name="$1"; shift
+  note "compare $name: verdalis $*"
+  if VERDALIS_DIFF_BINARY="$program" VERDALIS_DIFF_FAILURES="$failures" VERDALIS_DIFF_NAME="$name" \
+     VERDALIS_DIFF_ARGS="$*" "$suite" --gtest_filter='GivenLandscape.*' > "$logs/$name.log" 2>&1; then
+    note "  same bytes"
+  else
+    failed=1
+    note "  MISMATCH, see $failures/$name and the log below"
+    sed -n '/Failure/,/saved in/p' "$logs/$name.log"
+  fi
+}
+
+for seed in $seeds; do
+  note "random series: seed $seed, $cases cases, up to $maxn nodes"
+  if VERDALIS_DIFF_BINARY="$program" VERDALIS_DIFF_FAILURES="$failures" VERDALIS_DIFF_SEED="$seed" \
+     VERDALIS_DIFF_CASES="$cases" VERDALIS_DIFF_MAXN="$maxn" "$suite" --gtest_filter='Random/*' \
+     > "$logs/seed$seed.log" 2>&1; then
+    note "  $(grep '\[ differential \]' "$logs/seed$seed.log" | sed 's/.*\] //'), no mismatch"
+  else
+    failed=1
+    note "  mismatches in: $(grep -o 'case seed[0-9]*_case[0-9]*' "$logs/seed$seed.log" | sort -u | tr '\n' ' ')"
+    note "  kept under $failures; rerun one with VERDALIS_DIFF_SEED=$seed VERDALIS_DIFF_FIRST=k VERDALIS_DIFF_CASES=1"
+  fi
+done
+
+if [ "$generated" = 1 ]; then
+  if [ -x "$generator" ]; then
+    # Sparse geometric landscapes: the fast engine's searches over link lists
+    # and its threads; the reference needs minutes for each.
+    for spec in "300 11 --within 1500" "200 12 --within 2500 --candidates 3" "150 13 --full"; do
+      set -- $spec
+      n="$1"; s="$2"; shift 2
+      folder="$inputs/gen_${n}_$s"
+      mkdir -p "$folder"
+      "$generator" --nodes "$n" --seed "$s" --out-nodes "$folder/nodes.txt" \
+        --out-connections "$folder/connections.txt" "$@"
+      structure=notall; add=""
+      case " $* " in *" --full "*) structure=all ;; esac
+      case " $* " in *" --candidates "*) add="-add" ;; esac
+      base="-nodeFile $folder/nodes.txt -conFile $folder/connections.txt -t dist $structure $add"
+      compare "gen${n}_s${s}_double" $base -confAdj 1000 -confProb 1000 0.5 -NC -H -IIC -PC -BCIIC -BCPC -wprobmax
+      compare "gen${n}_s${s}_simple_heur" $base -confAdj 800 -confProb 1000 0.5 -IIC -PC -pcHeur 0.05 -simple
+    done
+  else
+    note "no $generator: generated landscapes skipped"
+  fi
+fi
+
+if [ "$real" = 1 ]; then
+  olinda="$data/olinda_vegetation"
+  islands="$data/archipelago_sea_islands"
+  if [ -f "$olinda/nodes.txt" ] && [ -f "$olinda/distances_all.txt" ]; then
+    base="-nodeFile $olinda/nodes.txt -conFile $olinda/distances_all.txt -t dist all"
+    compare olinda_overall $base -confAdj 200 -confProb 200 0.5 -landArea 9978.3 -NC -NL -H -CCP -LCP -IIC -F -AWF -PC -BC -BCIIC -BCPC onlyoverall -wprobmax -wlinks -wcomp
+    compare olinda_removal $base -confAdj 200 -confProb 200 0.5 -landArea 9978.3 -NC -IIC -PC -H
+    compare olinda_removal_simple $base -confAdj 200 -confProb 200 0.5 -IIC -PC -simple -pcHeur 0.01
+    if [ "$slow" = 1 ]; then
+      compare olinda_full $base -confAdj 200 -confProb 200 0.5 -landArea 9978.3 -NC -IIC -PC -BC -BCIIC -BCPC
+    fi
+  else
+    note "no $olinda: skipped"
+  fi
+  if [ -f "$islands/nodes.txt" ] && [ -f "$islands/distances_within_5000.txt" ]; then
+    base="-nodeFile $islands/nodes.txt -conFile $islands/distances_within_5000.txt -t dist notall"
+    compare islands_binary_overall $base -confAdj 1000 -NC -NL -H -CCP -LCP -IIC -BC onlyoverall -wcomp
+    # The first islands of the file with the pairs among them: a real sparse
+    # landscape small enough for the full node analysis of the reference.
+    part="$inputs/islands400"
+    mkdir -p "$part"
+    head -n 400 "$islands/nodes.txt" > "$part/nodes.txt"
+    awk 'NR == FNR { keep[$1] = 1; next } ($1 in keep) && ($2 in keep)' "$part/nodes.txt" \
+      "$islands/distances_within_5000.txt" > "$part/connections.txt"
+    pbase="-nodeFile $part/nodes.txt -conFile $part/connections.txt -t dist notall"
+    compare islands400_removal $pbase -confAdj 1000 -confProb 1000 0.5 -NC -IIC -PC -H -BCIIC -BCPC
+    compare islands400_removal_heur $pbase -confAdj 1000 -confProb 1000 0.5 -IIC -PC -pcHeur 0.01 -simple
+    if [ "$slow" = 1 ]; then
+      compare islands_overall $base -confAdj 1000 -confProb 1000 0.5 -NC -IIC -PC onlyoverall
+    fi
+  else
+    note "no $islands: skipped"
+  fi
+fi
+
+if [ "$failed" = 0 ]; then
+  note "sweep done: no mismatch"
+else
+  note "sweep done: MISMATCHES found, kept under $failures"
+fi
+exit "$failed"
