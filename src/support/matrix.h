@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "support/allocation.h"
+
 namespace verdalis {
 
 template <class V>
@@ -11,10 +13,13 @@ class matrix {
   matrix() = default;
   matrix(std::size_t rows, std::size_t cols, V fill = V()) { assign(rows, cols, fill); }
 
+  // A size that can never be allocated fails at once with std::bad_alloc.
   void assign(std::size_t rows, std::size_t cols, V fill) {
+    const std::size_t cells = cellCount(rows, cols);
+    requireAllocatable(cells, sizeof(V));
+    cells_.assign(cells, fill);
     rows_ = rows;
     cols_ = cols;
-    cells_.assign(rows * cols, fill);
   }
   void clear() {
     rows_ = cols_ = 0;
