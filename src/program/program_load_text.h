@@ -11,12 +11,24 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "support/messages.h"
 #include "support/numfmt.h"
 
 namespace verdalis {
+
+// Text as exported by spreadsheets and GIS tools: a UTF-8 byte-order mark
+// at the start is dropped, and a carriage return that no line feed follows
+// (the line end of older Mac exports) becomes a line feed. Without this, the
+// mark would make the first identifier unreadable and a CR-only file would
+// be a single line.
+inline void normaliseExportedText(std::string& content) {
+  if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
+  for (std::size_t k = 0; k < content.size(); ++k)
+    if (content[k] == '\r' && (k + 1 == content.size() || content[k + 1] != '\n')) content[k] = '\n';
+}
 
 // The content of a file, or false when it cannot be opened or read (a
 // directory opens but cannot be read).
@@ -25,13 +37,20 @@ inline bool readWholeFile(const std::string& path, std::string& content) {
   if (file == nullptr) return false;
   content.clear();
   bool ok = true;
-  guardAlloc(kNoMemory, [&] {
-    char buffer[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-  });
+  // The file is closed before a memory failure leaves this function.
+  try {
+    guardAlloc(kNoMemory, [&] {
+      char buffer[1 << 16];
+      std::size_t got;
+      while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
+    });
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
   if (std::ferror(file)) ok = false;
   std::fclose(file);
+  normaliseExportedText(content);
   return ok;
 }
 
@@ -65,8 +84,10 @@ inline int countColumnsAndLines(const std::string& text, int& words, int& lines)
   bool first = true;
   while (pos < text.size()) {
     std::size_t limit = std::min(text.size(), pos + chunkLimit);
-    std::size_t end = text.find('\n', pos);
-    end = (end == std::string::npos || end >= limit) ? limit : end + 1;
+    // The line feed is looked for within the chunk only: searching the rest
+    // of the text would make a single long line cost its length squared.
+    const void* feed = std::memchr(text.data() + pos, '\n', limit - pos);
+    std::size_t end = feed == nullptr ? limit : static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1;
     int columns = countColumns(text.data() + pos, text.data() + end);
     pos = end;
     if (first) {
