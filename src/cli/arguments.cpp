@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 
@@ -128,12 +129,14 @@ class commandLineReader {
   }
 
   // atof semantics: leading white space skipped, longest readable prefix
-  // used; a token with nothing readable leaves the field as it was.
+  // used; a token with nothing readable leaves the field as it was. A
+  // not-a-number ("nan") is refused the same way: every comparison with it
+  // is false, so it would slip through the range checks of the thresholds.
   void number(std::size_t k, float& field) {
     const char* begin = tok[k].c_str();
     char* end = nullptr;
     double value = std::strtod(begin, &end);
-    if (end == begin) {
+    if (end == begin || std::isnan(value)) {
       fail("\nArgument '" + tok[k] + "' could not be a number\n");
       return;
     }
