@@ -1,3 +1,7 @@
 #include "cli/run.h"
+#include "support/interrupts.h"
 
-int main(int argc, char** argv) { return verdalisMain(argc, argv); }
+int main(int argc, char** argv) {
+  verdalis::installInterruptHandlers();
+  return verdalisMain(argc, argv);
+}

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <locale>
 
+#include "support/interrupts.h"
+
 namespace verdalis {
 
 namespace {
@@ -38,14 +40,17 @@ wholeFileWriter::wholeFileWriter(const std::string& path)
   // opening it for writing would.
   if (::access(path_.c_str(), F_OK) == 0 && ::access(path_.c_str(), W_OK) != 0) return;
   stream_.imbue(std::locale::classic());
+  interruptSlot_ = holdTemporaryFile(temporary_.c_str());
   stream_.open(temporary_, std::ios::out | std::ios::trunc | std::ios::binary);
   open_ = stream_.is_open();
+  if (!open_) releaseTemporaryFile(interruptSlot_);
 }
 
 wholeFileWriter::~wholeFileWriter() {
   if (open_ && !committed_) {
     stream_.close();
     std::remove(temporary_.c_str());
+    releaseTemporaryFile(interruptSlot_);
   }
 }
 
@@ -54,6 +59,7 @@ bool wholeFileWriter::commit() {
   stream_.close();
   committed_ = !stream_.fail() && std::rename(temporary_.c_str(), path_.c_str()) == 0;
   if (!committed_) std::remove(temporary_.c_str());
+  releaseTemporaryFile(interruptSlot_);
   open_ = false;
   return committed_;
 }
@@ -66,6 +72,8 @@ bool writeWholeFile(const std::string& path, const std::string& text) {
 }
 
 bool appendToFile(const std::string& path, const std::string& text) {
+  // An interrupt during the write would leave part of a block; it waits.
+  interruptsDeferred whole;
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
   if (fd < 0) return false;
   bool ok = writeAll(fd, text);

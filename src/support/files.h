@@ -31,6 +31,7 @@ class wholeFileWriter {
   std::ofstream stream_;
   bool open_ = false;
   bool committed_ = false;
+  int interruptSlot_ = -1;  // lets an interrupt remove the temporary file
 };
 
 // Replaces the whole content of path with text, as wholeFileWriter does.
