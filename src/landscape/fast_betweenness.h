@@ -12,6 +12,8 @@
 // the same to the last bit.
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <cstddef>
 #include <type_traits>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "landscape/landscape.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/parallel.h"
 
 namespace verdalis {
 
@@ -159,45 +162,73 @@ void throughEveryNode(const pathDag& dag, int n, throughScratch& w, Add&& add) {
   }
 }
 
+// Runs count(i, terms) for every source in parallel blocks; each fills the
+// (k, addend) pairs of its source in order, and they are added to out[k] in
+// source order, so that every sum keeps its order whatever the threads.
+template <class Count>
+void betweennessSums(int n, unsigned threads, std::vector<float>& out, Count&& count) {
+  const int block = 8;
+  const int blocks = (n + block - 1) / block;
+  std::vector<std::vector<std::pair<int, float>>> terms(static_cast<std::size_t>(n));
+  if (n < 64) threads = 1;
+  orderedParallel(
+      blocks, threads,
+      [&](int b, unsigned id) {
+        for (int i = b * block; i < std::min(n, (b + 1) * block); ++i) count(i, id, terms[i]);
+      },
+      [&](int b) {
+        for (int i = b * block; i < std::min(n, (b + 1) * block); ++i) {
+          for (const auto& t : terms[i]) out[t.first] += t.second;
+          std::vector<std::pair<int, float>>().swap(terms[i]);
+        }
+      });
+}
+
 // BC(IIC) of every node into out, the same values and progress lines as
 // indexBCIIC.
 template <class T>
-void fastBCIIC(const landscape<T>& land, std::vector<float>& out) {
+void fastBCIIC(const landscape<T>& land, std::vector<float>& out, unsigned threads) {
   const int n = land.nNodes;
   out.assign(static_cast<std::size_t>(n), 0.0f);
+  std::string progress;
   for (int k = 0; k < n; ++k) {
-    say("Processing BC(IIC) of node with ID " + toText(land.nodes[k].label) + "\n");
-    say(toText(k * 100 / n) + " % completed\n");
+    progress += "Processing BC(IIC) of node with ID " + toText(land.nodes[k].label) + "\n";
+    progress += toText(k * 100 / n) + " % completed\n";
   }
-  pathDag dag;
-  std::vector<int> dist;
-  throughScratch scratch;
+  say(progress);
   const float unreached = static_cast<float>(kUnreached);
-  for (int i = 0; i < n; ++i) {
+  std::vector<pathDag> dags(threads);
+  std::vector<std::vector<int>> dists(threads);
+  std::vector<throughScratch> scratch(threads);
+  betweennessSums(n, threads, out, [&](int i, unsigned id, std::vector<std::pair<int, float>>& terms) {
+    pathDag& dag = dags[id];
+    std::vector<int>& dist = dists[id];
     binaryDag(i, land.nodes, dag, dist);
     const float ai = land.nodes[i].size;
-    throughEveryNode(dag, n, scratch, [&](int k, int j, double paths) {
+    throughEveryNode(dag, n, scratch[id], [&](int k, int j, double paths) {
       const float nl = static_cast<float>(dist[j]);
       const float nt = static_cast<float>(dag.total[j]);
       const float np = static_cast<float>(paths);
       if (!(np > 0) || nl == unreached) return;
       const double term = (1.0 / (1.0 + static_cast<double>(nl))) / static_cast<double>(nt) * static_cast<double>(np);
       const float tmp = static_cast<float>(term);
-      out[k] += ai * land.nodes[j].size * tmp;
+      terms.push_back({k, ai * land.nodes[j].size * tmp});
     });
-  }
+  });
 }
 
 // BC(PC) of every node into out, the same values and progress lines as
 // indexBCPC.
 template <class T>
-void fastBCPC(const landscape<T>& land, std::vector<float>& out) {
+void fastBCPC(const landscape<T>& land, std::vector<float>& out, unsigned threads) {
   const int n = land.nNodes;
   out.assign(static_cast<std::size_t>(n), 0.0f);
+  std::string progress;
   for (int k = 0; k < n; ++k) {
-    say("Processing BC(PC) of node with ID " + toText(land.nodes[k].label) + "\n");
-    say(toText(k * 100 / n) + " % completed\n");
+    progress += "Processing BC(PC) of node with ID " + toText(land.nodes[k].label) + "\n";
+    progress += toText(k * 100 / n) + " % completed\n";
   }
+  say(progress);
   matrix<T> probLog;
   guardAlloc(kNoMemory, [&] { probLog.assign(n, n, T(0)); });
   for (int i = 0; i < n; ++i)
@@ -206,21 +237,23 @@ void fastBCPC(const landscape<T>& land, std::vector<float>& out) {
       const float p = land.nodes[i].p[j];
       probLog(i, j) = p > 0 ? static_cast<T>(-std::log(p)) : static_cast<T>(kUnreached);
     }
-  pathDag dag;
-  std::vector<T> dist;
-  throughScratch scratch;
-  for (int i = 0; i < n; ++i) {
+  std::vector<pathDag> dags(threads);
+  std::vector<std::vector<T>> dists(threads);
+  std::vector<throughScratch> scratch(threads);
+  betweennessSums(n, threads, out, [&](int i, unsigned id, std::vector<std::pair<int, float>>& terms) {
+    pathDag& dag = dags[id];
+    std::vector<T>& dist = dists[id];
     weightedDag(i, probLog, dag, dist);
     const float ai = land.nodes[i].size;
-    throughEveryNode(dag, n, scratch, [&](int k, int j, double paths) {
+    throughEveryNode(dag, n, scratch[id], [&](int k, int j, double paths) {
       const float nl = static_cast<float>(std::exp(-dist[j]));
       const float nt = static_cast<float>(dag.total[j]);
       const float np = static_cast<float>(paths);
       if (!(np > 0)) return;
       const float tmp = nl / nt * np;
-      out[k] += ai * land.nodes[j].size * tmp;
+      terms.push_back({k, ai * land.nodes[j].size * tmp});
     });
-  }
+  });
 }
 
 }  // namespace verdalis

@@ -240,6 +240,12 @@ class fastNodeRemoval {
     std::vector<double> termPC, termU, termIIC, termH;
     std::vector<int> childStart, children;  // tree of best paths
     std::vector<char> critical;             // sole shortest-path parent of some node
+    // Dense searches: the best entries into each node (alt = distance of the
+    // entering node plus the weight), smallest first, ties by position.
+    static constexpr int kEntries = 8;
+    std::vector<int> entryFrom;
+    std::vector<T> entryAlt;
+    std::vector<int> entryCount;
   };
   struct scratch {
     std::vector<char> inSet;
@@ -248,11 +254,16 @@ class fastNodeRemoval {
     std::vector<int> newPred;
     std::vector<int> newNl;
     std::vector<int> queue;
+    std::vector<int> ids, local, lanes;
+    std::vector<T> vals, sumT;
+    std::vector<double> sumD;
+    std::vector<float> sumF;
     verdalis::searchRow<T> full;
     std::vector<char> flags;
   };
 
   void prepareSource(int s, sourceData& d) const;
+  void bestEntries(sourceData& d, const T* dist) const;
   void removalsOfSource(const sourceData& d, int kFirst, int kLast, scratch& x);
   void pcOfSource(const sourceData& d, int k, scratch& x);
   void binaryOfSource(const sourceData& d, int k, scratch& x);
@@ -261,6 +272,39 @@ class fastNodeRemoval {
   void finishVariant(int k);
   void componentIndices(int k, landscape<T>& variant) const;
 };
+
+template <class T>
+void fastNodeRemoval<T>::bestEntries(sourceData& d, const T* dist) const {
+  constexpr int M = sourceData::kEntries;
+  const T unreached = verdalis::unreachedDistance<T>();
+  d.entryFrom.assign(static_cast<std::size_t>(n) * M, -1);
+  d.entryAlt.assign(static_cast<std::size_t>(n) * M, std::numeric_limits<T>::infinity());
+  d.entryCount.assign(n, 0);
+  for (int u = 0; u < n; ++u) {
+    const T du = dist[u];
+    if (du == unreached || !(du <= cut)) continue;
+    const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
+    for (int y = 0; y < n; ++y) {
+      if (y == u || row[y] == verdalis::kNoLink) continue;
+      const T alt = du + static_cast<T>(row[y]);
+      T* alts = d.entryAlt.data() + static_cast<std::size_t>(y) * M;
+      int* from = d.entryFrom.data() + static_cast<std::size_t>(y) * M;
+      int& count = d.entryCount[y];
+      if (count == M && !(alt < alts[M - 1])) continue;
+      // Insert keeping (alt, position) order; positions come in increasing
+      // order, so an equal alt goes after the ones already there.
+      int at = count < M ? count : M - 1;
+      while (at > 0 && alt < alts[at - 1]) {
+        alts[at] = alts[at - 1];
+        from[at] = from[at - 1];
+        --at;
+      }
+      alts[at] = alt;
+      from[at] = u;
+      if (count < M) ++count;
+    }
+  }
+}
 
 template <class T>
 void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
@@ -285,6 +329,7 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
     std::vector<int> fill(d.childStart.begin(), d.childStart.end() - 1);
     for (int v = 0; v < n; ++v)
       if (pred[v] >= 0) d.children[fill[pred[v]]++] = v;
+    if (w.dense) bestEntries(d, dist);
   }
   if (iic || h) {
     const int* nl = g.nodes[s].nl.data();
@@ -336,12 +381,23 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   // Best entry into each node from the unchanged part of the tree.
   auto valid = [&](int u) { return u != k && !x.inSet[u] && dist[u] != unreached && dist[u] <= cut; };
   if (w.dense) {
-    for (int u = 0; u < n; ++u) {
-      if (!valid(u)) continue;
-      const T du = dist[u];
-      const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
-      for (int y : x.set) {
-        const T alt = du + static_cast<T>(row[y]);
+    constexpr int M = sourceData::kEntries;
+    for (int y : x.set) {
+      const int* from = d.entryFrom.data() + static_cast<std::size_t>(y) * M;
+      const T* alts = d.entryAlt.data() + static_cast<std::size_t>(y) * M;
+      const int count = d.entryCount[y];
+      int at = 0;
+      while (at < count && !valid(from[at])) ++at;
+      if (at < count) {
+        x.newDist[y] = alts[at];
+        x.newPred[y] = from[at];
+        continue;
+      }
+      if (count < M) continue;  // no entry at all from the unchanged part
+      // Every kept entry comes from below k: look at all of them.
+      for (int u = 0; u < n; ++u) {
+        if (!valid(u)) continue;
+        const T alt = dist[u] + static_cast<T>(w.matrix[static_cast<std::size_t>(u) * n + y]);
         if (alt < x.newDist[y]) {
           x.newDist[y] = alt;
           x.newPred[y] = u;
@@ -360,40 +416,57 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
         }
       }
   }
-  // Then among themselves, nearest first.
-  std::vector<int>& left = x.queue;
-  left.assign(x.set.begin(), x.set.end());
-  while (!left.empty()) {
-    std::size_t at = 0;
-    for (std::size_t m = 1; m < left.size(); ++m)
-      if (x.newDist[left[m]] < x.newDist[left[at]]) at = m;
-    const int y = left[at];
-    left[at] = left.back();
-    left.pop_back();
-    const T dy = x.newDist[y];
-    if (dy == unreached) break;
-    if (!(dy <= cut)) continue;
-    if (w.dense) {
+  // Then among themselves, nearest first, over compact copies of their
+  // distances; each pass relaxes from the node just taken and finds the next.
+  const int count = static_cast<int>(x.set.size());
+  x.local.resize(n);
+  x.ids.assign(x.set.begin(), x.set.end());
+  x.vals.resize(count);
+  for (int m = 0; m < count; ++m) x.vals[m] = x.newDist[x.ids[m]];
+  int remaining = count;
+  int best = 0;
+  for (int m = 1; m < remaining; ++m)
+    if (x.vals[m] < x.vals[best]) best = m;
+  while (remaining > 0) {
+    const int y = x.ids[best];
+    const T dy = x.vals[best];
+    x.newDist[y] = dy;
+    --remaining;
+    x.ids[best] = x.ids[remaining];
+    x.vals[best] = x.vals[remaining];
+    if (dy == unreached) break;  // the rest is unreachable too
+    int next = 0;
+    if (dy <= cut && w.dense) {
       const float* row = w.matrix.data() + static_cast<std::size_t>(y) * n;
-      for (int z : left) {
-        const T alt = dy + static_cast<T>(row[z]);
-        if (alt < x.newDist[z]) {
-          x.newDist[z] = alt;
-          x.newPred[z] = y;
+      for (int m = 0; m < remaining; ++m) {
+        const T alt = dy + static_cast<T>(row[x.ids[m]]);
+        if (alt < x.vals[m]) {
+          x.vals[m] = alt;
+          x.newPred[x.ids[m]] = y;
         }
+        if (x.vals[m] < x.vals[next]) next = m;
       }
     } else {
-      for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
-        const int z = w.target[e];
-        if (!x.inSet[z]) continue;
-        const T alt = dy + static_cast<T>(w.weight[e]);
-        if (alt < x.newDist[z]) {
-          x.newDist[z] = alt;
-          x.newPred[z] = y;
+      if (dy <= cut) {
+        for (int m = 0; m < remaining; ++m) x.local[x.ids[m]] = m;
+        for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
+          const int z = w.target[e];
+          if (!x.inSet[z]) continue;
+          const int m = x.local[z];  // still waiting only when its slot holds it
+          if (m >= remaining || x.ids[m] != z) continue;
+          const T alt = dy + static_cast<T>(w.weight[e]);
+          if (alt < x.vals[m]) {
+            x.vals[m] = alt;
+            x.newPred[z] = y;
+          }
         }
       }
+      for (int m = 1; m < remaining; ++m)
+        if (x.vals[m] < x.vals[next]) next = m;
     }
+    best = next;
   }
+  for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
   if constexpr (!std::is_same_v<T, float>) {
     if (rows->delicate[s]) return false;
     auto value = [&](int u) { return x.inSet[u] ? x.newDist[u] : dist[u]; };
@@ -544,12 +617,34 @@ void fastNodeRemoval<T>::binaryOfSource(const sourceData& d, int k, scratch& x) 
   restIIC[k] = rest;
 }
 
+namespace verdalis {
+
+// Adds one source row to many removals at once: sum[m] receives row[j] for
+// every j but skip[m], in order. Each lane keeps the order of its own sum, so
+// running them side by side changes no bit; a skipped term is added as 0,
+// which leaves a sum that is not minus zero as it is.
+template <class Sum>
+void addRowSkipping(Sum* sum, const int* skip, int lanes, const double* row, int n) {
+  for (int j = 0; j < n; ++j) {
+    const double t = row[j];
+    for (int m = 0; m < lanes; ++m) sum[m] = static_cast<Sum>(sum[m] + (skip[m] == j ? 0.0 : t));
+  }
+}
+
+}  // namespace verdalis
+
 template <class T>
 void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int kLast, scratch& x) {
   const double start = verdalis::threadCpuMillis();
+  std::vector<int>& lanes = x.lanes;
   if (pc) {
+    lanes.clear();
     for (int k = kFirst; k < kLast; ++k) {
       if (k == d.s) continue;
+      if (d.childStart[k + 1] == d.childStart[k]) {
+        lanes.push_back(k);
+        continue;
+      }
       pcOfSource(d, k, x);
       double r = restPC[k];
       const double* u = d.termU.data();
@@ -557,11 +652,52 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int k
       for (int j = k + 1; j < n; ++j) r += u[j];
       restPC[k] = r;
     }
+    const int m = static_cast<int>(lanes.size());
+    x.sumT.resize(m);
+    x.sumD.resize(m);
+    for (int i = 0; i < m; ++i) {
+      x.sumT[i] = accPC[lanes[i]];
+      x.sumD[i] = restPC[lanes[i]];
+    }
+    verdalis::addRowSkipping(x.sumT.data(), lanes.data(), m, d.termPC.data(), n);
+    verdalis::addRowSkipping(x.sumD.data(), lanes.data(), m, d.termU.data(), n);
+    for (int i = 0; i < m; ++i) {
+      accPC[lanes[i]] = x.sumT[i];
+      restPC[lanes[i]] = x.sumD[i];
+    }
   }
   const double middle = verdalis::threadCpuMillis();
-  if (iic || h)
-    for (int k = kFirst; k < kLast; ++k)
-      if (k != d.s) binaryOfSource(d, k, x);
+  if (iic || h) {
+    lanes.clear();
+    for (int k = kFirst; k < kLast; ++k) {
+      if (k == d.s) continue;
+      if (d.critical[k] || (h && !iic))
+        binaryOfSource(d, k, x);
+      else
+        lanes.push_back(k);
+    }
+    const int m = static_cast<int>(lanes.size());
+    x.sumT.resize(m);
+    x.sumD.resize(m);
+    x.sumF.resize(m);
+    for (int i = 0; i < m; ++i) {
+      x.sumT[i] = accIIC[lanes[i]];
+      x.sumD[i] = restIIC[lanes[i]];
+    }
+    verdalis::addRowSkipping(x.sumT.data(), lanes.data(), m, d.termIIC.data(), n);
+    verdalis::addRowSkipping(x.sumD.data(), lanes.data(), m, d.termIIC.data(), n);
+    if (h) {
+      for (int i = 0; i < m; ++i) x.sumF[i] = accH[lanes[i]];
+      // H adds only its non-zero terms; a zero term added in double and
+      // kept in float leaves the sum as it is all the same.
+      verdalis::addRowSkipping(x.sumF.data(), lanes.data(), m, d.termH.data(), n);
+      for (int i = 0; i < m; ++i) accH[lanes[i]] = x.sumF[i];
+    }
+    for (int i = 0; i < m; ++i) {
+      accIIC[lanes[i]] = x.sumT[i];
+      restIIC[lanes[i]] = x.sumD[i];
+    }
+  }
   const double end = verdalis::threadCpuMillis();
   pcMicros += static_cast<long long>((middle - start) * 1000.0);
   iicMicros += static_cast<long long>((end - middle) * 1000.0);

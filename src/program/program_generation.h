@@ -144,7 +144,7 @@ void quivaraProgram<T>::generate_landscape_global() {
   if (bcpcFlag) {
     verdalis::timed(bcpcTime, [&] {
       if (fastMode)
-        verdalis::fastBCPC(*landGlobal, landGlobal->bcpc);
+        verdalis::fastBCPC(*landGlobal, landGlobal->bcpc, threads);
       else
         landGlobal->generate_index_BCPC();
     });
@@ -152,7 +152,7 @@ void quivaraProgram<T>::generate_landscape_global() {
   if (bciicFlag) {
     verdalis::timed(bciicTime, [&] {
       if (fastMode)
-        verdalis::fastBCIIC(*landGlobal, landGlobal->bciic);
+        verdalis::fastBCIIC(*landGlobal, landGlobal->bciic, threads);
       else
         landGlobal->generate_index_BCIIC();
     });
