@@ -97,24 +97,44 @@ for seed in $seeds; do
   fi
 done
 
+# Makes a seeded landscape under $inputs; prints its folder.
+generate() {
+  local name="$1"; shift
+  mkdir -p "$inputs/$name"
+  "$generator" "$@" --out-nodes "$inputs/$name/nodes.txt" --out-connections "$inputs/$name/connections.txt" || return 1
+  printf '%s\n' "$inputs/$name"
+}
+
 if [ "$generated" = 1 ]; then
   if [ -x "$generator" ]; then
     # Sparse geometric landscapes: the fast engine's searches over link lists
-    # and its threads; the reference needs minutes for each.
-    for spec in "300 11 --within 1500" "200 12 --within 2500 --candidates 3" "150 13 --full"; do
-      set -- $spec
-      n="$1"; s="$2"; shift 2
-      folder="$inputs/gen_${n}_$s"
-      mkdir -p "$folder"
-      "$generator" --nodes "$n" --seed "$s" --out-nodes "$folder/nodes.txt" \
-        --out-connections "$folder/connections.txt" "$@"
-      structure=notall; add=""
-      case " $* " in *" --full "*) structure=all ;; esac
-      case " $* " in *" --candidates "*) add="-add" ;; esac
-      base="-nodeFile $folder/nodes.txt -conFile $folder/connections.txt -t dist $structure $add"
-      compare "gen${n}_s${s}_double" $base -confAdj 1000 -confProb 1000 0.5 -NC -H -IIC -PC -BCIIC -BCPC -wprobmax
-      compare "gen${n}_s${s}_simple_heur" $base -confAdj 800 -confProb 1000 0.5 -IIC -PC -pcHeur 0.05 -simple
-    done
+    # and its threads; the reference needs up to minutes for each.
+    f="$(generate gen300 --nodes 300 --seed 11 --within 1500)" && {
+      base="-nodeFile $f/nodes.txt -conFile $f/connections.txt -t dist notall"
+      compare gen300_double $base -confAdj 1000 -confProb 1000 0.5 -NC -H -IIC -PC -BCIIC -BCPC -wprobmax
+      compare gen300_simple_heur $base -confAdj 800 -confProb 1000 0.5 -IIC -PC -pcHeur 0.05 -simple
+    }
+    f="$(generate gen500 --nodes 500 --seed 14 --within 1200)" && {
+      compare gen500_double -nodeFile "$f/nodes.txt" -conFile "$f/connections.txt" -t dist notall \
+        -confAdj 1000 -confProb 1000 0.5 -IIC -PC -LCP -CCP
+    }
+    f="$(generate gen200_add --nodes 200 --seed 12 --within 2500 --candidates 3)" && {
+      base="-nodeFile $f/nodes.txt -conFile $f/connections.txt -t dist notall -add"
+      compare gen200_add_double $base -confAdj 1000 -confProb 1000 0.5 -NC -H -IIC -PC -BCPC
+      compare gen200_add_simple $base -confAdj 800 -confProb 1000 0.5 -IIC -PC -pcHeur all -simple
+    }
+    f="$(generate gen150_full --nodes 150 --seed 13 --full)" && {
+      compare gen150_full_double -nodeFile "$f/nodes.txt" -conFile "$f/connections.txt" -t dist all \
+        -confAdj 1000 -confProb 1000 0.5 -NC -H -IIC -PC -BCIIC -BCPC -wprobmax
+    }
+    # Link analyses: every pair of a landscape just above the size where the
+    # searches switch to link lists.
+    f="$(generate gen70_links --nodes 70 --seed 15 --within 3000 --change)" && {
+      base="-nodeFile $f/nodes.txt -conFile $f/connections.txt -t dist notall -change"
+      compare gen70_links_double $base -confAdj 1000 -confProb 1000 0.5 -IIC -PC -NL -removal -improvement
+      compare gen70_links_simple $base -confAdj 1000 -confProb 1000 0.5 -IIC -PC -H -simple -pcHeur 0.1 \
+        -removal maxValue 1500 -improvement maxValue 800
+    }
   else
     note "no $generator: generated landscapes skipped"
   fi
@@ -125,7 +145,8 @@ if [ "$real" = 1 ]; then
   islands="$data/archipelago_sea_islands"
   if [ -f "$olinda/nodes.txt" ] && [ -f "$olinda/distances_all.txt" ]; then
     base="-nodeFile $olinda/nodes.txt -conFile $olinda/distances_all.txt -t dist all"
-    compare olinda_overall $base -confAdj 200 -confProb 200 0.5 -landArea 9978.3 -NC -NL -H -CCP -LCP -IIC -F -AWF -PC -BC -BCIIC -BCPC onlyoverall -wprobmax -wlinks -wcomp
+    compare olinda_overall $base -confAdj 200 -confProb 200 0.5 -landArea 9978.3 -NC -NL -H -CCP -LCP -IIC -F -AWF -PC onlyoverall -wprobmax -wlinks -wcomp
+    compare olinda_betweenness $base -confAdj 200 -confProb 200 0.5 -NC -IIC -PC -BC -BCIIC -BCPC -pcHeur all
     compare olinda_removal $base -confAdj 200 -confProb 200 0.5 -landArea 9978.3 -NC -IIC -PC -H
     compare olinda_removal_simple $base -confAdj 200 -confProb 200 0.5 -IIC -PC -simple -pcHeur 0.01
     if [ "$slow" = 1 ]; then

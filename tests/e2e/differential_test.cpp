@@ -152,6 +152,7 @@ class caseMaker {
     writeNodes();
     writeConnections();
     chooseOptions();
+    chooseLayout();
     return result_;
   }
 
@@ -204,6 +205,11 @@ class caseMaker {
       id += rng_.between(1, 3);
     }
     if (rng_.chance(0.5)) rng_.shuffle(ids_);
+    // A repeated identifier: its links all go to the first node of that name.
+    if (total >= 3 && rng_.chance(0.03)) {
+      ids_[rng_.between(1, total - 1)] = ids_[0];
+      note("repeated-id");
+    }
     isCandidate_.assign(total, false);
     for (int k = 0; k < added_; ++k) {
       int at;
@@ -217,6 +223,12 @@ class caseMaker {
       if (a < 0.4) attributes_.push_back(text(rng_.pick(std::vector<double>{0, 1, 1, 2, 3, 5, 10})));
       else if (a < 0.8) attributes_.push_back(fixed(rng_.uniform(0.01, 50.0), 2));
       else attributes_.push_back("1");
+    }
+    // Attributes whose products overflow single precision.
+    if (rng_.chance(0.02)) {
+      for (std::string& value : attributes_)
+        value = fixed(rng_.uniform(1, 9), 2) + "e" + std::to_string(rng_.between(15, 30));
+      note("huge-attributes");
     }
     // Groups: every node's group, so that several components and isolated
     // nodes are common; points for geometric values.
@@ -496,6 +508,37 @@ class caseMaker {
     else if (rng_.chance(0.5)) args.push_back("notall");
     for (const auto& g : groups)
       for (const std::string& token : g) args.push_back(token);
+  }
+
+  // Line ends, blank lines and a missing last line end, which the readers
+  // treat in their own ways.
+  void chooseLayout() {
+    auto blankLine = [&](std::string& file) {
+      std::vector<std::size_t> ends;
+      for (std::size_t at = file.find('\n'); at != std::string::npos; at = file.find('\n', at + 1)) ends.push_back(at);
+      if (ends.size() >= 2) file.insert(ends[rng_.next() % (ends.size() - 1)] + 1, "\n");
+    };
+    if (rng_.chance(0.03)) {
+      blankLine(result_.nodes);
+      blankLine(result_.connections);
+      note("blank-lines");
+    }
+    if (!result_.nodes.empty() && rng_.chance(0.02)) {
+      result_.nodes.pop_back();
+      note("nodes-without-last-line-end");
+    }
+    if (!result_.connections.empty() && rng_.chance(0.02)) {
+      result_.connections.pop_back();
+      note("connections-without-last-line-end");
+    }
+    if (rng_.chance(0.03)) {
+      for (std::string* file : {&result_.nodes, &result_.connections}) {
+        std::string crlf;
+        for (char ch : *file) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        *file = crlf;
+      }
+      note("crlf");
+    }
   }
 
   void note(const std::string& part) { result_.summary += (result_.summary.empty() ? "" : " ") + part; }
