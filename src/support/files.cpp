@@ -1,6 +1,7 @@
 #include "support/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -76,7 +77,15 @@ bool appendToFile(const std::string& path, const std::string& text) {
   interruptsDeferred whole;
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
   if (fd < 0) return false;
+  // A write that stops part way (a full disk, a file-size limit) would
+  // leave part of a block; the file is cut back to where the block began.
+  struct stat before {};
+  const bool sized = ::fstat(fd, &before) == 0;
   bool ok = writeAll(fd, text);
+  if (!ok && sized) {
+    const int cut = ::ftruncate(fd, before.st_size);
+    (void)cut;  // nothing more can be done if even that fails
+  }
   return (::close(fd) == 0) && ok;
 }
 
