@@ -19,7 +19,7 @@ test: $(BUILD)/CMakeCache.txt
 test-asan:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVERDALIS_SANITIZE=ON
 	cmake --build build-asan -j$(JOBS)
-	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
+	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 VERDALIS_DIFF_CASES=120 ctest --output-on-failure
 
 example: verdalis
 	bash examples/run_example.sh $(BUILD)/verdalis
