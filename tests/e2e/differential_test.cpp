@@ -177,9 +177,13 @@ class caseMaker {
     else if (r < 0.48) n = rng_.between(3, 8);
     else if (r < 0.83) n = rng_.between(9, 16);
     else if (r < 0.95) n = rng_.between(17, std::max(17, limit_));
-    // A few larger ones: the fast engine changes its data structures (sparse
-    // searches from 64 nodes, threads in the global searches from 128).
-    else return rng_.between(std::max(limit_ + 1, 64), std::max(limit_ + 1, 150));
+    else {
+      // A few larger ones, half of them where the fast engine changes its
+      // data structures (sparse searches from 64 nodes, threads in the global
+      // searches from 128).
+      const int low = limit_ + 1, middle = std::max(low, 64), high = std::max(low, 150);
+      return (middle > low && rng_.chance(0.5)) ? rng_.between(low, middle - 1) : rng_.between(middle, high);
+    }
     return std::min(n, limit_);
   }
 
@@ -456,6 +460,8 @@ class caseMaker {
       else if (h < 0.5)
         add({"-pcHeur", text(rng_.pick(std::vector<double>{0.5, 0.25, 0.2, 0.2, 0.125, 0.1, 0.05, 0.01, 0.001}))});
       else if (h < 0.53) add({"-pcHeur", "0"});
+      // At 1 only sure steps are walked; above 1 not even the source expands.
+      else if (h < 0.55) add({"-pcHeur", rng_.chance(0.7) ? "1" : "1.5"});
     }
     const double precision = rng_.uniform();
     if (precision < 0.3) add({"-simple"});
