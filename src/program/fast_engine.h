@@ -242,7 +242,7 @@ class fastNodeRemoval {
     std::vector<char> critical;             // sole shortest-path parent of some node
     // Dense searches: the best entries into each node (alt = distance of the
     // entering node plus the weight), smallest first, ties by position.
-    static constexpr int kEntries = 8;
+    static constexpr int kEntries = 16;
     std::vector<int> entryFrom;
     std::vector<T> entryAlt;
     std::vector<int> entryCount;
@@ -382,6 +382,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   auto valid = [&](int u) { return u != k && !x.inSet[u] && dist[u] != unreached && dist[u] <= cut; };
   if (w.dense) {
     constexpr int M = sourceData::kEntries;
+    x.ids.clear();
     for (int y : x.set) {
       const int* from = d.entryFrom.data() + static_cast<std::size_t>(y) * M;
       const T* alts = d.entryAlt.data() + static_cast<std::size_t>(y) * M;
@@ -394,13 +395,20 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
         continue;
       }
       if (count < M) continue;  // no entry at all from the unchanged part
-      // Every kept entry comes from below k: look at all of them.
+      x.ids.push_back(y);       // every kept entry comes from below k
+    }
+    // Those nodes look at every entry, row by row.
+    if (!x.ids.empty()) {
       for (int u = 0; u < n; ++u) {
         if (!valid(u)) continue;
-        const T alt = dist[u] + static_cast<T>(w.matrix[static_cast<std::size_t>(u) * n + y]);
-        if (alt < x.newDist[y]) {
-          x.newDist[y] = alt;
-          x.newPred[y] = u;
+        const T du = dist[u];
+        const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
+        for (int y : x.ids) {
+          const T alt = du + static_cast<T>(row[y]);
+          if (alt < x.newDist[y]) {
+            x.newDist[y] = alt;
+            x.newPred[y] = u;
+          }
         }
       }
     }
@@ -755,7 +763,7 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, cons
       const int count = std::min(chunk, n - first);
       verdalis::orderedParallel(
           count, threads, [&](int i, unsigned) { prepareSource(first + i, data[i]); }, [](int) {});
-      const int ranges = static_cast<int>(threads);
+      const int ranges = static_cast<int>(std::min<unsigned>(threads * 8, static_cast<unsigned>(std::max(1, n))));
       const int span = (n + ranges - 1) / ranges;
       verdalis::orderedParallel(
           ranges, threads,
