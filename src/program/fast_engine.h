@@ -238,6 +238,7 @@ class fastNodeRemoval {
   struct sourceData {
     int s = -1;
     std::vector<double> termPC, termU, termIIC, termH;
+    std::vector<int> reach;                 // nodes the search from s reaches, in order
     std::vector<int> childStart, children;  // tree of best paths
     std::vector<char> critical;             // sole shortest-path parent of some node
     // Dense searches: the best entries into each node (alt = distance of the
@@ -255,6 +256,7 @@ class fastNodeRemoval {
     std::vector<int> newNl;
     std::vector<int> queue;
     std::vector<int> ids, local, lanes;
+    std::vector<char> inD;  // below the removed node, during one repair
     std::vector<T> vals, sumT;
     std::vector<double> sumD;
     std::vector<float> sumF;
@@ -316,6 +318,9 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
     const float* best = g.nodes[s].p_maxim_product.data();
     d.termPC.resize(n);
     d.termU.resize(n);
+    d.reach.clear();
+    for (int j = 0; j < n; ++j)
+      if (dist[j] != verdalis::unreachedDistance<T>()) d.reach.push_back(j);
     for (int j = 0; j < n; ++j) {
       const float aiaj = as * g.nodes[j].size;
       d.termPC[j] = static_cast<double>(aiaj) * std::exp(-static_cast<double>(dist[j]));
@@ -369,17 +374,24 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   const T unreached = verdalis::unreachedDistance<T>();
   // The nodes below k in the tree of best paths.
   x.set.clear();
-  x.inSet.assign(n, 0);
+  if (x.inD.size() != static_cast<std::size_t>(n)) {
+    // Kept clear between repairs: only the nodes of each repair are touched.
+    x.inD.assign(n, 0);
+    x.newDist.assign(n, unreached);
+    x.newPred.assign(n, -1);
+  }
   for (int c = d.childStart[k]; c < d.childStart[k + 1]; ++c) x.set.push_back(d.children[c]);
   for (std::size_t at = 0; at < x.set.size(); ++at) {
     const int v = x.set[at];
-    x.inSet[v] = 1;
+    x.inD[v] = 1;
     for (int c = d.childStart[v]; c < d.childStart[v + 1]; ++c) x.set.push_back(d.children[c]);
   }
-  x.newDist.assign(n, unreached);
-  x.newPred.assign(n, -1);
+  for (int y : x.set) {
+    x.newDist[y] = unreached;
+    x.newPred[y] = -1;
+  }
   // Best entry into each node from the unchanged part of the tree.
-  auto valid = [&](int u) { return u != k && !x.inSet[u] && dist[u] != unreached && dist[u] <= cut; };
+  auto valid = [&](int u) { return u != k && !x.inD[u] && dist[u] != unreached && dist[u] <= cut; };
   if (w.dense) {
     constexpr int M = sourceData::kEntries;
     x.ids.clear();
@@ -459,7 +471,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
         for (int m = 0; m < remaining; ++m) x.local[x.ids[m]] = m;
         for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
           const int z = w.target[e];
-          if (!x.inSet[z]) continue;
+          if (!x.inD[z]) continue;
           const int m = x.local[z];  // still waiting only when its slot holds it
           if (m >= remaining || x.ids[m] != z) continue;
           const T alt = dy + static_cast<T>(w.weight[e]);
@@ -477,7 +489,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
   if constexpr (!std::is_same_v<T, float>) {
     if (rows->delicate[s]) return false;
-    auto value = [&](int u) { return x.inSet[u] ? x.newDist[u] : dist[u]; };
+    auto value = [&](int u) { return x.inD[u] ? x.newDist[u] : dist[u]; };
     for (int y : x.set) {
       const int u = x.newPred[y];
       if (u < 0 || !verdalis::sameFloatClass(value(u), x.newDist[y])) continue;
@@ -486,7 +498,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
     // Nodes that relied on every entry keeping their class: the entries
     // from the nodes that moved must still do.
     for (int y : rows->sameClass[s]) {
-      if (x.inSet[y] || y == k) continue;
+      if (x.inD[y] || y == k) continue;
       for (int u : x.set) {
         const T du = x.newDist[u];
         const float weight = w.at(u, y);
@@ -503,19 +515,12 @@ template <class T>
 void fastNodeRemoval<T>::pcOfSource(const sourceData& d, int k, scratch& x) {
   const int s = d.s;
   T acc = accPC[k];
-  if (d.childStart[k + 1] == d.childStart[k]) {
-    const double* t = d.termPC.data();
-    for (int j = 0; j < k; ++j) acc = static_cast<T>(acc + t[j]);
-    for (int j = k + 1; j < n; ++j) acc = static_cast<T>(acc + t[j]);
-    accPC[k] = acc;
-    return;
-  }
   const float as = g.nodes[s].size;
   if (repairPC(d, k, x)) {
-    for (int j = 0; j < n; ++j) {
+    for (int j : d.reach) {
       if (j == k) continue;
       double term = d.termPC[j];
-      if (x.inSet[j]) {
+      if (x.inD[j]) {
         const float aiaj = as * g.nodes[j].size;
         term = static_cast<double>(aiaj) * std::exp(-static_cast<double>(x.newDist[j]));
       }
@@ -529,6 +534,7 @@ void fastNodeRemoval<T>::pcOfSource(const sourceData& d, int k, scratch& x) {
       acc = static_cast<T>(acc + static_cast<double>(aiaj) * std::exp(-static_cast<double>(x.full.dist[j])));
     }
   }
+  for (int y : x.set) x.inD[y] = 0;
   accPC[k] = acc;
 }
 
@@ -639,6 +645,15 @@ void addRowSkipping(Sum* sum, const int* skip, int lanes, const double* row, int
   }
 }
 
+// The same over the nodes a search reached (the other terms are 0).
+template <class Sum>
+void addReachedSkipping(Sum* sum, const int* skip, int lanes, const double* row, const std::vector<int>& reach) {
+  for (int j : reach) {
+    const double t = row[j];
+    for (int m = 0; m < lanes; ++m) sum[m] = static_cast<Sum>(sum[m] + (skip[m] == j ? 0.0 : t));
+  }
+}
+
 }  // namespace verdalis
 
 template <class T>
@@ -656,8 +671,8 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int k
       pcOfSource(d, k, x);
       double r = restPC[k];
       const double* u = d.termU.data();
-      for (int j = 0; j < k; ++j) r += u[j];
-      for (int j = k + 1; j < n; ++j) r += u[j];
+      for (int j : d.reach)
+        if (j != k) r += u[j];
       restPC[k] = r;
     }
     const int m = static_cast<int>(lanes.size());
@@ -667,8 +682,8 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int k
       x.sumT[i] = accPC[lanes[i]];
       x.sumD[i] = restPC[lanes[i]];
     }
-    verdalis::addRowSkipping(x.sumT.data(), lanes.data(), m, d.termPC.data(), n);
-    verdalis::addRowSkipping(x.sumD.data(), lanes.data(), m, d.termU.data(), n);
+    verdalis::addReachedSkipping(x.sumT.data(), lanes.data(), m, d.termPC.data(), d.reach);
+    verdalis::addReachedSkipping(x.sumD.data(), lanes.data(), m, d.termU.data(), d.reach);
     for (int i = 0; i < m; ++i) {
       accPC[lanes[i]] = x.sumT[i];
       restPC[lanes[i]] = x.sumD[i];
