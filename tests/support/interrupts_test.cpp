@@ -49,9 +49,22 @@ class Interrupts : public testing::Test {
   std::string result;
 };
 
+// The handlers leave a signal alone that the process inherited as ignored
+// (a background job of a script); the children here start from the default.
+void installFromDefaults() {
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
+  sigset_t both;
+  sigemptyset(&both);
+  sigaddset(&both, SIGINT);
+  sigaddset(&both, SIGTERM);
+  sigprocmask(SIG_UNBLOCK, &both, nullptr);
+  verdalis::installInterruptHandlers();
+}
+
 // Writes part of a new version, then is interrupted before completing it.
 void interruptedWrite(const std::string& path, int signal) {
-  verdalis::installInterruptHandlers();
+  installFromDefaults();
   verdalis::wholeFileWriter file(path);
   if (!file.isOpen()) std::exit(1);
   file.out() << "the first half of a new version";
@@ -74,7 +87,7 @@ TEST_F(Interrupts, SigtermDuringAWriteRemovesTheTemporaryFile) {
 
 TEST_F(Interrupts, AnInterruptAfterACompletedWriteKeepsTheNewVersion) {
   auto completeThenInterrupt = [this] {
-    verdalis::installInterruptHandlers();
+    installFromDefaults();
     if (!verdalis::writeWholeFile(result, "the new version\n")) std::exit(1);
     raise(SIGINT);
     std::exit(2);
@@ -87,7 +100,7 @@ TEST_F(Interrupts, AnInterruptAfterACompletedWriteKeepsTheNewVersion) {
 TEST_F(Interrupts, ASignalDuringADeferredStepWaitsForItsEnd) {
   const std::string summary = (folder / "node_importances_sum_PC.txt").string();
   auto appendWhileInterrupted = [&summary] {
-    verdalis::installInterruptHandlers();
+    installFromDefaults();
     {
       verdalis::interruptsDeferred whole;
       raise(SIGTERM);
@@ -104,6 +117,7 @@ TEST_F(Interrupts, WithoutTheHandlersTheSignalIsTheDefaultOne) {
   // The library installs nothing by itself: tests and fuzzers keep their own
   // handling.
   auto plainWrite = [this] {
+    signal(SIGTERM, SIG_DFL);
     verdalis::wholeFileWriter file(result);
     file.out() << "half";
     raise(SIGTERM);
