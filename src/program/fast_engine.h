@@ -191,6 +191,14 @@ void fastGlobalPC(landscape<T>& land, const searchWeights& w, T cut, unsigned th
   land.pc = n == 0 ? T(0) : index / areaSquared;
 }
 
+// H alone keeps no distance rows in the landscape; the variants need them.
+template <class T>
+void fillDistanceRows(landscape<T>& land, const binaryGraph& binary) {
+  ensureDistanceRows(land.nodes);
+  std::vector<int> queue;
+  for (int s = 0; s < land.nNodes; ++s) breadthFirst(binary, s, -1, -1, -1, -1, -1, land.nodes[s].nl.data(), queue);
+}
+
 // The binary graph of a landscape in compact form.
 template <class T>
 binaryGraph binaryOf(const landscape<T>& land) {
@@ -216,8 +224,7 @@ class fastNodeRemoval {
   int n;
   unsigned threads;
   bool pc, iic, h;
-  verdalis::searchWeights w;       // PC search of the global landscape
-  verdalis::searchWeights reverse; // the same, by destination (sparse, directed)
+  const verdalis::searchWeights& w;  // PC search of the global landscape
   T cut = 0;
   const verdalis::globalSearches<T>* rows = nullptr;
   verdalis::binaryGraph binary;
@@ -229,9 +236,9 @@ class fastNodeRemoval {
   std::atomic<long long> pcMicros{0}, iicMicros{0};
 
   fastNodeRemoval(quivaraProgram<T>& program, unsigned threadCount)
-      : p(program), g(*program.landGlobal), n(program.landGlobal->nNodes), threads(threadCount) {}
+      : p(program), g(*program.landGlobal), n(program.landGlobal->nNodes), threads(threadCount), w(program.pcWeights) {}
 
-  void run(const verdalis::globalSearches<T>* globalRows, const verdalis::searchWeights& weights, T cutValue);
+  void run(const verdalis::globalSearches<T>* globalRows, T cutValue);
 
  private:
   // Derived data of one source, shared by every removal.
@@ -426,10 +433,10 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
     }
   } else {
     for (int y : x.set)
-      for (std::size_t e = reverse.start[y]; e < reverse.start[y + 1]; ++e) {
-        const int u = reverse.target[e];
+      for (std::size_t e = w.inStart[y]; e < w.inStart[y + 1]; ++e) {
+        const int u = w.inSource[e];
         if (!valid(u)) continue;
-        const T alt = dist[u] + static_cast<T>(reverse.weight[e]);
+        const T alt = dist[u] + static_cast<T>(w.inWeight[e]);
         if (alt < x.newDist[y]) {
           x.newDist[y] = alt;
           x.newPred[y] = u;
@@ -727,43 +734,17 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int k
 }
 
 template <class T>
-void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, const verdalis::searchWeights& weights,
-                             T cutValue) {
+void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cutValue) {
   pc = p.pcFlag;
   iic = p.iicFlag;
   h = p.hFlag;
   rows = globalRows;
   if (pc) {
-    w = weights;
     cut = cutValue;
-    if (!w.dense) {
-      // Entries into each node, for the repairs of directed searches.
-      reverse = verdalis::searchWeights();
-      reverse.n = n;
-      reverse.dense = false;
-      reverse.start.assign(static_cast<std::size_t>(n) + 1, 0);
-      for (int u = 0; u < n; ++u)
-        for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) ++reverse.start[w.target[e] + 1];
-      for (int v = 0; v < n; ++v) reverse.start[v + 1] += reverse.start[v];
-      reverse.target.resize(w.target.size());
-      reverse.weight.resize(w.weight.size());
-      std::vector<std::size_t> fill(reverse.start.begin(), reverse.start.end() - 1);
-      for (int u = 0; u < n; ++u)
-        for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) {
-          const std::size_t at = fill[w.target[e]]++;
-          reverse.target[at] = u;
-          reverse.weight[at] = w.weight[e];
-        }
-    }
   }
   if (iic || h) {
     binary = verdalis::binaryOf(g);
-    // H alone keeps no distance rows in the landscape; the removals need them.
-    if (!iic) {
-      verdalis::ensureDistanceRows(g.nodes);
-      std::vector<int> queue;
-      for (int s = 0; s < n; ++s) verdalis::breadthFirst(binary, s, -1, -1, -1, -1, -1, g.nodes[s].nl.data(), queue);
-    }
+    if (!iic) verdalis::fillDistanceRows(g, binary);
   }
   accPC.assign(n, T(0));
   accIIC.assign(n, T(0));

@@ -58,7 +58,8 @@ class fastLinkVariants {
   unsigned threads;
   int code;  // 3 removed, 4 made sure, 5 changed
   bool pc, binaryIndices, iic, h;
-  verdalis::searchWeights w, reverse, useful;
+  const verdalis::searchWeights& w;
+  verdalis::searchWeights useful;
   bool haveUseful = false;
   T cut = 0;
   const verdalis::globalSearches<T>* rows = nullptr;
@@ -77,7 +78,12 @@ class fastLinkVariants {
   std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
   fastLinkVariants(quivaraProgram<T>& program, unsigned threadCount, int caseCode)
-      : p(program), g(*program.landGlobal), n(program.landGlobal->nNodes), threads(threadCount), code(caseCode) {}
+      : p(program),
+        g(*program.landGlobal),
+        n(program.landGlobal->nNodes),
+        threads(threadCount),
+        code(caseCode),
+        w(program.pcWeights) {}
 
   void run();
 
@@ -258,8 +264,8 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
           }
         }
       } else {
-        for (std::size_t e = reverse.start[y]; e < reverse.start[y + 1]; ++e) {
-          const int u = reverse.target[e];
+        for (std::size_t e = w.inStart[y]; e < w.inStart[y + 1]; ++e) {
+          const int u = w.inSource[e];
           if (!valid(u)) continue;
           const T alt = dist[u] + static_cast<T>(weightOf(u, y, c));
           if (alt < x.cur[y]) {
@@ -546,26 +552,7 @@ void fastLinkVariants<T>::run() {
   binaryIndices = p.adjType && (iic || h);
   rows = pc ? &p.globalRows : nullptr;
   if (pc) {
-    w = p.pcWeights;
     cut = p.pcCut;
-    if (!w.dense) {
-      reverse = verdalis::searchWeights();
-      reverse.n = n;
-      reverse.dense = false;
-      reverse.start.assign(static_cast<std::size_t>(n) + 1, 0);
-      for (int u = 0; u < n; ++u)
-        for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) ++reverse.start[w.target[e] + 1];
-      for (int v = 0; v < n; ++v) reverse.start[v + 1] += reverse.start[v];
-      reverse.target.resize(w.target.size());
-      reverse.weight.resize(w.weight.size());
-      std::vector<std::size_t> fill(reverse.start.begin(), reverse.start.end() - 1);
-      for (int u = 0; u < n; ++u)
-        for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) {
-          const std::size_t at = fill[w.target[e]]++;
-          reverse.target[at] = u;
-          reverse.weight[at] = w.weight[e];
-        }
-    }
     if (cut == std::numeric_limits<T>::infinity()) {
       useful = verdalis::usefulPairs(w, *rows);
       haveUseful = true;
@@ -573,11 +560,7 @@ void fastLinkVariants<T>::run() {
   }
   if (binaryIndices) {
     binary = verdalis::binaryOf(g);
-    if (!iic) {
-      verdalis::ensureDistanceRows(g.nodes);
-      std::vector<int> queue;
-      for (int s = 0; s < n; ++s) verdalis::breadthFirst(binary, s, -1, -1, -1, -1, -1, g.nodes[s].nl.data(), queue);
-    }
+    if (!iic) verdalis::fillDistanceRows(g, binary);
   }
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < i; ++j)

@@ -60,7 +60,7 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
   fastNodeRemoval<T> engine(p, p.threads);
-  engine.run(p.fastPC ? &p.globalRows : nullptr, p.pcWeights, p.pcCut);
+  engine.run(p.fastPC ? &p.globalRows : nullptr, p.pcCut);
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
     if (p.pcFlag)
