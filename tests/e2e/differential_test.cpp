@@ -1,19 +1,21 @@
 // Differential suite: the default engine must write exactly what -reference
 // writes, with any number of threads.
 //
-// Every case is a small random landscape with a random option set, both drawn
-// from a seed. The case is run four times, each in a fresh folder: with
-// -reference, with -threads 1, with -threads 2 and with no engine option at
-// all. Every result file, the console text and the exit status must be equal
-// byte for byte; only the calendar stamps, the total time and the processor
-// times of the timing report are masked.
+// Every case is a random landscape, mostly small, with a random option set,
+// both drawn from a seed. The case is run with -reference, with -threads 1,
+// with -threads 2, with no engine option at all and, for some cases, with
+// yet another thread count, each run in a fresh folder. Every result file,
+// the console text and the exit status must be equal byte for byte; only the
+// calendar stamps, the total time and the processor times of the timing
+// report are masked.
 //
 // Environment (all optional), so that a long sweep can reuse this binary:
 //   VERDALIS_DIFF_CASES     number of cases (default 600)
 //   VERDALIS_DIFF_SEED      seed of the whole series (default 20261208)
 //   VERDALIS_DIFF_FIRST     index of the first case (default 0); case k of a
 //                           seed is the same whatever the count and first
-//   VERDALIS_DIFF_MAXN      largest number of existing nodes (default 25)
+//   VERDALIS_DIFF_MAXN      largest number of existing nodes of the ordinary
+//                           cases (default 25); one case in twenty is larger
 //   VERDALIS_DIFF_BINARY    the program to test (default: the built one)
 //   VERDALIS_DIFF_FAILURES  where failing cases are saved (default
 //                           <temporary folder>/diff_failures)
@@ -233,6 +235,11 @@ class caseMaker {
       for (std::string& value : attributes_)
         value = fixed(rng_.uniform(1, 9), 2) + "e" + std::to_string(rng_.between(15, 30));
       note("huge-attributes");
+    }
+    // A negative attribute is reported and kept as it is.
+    if (rng_.chance(0.02)) {
+      attributes_[rng_.next() % attributes_.size()] = "-" + fixed(rng_.uniform(0.5, 5), 1);
+      note("negative-attribute");
     }
     // Groups: every node's group, so that several components and isolated
     // nodes are common; points for geometric values.
@@ -528,6 +535,14 @@ class caseMaker {
       blankLine(result_.nodes);
       blankLine(result_.connections);
       note("blank-lines");
+    }
+    // A value that is no number, or no whole number, stops the reading of
+    // the file there; the run goes on with what was read.
+    if (rng_.chance(0.015)) {
+      std::string& file = rng_.chance(0.5) ? result_.nodes : result_.connections;
+      const std::size_t at = file.find('\t', file.size() / 2);
+      if (at != std::string::npos) file.insert(at, rng_.chance(0.5) ? "x" : ".5");
+      note("damaged-line");
     }
     if (!result_.nodes.empty() && rng_.chance(0.02)) {
       result_.nodes.pop_back();
