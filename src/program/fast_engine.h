@@ -277,6 +277,8 @@ class fastNodeRemoval {
   void pcOfSource(const sourceData& d, int k, scratch& x);
   void binaryOfSource(const sourceData& d, int k, scratch& x);
   bool repairPC(const sourceData& d, int k, scratch& x) const;
+  void settleDense(scratch& x) const;
+  void settleSparse(scratch& x) const;
   void repairBinary(int s, int k, scratch& x) const;
   void finishVariant(int k);
   void componentIndices(int k, landscape<T>& variant) const;
@@ -374,6 +376,77 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
 // New distances of the nodes below k in the tree from s, with k removed.
 // Leaves them in x.newDist over x.set; false when the double-precision check
 // fails and the source must be searched again in full.
+// Complete graphs: a linear pass over compact copies of the distances below
+// k relaxes from the node just taken and finds the next one.
+template <class T>
+void fastNodeRemoval<T>::settleDense(scratch& x) const {
+  const T unreached = verdalis::unreachedDistance<T>();
+  const int count = static_cast<int>(x.set.size());
+  x.ids.assign(x.set.begin(), x.set.end());
+  x.vals.resize(count);
+  for (int m = 0; m < count; ++m) x.vals[m] = x.newDist[x.ids[m]];
+  int remaining = count;
+  int best = 0;
+  for (int m = 1; m < remaining; ++m)
+    if (x.vals[m] < x.vals[best]) best = m;
+  while (remaining > 0) {
+    const int y = x.ids[best];
+    const T dy = x.vals[best];
+    x.newDist[y] = dy;
+    --remaining;
+    x.ids[best] = x.ids[remaining];
+    x.vals[best] = x.vals[remaining];
+    if (dy == unreached) break;  // the rest is unreachable too
+    int next = 0;
+    if (dy <= cut) {
+      const float* row = w.matrix.data() + static_cast<std::size_t>(y) * n;
+      for (int m = 0; m < remaining; ++m) {
+        const T alt = dy + static_cast<T>(row[x.ids[m]]);
+        if (alt < x.vals[m]) {
+          x.vals[m] = alt;
+          x.newPred[x.ids[m]] = y;
+        }
+        if (x.vals[m] < x.vals[next]) next = m;
+      }
+    } else {
+      for (int m = 1; m < remaining; ++m)
+        if (x.vals[m] < x.vals[next]) next = m;
+    }
+    best = next;
+  }
+  for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
+}
+
+// Sparse graphs: a heap over the nodes below k, relaxing along their links.
+template <class T>
+void fastNodeRemoval<T>::settleSparse(scratch& x) const {
+  using entry = std::pair<T, int>;
+  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  const T unreached = verdalis::unreachedDistance<T>();
+  for (int y : x.set)
+    if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
+  while (!heap.empty()) {
+    const entry top = heap.top();
+    heap.pop();
+    const int y = top.second;
+    if (x.inD[y] != 1 || top.first != x.newDist[y]) continue;
+    x.inD[y] = 2;  // settled
+    const T dy = x.newDist[y];
+    if (!(dy <= cut)) continue;
+    for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
+      const int z = w.target[e];
+      if (x.inD[z] != 1) continue;
+      const T alt = dy + static_cast<T>(w.weight[e]);
+      if (alt < x.newDist[z]) {
+        x.newDist[z] = alt;
+        x.newPred[z] = y;
+        heap.push({alt, z});
+      }
+    }
+  }
+  for (int y : x.set) x.inD[y] = 1;
+}
+
 template <class T>
 bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const {
   const int s = d.s;
@@ -443,57 +516,11 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
         }
       }
   }
-  // Then among themselves, nearest first, over compact copies of their
-  // distances; each pass relaxes from the node just taken and finds the next.
-  const int count = static_cast<int>(x.set.size());
-  x.local.resize(n);
-  x.ids.assign(x.set.begin(), x.set.end());
-  x.vals.resize(count);
-  for (int m = 0; m < count; ++m) x.vals[m] = x.newDist[x.ids[m]];
-  int remaining = count;
-  int best = 0;
-  for (int m = 1; m < remaining; ++m)
-    if (x.vals[m] < x.vals[best]) best = m;
-  while (remaining > 0) {
-    const int y = x.ids[best];
-    const T dy = x.vals[best];
-    x.newDist[y] = dy;
-    --remaining;
-    x.ids[best] = x.ids[remaining];
-    x.vals[best] = x.vals[remaining];
-    if (dy == unreached) break;  // the rest is unreachable too
-    int next = 0;
-    if (dy <= cut && w.dense) {
-      const float* row = w.matrix.data() + static_cast<std::size_t>(y) * n;
-      for (int m = 0; m < remaining; ++m) {
-        const T alt = dy + static_cast<T>(row[x.ids[m]]);
-        if (alt < x.vals[m]) {
-          x.vals[m] = alt;
-          x.newPred[x.ids[m]] = y;
-        }
-        if (x.vals[m] < x.vals[next]) next = m;
-      }
-    } else {
-      if (dy <= cut) {
-        for (int m = 0; m < remaining; ++m) x.local[x.ids[m]] = m;
-        for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
-          const int z = w.target[e];
-          if (!x.inD[z]) continue;
-          const int m = x.local[z];  // still waiting only when its slot holds it
-          if (m >= remaining || x.ids[m] != z) continue;
-          const T alt = dy + static_cast<T>(w.weight[e]);
-          if (alt < x.vals[m]) {
-            x.vals[m] = alt;
-            x.newPred[z] = y;
-          }
-        }
-      }
-      for (int m = 1; m < remaining; ++m)
-        if (x.vals[m] < x.vals[next]) next = m;
-    }
-    best = next;
-  }
-  for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
+  // Then among themselves, nearest first.
+  if (w.dense)
+    settleDense(x);
+  else
+    settleSparse(x);
   if constexpr (!std::is_same_v<T, float>) {
     if (rows->delicate[s]) return false;
     auto value = [&](int u) { return x.inD[u] ? x.newDist[u] : dist[u]; };
@@ -506,13 +533,20 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
     // from the nodes that moved must still do.
     for (int y : rows->sameClass[s]) {
       if (x.inD[y] || y == k) continue;
-      for (int u : x.set) {
+      bool keeps = true;
+      auto check = [&](int u, float weight) {
+        if (!x.inD[u]) return;
         const T du = x.newDist[u];
-        const float weight = w.at(u, y);
-        if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) continue;
+        if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return;
         const T alt = du + static_cast<T>(weight);
-        if (!(alt == dist[y] || static_cast<float>(alt) > static_cast<float>(dist[y]))) return false;
+        if (!(alt == dist[y] || static_cast<float>(alt) > static_cast<float>(dist[y]))) keeps = false;
+      };
+      if (w.dense) {
+        for (int u : x.set) check(u, w.matrix[static_cast<std::size_t>(u) * n + y]);
+      } else {
+        w.forEachIn(y, check);
       }
+      if (!keeps) return false;
     }
   }
   return true;

@@ -83,10 +83,17 @@ bool fastLinksApply(const quivaraProgram<T>& p, int code) {
   if (!p.fastMode || p.dijkstraSaving || p.nNodes < 2) return false;
   if (!p.pcFlag) return true;
   if (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal)) return false;
-  if (code == 5 && p.inputProb)
+  if (code == 5) {
+    // A negative changed distance, or a changed probability above 1, gives
+    // a negative weight, which only the straightforward searches take.
+    const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
     for (int i = 0; i < p.nNodes; ++i)
-      for (int j = 0; j < i; ++j)
-        if (p.connectionsDiff(i, j) > 1.0f) return false;
+      for (int j = 0; j < i; ++j) {
+        const float value = p.connectionsDiff(i, j);
+        const float probability = p.inputDist ? distanceToProbability(c, value) : value;
+        if (probability > 1.0f) return false;
+      }
+  }
   return true;
 }
 

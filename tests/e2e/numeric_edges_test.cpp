@@ -195,8 +195,9 @@ TEST_F(NumericEdges, ValuesExactlyAtTheThresholdsCount) {
 TEST_F(NumericEdges, SureProbabilityAtTheGivenDistanceJoinsEveryPair) {
   write("n.txt", "1\t10\n2\t20\n3\t30\n");
   write("c.txt", kPath);
-  // Probability 1 at 1000 m means no decay: even the pair that no line lists
-  // (1 and 3, at the no-link distance) gets probability 1, so PC = 1.
+  // Probability 1 at 1000 m means no decay: every listed pair is sure, and
+  // the pair that no line lists (1 and 3, direct probability 0) is joined
+  // through 2 by a sure path, so PC = 1.
   run("-nodeFile n.txt -conFile c.txt -PC -confProb 1000 1 -landArea 60 -wprobmax -prefix q");
   // (How the pairs split between direct and stepping-stone paths depends on
   // which of the equally sure paths the search keeps.)
