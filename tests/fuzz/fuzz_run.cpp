@@ -34,8 +34,7 @@ struct landscapeFiles {
   std::string nodes, connections;
 };
 
-landscapeFiles makeFiles(FuzzedDataProvider& in, int kind, bool addNodes, bool change, bool full,
-                         bool reference) {
+landscapeFiles makeFiles(FuzzedDataProvider& in, int kind, bool addNodes, bool change, bool full) {
   landscapeFiles files;
   const int n = in.ConsumeIntegralInRange<int>(1, 8);
   std::vector<int> ids;
@@ -57,12 +56,7 @@ landscapeFiles makeFiles(FuzzedDataProvider& in, int kind, bool addNodes, bool c
   auto line = [&](int a, int b) {
     files.connections += std::to_string(a) + "\t" + std::to_string(b) + "\t" + value();
     if (change) {
-      std::string changed = value();
-      // A negative changed distance (a probability above 1) still sends the
-      // fast engine's link-change search round for ever; until it is
-      // handled there, only -reference runs are given one.
-      if (!reference && kind == 0 && changed == "-1") changed = "1";
-      files.connections += "\t" + changed;
+      files.connections += "\t" + value();
     }
     files.connections += "\n";
   };
@@ -137,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool full = in.ConsumeBool();
   const bool pairs = in.ConsumeIntegralInRange<int>(0, 7) == 0;
   const bool reference = in.ConsumeBool();
-  landscapeFiles files = makeFiles(in, kind, addNodes, change, full, reference);
+  landscapeFiles files = makeFiles(in, kind, addNodes, change, full);
   std::vector<std::string> tokens = makeCommandLine(in, kind, addNodes, change, full, pairs, reference);
   fuzzsupport::clearScratchFolder();
   if (pairs) {
