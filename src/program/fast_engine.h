@@ -273,7 +273,7 @@ class fastNodeRemoval {
 
   void prepareSource(int s, sourceData& d) const;
   void bestEntries(sourceData& d, const T* dist) const;
-  void removalsOfSource(const sourceData& d, int kFirst, int kLast, scratch& x);
+  void removalsOfSource(const sourceData& d, int first, int stride, scratch& x);
   void pcOfSource(const sourceData& d, int k, scratch& x);
   void binaryOfSource(const sourceData& d, int k, scratch& x);
   bool repairPC(const sourceData& d, int k, scratch& x) const;
@@ -698,12 +698,12 @@ void addReachedSkipping(Sum* sum, const int* skip, int lanes, const double* row,
 }  // namespace verdalis
 
 template <class T>
-void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int kLast, scratch& x) {
+void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int stride, scratch& x) {
   const double start = verdalis::threadCpuMillis();
   std::vector<int>& lanes = x.lanes;
   if (pc) {
     lanes.clear();
-    for (int k = kFirst; k < kLast; ++k) {
+    for (int k = first; k < n; k += stride) {
       if (k == d.s) continue;
       if (d.childStart[k + 1] == d.childStart[k]) {
         lanes.push_back(k);
@@ -733,7 +733,7 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int kFirst, int k
   const double middle = verdalis::threadCpuMillis();
   if (iic || h) {
     lanes.clear();
-    for (int k = kFirst; k < kLast; ++k) {
+    for (int k = first; k < n; k += stride) {
       if (k == d.s) continue;
       if (d.critical[k] || (h && !iic))
         binaryOfSource(d, k, x);
@@ -794,12 +794,12 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
       verdalis::orderedParallel(
           count, threads, [&](int i, unsigned) { prepareSource(first + i, data[i]); }, [](int) {});
       const int ranges = static_cast<int>(std::min<unsigned>(threads * 8, static_cast<unsigned>(std::max(1, n))));
-      const int span = (n + ranges - 1) / ranges;
       verdalis::orderedParallel(
           ranges, threads,
           [&](int r, unsigned id) {
-            const int kFirst = r * span, kLast = std::min(n, (r + 1) * span);
-            for (int i = 0; i < count; ++i) removalsOfSource(data[i], kFirst, kLast, work[id]);
+            // Every stride-th node, so that the costly removals (the hubs of
+            // the trees) spread over the tasks.
+            for (int i = 0; i < count; ++i) removalsOfSource(data[i], r, ranges, work[id]);
           },
           [](int) {});
     }
