@@ -1,7 +1,7 @@
 // The built program on input files that users get wrong: missing, empty,
 // binary, oddly encoded, with out-of-range numbers or far too many nodes.
 // Every case must end with a clear message and the expected exit status,
-// never with a crash. docs/bad_inputs.md lists the same cases.
+// never with a crash. The README lists the same cases.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
