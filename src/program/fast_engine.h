@@ -199,6 +199,34 @@ void fillDistanceRows(landscape<T>& land, const binaryGraph& binary) {
   for (int s = 0; s < land.nNodes; ++s) breadthFirst(binary, s, -1, -1, -1, -1, -1, land.nodes[s].nl.data(), queue);
 }
 
+// The children of every node in a tree of best paths, from its predecessor
+// row, in compact form.
+inline void childrenOf(const int* pred, int n, std::vector<int>& start, std::vector<int>& children) {
+  start.assign(static_cast<std::size_t>(n) + 1, 0);
+  for (int v = 0; v < n; ++v)
+    if (pred[v] >= 0) ++start[pred[v] + 1];
+  for (int v = 0; v < n; ++v) start[v + 1] += start[v];
+  children.assign(static_cast<std::size_t>(start[n]), 0);
+  std::vector<int> fill(start.begin(), start.end() - 1);
+  for (int v = 0; v < n; ++v)
+    if (pred[v] >= 0) children[fill[pred[v]]++] = v;
+}
+
+// The only shortest-path parent of a node in the breadth-first rows from a
+// source (-1 when it has none or several).
+inline int soleParent(const binaryGraph& binary, const int* nl, int v) {
+  int parent = -1;
+  for (std::size_t e = binary.start[v]; e < binary.start[v + 1]; ++e) {
+    const int u = binary.target[e];
+    if (nl[u] != nl[v] - 1) continue;
+    if (parent < 0)
+      parent = u;
+    else if (u != parent)
+      return -1;
+  }
+  return parent;
+}
+
 // The binary graph of a landscape in compact form.
 template <class T>
 binaryGraph binaryOf(const landscape<T>& land) {
@@ -335,14 +363,7 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
       d.termPC[j] = static_cast<double>(aiaj) * std::exp(-static_cast<double>(dist[j]));
       d.termU[j] = static_cast<float>(as * g.nodes[j].size * best[j]);
     }
-    d.childStart.assign(static_cast<std::size_t>(n) + 1, 0);
-    for (int v = 0; v < n; ++v)
-      if (pred[v] >= 0) ++d.childStart[pred[v] + 1];
-    for (int v = 0; v < n; ++v) d.childStart[v + 1] += d.childStart[v];
-    d.children.assign(static_cast<std::size_t>(d.childStart[n]), 0);
-    std::vector<int> fill(d.childStart.begin(), d.childStart.end() - 1);
-    for (int v = 0; v < n; ++v)
-      if (pred[v] >= 0) d.children[fill[pred[v]]++] = v;
+    verdalis::childrenOf(pred, n, d.childStart, d.children);
     if (w.dense) bestEntries(d, dist);
   }
   if (iic || h) {
@@ -358,17 +379,8 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
     d.critical.assign(n, 0);
     for (int v = 0; v < n; ++v) {
       if (v == s || nl[v] == kUnreached) continue;
-      int parent = -1;
-      bool several = false;
-      for (std::size_t e = binary.start[v]; e < binary.start[v + 1]; ++e) {
-        const int u = binary.target[e];
-        if (nl[u] != nl[v] - 1) continue;
-        if (parent < 0)
-          parent = u;
-        else if (u != parent)
-          several = true;
-      }
-      if (parent >= 0 && !several) d.critical[parent] = 1;
+      const int parent = verdalis::soleParent(binary, nl, v);
+      if (parent >= 0) d.critical[parent] = 1;
     }
   }
 }

@@ -160,14 +160,7 @@ void fastLinkVariants<T>::prepareSource(int s, sourceData& d) const {
       const float aiaj = as * g.nodes[j].size;
       d.termPC[j] = static_cast<double>(aiaj) * std::exp(-static_cast<double>(dist[j]));
     }
-    d.childStart.assign(static_cast<std::size_t>(n) + 1, 0);
-    for (int v = 0; v < n; ++v)
-      if (pred[v] >= 0) ++d.childStart[pred[v] + 1];
-    for (int v = 0; v < n; ++v) d.childStart[v + 1] += d.childStart[v];
-    d.children.assign(static_cast<std::size_t>(d.childStart[n]), 0);
-    std::vector<int> fill(d.childStart.begin(), d.childStart.end() - 1);
-    for (int v = 0; v < n; ++v)
-      if (pred[v] >= 0) d.children[fill[pred[v]]++] = v;
+    verdalis::childrenOf(pred, n, d.childStart, d.children);
   }
   if (binaryIndices) {
     const int* nl = g.nodes[s].nl.data();
@@ -180,17 +173,7 @@ void fastLinkVariants<T>::prepareSource(int s, sourceData& d) const {
       d.termIIC[j] = static_cast<double>(product) / (1.0 + static_cast<double>(nl[j]));
       if (j != s) d.termH[j] = 1.0 / static_cast<double>(nl[j]);
       if (j == s) continue;
-      int parent = -1;
-      bool several = false;
-      for (std::size_t e = binary.start[j]; e < binary.start[j + 1]; ++e) {
-        const int u = binary.target[e];
-        if (nl[u] != nl[j] - 1) continue;
-        if (parent < 0)
-          parent = u;
-        else if (u != parent)
-          several = true;
-      }
-      d.soleParent[j] = several ? -1 : parent;
+      d.soleParent[j] = verdalis::soleParent(binary, nl, j);
     }
   }
 }
