@@ -380,9 +380,11 @@ class caseMaker {
       }
     }
     // Now and then a value out of range: reported, and the run goes on.
-    if (!lines.empty() && rng_.chance(0.03)) {
+    if (!lines.empty() && rng_.chance(0.04)) {
       std::string& l = lines[rng_.next() % lines.size()];
-      const std::size_t from = l.find('\t', l.find('\t') + 1) + 1;
+      // The third column, or the fourth (the changed value) when there is one.
+      std::size_t from = l.find('\t', l.find('\t') + 1) + 1;
+      if (change_ && rng_.chance(0.5)) from = l.find('\t', from) + 1;
       const std::size_t to = l.find_first_of("\t\n", from);
       l.replace(from, to - from, kind_ == inputKind::distance ? "-100" : kind_ == inputKind::probability ? "1.5" : "2");
       note("out-of-range");
