@@ -19,6 +19,8 @@
 //   VERDALIS_DIFF_BINARY    the program to test (default: the built one)
 //   VERDALIS_DIFF_FAILURES  where failing cases are saved (default
 //                           <temporary folder>/diff_failures)
+//   VERDALIS_DIFF_TIMEOUT   seconds after which a run is stopped and counted
+//                           as a difference (default 900; 0: no limit)
 //   VERDALIS_DIFF_VERBOSE   set: print every case's command line
 //   VERDALIS_DIFF_ARGS      a whole command line to compare instead, for
 //   VERDALIS_DIFF_NAME      landscapes of one's own (see GivenLandscape)
@@ -27,11 +29,13 @@
 // names the same case as long as the generator below is not changed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -605,8 +609,14 @@ std::string quoted(const std::vector<std::string>& words) {
   return out;
 }
 
+// Exit status of a run stopped for taking far longer than any case needs.
+constexpr int kTimedOut = 1000;
+
+// VERDALIS_DIFF_TIMEOUT, in seconds; 0 waits for ever.
+long runLimitSeconds() { return static_cast<long>(envNumber("VERDALIS_DIFF_TIMEOUT", 900)); }
+
 struct runResult {
-  int status = -1;  // exit status, or 128 + signal
+  int status = -1;  // exit status, 128 + signal, or kTimedOut
   std::string console, errors;
   std::map<std::string, std::string> files;
 };
@@ -623,9 +633,15 @@ runResult runProgram(const fs::path& folder, const std::vector<std::string>& arg
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
+  // SIGCHLD stays pending while blocked, so the wait below can have a limit.
+  sigset_t childEnded, previous;
+  sigemptyset(&childEnded);
+  sigaddset(&childEnded, SIGCHLD);
+  sigprocmask(SIG_BLOCK, &childEnded, &previous);
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) {
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
     const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (o < 0 || e < 0 || chdir(folder.c_str()) != 0) _exit(126);
@@ -638,8 +654,28 @@ runResult runProgram(const fs::path& folder, const std::vector<std::string>& arg
   }
   runResult r;
   int raw = 0;
-  if (child > 0 && waitpid(child, &raw, 0) == child)
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+  bool ended = child < 0;
+  const long limit = runLimitSeconds();
+  timespec wait{limit > 0 ? limit : 0, 0};
+  while (!ended) {
+    const pid_t done = waitpid(child, &raw, WNOHANG);
+    if (done == child) {
+      r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+      ended = true;
+    } else if (done < 0) {
+      ended = true;
+    } else if (limit <= 0) {
+      int signal = 0;
+      sigwait(&childEnded, &signal);
+    } else if (sigtimedwait(&childEnded, nullptr, &wait) < 0 && errno == EAGAIN) {
+      // A hung engine would otherwise hold up the whole suite.
+      kill(child, SIGKILL);
+      waitpid(child, &raw, 0);
+      r.status = kTimedOut;
+      ended = true;
+    }
+  }
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
   r.console = readFile(out);
   r.errors = readFile(err);
   for (const auto& entry : fs::recursive_directory_iterator(folder))
@@ -701,8 +737,10 @@ std::string firstDifference(const std::string& a, const std::string& b) {
 // Every difference of `run` from `reference`, one per item.
 std::vector<std::string> differences(const runResult& reference, const runResult& run) {
   std::vector<std::string> found;
-  if (reference.status != run.status)
-    found.push_back("exit status " + std::to_string(reference.status) + " against " + std::to_string(run.status));
+  auto status = [](int s) {
+    return s == kTimedOut ? "no end within " + std::to_string(runLimitSeconds()) + " s" : std::to_string(s);
+  };
+  if (reference.status != run.status) found.push_back("exit status " + status(reference.status) + " against " + status(run.status));
   if (masked(reference.console) != masked(run.console))
     found.push_back("console text, " + firstDifference(masked(reference.console), masked(run.console)));
   if (reference.errors != run.errors) found.push_back("error stream, " + firstDifference(reference.errors, run.errors));
@@ -800,7 +838,10 @@ std::string compareEngines(const fs::path& work, const landscapeCase& c, int& re
   std::string report;
   // A crash of the reference is a fault too, whatever the other engines do.
   if (reference.status >= 128 || reference.status < 0)
-    report += "the reference ended abnormally (status " + std::to_string(reference.status) + ")\n";
+    report += "the reference ended abnormally (" +
+              (reference.status == kTimedOut ? "stopped after " + std::to_string(runLimitSeconds()) + " s"
+                                             : "status " + std::to_string(reference.status)) +
+              ")\n";
   for (const engineRun& e : engineRuns(c)) {
     std::vector<std::string> engineArguments = arguments;
     engineArguments.insert(engineArguments.end(), e.options.begin(), e.options.end());
