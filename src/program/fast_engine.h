@@ -227,6 +227,22 @@ inline int soleParent(const binaryGraph& binary, const int* nl, int v) {
   return parent;
 }
 
+// The sum of a pair term over the pairs with k as one end, in the order of
+// the fractions' double loop (row k whole, column k elsewhere), in O(n).
+template <class Term>
+double fluxThrough(int n, int k, Term&& term) {
+  double flux = 0;
+  for (int i = 0; i < n; ++i) {
+    if (i != k) {
+      flux += term(i, k);
+      continue;
+    }
+    for (int j = 0; j < n; ++j)
+      if (j != k) flux += term(k, j);
+  }
+  return flux;
+}
+
 // The binary graph of a landscape in compact form.
 template <class T>
 binaryGraph binaryOf(const landscape<T>& land) {
@@ -919,30 +935,14 @@ void fastNodeRemoval<T>::finishVariant(int k) {
   if (p.iicFlag) {
     fragmentIIC<T> fractions(&g, &v, k);
     v.assigna_iicintra(fractions.intra());
-    double flux = 0;
-    for (int i = 0; i < n; ++i) {
-      if (i == k) {
-        for (int j = 0; j < n; ++j)
-          if (j != k) flux += fragmentIIC<T>::term(g, k, j);
-      } else {
-        flux += fragmentIIC<T>::term(g, i, k);
-      }
-    }
+    const double flux = verdalis::fluxThrough(n, k, [&](int i, int j) { return fragmentIIC<T>::term(g, i, j); });
     v.assigna_iicflux(flux / fractions.areaSquared());
     v.assigna_iicconnector(restIIC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_IIC()));
   }
   if (p.pcFlag) {
     fragmentPC<T> fractions(&g, &v, k);
     v.assigna_pcintra(fractions.intra());
-    double flux = 0;
-    for (int i = 0; i < n; ++i) {
-      if (i == k) {
-        for (int j = 0; j < n; ++j)
-          if (j != k) flux += fragmentPC<T>::term(g, k, j);
-      } else {
-        flux += fragmentPC<T>::term(g, i, k);
-      }
-    }
+    const double flux = verdalis::fluxThrough(n, k, [&](int i, int j) { return fragmentPC<T>::term(g, i, j); });
     v.assigna_pcflux(flux / fractions.areaSquared());
     v.assigna_pcconnector(restPC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_PC()));
   }
