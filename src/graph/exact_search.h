@@ -59,20 +59,28 @@ struct searchWeights {
       for (std::size_t e = start[u]; e < start[u + 1]; ++e) f(target[e], weight[e]);
     }
   }
+  // Dense form: the weights entering v, contiguous (column v).
+  const float* column(int v) const {
+    const std::vector<float>& m = transposed.empty() ? matrix : transposed;
+    return m.data() + static_cast<std::size_t>(v) * n;
+  }
   // Calls f(u, w) for every retained pair entering v.
   template <class F>
   void forEachIn(int v, F&& f) const {
     if (dense) {
-      for (int u = 0; u < n; ++u) {
-        const float w = matrix[static_cast<std::size_t>(u) * n + v];
-        if (w != kNoLink) f(u, w);
-      }
+      const float* col = column(v);
+      for (int u = 0; u < n; ++u)
+        if (col[u] != kNoLink) f(u, col[u]);
     } else {
       for (std::size_t e = inStart[v]; e < inStart[v + 1]; ++e) f(inSource[e], inWeight[e]);
     }
   }
-  // Turns a dense matrix into the sparse form when few pairs are retained.
+  // Turns a dense matrix into the sparse form when few pairs are retained;
+  // a dense one that is not symmetric keeps a transposed copy, so that the
+  // entries of a node are read in one stretch.
   void compactIfSparse();
+  void keepColumns();
+  std::vector<float> transposed;  // empty when the matrix is symmetric
 
   // Sparse form by destination.
   std::vector<std::size_t> inStart;
@@ -80,11 +88,30 @@ struct searchWeights {
   std::vector<float> inWeight;
 };
 
+inline void searchWeights::keepColumns() {
+  transposed.clear();
+  const std::size_t size = static_cast<std::size_t>(n);
+  bool symmetric = true;
+  for (std::size_t u = 0; u < size && symmetric; ++u)
+    for (std::size_t v = 0; v < u; ++v)
+      if (matrix[u * size + v] != matrix[v * size + u]) {
+        symmetric = false;
+        break;
+      }
+  if (symmetric) return;
+  transposed.resize(matrix.size());
+  for (std::size_t u = 0; u < size; ++u)
+    for (std::size_t v = 0; v < size; ++v) transposed[v * size + u] = matrix[u * size + v];
+}
+
 inline void searchWeights::compactIfSparse() {
   std::size_t links = 0;
   for (float w : matrix)
     if (w != kNoLink) ++links;
-  if (n < 64 || links * 8 > static_cast<std::size_t>(n) * n) return;
+  if (n < 64 || links * 8 > static_cast<std::size_t>(n) * n) {
+    keepColumns();
+    return;
+  }
   start.assign(static_cast<std::size_t>(n) + 1, 0);
   target.reserve(links);
   weight.reserve(links);
@@ -367,6 +394,9 @@ struct globalSearches {
   // Per source, the nodes reached from a node of their own float class whose
   // every entry gives their own value or a higher float class.
   std::vector<std::vector<int>> sameClass;
+  // Per source, the entries (node, from) of those nodes that give exactly
+  // their value without being their best-path parent.
+  std::vector<std::vector<std::pair<int, int>>> sameClassTies;
   const T* distRow(int s) const { return dist.data() + static_cast<std::size_t>(s) * n; }
   const int* predRow(int s) const { return pred.data() + static_cast<std::size_t>(s) * n; }
 };

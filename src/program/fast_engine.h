@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "graph/exact_search.h"
+#include "graph/kept_entries.h"
 #include "landscape/fast_betweenness.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
@@ -137,6 +138,7 @@ void fastGlobalPC(landscape<T>& land, const searchWeights& w, T cut, unsigned th
     rows.pred.assign(static_cast<std::size_t>(n) * n, -1);
     rows.delicate.assign(static_cast<std::size_t>(n), 0);
     rows.sameClass.assign(static_cast<std::size_t>(n), {});
+    rows.sameClassTies.assign(static_cast<std::size_t>(n), {});
     for (tessella& node : land.nodes)
       if (node.p_maxim_product.size() != static_cast<std::size_t>(n)) node.p_maxim_product.assign(n, 0.0f);
   });
@@ -158,14 +160,21 @@ void fastGlobalPC(landscape<T>& land, const searchWeights& w, T cut, unsigned th
           std::copy(row.pred.begin(), row.pred.end(), rows.pred.begin() + static_cast<std::ptrdiff_t>(s) * n);
           if constexpr (!std::is_same_v<T, float>) {
             rows.sameClass[s].clear();
+            rows.sameClassTies[s].clear();
             auto value = [&](int u) { return row.dist[u]; };
             for (int v = 0; v < n && !rows.delicate[s]; ++v) {
               const int u = row.pred[v];
               if (u < 0 || !sameFloatClass(row.dist[u], row.dist[v])) continue;
-              if (entriesKeepValue(w, v, cut, value, pairOverride(), -1))
-                rows.sameClass[s].push_back(v);
-              else
+              if (!entriesKeepValue(w, v, cut, value, pairOverride(), -1)) {
                 rows.delicate[s] = 1;
+                continue;
+              }
+              rows.sameClass[s].push_back(v);
+              w.forEachIn(v, [&](int from, float weight) {
+                const T df = row.dist[from];
+                if (from == u || from == v || df == unreachedDistance<T>() || !(df <= cut)) return;
+                if (df + static_cast<T>(weight) == row.dist[v]) rows.sameClassTies[s].push_back({v, from});
+              });
             }
           }
         }
@@ -272,6 +281,12 @@ class fastNodeRemoval {
   T cut = 0;
   const verdalis::globalSearches<T>* rows = nullptr;
   verdalis::binaryGraph binary;
+  // Complete graphs without a cut: the pairs a repaired path can end with.
+  verdalis::keptEntries kept;
+  bool useKept = false;
+  // The same with float-class margins, for the double-precision checks.
+  verdalis::keptEntries classKept;
+  bool useClassKept = false;
 
   // One accumulator per removed node and sum.
   std::vector<T> accPC, accIIC;
@@ -323,6 +338,10 @@ class fastNodeRemoval {
   bool repairPC(const sourceData& d, int k, scratch& x) const;
   void settleDense(scratch& x) const;
   void settleSparse(scratch& x) const;
+  void enterKept(int k, scratch& x, const T* dist) const;
+  void settleKept(int k, scratch& x) const;
+  template <class Values>
+  bool entriesKeepClass(int y, int k, Values&& value) const;
   void repairBinary(int s, int k, scratch& x) const;
   void finishVariant(int k);
   void componentIndices(int k, landscape<T>& variant) const;
@@ -335,29 +354,34 @@ void fastNodeRemoval<T>::bestEntries(sourceData& d, const T* dist) const {
   d.entryFrom.assign(static_cast<std::size_t>(n) * M, -1);
   d.entryAlt.assign(static_cast<std::size_t>(n) * M, std::numeric_limits<T>::infinity());
   d.entryCount.assign(n, 0);
-  for (int u = 0; u < n; ++u) {
-    const T du = dist[u];
-    if (du == unreached || !(du <= cut)) continue;
-    const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
-    for (int y = 0; y < n; ++y) {
-      if (y == u || row[y] == verdalis::kNoLink) continue;
-      const T alt = du + static_cast<T>(row[y]);
-      T* alts = d.entryAlt.data() + static_cast<std::size_t>(y) * M;
-      int* from = d.entryFrom.data() + static_cast<std::size_t>(y) * M;
-      int& count = d.entryCount[y];
-      if (count == M && !(alt < alts[M - 1])) continue;
+  // The nodes a search may step from, in position order.
+  std::vector<int> from;
+  for (int u = 0; u < n; ++u)
+    if (dist[u] != unreached && dist[u] <= cut) from.push_back(u);
+  for (int y = 0; y < n; ++y) {
+    const float* col = w.column(y);
+    T* alts = d.entryAlt.data() + static_cast<std::size_t>(y) * M;
+    int* froms = d.entryFrom.data() + static_cast<std::size_t>(y) * M;
+    int count = 0;
+    T worst = std::numeric_limits<T>::infinity();
+    for (int u : from) {
+      if (col[u] == verdalis::kNoLink || u == y) continue;
+      const T alt = dist[u] + static_cast<T>(col[u]);
+      if (count == M && !(alt < worst)) continue;
       // Insert keeping (alt, position) order; positions come in increasing
       // order, so an equal alt goes after the ones already there.
       int at = count < M ? count : M - 1;
       while (at > 0 && alt < alts[at - 1]) {
         alts[at] = alts[at - 1];
-        from[at] = from[at - 1];
+        froms[at] = froms[at - 1];
         --at;
       }
       alts[at] = alt;
-      from[at] = u;
+      froms[at] = u;
       if (count < M) ++count;
+      if (count == M) worst = alts[M - 1];
     }
+    d.entryCount[y] = count;
   }
 }
 
@@ -380,7 +404,7 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
       d.termU[j] = static_cast<float>(as * g.nodes[j].size * best[j]);
     }
     verdalis::childrenOf(pred, n, d.childStart, d.children);
-    if (w.dense) bestEntries(d, dist);
+    if (w.dense && !useKept) bestEntries(d, dist);
   }
   if (iic || h) {
     const int* nl = g.nodes[s].nl.data();
@@ -475,6 +499,80 @@ void fastNodeRemoval<T>::settleSparse(scratch& x) const {
   for (int y : x.set) x.inD[y] = 1;
 }
 
+// The best entry of each node below k from the rest of the tree, over the
+// pairs that can still end a best path without k.
+template <class T>
+void fastNodeRemoval<T>::enterKept(int k, scratch& x, const T* dist) const {
+  const T unreached = verdalis::unreachedDistance<T>();
+  for (int y : x.set) {
+    T best = unreached;
+    int from = -1;
+    for (std::size_t e = kept.inStart[y]; e < kept.inStart[y + 1]; ++e) {
+      const int u = kept.inFrom[e];
+      const int witness = kept.inWitness[e];
+      if ((witness >= 0 && witness != k) || u == k || x.inD[u] || dist[u] == unreached) continue;
+      const T alt = dist[u] + static_cast<T>(kept.inWeight[e]);
+      if (alt < best) {
+        best = alt;
+        from = u;
+      }
+    }
+    x.newDist[y] = best;
+    x.newPred[y] = from;
+  }
+}
+
+// Whether every entry of y gives its value or a higher float class, in the
+// landscape without k; the entries beaten by a margin of float classes
+// through a node other than k do.
+template <class T>
+template <class Values>
+bool fastNodeRemoval<T>::entriesKeepClass(int y, int k, Values&& value) const {
+  if (!useClassKept) return verdalis::entriesKeepValue(w, y, cut, value, verdalis::pairOverride(), k);
+  const T unreached = verdalis::unreachedDistance<T>();
+  const T target = value(y);
+  for (std::size_t e = classKept.inStart[y]; e < classKept.inStart[y + 1]; ++e) {
+    const int u = classKept.inFrom[e];
+    const int witness = classKept.inWitness[e];
+    if ((witness >= 0 && witness != k) || u == k) continue;
+    const T du = value(u);
+    if (du == unreached) continue;
+    const T alt = du + static_cast<T>(classKept.inWeight[e]);
+    if (!(alt == target || static_cast<float>(alt) > static_cast<float>(target))) return false;
+  }
+  return true;
+}
+
+// A heap over the nodes below k, relaxing along the kept pairs.
+template <class T>
+void fastNodeRemoval<T>::settleKept(int k, scratch& x) const {
+  using entry = std::pair<T, int>;
+  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  const T unreached = verdalis::unreachedDistance<T>();
+  for (int y : x.set)
+    if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
+  while (!heap.empty()) {
+    const entry top = heap.top();
+    heap.pop();
+    const int y = top.second;
+    if (x.inD[y] != 1 || top.first != x.newDist[y]) continue;
+    x.inD[y] = 2;  // settled
+    const T dy = x.newDist[y];
+    for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) {
+      const int z = kept.outTo[e];
+      const int witness = kept.outWitness[e];
+      if (x.inD[z] != 1 || (witness >= 0 && witness != k)) continue;
+      const T alt = dy + static_cast<T>(kept.outWeight[e]);
+      if (alt < x.newDist[z]) {
+        x.newDist[z] = alt;
+        x.newPred[z] = y;
+        heap.push({alt, z});
+      }
+    }
+  }
+  for (int y : x.set) x.inD[y] = 1;
+}
+
 template <class T>
 bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const {
   const int s = d.s;
@@ -500,7 +598,9 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   }
   // Best entry into each node from the unchanged part of the tree.
   auto valid = [&](int u) { return u != k && !x.inD[u] && dist[u] != unreached && dist[u] <= cut; };
-  if (w.dense) {
+  if (useKept) {
+    enterKept(k, x, dist);
+  } else if (w.dense) {
     constexpr int M = sourceData::kEntries;
     x.ids.clear();
     for (int y : x.set) {
@@ -517,20 +617,21 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
       if (count < M) continue;  // no entry at all from the unchanged part
       x.ids.push_back(y);       // every kept entry comes from below k
     }
-    // Those nodes look at every entry, row by row.
-    if (!x.ids.empty()) {
+    // Those nodes look at every entry.
+    for (int y : x.ids) {
+      const float* col = w.column(y);
+      T best = x.newDist[y];
+      int bestFrom = x.newPred[y];
       for (int u = 0; u < n; ++u) {
         if (!valid(u)) continue;
-        const T du = dist[u];
-        const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
-        for (int y : x.ids) {
-          const T alt = du + static_cast<T>(row[y]);
-          if (alt < x.newDist[y]) {
-            x.newDist[y] = alt;
-            x.newPred[y] = u;
-          }
+        const T alt = dist[u] + static_cast<T>(col[u]);
+        if (alt < best) {
+          best = alt;
+          bestFrom = u;
         }
       }
+      x.newDist[y] = best;
+      x.newPred[y] = bestFrom;
     }
   } else {
     for (int y : x.set)
@@ -545,7 +646,9 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
       }
   }
   // Then among themselves, nearest first.
-  if (w.dense)
+  if (useKept)
+    settleKept(k, x);
+  else if (w.dense)
     settleDense(x);
   else
     settleSparse(x);
@@ -555,26 +658,18 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
     for (int y : x.set) {
       const int u = x.newPred[y];
       if (u < 0 || !verdalis::sameFloatClass(value(u), x.newDist[y])) continue;
-      if (!verdalis::entriesKeepValue(w, y, cut, value, verdalis::pairOverride(), k)) return false;
+      if (!entriesKeepClass(y, k, value)) return false;
     }
-    // Nodes that relied on every entry keeping their class: the entries
-    // from the nodes that moved must still do.
-    for (int y : rows->sameClass[s]) {
-      if (x.inD[y] || y == k) continue;
-      bool keeps = true;
-      auto check = [&](int u, float weight) {
-        if (!x.inD[u]) return;
-        const T du = x.newDist[u];
-        if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return;
-        const T alt = du + static_cast<T>(weight);
-        if (!(alt == dist[y] || static_cast<float>(alt) > static_cast<float>(dist[y]))) keeps = false;
-      };
-      if (w.dense) {
-        for (int u : x.set) check(u, w.matrix[static_cast<std::size_t>(u) * n + y]);
-      } else {
-        w.forEachIn(y, check);
-      }
-      if (!keeps) return false;
+    // Nodes that relied on every entry keeping their class: distances only
+    // grow when a node goes, so an entry that gave a higher class still
+    // does, and only the entries that gave exactly their value, from a node
+    // that moved, need a look.
+    for (const auto& [y, u] : rows->sameClassTies[s]) {
+      if (x.inD[y] || y == k || !x.inD[u]) continue;
+      const T du = x.newDist[u];
+      if (du == unreached || !(du <= cut)) continue;
+      const T alt = du + static_cast<T>(w.at(u, y));
+      if (!(alt == dist[y] || static_cast<float>(alt) > static_cast<float>(dist[y]))) return false;
     }
   }
   return true;
@@ -803,6 +898,14 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
   rows = globalRows;
   if (pc) {
     cut = cutValue;
+    if (w.dense && cut == std::numeric_limits<T>::infinity()) {
+      // Eight rounding units of the sums; a few float units for the checks.
+      const double unit = std::is_same_v<T, float> ? 5.97e-8 : 1.12e-16;
+      const std::size_t most = static_cast<std::size_t>(n) * n / 8;
+      useKept = verdalis::buildKeptEntries(w, 8 * unit, most, threads, kept, pcMicros);
+      if constexpr (!std::is_same_v<T, float>)
+        useClassKept = useKept && verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), most, threads, classKept, pcMicros);
+    }
   }
   if (iic || h) {
     binary = verdalis::binaryOf(g);
