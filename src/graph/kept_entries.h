@@ -128,4 +128,12 @@ inline bool buildKeptEntries(const searchWeights& w, double margin, std::size_t 
   return true;
 }
 
+// Whether the step from u into y stays beaten through witness when the pair
+// (a, b) changes: a detour over the changed pair may be gone. A pair beaten
+// through two nodes keeps one of them, since no single pair lies on both.
+inline bool witnessHolds(int u, int witness, int y, int a, int b) {
+  auto changed = [&](int p, int q) { return (p == a && q == b) || (p == b && q == a); };
+  return !changed(u, witness) && !changed(witness, y);
+}
+
 }  // namespace verdalis

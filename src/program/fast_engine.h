@@ -37,6 +37,7 @@
 
 #include "graph/exact_search.h"
 #include "graph/kept_entries.h"
+#include "graph/min_heap.h"
 #include "landscape/fast_betweenness.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
@@ -328,6 +329,8 @@ class fastNodeRemoval {
     std::vector<float> sumF;
     verdalis::searchRow<T> full;
     std::vector<char> flags;
+    verdalis::minHeap<T> heap;
+    verdalis::minHeap<int> levels;
   };
 
   void prepareSource(int s, sourceData& d) const;
@@ -473,7 +476,8 @@ void fastNodeRemoval<T>::settleDense(scratch& x) const {
 template <class T>
 void fastNodeRemoval<T>::settleSparse(scratch& x) const {
   using entry = std::pair<T, int>;
-  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  verdalis::minHeap<T>& heap = x.heap;
+  heap.clear();
   const T unreached = verdalis::unreachedDistance<T>();
   for (int y : x.set)
     if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
@@ -547,7 +551,8 @@ bool fastNodeRemoval<T>::entriesKeepClass(int y, int k, Values&& value) const {
 template <class T>
 void fastNodeRemoval<T>::settleKept(int k, scratch& x) const {
   using entry = std::pair<T, int>;
-  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  verdalis::minHeap<T>& heap = x.heap;
+  heap.clear();
   const T unreached = verdalis::unreachedDistance<T>();
   for (int y : x.set)
     if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
@@ -734,7 +739,8 @@ void fastNodeRemoval<T>::repairBinary(int s, int k, scratch& x) const {
   }
   // New distances: from the unchanged nodes around, then among the lost ones.
   using entry = std::pair<int, int>;
-  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  verdalis::minHeap<int>& heap = x.levels;
+  heap.clear();
   for (int y : x.set) {
     int best = kUnreached;
     for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {

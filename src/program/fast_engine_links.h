@@ -61,6 +61,10 @@ class fastLinkVariants {
   const verdalis::searchWeights& w;
   verdalis::searchWeights useful;
   bool haveUseful = false;
+  // Pairs removed or made sure, without a cut: the entries that can land in
+  // the float class of a node, for the double-precision checks.
+  verdalis::keptEntries classKept;
+  bool useClassKept = false;
   T cut = 0;
   const verdalis::globalSearches<T>* rows = nullptr;
   verdalis::binaryGraph binary;
@@ -104,6 +108,7 @@ class fastLinkVariants {
     std::vector<int> realizer;
     verdalis::searchRow<T> full;
     std::vector<char> flags;
+    verdalis::minHeap<T> heap;
     int loadedSource = -1;
   };
 
@@ -115,6 +120,7 @@ class fastLinkVariants {
   int pcRow(const sourceData& d, const pairChange& c, scratch& x) const;
   bool binaryRow(const sourceData& d, const pairChange& c, scratch& x) const;
   void mark(scratch& x, int v) const;
+  bool entriesKeepClass(int y, const pairChange& c, const scratch& x, bool onlyChanged) const;
   void finishPair(std::size_t index);
   float weightOf(int u, int v, const pairChange& c) const {
     if ((u == c.a && v == c.b) || (u == c.b && v == c.a)) return c.weight;
@@ -210,6 +216,41 @@ void fastLinkVariants<T>::revert(scratch& x) const {
   x.changedList.clear();
 }
 
+// Whether the entries of y in the variant of c give its value or a higher
+// float class; with onlyChanged, those from changed nodes and the changed
+// pair only (the others are as in the global landscape).
+template <class T>
+bool fastLinkVariants<T>::entriesKeepClass(int y, const pairChange& c, const scratch& x, bool onlyChanged) const {
+  if (!useClassKept) {
+    const verdalis::pairOverride change{c.a, c.b, c.weight};
+    auto value = [&](int u) { return x.cur[u]; };
+    if (!onlyChanged) return verdalis::entriesKeepValue(w, y, cut, value, change, -1);
+  }
+  const T unreached = verdalis::unreachedDistance<T>();
+  const T target = x.cur[y];
+  auto keeps = [&](int u, float weight) {
+    const T du = x.cur[u];
+    if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return true;
+    const T alt = du + static_cast<T>(weight);
+    return alt == target || static_cast<float>(alt) > static_cast<float>(target);
+  };
+  const bool end = y == c.a || y == c.b;
+  const int other = y == c.a ? c.b : c.a;
+  if (useClassKept) {
+    for (std::size_t e = classKept.inStart[y]; e < classKept.inStart[y + 1]; ++e) {
+      const int u = classKept.inFrom[e];
+      if ((end && u == other) || (onlyChanged && !x.changed[u])) continue;
+      const int witness = classKept.inWitness[e];
+      if (witness >= 0 && verdalis::witnessHolds(u, witness, y, c.a, c.b)) continue;
+      if (!keeps(u, classKept.inWeight[e])) return false;
+    }
+  } else {
+    for (int u : x.changedList)
+      if (u != y && !(end && u == other) && !keeps(u, w.at(u, y))) return false;
+  }
+  return !end || keeps(other, c.weight);
+}
+
 // The PC distances from d.s in the variant of c: 0 the global row holds,
 // 1 x.cur holds them (changed nodes listed), 2 x.full holds a full search.
 template <class T>
@@ -291,7 +332,8 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   }
   // Lighter directions: distances drop from them outwards.
   using entry = std::pair<T, int>;
-  std::priority_queue<entry, std::vector<entry>, std::greater<entry>> heap;
+  verdalis::minHeap<T>& heap = x.heap;
+  heap.clear();
   auto lower = [&](int u, int v, float weight) {
     const T du = x.cur[u];
     if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return;
@@ -321,29 +363,16 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   if constexpr (!std::is_same_v<T, float>) {
     bool delicate = rows->delicate[s] != 0;
     const verdalis::pairOverride change{c.a, c.b, c.weight};
-    auto value = [&](int u) { return x.cur[u]; };
     for (int v : x.changedList) {
       if (delicate) break;
       const int u = x.realizer[v];
-      if (u >= 0 && verdalis::sameFloatClass(x.cur[u], x.cur[v]))
-        delicate = !verdalis::entriesKeepValue(w, v, cut, value, change, -1);
+      if (u >= 0 && verdalis::sameFloatClass(x.cur[u], x.cur[v])) delicate = !entriesKeepClass(v, c, x, false);
     }
+    // The nodes that kept their value but relied on every entry keeping its
+    // class: the entries from changed nodes, and the changed pair, must still.
     for (int y : rows->sameClass[s]) {
       if (delicate) break;
-      if (x.changed[y]) continue;
-      for (int u : x.changedList) {
-        const T du = x.cur[u];
-        const float weight = weightOf(u, y, c);
-        if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) continue;
-        const T alt = du + static_cast<T>(weight);
-        if (!(alt == x.cur[y] || static_cast<float>(alt) > static_cast<float>(x.cur[y]))) {
-          delicate = true;
-          break;
-        }
-      }
-      // The changed pair may also enter y from an unchanged end.
-      if (!delicate && (y == c.a || y == c.b) && !verdalis::entriesKeepValue(w, y, cut, value, change, -1))
-        delicate = true;
+      if (!x.changed[y]) delicate = !entriesKeepClass(y, c, x, true);
     }
     if (delicate) {
       verdalis::exactSearch(s, w, cut, -1, x.full, x.flags, change);
@@ -539,6 +568,12 @@ void fastLinkVariants<T>::run() {
     if (cut == std::numeric_limits<T>::infinity()) {
       useful = verdalis::usefulPairs(w, *rows);
       haveUseful = true;
+      // Removed pairs only lengthen paths and pairs made sure weigh 0, so no
+      // path sum outgrows the bound the lists are drawn with.
+      if constexpr (!std::is_same_v<T, float>)
+        if (w.dense && (code == 3 || code == 4))
+          useClassKept = verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), static_cast<std::size_t>(n) * n / 8,
+                                                    threads, classKept, pcMicros);
     }
   }
   if (binaryIndices) {
