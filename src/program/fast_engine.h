@@ -289,10 +289,16 @@ class fastNodeRemoval {
   verdalis::keptEntries classKept;
   bool useClassKept = false;
 
-  // One accumulator per removed node and sum.
+  // One accumulator per removed node and sum, those of one task side by
+  // side (every ranges-th node), so that tasks on different threads do not
+  // write into the same cache lines.
   std::vector<T> accPC, accIIC;
   std::vector<float> accH;
   std::vector<double> restIIC, restPC;
+  int ranges = 1, perRange = 0;
+  std::size_t slot(int k) const {
+    return static_cast<std::size_t>(k % ranges) * perRange + static_cast<std::size_t>(k / ranges);
+  }
   std::atomic<long long> pcMicros{0}, iicMicros{0};
 
   fastNodeRemoval(quivaraProgram<T>& program, unsigned threadCount)
@@ -683,7 +689,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
 template <class T>
 void fastNodeRemoval<T>::pcOfSource(const sourceData& d, int k, scratch& x) {
   const int s = d.s;
-  T acc = accPC[k];
+  T acc = accPC[slot(k)];
   const float as = g.nodes[s].size;
   if (repairPC(d, k, x)) {
     for (int j : d.reach) {
@@ -704,7 +710,7 @@ void fastNodeRemoval<T>::pcOfSource(const sourceData& d, int k, scratch& x) {
     }
   }
   for (int y : x.set) x.inD[y] = 0;
-  accPC[k] = acc;
+  accPC[slot(k)] = acc;
 }
 
 // Distances from s with k removed: the nodes all of whose shortest paths
@@ -770,9 +776,9 @@ void fastNodeRemoval<T>::repairBinary(int s, int k, scratch& x) const {
 template <class T>
 void fastNodeRemoval<T>::binaryOfSource(const sourceData& d, int k, scratch& x) {
   const int s = d.s;
-  T acc = accIIC[k];
-  float harary = accH[k];
-  double rest = restIIC[k];
+  T acc = accIIC[slot(k)];
+  float harary = accH[slot(k)];
+  double rest = restIIC[slot(k)];
   const double* t = d.termIIC.data();
   const double* th = d.termH.data();
   if (!d.critical[k]) {
@@ -796,9 +802,9 @@ void fastNodeRemoval<T>::binaryOfSource(const sourceData& d, int k, scratch& x) 
       if (h && j != s) harary = indexH::addTerm(harary, links);
     }
   }
-  accIIC[k] = acc;
-  accH[k] = harary;
-  restIIC[k] = rest;
+  accIIC[slot(k)] = acc;
+  accH[slot(k)] = harary;
+  restIIC[slot(k)] = rest;
 }
 
 namespace verdalis {
@@ -839,24 +845,24 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int st
         continue;
       }
       pcOfSource(d, k, x);
-      double r = restPC[k];
+      double r = restPC[slot(k)];
       const double* u = d.termU.data();
       for (int j : d.reach)
         if (j != k) r += u[j];
-      restPC[k] = r;
+      restPC[slot(k)] = r;
     }
     const int m = static_cast<int>(lanes.size());
     x.sumT.resize(m);
     x.sumD.resize(m);
     for (int i = 0; i < m; ++i) {
-      x.sumT[i] = accPC[lanes[i]];
-      x.sumD[i] = restPC[lanes[i]];
+      x.sumT[i] = accPC[slot(lanes[i])];
+      x.sumD[i] = restPC[slot(lanes[i])];
     }
     verdalis::addReachedSkipping(x.sumT.data(), lanes.data(), m, d.termPC.data(), d.reach);
     verdalis::addReachedSkipping(x.sumD.data(), lanes.data(), m, d.termU.data(), d.reach);
     for (int i = 0; i < m; ++i) {
-      accPC[lanes[i]] = x.sumT[i];
-      restPC[lanes[i]] = x.sumD[i];
+      accPC[slot(lanes[i])] = x.sumT[i];
+      restPC[slot(lanes[i])] = x.sumD[i];
     }
   }
   const double middle = verdalis::threadCpuMillis();
@@ -874,21 +880,21 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int st
     x.sumD.resize(m);
     x.sumF.resize(m);
     for (int i = 0; i < m; ++i) {
-      x.sumT[i] = accIIC[lanes[i]];
-      x.sumD[i] = restIIC[lanes[i]];
+      x.sumT[i] = accIIC[slot(lanes[i])];
+      x.sumD[i] = restIIC[slot(lanes[i])];
     }
     verdalis::addRowSkipping(x.sumT.data(), lanes.data(), m, d.termIIC.data(), n);
     verdalis::addRowSkipping(x.sumD.data(), lanes.data(), m, d.termIIC.data(), n);
     if (h) {
-      for (int i = 0; i < m; ++i) x.sumF[i] = accH[lanes[i]];
+      for (int i = 0; i < m; ++i) x.sumF[i] = accH[slot(lanes[i])];
       // H adds only its non-zero terms; a zero term added in double and
       // kept in float leaves the sum as it is all the same.
       verdalis::addRowSkipping(x.sumF.data(), lanes.data(), m, d.termH.data(), n);
-      for (int i = 0; i < m; ++i) accH[lanes[i]] = x.sumF[i];
+      for (int i = 0; i < m; ++i) accH[slot(lanes[i])] = x.sumF[i];
     }
     for (int i = 0; i < m; ++i) {
-      accIIC[lanes[i]] = x.sumT[i];
-      restIIC[lanes[i]] = x.sumD[i];
+      accIIC[slot(lanes[i])] = x.sumT[i];
+      restIIC[slot(lanes[i])] = x.sumD[i];
     }
   }
   const double end = verdalis::threadCpuMillis();
@@ -917,20 +923,22 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
     binary = verdalis::binaryOf(g);
     if (!iic) verdalis::fillDistanceRows(g, binary);
   }
-  accPC.assign(n, T(0));
-  accIIC.assign(n, T(0));
-  accH.assign(n, 0.0f);
-  restIIC.assign(n, 0.0);
-  restPC.assign(n, 0.0);
+  ranges = static_cast<int>(std::min<unsigned>(threads * 32, static_cast<unsigned>(std::max(1, n))));
+  perRange = (n + ranges - 1) / ranges;
+  const std::size_t slots = static_cast<std::size_t>(ranges) * perRange;
+  accPC.assign(slots, T(0));
+  accIIC.assign(slots, T(0));
+  accH.assign(slots, 0.0f);
+  restIIC.assign(slots, 0.0);
+  restPC.assign(slots, 0.0);
   if (pc || iic || h) {
-    const int chunk = static_cast<int>(std::max(1u, threads)) * 4;
+    const int chunk = static_cast<int>(std::max(1u, threads)) * 16;
     std::vector<sourceData> data(static_cast<std::size_t>(chunk));
     std::vector<scratch> work(threads);
     for (int first = 0; first < n; first += chunk) {
       const int count = std::min(chunk, n - first);
       verdalis::orderedParallel(
           count, threads, [&](int i, unsigned) { prepareSource(first + i, data[i]); }, [](int) {});
-      const int ranges = static_cast<int>(std::min<unsigned>(threads * 8, static_cast<unsigned>(std::max(1, n))));
       verdalis::orderedParallel(
           ranges, threads,
           [&](int r, unsigned id) {
@@ -1014,10 +1022,10 @@ void fastNodeRemoval<T>::finishVariant(int k) {
   if (p.adjType) v.nEdges = g.nEdges - static_cast<int>(g.nodes[k].list_adjacency.size());
   if (p.nlFlag) v.nl = v.nEdges;
   if (p.ncFlag || p.ccpFlag || p.lcpFlag) componentIndices(k, v);
-  if (p.hFlag) v.h = accH[k] / 2.0f;
+  if (p.hFlag) v.h = accH[slot(k)] / 2.0f;
   if (p.iicFlag) {
-    v.iicnum = accIIC[k];
-    v.iic = m == 0 ? T(0) : accIIC[k] / (v.sizeLandscapeArea * v.sizeLandscapeArea);
+    v.iicnum = accIIC[slot(k)];
+    v.iic = m == 0 ? T(0) : accIIC[slot(k)] / (v.sizeLandscapeArea * v.sizeLandscapeArea);
     v.iicec = static_cast<T>(std::sqrt(static_cast<double>(v.iicnum)));
   }
   if (p.fFlag || p.awfFlag) {
@@ -1036,8 +1044,8 @@ void fastNodeRemoval<T>::finishVariant(int k) {
     if (p.awfFlag) v.awf = awf;
   }
   if (p.pcFlag) {
-    v.pcnum = accPC[k];
-    v.pc = m == 0 ? T(0) : accPC[k] / areaSquared;
+    v.pcnum = accPC[slot(k)];
+    v.pc = m == 0 ? T(0) : accPC[slot(k)] / areaSquared;
     v.pcec = static_cast<T>(std::sqrt(static_cast<double>(v.pcnum)));
   }
   // Fractions: the sums over the global landscape come from the same pass.
@@ -1046,14 +1054,14 @@ void fastNodeRemoval<T>::finishVariant(int k) {
     v.assigna_iicintra(fractions.intra());
     const double flux = verdalis::fluxThrough(n, k, [&](int i, int j) { return fragmentIIC<T>::term(g, i, j); });
     v.assigna_iicflux(flux / fractions.areaSquared());
-    v.assigna_iicconnector(restIIC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_IIC()));
+    v.assigna_iicconnector(restIIC[slot(k)] / fractions.areaSquared() - static_cast<double>(v.value_index_IIC()));
   }
   if (p.pcFlag) {
     fragmentPC<T> fractions(&g, &v, k);
     v.assigna_pcintra(fractions.intra());
     const double flux = verdalis::fluxThrough(n, k, [&](int i, int j) { return fragmentPC<T>::term(g, i, j); });
     v.assigna_pcflux(flux / fractions.areaSquared());
-    v.assigna_pcconnector(restPC[k] / fractions.areaSquared() - static_cast<double>(v.value_index_PC()));
+    v.assigna_pcconnector(restPC[slot(k)] / fractions.areaSquared() - static_cast<double>(v.value_index_PC()));
   }
 }
 
