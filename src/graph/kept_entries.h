@@ -39,6 +39,61 @@ struct keptEntries {
   std::size_t size() const { return inFrom.size(); }
 };
 
+// The same pairs split for the searches without one node: the pairs no node
+// beats, by destination and by origin, and those beaten through one node
+// only, listed under that node (needed only when it goes).
+struct removalEntries {
+  int n = 0;
+  std::vector<std::size_t> inStart, outStart;
+  std::vector<int> inFrom, outTo;
+  std::vector<float> inWeight, outWeight;
+  std::vector<std::size_t> byWitnessStart;
+  std::vector<int> byWitnessFrom, byWitnessTo;
+  std::vector<float> byWitnessWeight;
+};
+
+inline removalEntries splitByWitness(const keptEntries& kept) {
+  removalEntries r;
+  const int n = kept.n;
+  r.n = n;
+  r.inStart.assign(static_cast<std::size_t>(n) + 1, 0);
+  r.outStart.assign(static_cast<std::size_t>(n) + 1, 0);
+  r.byWitnessStart.assign(static_cast<std::size_t>(n) + 1, 0);
+  for (int v = 0; v < n; ++v) {
+    for (std::size_t e = kept.inStart[v]; e < kept.inStart[v + 1]; ++e) {
+      if (kept.inWitness[e] >= 0) {
+        ++r.byWitnessStart[kept.inWitness[e] + 1];
+        continue;
+      }
+      r.inFrom.push_back(kept.inFrom[e]);
+      r.inWeight.push_back(kept.inWeight[e]);
+    }
+    r.inStart[v + 1] = r.inFrom.size();
+    for (std::size_t e = kept.outStart[v]; e < kept.outStart[v + 1]; ++e) {
+      if (kept.outWitness[e] >= 0) continue;
+      r.outTo.push_back(kept.outTo[e]);
+      r.outWeight.push_back(kept.outWeight[e]);
+    }
+    r.outStart[v + 1] = r.outTo.size();
+  }
+  for (int m = 0; m < n; ++m) r.byWitnessStart[m + 1] += r.byWitnessStart[m];
+  const std::size_t beaten = r.byWitnessStart[n];
+  r.byWitnessFrom.resize(beaten);
+  r.byWitnessTo.resize(beaten);
+  r.byWitnessWeight.resize(beaten);
+  std::vector<std::size_t> fill(r.byWitnessStart.begin(), r.byWitnessStart.end() - 1);
+  for (int v = 0; v < n; ++v)
+    for (std::size_t e = kept.inStart[v]; e < kept.inStart[v + 1]; ++e) {
+      const int m = kept.inWitness[e];
+      if (m < 0) continue;
+      const std::size_t at = fill[m]++;
+      r.byWitnessFrom[at] = kept.inFrom[e];
+      r.byWitnessTo[at] = v;
+      r.byWitnessWeight[at] = kept.inWeight[e];
+    }
+  return r;
+}
+
 // The pairs of a dense weight matrix that fewer than two nodes beat, for
 // searches without a cut. A pair is beaten when the step through the other
 // node is shorter by more than margin times the longest path sum; false

@@ -283,7 +283,7 @@ class fastNodeRemoval {
   const verdalis::globalSearches<T>* rows = nullptr;
   verdalis::binaryGraph binary;
   // Complete graphs without a cut: the pairs a repaired path can end with.
-  verdalis::keptEntries kept;
+  verdalis::removalEntries kept;
   bool useKept = false;
   // The same with float-class margins, for the double-precision checks.
   verdalis::keptEntries classKept;
@@ -335,8 +335,12 @@ class fastNodeRemoval {
     std::vector<float> sumF;
     verdalis::searchRow<T> full;
     std::vector<char> flags;
-    verdalis::minHeap<T> heap;
+    verdalis::indexedHeap<T> heap;
     verdalis::minHeap<int> levels;
+    // Pairs beaten through the removed node only, between nodes below it:
+    // a list per origin (head, next), for the repair at hand.
+    std::vector<int> extraHead, extraNext, extraTo, extraUsed;
+    std::vector<float> extraWeight;
   };
 
   void prepareSource(int s, sourceData& d) const;
@@ -348,7 +352,7 @@ class fastNodeRemoval {
   void settleDense(scratch& x) const;
   void settleSparse(scratch& x) const;
   void enterKept(int k, scratch& x, const T* dist) const;
-  void settleKept(int k, scratch& x) const;
+  void settleKept(scratch& x) const;
   template <class Values>
   bool entriesKeepClass(int y, int k, Values&& value) const;
   void repairBinary(int s, int k, scratch& x) const;
@@ -482,8 +486,8 @@ void fastNodeRemoval<T>::settleDense(scratch& x) const {
 template <class T>
 void fastNodeRemoval<T>::settleSparse(scratch& x) const {
   using entry = std::pair<T, int>;
-  verdalis::minHeap<T>& heap = x.heap;
-  heap.clear();
+  verdalis::indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
   const T unreached = verdalis::unreachedDistance<T>();
   for (int y : x.set)
     if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
@@ -519,8 +523,7 @@ void fastNodeRemoval<T>::enterKept(int k, scratch& x, const T* dist) const {
     int from = -1;
     for (std::size_t e = kept.inStart[y]; e < kept.inStart[y + 1]; ++e) {
       const int u = kept.inFrom[e];
-      const int witness = kept.inWitness[e];
-      if ((witness >= 0 && witness != k) || u == k || x.inD[u] || dist[u] == unreached) continue;
+      if (u == k || x.inD[u] || dist[u] == unreached) continue;
       const T alt = dist[u] + static_cast<T>(kept.inWeight[e]);
       if (alt < best) {
         best = alt;
@@ -529,6 +532,32 @@ void fastNodeRemoval<T>::enterKept(int k, scratch& x, const T* dist) const {
     }
     x.newDist[y] = best;
     x.newPred[y] = from;
+  }
+  // The pairs only k beat: entries from the rest of the tree, and steps
+  // among the nodes below k for the settling.
+  if (x.extraHead.size() != static_cast<std::size_t>(n)) x.extraHead.assign(n, -1);
+  x.extraNext.clear();
+  x.extraTo.clear();
+  x.extraWeight.clear();
+  x.extraUsed.clear();
+  for (std::size_t e = kept.byWitnessStart[k]; e < kept.byWitnessStart[k + 1]; ++e) {
+    const int y = kept.byWitnessTo[e];
+    if (!x.inD[y]) continue;
+    const int u = kept.byWitnessFrom[e];
+    if (x.inD[u]) {
+      if (x.extraHead[u] < 0) x.extraUsed.push_back(u);
+      x.extraNext.push_back(x.extraHead[u]);
+      x.extraHead[u] = static_cast<int>(x.extraTo.size());
+      x.extraTo.push_back(y);
+      x.extraWeight.push_back(kept.byWitnessWeight[e]);
+      continue;
+    }
+    if (dist[u] == unreached) continue;
+    const T alt = dist[u] + static_cast<T>(kept.byWitnessWeight[e]);
+    if (alt < x.newDist[y]) {
+      x.newDist[y] = alt;
+      x.newPred[y] = u;
+    }
   }
 }
 
@@ -555,10 +584,10 @@ bool fastNodeRemoval<T>::entriesKeepClass(int y, int k, Values&& value) const {
 
 // A heap over the nodes below k, relaxing along the kept pairs.
 template <class T>
-void fastNodeRemoval<T>::settleKept(int k, scratch& x) const {
+void fastNodeRemoval<T>::settleKept(scratch& x) const {
   using entry = std::pair<T, int>;
-  verdalis::minHeap<T>& heap = x.heap;
-  heap.clear();
+  verdalis::indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
   const T unreached = verdalis::unreachedDistance<T>();
   for (int y : x.set)
     if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
@@ -569,19 +598,20 @@ void fastNodeRemoval<T>::settleKept(int k, scratch& x) const {
     if (x.inD[y] != 1 || top.first != x.newDist[y]) continue;
     x.inD[y] = 2;  // settled
     const T dy = x.newDist[y];
-    for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) {
-      const int z = kept.outTo[e];
-      const int witness = kept.outWitness[e];
-      if (x.inD[z] != 1 || (witness >= 0 && witness != k)) continue;
-      const T alt = dy + static_cast<T>(kept.outWeight[e]);
+    auto relax = [&](int z, float weight) {
+      if (x.inD[z] != 1) return;
+      const T alt = dy + static_cast<T>(weight);
       if (alt < x.newDist[z]) {
         x.newDist[z] = alt;
         x.newPred[z] = y;
         heap.push({alt, z});
       }
-    }
+    };
+    for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
+    for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
   }
   for (int y : x.set) x.inD[y] = 1;
+  for (int u : x.extraUsed) x.extraHead[u] = -1;
 }
 
 template <class T>
@@ -658,7 +688,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
   }
   // Then among themselves, nearest first.
   if (useKept)
-    settleKept(k, x);
+    settleKept(x);
   else if (w.dense)
     settleDense(x);
   else
@@ -914,7 +944,9 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
       // Eight rounding units of the sums; a few float units for the checks.
       const double unit = std::is_same_v<T, float> ? 5.97e-8 : 1.12e-16;
       const std::size_t most = static_cast<std::size_t>(n) * n / 8;
-      useKept = verdalis::buildKeptEntries(w, 8 * unit, most, threads, kept, pcMicros);
+      verdalis::keptEntries pairs;
+      useKept = verdalis::buildKeptEntries(w, 8 * unit, most, threads, pairs, pcMicros);
+      if (useKept) kept = verdalis::splitByWitness(pairs);
       if constexpr (!std::is_same_v<T, float>)
         useClassKept = useKept && verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), most, threads, classKept, pcMicros);
     }

@@ -108,7 +108,7 @@ class fastLinkVariants {
     std::vector<int> realizer;
     verdalis::searchRow<T> full;
     std::vector<char> flags;
-    verdalis::minHeap<T> heap;
+    verdalis::indexedHeap<T> heap;
     int loadedSource = -1;
   };
 
@@ -332,8 +332,8 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   }
   // Lighter directions: distances drop from them outwards.
   using entry = std::pair<T, int>;
-  verdalis::minHeap<T>& heap = x.heap;
-  heap.clear();
+  verdalis::indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
   auto lower = [&](int u, int v, float weight) {
     const T du = x.cur[u];
     if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return;

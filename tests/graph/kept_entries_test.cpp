@@ -112,6 +112,7 @@ template <class T>
 void checkEveryRemoval(const verdalis::searchWeights& w, const verdalis::keptEntries& kept,
                        const verdalis::keptEntries& classKept) {
   const int n = w.n;
+  const verdalis::removalEntries removal = verdalis::splitByWitness(kept);
   for (int k = 0; k < n; ++k)
     for (int s = 0; s < n; s += 5) {
       if (s == k) continue;
@@ -121,6 +122,13 @@ void checkEveryRemoval(const verdalis::searchWeights& w, const verdalis::keptEnt
           if (kept.outWitness[e] < 0 || kept.outWitness[e] == k) f(kept.outTo[e], kept.outWeight[e]);
       });
       ASSERT_EQ(full, pruned) << "source " << s << " without " << k;
+      // The same pairs split into those no node beats and those k alone beats.
+      auto split = leastValues<T>(n, s, k, [&](int u, const std::function<void(int, float)>& f) {
+        for (std::size_t e = removal.outStart[u]; e < removal.outStart[u + 1]; ++e) f(removal.outTo[e], removal.outWeight[e]);
+        for (std::size_t e = removal.byWitnessStart[k]; e < removal.byWitnessStart[k + 1]; ++e)
+          if (removal.byWitnessFrom[e] == u) f(removal.byWitnessTo[e], removal.byWitnessWeight[e]);
+      });
+      ASSERT_EQ(full, split) << "source " << s << " without " << k;
       // Every entry missing from the class lists for this k gives a higher float class.
       for (int y = 0; y < n; ++y) {
         if (y == k || y == s) continue;
