@@ -18,6 +18,14 @@
 //    from a node whose distance rounds to a smaller float; in single
 //    precision that always holds, in double precision it is checked, and a
 //    source that fails the check is searched again in full.
+//  - Without a cut, that Dijkstra walks only the pairs that can end a best
+//    path once k is gone (graph/kept_entries.h): a pair beaten by a detour
+//    through another node by more than any rounding never gives a least
+//    value, nor a tie, so leaving it out changes no distance. Which of
+//    several equal entries a repaired node keeps as its parent does not
+//    matter either: one entry from a smaller float class is enough for the
+//    check above, and a parent of its own class only makes it look at
+//    every entry.
 //  - Breadth-first distances are exact integers: a node keeps its distance
 //    unless every one of its shortest paths passes through the removed node.
 //  - Every sum is formed term by term in the order and precision of the
@@ -336,7 +344,7 @@ class fastNodeRemoval {
     verdalis::searchRow<T> full;
     std::vector<char> flags;
     verdalis::indexedHeap<T> heap;
-    verdalis::minHeap<int> levels;
+    verdalis::indexedHeap<int> levels;
     // Pairs beaten through the removed node only, between nodes below it:
     // a list per origin (head, next), for the repair at hand.
     std::vector<int> extraHead, extraNext, extraTo, extraUsed;
@@ -353,6 +361,8 @@ class fastNodeRemoval {
   void settleSparse(scratch& x) const;
   void enterKept(int k, scratch& x, const T* dist) const;
   void settleKept(scratch& x) const;
+  template <class Steps>
+  void settle(scratch& x, Steps&& steps) const;
   template <class Values>
   bool entriesKeepClass(int y, int k, Values&& value) const;
   void repairBinary(int s, int k, scratch& x) const;
@@ -482,9 +492,10 @@ void fastNodeRemoval<T>::settleDense(scratch& x) const {
   for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
 }
 
-// Sparse graphs: a heap over the nodes below k, relaxing along their links.
+// A heap over the nodes below k; steps(y, relax) walks the steps out of y.
 template <class T>
-void fastNodeRemoval<T>::settleSparse(scratch& x) const {
+template <class Steps>
+void fastNodeRemoval<T>::settle(scratch& x, Steps&& steps) const {
   using entry = std::pair<T, int>;
   verdalis::indexedHeap<T>& heap = x.heap;
   heap.prepare(n);
@@ -499,18 +510,36 @@ void fastNodeRemoval<T>::settleSparse(scratch& x) const {
     x.inD[y] = 2;  // settled
     const T dy = x.newDist[y];
     if (!(dy <= cut)) continue;
-    for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) {
-      const int z = w.target[e];
-      if (x.inD[z] != 1) continue;
-      const T alt = dy + static_cast<T>(w.weight[e]);
+    auto relax = [&](int z, float weight) {
+      if (x.inD[z] != 1) return;
+      const T alt = dy + static_cast<T>(weight);
       if (alt < x.newDist[z]) {
         x.newDist[z] = alt;
         x.newPred[z] = y;
         heap.push({alt, z});
       }
-    }
+    };
+    steps(y, relax);
   }
   for (int y : x.set) x.inD[y] = 1;
+}
+
+// Sparse graphs: along their links.
+template <class T>
+void fastNodeRemoval<T>::settleSparse(scratch& x) const {
+  settle(x, [&](int y, auto& relax) {
+    for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
+  });
+}
+
+// Complete graphs without a cut: along the kept pairs.
+template <class T>
+void fastNodeRemoval<T>::settleKept(scratch& x) const {
+  settle(x, [&](int y, auto& relax) {
+    for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
+    for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
+  });
+  for (int u : x.extraUsed) x.extraHead[u] = -1;
 }
 
 // The best entry of each node below k from the rest of the tree, over the
@@ -580,38 +609,6 @@ bool fastNodeRemoval<T>::entriesKeepClass(int y, int k, Values&& value) const {
     if (!(alt == target || static_cast<float>(alt) > static_cast<float>(target))) return false;
   }
   return true;
-}
-
-// A heap over the nodes below k, relaxing along the kept pairs.
-template <class T>
-void fastNodeRemoval<T>::settleKept(scratch& x) const {
-  using entry = std::pair<T, int>;
-  verdalis::indexedHeap<T>& heap = x.heap;
-  heap.prepare(n);
-  const T unreached = verdalis::unreachedDistance<T>();
-  for (int y : x.set)
-    if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
-  while (!heap.empty()) {
-    const entry top = heap.top();
-    heap.pop();
-    const int y = top.second;
-    if (x.inD[y] != 1 || top.first != x.newDist[y]) continue;
-    x.inD[y] = 2;  // settled
-    const T dy = x.newDist[y];
-    auto relax = [&](int z, float weight) {
-      if (x.inD[z] != 1) return;
-      const T alt = dy + static_cast<T>(weight);
-      if (alt < x.newDist[z]) {
-        x.newDist[z] = alt;
-        x.newPred[z] = y;
-        heap.push({alt, z});
-      }
-    };
-    for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
-    for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
-  }
-  for (int y : x.set) x.inD[y] = 1;
-  for (int u : x.extraUsed) x.extraHead[u] = -1;
 }
 
 template <class T>
@@ -775,8 +772,8 @@ void fastNodeRemoval<T>::repairBinary(int s, int k, scratch& x) const {
   }
   // New distances: from the unchanged nodes around, then among the lost ones.
   using entry = std::pair<int, int>;
-  verdalis::minHeap<int>& heap = x.levels;
-  heap.clear();
+  verdalis::indexedHeap<int>& heap = x.levels;
+  heap.prepare(n);
   for (int y : x.set) {
     int best = kUnreached;
     for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
