@@ -98,6 +98,13 @@ inline removalEntries splitByWitness(const keptEntries& kept) {
 // searches without a cut. A pair is beaten when the step through the other
 // node is shorter by more than margin times the longest path sum; false
 // when more than maxKept pairs remain (the lists would not pay).
+// The most pairs worth listing for n nodes: an eighth of the matrix, and
+// every pair of a small landscape.
+inline std::size_t keptPairsWorthIt(int n) {
+  const std::size_t size = static_cast<std::size_t>(n);
+  return std::max(size * size / 8, size * 64);
+}
+
 // cpuMicros receives the processor time of the work, summed over threads.
 inline bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept, unsigned threads,
                              keptEntries& kept, std::atomic<long long>& cpuMicros) {

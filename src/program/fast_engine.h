@@ -940,7 +940,7 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
     if (w.dense && cut == std::numeric_limits<T>::infinity()) {
       // Eight rounding units of the sums; a few float units for the checks.
       const double unit = std::is_same_v<T, float> ? 5.97e-8 : 1.12e-16;
-      const std::size_t most = static_cast<std::size_t>(n) * n / 8;
+      const std::size_t most = verdalis::keptPairsWorthIt(n);
       verdalis::keptEntries pairs;
       useKept = verdalis::buildKeptEntries(w, 8 * unit, most, threads, pairs, pcMicros);
       if (useKept) kept = verdalis::splitByWitness(pairs);

@@ -572,7 +572,7 @@ void fastLinkVariants<T>::run() {
       // path sum outgrows the bound the lists are drawn with.
       if constexpr (!std::is_same_v<T, float>)
         if (w.dense && (code == 3 || code == 4))
-          useClassKept = verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), static_cast<std::size_t>(n) * n / 8,
+          useClassKept = verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), verdalis::keptPairsWorthIt(n),
                                                     threads, classKept, pcMicros);
     }
   }
