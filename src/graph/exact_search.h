@@ -91,14 +91,13 @@ struct searchWeights {
 inline void searchWeights::keepColumns() {
   transposed.clear();
   const std::size_t size = static_cast<std::size_t>(n);
-  bool symmetric = true;
-  for (std::size_t u = 0; u < size && symmetric; ++u)
-    for (std::size_t v = 0; v < u; ++v)
-      if (matrix[u * size + v] != matrix[v * size + u]) {
-        symmetric = false;
-        break;
-      }
-  if (symmetric) return;
+  auto symmetric = [&] {
+    for (std::size_t u = 0; u < size; ++u)
+      for (std::size_t v = 0; v < u; ++v)
+        if (matrix[u * size + v] != matrix[v * size + u]) return false;
+    return true;
+  };
+  if (symmetric()) return;
   transposed.resize(matrix.size());
   for (std::size_t u = 0; u < size; ++u)
     for (std::size_t v = 0; v < size; ++v) transposed[v * size + u] = matrix[u * size + v];
@@ -404,6 +403,13 @@ struct globalSearches {
 template <class T>
 bool sameFloatClass(T a, T b) {
   return static_cast<float>(a) == static_cast<float>(b);
+}
+
+// Whether an entry worth alt leaves a node of value target as the scan takes
+// it: it gives the value itself or lands in a higher float class.
+template <class T>
+bool keepsFloatClass(T alt, T target) {
+  return alt == target || static_cast<float>(alt) > static_cast<float>(target);
 }
 
 }  // namespace verdalis

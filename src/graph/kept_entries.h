@@ -15,8 +15,9 @@
 // only look at the others.
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
-#include <numeric>
+#include <type_traits>
 #include <vector>
 
 #include "graph/exact_search.h"
@@ -52,52 +53,71 @@ struct removalEntries {
   std::vector<float> byWitnessWeight;
 };
 
+// Lists the pairs of lists grouped by start (group g holds the pairs
+// start[g] to start[g+1]) under the group key(g, e) names instead, or drops
+// them when it names -1; within a group they keep their order. size(count)
+// is called before emit(slot, g, e) places them. Gives the new start.
+template <class Key, class Size, class Emit>
+std::vector<std::size_t> groupBy(int n, const std::vector<std::size_t>& start, Key&& key, Size&& size, Emit&& emit) {
+  std::vector<std::size_t> grouped(static_cast<std::size_t>(n) + 1, 0);
+  for (int g = 0; g < n; ++g)
+    for (std::size_t e = start[g]; e < start[g + 1]; ++e) {
+      const int k = key(g, e);
+      if (k >= 0) ++grouped[k + 1];
+    }
+  for (int k = 0; k < n; ++k) grouped[k + 1] += grouped[k];
+  size(grouped[n]);
+  std::vector<std::size_t> fill(grouped.begin(), grouped.end() - 1);
+  for (int g = 0; g < n; ++g)
+    for (std::size_t e = start[g]; e < start[g + 1]; ++e) {
+      const int k = key(g, e);
+      if (k >= 0) emit(fill[k]++, g, e);
+    }
+  return grouped;
+}
+
 inline removalEntries splitByWitness(const keptEntries& kept) {
   removalEntries r;
   const int n = kept.n;
   r.n = n;
-  r.inStart.assign(static_cast<std::size_t>(n) + 1, 0);
-  r.outStart.assign(static_cast<std::size_t>(n) + 1, 0);
-  r.byWitnessStart.assign(static_cast<std::size_t>(n) + 1, 0);
-  for (int v = 0; v < n; ++v) {
-    for (std::size_t e = kept.inStart[v]; e < kept.inStart[v + 1]; ++e) {
-      if (kept.inWitness[e] >= 0) {
-        ++r.byWitnessStart[kept.inWitness[e] + 1];
-        continue;
-      }
-      r.inFrom.push_back(kept.inFrom[e]);
-      r.inWeight.push_back(kept.inWeight[e]);
-    }
-    r.inStart[v + 1] = r.inFrom.size();
-    for (std::size_t e = kept.outStart[v]; e < kept.outStart[v + 1]; ++e) {
-      if (kept.outWitness[e] >= 0) continue;
-      r.outTo.push_back(kept.outTo[e]);
-      r.outWeight.push_back(kept.outWeight[e]);
-    }
-    r.outStart[v + 1] = r.outTo.size();
-  }
-  for (int m = 0; m < n; ++m) r.byWitnessStart[m + 1] += r.byWitnessStart[m];
-  const std::size_t beaten = r.byWitnessStart[n];
-  r.byWitnessFrom.resize(beaten);
-  r.byWitnessTo.resize(beaten);
-  r.byWitnessWeight.resize(beaten);
-  std::vector<std::size_t> fill(r.byWitnessStart.begin(), r.byWitnessStart.end() - 1);
-  for (int v = 0; v < n; ++v)
-    for (std::size_t e = kept.inStart[v]; e < kept.inStart[v + 1]; ++e) {
-      const int m = kept.inWitness[e];
-      if (m < 0) continue;
-      const std::size_t at = fill[m]++;
-      r.byWitnessFrom[at] = kept.inFrom[e];
-      r.byWitnessTo[at] = v;
-      r.byWitnessWeight[at] = kept.inWeight[e];
-    }
+  auto unbeaten = [](const std::vector<int>& witness) {
+    return [&witness](int g, std::size_t e) { return witness[e] < 0 ? g : -1; };
+  };
+  r.inStart = groupBy(
+      n, kept.inStart, unbeaten(kept.inWitness),
+      [&](std::size_t count) {
+        r.inFrom.resize(count);
+        r.inWeight.resize(count);
+      },
+      [&](std::size_t at, int, std::size_t e) {
+        r.inFrom[at] = kept.inFrom[e];
+        r.inWeight[at] = kept.inWeight[e];
+      });
+  r.outStart = groupBy(
+      n, kept.outStart, unbeaten(kept.outWitness),
+      [&](std::size_t count) {
+        r.outTo.resize(count);
+        r.outWeight.resize(count);
+      },
+      [&](std::size_t at, int, std::size_t e) {
+        r.outTo[at] = kept.outTo[e];
+        r.outWeight[at] = kept.outWeight[e];
+      });
+  r.byWitnessStart = groupBy(
+      n, kept.inStart, [&](int, std::size_t e) { return kept.inWitness[e]; },
+      [&](std::size_t count) {
+        r.byWitnessFrom.resize(count);
+        r.byWitnessTo.resize(count);
+        r.byWitnessWeight.resize(count);
+      },
+      [&](std::size_t at, int y, std::size_t e) {
+        r.byWitnessFrom[at] = kept.inFrom[e];
+        r.byWitnessTo[at] = y;
+        r.byWitnessWeight[at] = kept.inWeight[e];
+      });
   return r;
 }
 
-// The pairs of a dense weight matrix that fewer than two nodes beat, for
-// searches without a cut. A pair is beaten when the step through the other
-// node is shorter by more than margin times the longest path sum; false
-// when more than maxKept pairs remain (the lists would not pay).
 // The most pairs worth listing for n nodes: an eighth of the matrix, and
 // every pair of a small landscape.
 inline std::size_t keptPairsWorthIt(int n) {
@@ -105,6 +125,10 @@ inline std::size_t keptPairsWorthIt(int n) {
   return std::max(size * size / 8, size * 64);
 }
 
+// The pairs of a dense weight matrix that fewer than two nodes beat, for
+// searches without a cut. A pair is beaten when the step through the other
+// node is shorter by more than margin times the longest path sum; false
+// when more than maxKept pairs remain (the lists would not pay).
 // cpuMicros receives the processor time of the work, summed over threads.
 inline bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept, unsigned threads,
                              keptEntries& kept, std::atomic<long long>& cpuMicros) {
@@ -164,29 +188,59 @@ inline bool buildKeptEntries(const searchWeights& w, double margin, std::size_t 
   kept.outTo.reserve(count);
   kept.outWitness.reserve(count);
   kept.outWeight.reserve(count);
-  kept.inStart.assign(static_cast<std::size_t>(n) + 1, 0);
   for (int u = 0; u < n; ++u) {
     for (const pairOf& e : byOrigin[u]) {
       kept.outTo.push_back(e.to);
       kept.outWitness.push_back(e.witness);
       kept.outWeight.push_back(e.weight);
-      ++kept.inStart[e.to + 1];
     }
     kept.outStart[u + 1] = kept.outTo.size();
     std::vector<pairOf>().swap(byOrigin[u]);
   }
-  for (int v = 0; v < n; ++v) kept.inStart[v + 1] += kept.inStart[v];
-  kept.inFrom.resize(count);
-  kept.inWitness.resize(count);
-  kept.inWeight.resize(count);
-  std::vector<std::size_t> fill(kept.inStart.begin(), kept.inStart.end() - 1);
-  for (int u = 0; u < n; ++u)
-    for (std::size_t e = kept.outStart[u]; e < kept.outStart[u + 1]; ++e) {
-      const std::size_t at = fill[kept.outTo[e]]++;
-      kept.inFrom[at] = u;
-      kept.inWitness[at] = kept.outWitness[e];
-      kept.inWeight[at] = kept.outWeight[e];
-    }
+  // By destination, in increasing order of origin.
+  kept.inStart = groupBy(
+      n, kept.outStart, [&](int, std::size_t e) { return kept.outTo[e]; },
+      [&](std::size_t size) {
+        kept.inFrom.resize(size);
+        kept.inWitness.resize(size);
+        kept.inWeight.resize(size);
+      },
+      [&](std::size_t at, int u, std::size_t e) {
+        kept.inFrom[at] = u;
+        kept.inWitness[at] = kept.outWitness[e];
+        kept.inWeight[at] = kept.outWeight[e];
+      });
+  return true;
+}
+
+// The pairs for the repair searches in precision T: beaten by eight
+// rounding units of the sums.
+template <class T>
+bool buildSearchEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+                        std::atomic<long long>& cpuMicros) {
+  const double unit = std::is_same_v<T, float> ? 5.97e-8 : 1.12e-16;
+  return buildKeptEntries(w, 8 * unit, keptPairsWorthIt(w.n), threads, kept, cpuMicros);
+}
+
+// The pairs for the float-class checks of double-precision searches: beaten
+// by a few float units.
+inline bool buildClassEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+                              std::atomic<long long>& cpuMicros) {
+  return buildKeptEntries(w, std::ldexp(1.0, -20), keptPairsWorthIt(w.n), threads, kept, cpuMicros);
+}
+
+// Whether every listed entry of y, in a landscape whose distances value(u)
+// gives, leaves y's value target as the scan takes it; skip(u, witness)
+// names the entries to pass over.
+template <class T, class Values, class Skip>
+bool listedEntriesKeepClass(const keptEntries& list, int y, T target, Values&& value, Skip&& skip) {
+  for (std::size_t e = list.inStart[y]; e < list.inStart[y + 1]; ++e) {
+    const int u = list.inFrom[e];
+    if (skip(u, list.inWitness[e])) continue;
+    const T du = value(u);
+    if (du == unreachedDistance<T>()) continue;
+    if (!keepsFloatClass(du + static_cast<T>(list.inWeight[e]), target)) return false;
+  }
   return true;
 }
 

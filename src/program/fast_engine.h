@@ -127,7 +127,7 @@ bool entriesKeepValue(const searchWeights& w, int v, T cut, Values&& value, cons
     const T du = value(u);
     if (du == unreached || !(du <= cut) || weight == kNoLink) return;
     const T alt = du + static_cast<T>(weight);
-    if (!(alt == target || static_cast<float>(alt) > static_cast<float>(target))) keeps = false;
+    if (!keepsFloatClass(alt, target)) keeps = false;
   };
   w.forEachIn(v, [&](int u, float weight) {
     if (!(change.touches(u) && change.other(u) == v)) check(u, weight);
@@ -597,18 +597,9 @@ template <class T>
 template <class Values>
 bool fastNodeRemoval<T>::entriesKeepClass(int y, int k, Values&& value) const {
   if (!useClassKept) return verdalis::entriesKeepValue(w, y, cut, value, verdalis::pairOverride(), k);
-  const T unreached = verdalis::unreachedDistance<T>();
-  const T target = value(y);
-  for (std::size_t e = classKept.inStart[y]; e < classKept.inStart[y + 1]; ++e) {
-    const int u = classKept.inFrom[e];
-    const int witness = classKept.inWitness[e];
-    if ((witness >= 0 && witness != k) || u == k) continue;
-    const T du = value(u);
-    if (du == unreached) continue;
-    const T alt = du + static_cast<T>(classKept.inWeight[e]);
-    if (!(alt == target || static_cast<float>(alt) > static_cast<float>(target))) return false;
-  }
-  return true;
+  return verdalis::listedEntriesKeepClass(classKept, y, value(y), value, [k](int u, int witness) {
+    return (witness >= 0 && witness != k) || u == k;
+  });
 }
 
 template <class T>
@@ -707,7 +698,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
       const T du = x.newDist[u];
       if (du == unreached || !(du <= cut)) continue;
       const T alt = du + static_cast<T>(w.at(u, y));
-      if (!(alt == dist[y] || static_cast<float>(alt) > static_cast<float>(dist[y]))) return false;
+      if (!verdalis::keepsFloatClass(alt, dist[y])) return false;
     }
   }
   return true;
@@ -938,14 +929,11 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
   if (pc) {
     cut = cutValue;
     if (w.dense && cut == std::numeric_limits<T>::infinity()) {
-      // Eight rounding units of the sums; a few float units for the checks.
-      const double unit = std::is_same_v<T, float> ? 5.97e-8 : 1.12e-16;
-      const std::size_t most = verdalis::keptPairsWorthIt(n);
       verdalis::keptEntries pairs;
-      useKept = verdalis::buildKeptEntries(w, 8 * unit, most, threads, pairs, pcMicros);
+      useKept = verdalis::buildSearchEntries<T>(w, threads, pairs, pcMicros);
       if (useKept) kept = verdalis::splitByWitness(pairs);
       if constexpr (!std::is_same_v<T, float>)
-        useClassKept = useKept && verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), most, threads, classKept, pcMicros);
+        useClassKept = useKept && verdalis::buildClassEntries(w, threads, classKept, pcMicros);
     }
   }
   if (iic || h) {

@@ -231,19 +231,17 @@ bool fastLinkVariants<T>::entriesKeepClass(int y, const pairChange& c, const scr
   auto keeps = [&](int u, float weight) {
     const T du = x.cur[u];
     if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return true;
-    const T alt = du + static_cast<T>(weight);
-    return alt == target || static_cast<float>(alt) > static_cast<float>(target);
+    return verdalis::keepsFloatClass(du + static_cast<T>(weight), target);
   };
   const bool end = y == c.a || y == c.b;
   const int other = y == c.a ? c.b : c.a;
   if (useClassKept) {
-    for (std::size_t e = classKept.inStart[y]; e < classKept.inStart[y + 1]; ++e) {
-      const int u = classKept.inFrom[e];
-      if ((end && u == other) || (onlyChanged && !x.changed[u])) continue;
-      const int witness = classKept.inWitness[e];
-      if (witness >= 0 && verdalis::witnessHolds(u, witness, y, c.a, c.b)) continue;
-      if (!keeps(u, classKept.inWeight[e])) return false;
-    }
+    auto value = [&](int u) { return x.cur[u]; };
+    auto skip = [&](int u, int witness) {
+      return (end && u == other) || (onlyChanged && !x.changed[u]) ||
+             (witness >= 0 && verdalis::witnessHolds(u, witness, y, c.a, c.b));
+    };
+    if (!verdalis::listedEntriesKeepClass(classKept, y, target, value, skip)) return false;
   } else {
     for (int u : x.changedList)
       if (u != y && !(end && u == other) && !keeps(u, w.at(u, y))) return false;
@@ -572,8 +570,7 @@ void fastLinkVariants<T>::run() {
       // path sum outgrows the bound the lists are drawn with.
       if constexpr (!std::is_same_v<T, float>)
         if (w.dense && (code == 3 || code == 4))
-          useClassKept = verdalis::buildKeptEntries(w, std::ldexp(1.0, -20), verdalis::keptPairsWorthIt(n),
-                                                    threads, classKept, pcMicros);
+          useClassKept = verdalis::buildClassEntries(w, threads, classKept, pcMicros);
     }
   }
   if (binaryIndices) {

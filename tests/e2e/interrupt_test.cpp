@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/default_signals.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -75,15 +77,7 @@ class Interrupted : public testing::Test {
     if (child == 0) {
       if (chdir(folder.c_str()) != 0) _exit(120);
       if (!freopen("console.txt", "w", stdout)) _exit(121);
-      // The program keeps a signal ignored that it inherits ignored (as a
-      // script's background job does); this test wants both delivered.
-      signal(SIGINT, SIG_DFL);
-      signal(SIGTERM, SIG_DFL);
-      sigset_t both;
-      sigemptyset(&both);
-      sigaddset(&both, SIGINT);
-      sigaddset(&both, SIGTERM);
-      sigprocmask(SIG_UNBLOCK, &both, nullptr);
+      restoreDefaultSignals();
       std::vector<char*> argv{const_cast<char*>(VERDALIS_BINARY)};
       for (const char* option : kOptions) argv.push_back(const_cast<char*>(option));
       argv.push_back(nullptr);

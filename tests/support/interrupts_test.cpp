@@ -12,6 +12,7 @@
 #include <string>
 
 #include "support/files.h"
+#include "support/default_signals.h"
 #include "support/interrupts.h"
 
 namespace {
@@ -49,16 +50,8 @@ class Interrupts : public testing::Test {
   std::string result;
 };
 
-// The handlers leave a signal alone that the process inherited as ignored
-// (a background job of a script); the children here start from the default.
 void installFromDefaults() {
-  signal(SIGINT, SIG_DFL);
-  signal(SIGTERM, SIG_DFL);
-  sigset_t both;
-  sigemptyset(&both);
-  sigaddset(&both, SIGINT);
-  sigaddset(&both, SIGTERM);
-  sigprocmask(SIG_UNBLOCK, &both, nullptr);
+  restoreDefaultSignals();
   verdalis::installInterruptHandlers();
 }
 
