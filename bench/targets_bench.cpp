@@ -166,9 +166,9 @@ void LoadFullFile1000(benchmark::State& state) {
   const landscapeFiles f = landscapeOf(1000);
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    quivaraProgram<double> program(true, false, false, false, false, false, true, false, false, false, false, false,
-                                   true, false, false, false, f.nodes, f.connections, 1000, 1000, 0.5f, 0, false,
-                                   false, false, false, true, false, false, false, -1, false, 0);
+    verdalis::quivaraProgram<double> program(
+        true, false, false, false, false, false, true, false, false, false, false, false, true, false, false, false,
+        f.nodes, f.connections, 1000, 1000, 0.5f, 0, false, false, false, false, true, false, false, false, -1, false, 0);
     benchmark::DoNotOptimize(program.initial_check());
     benchmark::DoNotOptimize(program.load_data());
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

@@ -12,10 +12,10 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 namespace {
 
-using verdalis::say;
-using verdalis::toText;
 
 // Index selections and output switches that take no value.
 const std::map<std::string, bool dataArg::*>& plainSwitches() {
@@ -548,3 +548,5 @@ int dispatchArguments(int argc, char** argv, const runFunction& executa) {
   if (arg.searchSimilar) return runFilePairs(arg, executa);
   return executa(arg);
 }
+
+}  // namespace verdalis

@@ -9,6 +9,8 @@
 
 #include "cli/dataArg.h"
 
+namespace verdalis {
+
 // One run for one record; returns the run's exit status.
 using runFunction = std::function<int(dataArg)>;
 
@@ -43,3 +45,5 @@ int executaWith(dataArg arg, const runFunction& runDouble, const runFunction& ru
 
 // Reads, checks and dispatches a whole command line; returns the exit status.
 int dispatchArguments(int argc, char** argv, const runFunction& executa);
+
+}  // namespace verdalis

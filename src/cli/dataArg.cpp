@@ -2,6 +2,8 @@
 
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 namespace {
 
 // Replaces the first occurrence of marker, if any.
@@ -31,7 +33,8 @@ void dataArg::setPrefix(std::string p) {
 }
 
 void dataArg::actualitzaPrefix() {
-  using verdalis::toText;
   replaceFirst(prefix_name, "_b+_", "_b_" + toText(adjacentTail) + "_");
   replaceFirst(prefix_name, "_p+_", "_p_" + toText(kDistanceProb) + "_" + toText(kProbProb) + "_");
 }
+
+}  // namespace verdalis

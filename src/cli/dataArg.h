@@ -3,6 +3,8 @@
 // of all result files and the run prefix. Copied by value into every run.
 #include <string>
 
+namespace verdalis {
+
 class dataArg {
  public:
   bool inputDist = true;
@@ -84,3 +86,5 @@ class dataArg {
   void setPrefix(std::string p);
   void actualitzaPrefix();
 };
+
+}  // namespace verdalis

@@ -3,5 +3,5 @@
 
 int main(int argc, char** argv) {
   verdalis::installInterruptHandlers();
-  return verdalisMain(argc, argv);
+  return verdalis::verdalisMain(argc, argv);
 }

@@ -15,9 +15,10 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 namespace {
 
-using verdalis::say;
 
 // Points standard output at a run's log file and back at the console.
 // The console descriptor is kept, so that the next run never writes into
@@ -33,7 +34,7 @@ class outputRedirection {
     std::fflush(stdout);
     std::FILE* log = std::fopen(file.c_str(), "w");
     if (log == nullptr) {
-      verdalis::sayError("The execution events file " + file +
+      sayError("The execution events file " + file +
                          " cannot be opened; the run goes on with its output on the console");
       return false;
     }
@@ -43,7 +44,7 @@ class outputRedirection {
     if (!moved) {
       if (console >= 0) close(console);
       console = -1;
-      verdalis::sayError("Standard output cannot be sent to " + file + "; the run goes on with its output on the console");
+      sayError("Standard output cannot be sent to " + file + "; the run goes on with its output on the console");
     }
     return moved;
   }
@@ -143,17 +144,17 @@ int writeReports(quivaraProgram<T>* program, const dataArg& arg) {
 
 void sayEnd(std::time_t& end) {
   end = std::time(nullptr);
-  say("Execution ended at: " + verdalis::calendarText(end) + "\n");
+  say("Execution ended at: " + calendarText(end) + "\n");
 }
 
 // Steps from the start stamp to the total time; the exit status of the run.
 template <class T>
 int runSteps(dataArg arg) {
   const std::time_t start = std::time(nullptr);
-  say("Execution started at: " + verdalis::calendarText(start) + "\n");
+  say("Execution started at: " + calendarText(start) + "\n");
   std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
   program->fastMode = !arg.reference;
-  program->threads = verdalis::workerThreads(arg.threads);
+  program->threads = workerThreads(arg.threads);
   int errors = program->initial_check();
   if (errors == 0) {
     errors = program->load_data();
@@ -165,7 +166,7 @@ int runSteps(dataArg arg) {
   if (errors != 0) {
     program.reset();
     sayEnd(end);
-    say("Total processing time: " + verdalis::toText(static_cast<float>(std::difftime(end, start))) + " seconds\n");
+    say("Total processing time: " + toText(static_cast<float>(std::difftime(end, start))) + " seconds\n");
     return kExitRunFailed;
   }
   program->generacio_indexos();
@@ -204,3 +205,5 @@ int executionSimple(dataArg arg) { return execution<float>(arg); }
 int executa(dataArg arg) { return executaWith(arg, executionDouble, executionSimple); }
 
 int verdalisMain(int argc, char** argv) { return dispatchArguments(argc, argv, executa); }
+
+}  // namespace verdalis

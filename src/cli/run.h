@@ -3,6 +3,8 @@
 // last report, in double or single precision.
 #include "cli/dataArg.h"
 
+namespace verdalis {
+
 // Chooses the precision and repeats the run over a threshold range.
 // Returns the exit status of the worst run.
 int executa(dataArg arg);
@@ -14,3 +16,5 @@ int executionSimple(dataArg arg);
 
 // The whole program: command line, dispatch and runs; the exit status.
 int verdalisMain(int argc, char** argv);
+
+}  // namespace verdalis

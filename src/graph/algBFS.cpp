@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace verdalis {
+
 void algBFS::distances_search(int inicial, adjacency* const* list_edges, int* minPath) {
   for (int i = 0; i < nElems; ++i) minPath[i] = kUnreached;
   minPath[inicial] = 0;
@@ -19,3 +21,5 @@ void algBFS::distances_search(int inicial, adjacency* const* list_edges, int* mi
     }
   }
 }
+
+}  // namespace verdalis

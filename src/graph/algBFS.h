@@ -2,6 +2,8 @@
 // Breadth-first searches on the binary graph.
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 class algBFS {
  public:
   int nElems;
@@ -18,3 +20,5 @@ class algBFS {
                                                int nElems, int* minPath, int* drecera,
                                                double* nodeprior, double* nodetotal);
 };
+
+}  // namespace verdalis

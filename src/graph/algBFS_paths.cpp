@@ -4,14 +4,16 @@
 #include "graph/algDIJKSTRA.h"
 #include "graph/selection.h"
 
+namespace verdalis {
+
 // The same counting as the weighted form, with unit weights and integer
 // distances, and the nodes treated in the same order (smallest distance,
 // ties to the highest position).
 void algBFS::distances_minpath_search_amb_node_prior(int inicial, int prior, adjacency* const* list_edges,
                                                      int nElems, int* minPath, int* drecera,
                                                      double* nodeprior, double* nodetotal) {
-  std::unique_ptr<bool[]> treated = verdalis::pathCountFlags(nElems);
-  verdalis::pathCountStart(inicial, nElems, kUnreached, minPath, drecera, nodeprior, nodetotal);
+  std::unique_ptr<bool[]> treated = pathCountFlags(nElems);
+  pathCountStart(inicial, nElems, kUnreached, minPath, drecera, nodeprior, nodetotal);
   while (!conjuntBuitBFS(treated.get(), nElems)) {
     const int u = minValue(minPath, treated.get(), nElems);
     treated[u] = true;
@@ -23,10 +25,12 @@ void algBFS::distances_minpath_search_amb_node_prior(int inicial, int prior, adj
       if (treated[v]) continue;
       if (alt < minPath[v]) {
         minPath[v] = alt;
-        verdalis::pathCountShorter(u, v, prior, drecera, nodeprior, nodetotal);
+        pathCountShorter(u, v, prior, drecera, nodeprior, nodetotal);
       } else if (alt == minPath[v]) {
-        verdalis::pathCountTied(u, v, prior, drecera, nodeprior, nodetotal);
+        pathCountTied(u, v, prior, drecera, nodeprior, nodetotal);
       }
     }
   }
 }
+
+}  // namespace verdalis

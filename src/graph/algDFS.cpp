@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace verdalis {
+
 void algDFS::components_search(adjacency* const* list_edges, int* ncid, int& nComponents) {
   nComponents = 0;
   if (nElems <= 0) return;  // no node: no component, and no start node to label
@@ -27,3 +29,5 @@ void algDFS::components_search(adjacency* const* list_edges, int* ncid, int& nCo
     if (start == nElems) return;
   }
 }
+
+}  // namespace verdalis

@@ -2,6 +2,8 @@
 // Depth-first search: connected components of the binary graph.
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 class algDFS {
  public:
   int errors;
@@ -11,3 +13,5 @@ class algDFS {
   // Component number of every node (numbered by lowest position) and the count.
   void components_search(adjacency* const* list_edges, int* ncid, int& nComponents);
 };
+
+}  // namespace verdalis

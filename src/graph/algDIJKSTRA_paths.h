@@ -57,17 +57,15 @@ inline void pathCountTied(int u, int v, int prior, int* drecera, double* nodepri
   nodeprior[v] += nodeprior[u];
 }
 
-}  // namespace verdalis
-
 template <class T>
 void algDIJKSTRA<T>::distances_minpath_search_DIJKSTRA_ARRAY_amb_node_prior(int inicial, int prior,
-                                                                            const verdalis::matrix<T>& probLog,
+                                                                            const matrix<T>& probLog,
                                                                             int nElems, T* minPath, int* drecera,
                                                                             double* nodeprior,
                                                                             double* nodetotal) {
   const T unreached = static_cast<T>(kUnreached);
-  std::unique_ptr<bool[]> treated = verdalis::pathCountFlags(nElems);
-  verdalis::pathCountStart(inicial, nElems, unreached, minPath, drecera, nodeprior, nodetotal);
+  std::unique_ptr<bool[]> treated = pathCountFlags(nElems);
+  pathCountStart(inicial, nElems, unreached, minPath, drecera, nodeprior, nodetotal);
   while (!conjuntBuit<T>(treated.get(), nElems)) {
     const int u = minValue<T>(minPath, treated.get(), nElems);
     treated[u] = true;
@@ -80,10 +78,12 @@ void algDIJKSTRA<T>::distances_minpath_search_DIJKSTRA_ARRAY_amb_node_prior(int 
       const T alt = minPath[u] + weights[v];
       if (alt < minPath[v]) {
         minPath[v] = alt;
-        verdalis::pathCountShorter(u, v, prior, drecera, nodeprior, nodetotal);
+        pathCountShorter(u, v, prior, drecera, nodeprior, nodetotal);
       } else if (alt == minPath[v]) {
-        verdalis::pathCountTied(u, v, prior, drecera, nodeprior, nodetotal);
+        pathCountTied(u, v, prior, drecera, nodeprior, nodetotal);
       }
     }
   }
 }
+
+}  // namespace verdalis

@@ -40,50 +40,50 @@ void dijkstraRelax(int u, int v, T w, const bool* treated, T* minPath, int* drec
   }
 }
 
-}  // namespace verdalis
-
 template <class T>
 void algDIJKSTRA<T>::distances_minpath_search_DIJKSTRA_LIST(int inicial, int nElems,
-                                                           const verdalis::matrix<T>& probLog,
+                                                           const matrix<T>& probLog,
                                                            const adjacency* list_adjacency, T* minPath,
                                                            int* drecera) {
-  std::unique_ptr<bool[]> treated = verdalis::dijkstraFlags(nElems);
-  verdalis::dijkstraStart(inicial, nElems, minPath, drecera);
+  std::unique_ptr<bool[]> treated = dijkstraFlags(nElems);
+  dijkstraStart(inicial, nElems, minPath, drecera);
   while (!conjuntBuit<T>(treated.get(), nElems)) {
     int u = minValue<T>(minPath, treated.get(), nElems);
     treated[u] = true;
-    for (int v : list_adjacency[u]) verdalis::dijkstraRelax(u, v, probLog(u, v), treated.get(), minPath, drecera);
+    for (int v : list_adjacency[u]) dijkstraRelax(u, v, probLog(u, v), treated.get(), minPath, drecera);
   }
 }
 
 template <class T>
-void algDIJKSTRA<T>::distances_minpath_search_DIJKSTRA_ARRAY(int inicial, const verdalis::matrix<T>& probLog,
+void algDIJKSTRA<T>::distances_minpath_search_DIJKSTRA_ARRAY(int inicial, const matrix<T>& probLog,
                                                             int nElems, T* minPath, int* drecera) {
-  std::unique_ptr<bool[]> treated = verdalis::dijkstraFlags(nElems);
-  verdalis::dijkstraStart(inicial, nElems, minPath, drecera);
+  std::unique_ptr<bool[]> treated = dijkstraFlags(nElems);
+  dijkstraStart(inicial, nElems, minPath, drecera);
   while (!conjuntBuit<T>(treated.get(), nElems)) {
     int u = minValue<T>(minPath, treated.get(), nElems);
     treated[u] = true;
     const T* weights = probLog.row(u);
-    for (int v = 0; v < nElems; ++v) verdalis::dijkstraRelax(u, v, weights[v], treated.get(), minPath, drecera);
+    for (int v = 0; v < nElems; ++v) dijkstraRelax(u, v, weights[v], treated.get(), minPath, drecera);
   }
 }
 
 template <class T>
 void algDIJKSTRA<T>::distances_minpath_search_DIJKSTRA_LIST_MINPROB(int inicial, int nElems,
-                                                                   const verdalis::matrix<T>& probLog,
+                                                                   const matrix<T>& probLog,
                                                                    const adjacency* list_adjacency,
                                                                    T* minPath, float minProb, int* drecera) {
   // A node whose best probability from the source is below minProb is still
   // reached, but no path goes on through it.
   const float cutFloat = -std::log(minProb);
   const T cut = static_cast<T>(cutFloat);
-  std::unique_ptr<bool[]> treated = verdalis::dijkstraFlags(nElems);
-  verdalis::dijkstraStart(inicial, nElems, minPath, drecera);
+  std::unique_ptr<bool[]> treated = dijkstraFlags(nElems);
+  dijkstraStart(inicial, nElems, minPath, drecera);
   while (!conjuntBuit<T>(treated.get(), nElems)) {
     int u = minValue<T>(minPath, treated.get(), nElems);
     treated[u] = true;
     if (!(minPath[u] <= cut)) continue;
-    for (int v : list_adjacency[u]) verdalis::dijkstraRelax(u, v, probLog(u, v), treated.get(), minPath, drecera);
+    for (int v : list_adjacency[u]) dijkstraRelax(u, v, probLog(u, v), treated.get(), minPath, drecera);
   }
 }
+
+}  // namespace verdalis

@@ -1,5 +1,7 @@
 #include "graph/selection.h"
 
+namespace verdalis {
+
 bool conjuntBuitBFS(const bool* nodeT, int nElems) {
   for (int i = 0; i < nElems; ++i)
     if (!nodeT[i]) return false;
@@ -21,3 +23,5 @@ int minValue(const int* minPath, const bool* nodeT, int nElems) {
   }
   return selected;
 }
+
+}  // namespace verdalis

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace verdalis {
+
 // Selection helpers of the searches: the empty-set test and the untreated
 // node of smallest distance (ties to the highest position, the running
 // minimum kept in single precision).
@@ -26,3 +29,5 @@ int minValue(const T* minPath, const bool* nodeT, int nElems) {
   }
   return selected;
 }
+
+}  // namespace verdalis

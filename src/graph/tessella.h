@@ -2,6 +2,8 @@
 // One habitat node of a landscape.
 #include <vector>
 
+namespace verdalis {
+
 // Positions of the nodes joined to a node by a binary link, in the order the
 // links were added.
 using adjacency = std::vector<int>;
@@ -20,3 +22,5 @@ class tessella {
   std::vector<float> p_maxim_product;  // best-path probabilities (empty: not built)
   float pc_area = 0;          // kept in the record; nothing reads it
 };
+
+}  // namespace verdalis

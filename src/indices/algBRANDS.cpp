@@ -5,6 +5,8 @@
 
 #include "support/messages.h"
 
+namespace verdalis {
+
 namespace {
 
 // Working data of the search, sized once and reused for every source so
@@ -20,7 +22,7 @@ struct brandesWork {
   std::vector<int> stack;
 
   brandesWork(int n, adjacency* const* list_edges) {
-    verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+    guardAlloc(kNoMemory, [&] {
       const std::size_t size = static_cast<std::size_t>(n);
       predecessors.resize(size);
       for (int w = 0; w < n; ++w) predecessors[w].reserve(list_edges[w]->size());
@@ -86,3 +88,5 @@ void algBRANDS::betweenness_centrality_search(adjacency* const* list_edges, floa
     accumulate(s, nElems, work, betweenness);
   }
 }
+
+}  // namespace verdalis

@@ -3,6 +3,8 @@
 // source, then the dependencies gathered back along the shortest paths.
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 class algBRANDS {
  public:
   int nElems;
@@ -12,3 +14,5 @@ class algBRANDS {
   // paths through v (not normalised).
   void betweenness_centrality_search(adjacency* const* list_edges, float* betweenness);
 };
+
+}  // namespace verdalis

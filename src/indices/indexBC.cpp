@@ -5,8 +5,10 @@
 #include "indices/algBRANDS.h"
 #include "support/messages.h"
 
+namespace verdalis {
+
 indexBC::indexBC(int n) : nNodes(n) {
-  verdalis::guardAlloc(verdalis::kNoMemory,
+  guardAlloc(kNoMemory,
                        [&] { betweenness.assign(static_cast<std::size_t>(n > 0 ? n : 0), -1.0f); });
 }
 
@@ -22,3 +24,5 @@ void indexBC::value(float* out) const {
   const float pairs = static_cast<float>(n * (n - 1) / 2);
   for (int i = 0; i < nNodes; ++i) out[i] = betweenness[i] / pairs;
 }
+
+}  // namespace verdalis

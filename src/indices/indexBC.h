@@ -5,6 +5,8 @@
 
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 class indexBC {
  public:
   int nNodes;
@@ -16,3 +18,5 @@ class indexBC {
   // number, and is kept so.
   void value(float* out) const;
 };
+
+}  // namespace verdalis

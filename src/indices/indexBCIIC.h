@@ -11,6 +11,8 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 template <class T>
 class indexBCIIC {
  public:
@@ -29,7 +31,7 @@ class indexBCIIC {
 
 template <class T>
 indexBCIIC<T>::indexBCIIC(int n) : nNodes(n) {
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     const std::size_t size = static_cast<std::size_t>(n > 0 ? n : 0);
     bciic.assign(size, -1.0f);
     distancies.resize(size);
@@ -41,15 +43,15 @@ void indexBCIIC<T>::generate(adjacency* const* list_edges, const float* sizes, f
                              const int* nodesId) {
   std::vector<int> drecera;
   std::vector<double> nodeprior, nodetotal;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     drecera.resize(distancies.size());
     nodeprior.resize(distancies.size());
     nodetotal.resize(distancies.size());
   });
   algBFS search(nNodes);
   for (int k = 0; k < nNodes; ++k) {
-    verdalis::say("Processing BC(IIC) of node with ID " + verdalis::toText(nodesId[k]) + "\n");
-    verdalis::say(verdalis::toText(k * 100 / nNodes) + " % completed\n");
+    say("Processing BC(IIC) of node with ID " + toText(nodesId[k]) + "\n");
+    say(toText(k * 100 / nNodes) + " % completed\n");
     bciic[k] = 0;
     for (int i = 0; i < nNodes; ++i) {
       if (i == k) continue;
@@ -80,3 +82,5 @@ template <class T>
 void indexBCIIC<T>::value(float* out) const {
   for (int i = 0; i < nNodes; ++i) out[i] = bciic[i];
 }
+
+}  // namespace verdalis

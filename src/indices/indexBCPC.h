@@ -13,6 +13,8 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 template <class T>
 class indexBCPC {
  public:
@@ -26,7 +28,7 @@ class indexBCPC {
   void value(float* out) const;
 
   // Weights -ln p of every direction; kUnreached where p is 0 (no link).
-  void buildWeights(const tessella* nodes, verdalis::matrix<T>& probLog) const;
+  void buildWeights(const tessella* nodes, matrix<T>& probLog) const;
   // Adds to bcpc[k] the pairs of source i, from the results of its search.
   void addSource(int k, int i, const tessella* nodes, const std::vector<T>& minPath,
                  const std::vector<double>& nodeprior, const std::vector<double>& nodetotal);
@@ -34,7 +36,7 @@ class indexBCPC {
 
 template <class T>
 indexBCPC<T>::indexBCPC(int n) : nNodes(n) {
-  verdalis::guardAlloc(verdalis::kNoMemory,
+  guardAlloc(kNoMemory,
                        [&] { bcpc.assign(static_cast<std::size_t>(n > 0 ? n : 0), -1.0f); });
 }
 
@@ -42,8 +44,8 @@ template <class T>
 void indexBCPC<T>::generate(const tessella* nodes, float sizeLandscapeArea, bool /*allpaths*/,
                             float /*minProb*/) {
   for (int k = 0; k < nNodes; ++k) {
-    verdalis::say("Processing BC(PC) of node with ID " + verdalis::toText(nodes[k].label) + "\n");
-    verdalis::say(verdalis::toText(k * 100 / nNodes) + " % completed\n");
+    say("Processing BC(PC) of node with ID " + toText(nodes[k].label) + "\n");
+    say(toText(k * 100 / nNodes) + " % completed\n");
     generate_2_BC(k, nodes, sizeLandscapeArea);
   }
 }
@@ -51,11 +53,11 @@ void indexBCPC<T>::generate(const tessella* nodes, float sizeLandscapeArea, bool
 template <class T>
 void indexBCPC<T>::generate_2_BC(int k, const tessella* nodes, float /*sizeLandscapeArea*/) {
   const std::size_t size = static_cast<std::size_t>(nNodes);
-  verdalis::matrix<T> probLog;
+  matrix<T> probLog;
   std::vector<T> minPath;
   std::vector<int> drecera;
   std::vector<double> nodeprior, nodetotal;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     probLog.assign(size, size, T(0));
     minPath.resize(size);
     drecera.resize(size);
@@ -75,7 +77,7 @@ void indexBCPC<T>::generate_2_BC(int k, const tessella* nodes, float /*sizeLands
 }
 
 template <class T>
-void indexBCPC<T>::buildWeights(const tessella* nodes, verdalis::matrix<T>& probLog) const {
+void indexBCPC<T>::buildWeights(const tessella* nodes, matrix<T>& probLog) const {
   for (int i = 0; i < nNodes; ++i) {
     for (int j = 0; j < nNodes; ++j) {
       if (i == j) {
@@ -106,3 +108,5 @@ template <class T>
 void indexBCPC<T>::value(float* out) const {
   for (int i = 0; i < nNodes; ++i) out[i] = bcpc[i];
 }
+
+}  // namespace verdalis

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace verdalis {
+
 // CCP: the probability that two points of habitat fall in the same
 // component, normalised by the total habitat.
 
@@ -11,3 +14,5 @@ class indexCCP {
   void generate(int nComponents, const int* componentId, const float* sizes, float total);
   float value() const { return index; }
 };
+
+}  // namespace verdalis

@@ -5,9 +5,11 @@
 #include "graph/algBFS.h"
 #include "support/messages.h"
 
+namespace verdalis {
+
 void indexH::generate(adjacency* const* list_edges) {
   std::vector<int> row;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] { row.assign(static_cast<std::size_t>(nNodes), 0); });
+  guardAlloc(kNoMemory, [&] { row.assign(static_cast<std::size_t>(nNodes), 0); });
   algBFS search(nNodes);
   float sum = 0;
   for (int i = 0; i < nNodes; ++i) {
@@ -17,3 +19,5 @@ void indexH::generate(adjacency* const* list_edges) {
   }
   index = sum / 2.0f;
 }
+
+}  // namespace verdalis

@@ -3,6 +3,8 @@
 // distinct nodes in the same component.
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 class indexH {
  public:
   float index;
@@ -17,3 +19,5 @@ class indexH {
     return static_cast<float>(static_cast<double>(sum) + 1.0 / static_cast<double>(distance));
   }
 };
+
+}  // namespace verdalis

@@ -4,9 +4,11 @@
 
 #include "support/messages.h"
 
+namespace verdalis {
+
 void indexLCP::generate(int nComponents, const int* componentId, const float* sizes, float area) {
   std::vector<float> componentSize;
-  verdalis::guardAlloc(verdalis::kNoMemory,
+  guardAlloc(kNoMemory,
                        [&] { componentSize.assign(static_cast<std::size_t>(nComponents), 0.0f); });
   for (int i = 0; i < nNodes; ++i) componentSize[componentId[i]] += sizes[i];
   // Each term is a float, widened only when it is added.
@@ -17,3 +19,5 @@ void indexLCP::generate(int nComponents, const int* componentId, const float* si
     indexNumerator += static_cast<double>(c * c);
   }
 }
+
+}  // namespace verdalis

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace verdalis {
+
 // LCP: the component-size sum of squares normalised by the landscape
 // attribute, with its numerator.
 
@@ -13,3 +16,5 @@ class indexLCP {
   double value() const { return index; }
   double valueIndexNumerator() const { return indexNumerator; }
 };
+
+}  // namespace verdalis

@@ -2,6 +2,8 @@
 // NC: the number of connected components of the binary graph.
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 class indexNC {
  public:
   int index;
@@ -12,3 +14,5 @@ class indexNC {
   void generate(int* ncid, adjacency* const* list_edges);
   int value() const { return index; }
 };
+
+}  // namespace verdalis

@@ -19,6 +19,8 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 template <class T>
 class indexPC {
  public:
@@ -51,8 +53,8 @@ class indexPC {
 
   // ---- working data and steps shared by the variants ----
   static T weightOf(float p);
-  verdalis::matrix<T> directedWeights(const tessella* nodes) const;
-  verdalis::matrix<T> mirroredWeights(const tessella* nodes) const;
+  matrix<T> directedWeights(const tessella* nodes) const;
+  matrix<T> mirroredWeights(const tessella* nodes) const;
   std::vector<adjacency> directedLinks(const tessella* nodes, float minProb);
   std::vector<adjacency> undirectedLinks(const tessella* nodes, float minProb);
   void progressLine(int source) const;
@@ -65,8 +67,6 @@ class indexPC {
   template <class Search>
   bool searchAllReading(int node, tessella* nodes, float area, Search&& search);
 };
-
-namespace verdalis {
 
 inline const char* const kSavedPathsFile = "minpaths.bin";
 inline const char* const kSavedTreesFile = "drecera.bin";
@@ -139,8 +139,6 @@ struct SavedFiles {
   }
 };
 
-}  // namespace verdalis
-
 // ---------------------------------------------------------------- full forms
 
 template <class T>
@@ -156,7 +154,7 @@ void indexPC<T>::generate(tessella* nodes, float area, bool allpaths, float minP
 
 template <class T>
 void indexPC<T>::generate_1(tessella* nodes, float area, float minProb) {
-  verdalis::matrix<T> weights = directedWeights(nodes);
+  matrix<T> weights = directedWeights(nodes);
   std::vector<adjacency> links = directedLinks(nodes, minProb);
   algDIJKSTRA<T> search(nNodes);
   searchAll(nodes, area, [&](int s, T* distances, int* drecera) {
@@ -166,7 +164,7 @@ void indexPC<T>::generate_1(tessella* nodes, float area, float minProb) {
 
 template <class T>
 void indexPC<T>::generate_2(tessella* nodes, float area) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   algDIJKSTRA<T> search(nNodes);
   searchAll(nodes, area, [&](int s, T* distances, int* drecera) {
     search.distances_minpath_search_DIJKSTRA_ARRAY(s, weights, nNodes, distances, drecera);
@@ -175,7 +173,7 @@ void indexPC<T>::generate_2(tessella* nodes, float area) {
 
 template <class T>
 void indexPC<T>::generate_3(tessella* nodes, float area, float minProb) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   std::vector<adjacency> links = undirectedLinks(nodes, minProb);
   algDIJKSTRA<T> search(nNodes);
   searchAll(nodes, area, [&](int s, T* distances, int* drecera) {
@@ -204,7 +202,7 @@ void indexPC<T>::generateWrite(tessella* nodes, float area, bool allpaths, float
 
 template <class T>
 void indexPC<T>::generate_1_Write(tessella* nodes, float area, float minProb) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   std::vector<adjacency> links = undirectedLinks(nodes, minProb);
   algDIJKSTRA<T> search(nNodes);
   bool saved = searchAllWriting(nodes, area, [&](int s, T* distances, int* drecera) {
@@ -215,7 +213,7 @@ void indexPC<T>::generate_1_Write(tessella* nodes, float area, float minProb) {
 
 template <class T>
 void indexPC<T>::generate_2_Write(tessella* nodes, float area) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   algDIJKSTRA<T> search(nNodes);
   bool saved = searchAllWriting(nodes, area, [&](int s, T* distances, int* drecera) {
     search.distances_minpath_search_DIJKSTRA_ARRAY(s, weights, nNodes, distances, drecera);
@@ -225,7 +223,7 @@ void indexPC<T>::generate_2_Write(tessella* nodes, float area) {
 
 template <class T>
 void indexPC<T>::generate_3_Write(tessella* nodes, float area, float minProb) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   std::vector<adjacency> links = undirectedLinks(nodes, minProb);
   algDIJKSTRA<T> search(nNodes);
   bool saved = searchAllWriting(nodes, area, [&](int s, T* distances, int* drecera) {
@@ -248,7 +246,7 @@ void indexPC<T>::generateRead(int node, tessella* nodes, float area, bool allpat
 
 template <class T>
 void indexPC<T>::generate_1_Read(int node, tessella* nodes, float area, float minProb) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   std::vector<adjacency> links = undirectedLinks(nodes, minProb);
   algDIJKSTRA<T> search(nNodes);
   bool reused = searchAllReading(node, nodes, area, [&](int s, T* distances, int* drecera) {
@@ -259,7 +257,7 @@ void indexPC<T>::generate_1_Read(int node, tessella* nodes, float area, float mi
 
 template <class T>
 void indexPC<T>::generate_2_Read(int node, tessella* nodes, float area) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   algDIJKSTRA<T> search(nNodes);
   bool reused = searchAllReading(node, nodes, area, [&](int s, T* distances, int* drecera) {
     search.distances_minpath_search_DIJKSTRA_ARRAY(s, weights, nNodes, distances, drecera);
@@ -269,7 +267,7 @@ void indexPC<T>::generate_2_Read(int node, tessella* nodes, float area) {
 
 template <class T>
 void indexPC<T>::generate_3_Read(int node, tessella* nodes, float area, float minProb) {
-  verdalis::matrix<T> weights = mirroredWeights(nodes);
+  matrix<T> weights = mirroredWeights(nodes);
   std::vector<adjacency> links = undirectedLinks(nodes, minProb);
   algDIJKSTRA<T> search(nNodes);
   bool reused = searchAllReading(node, nodes, area, [&](int s, T* distances, int* drecera) {
@@ -292,9 +290,9 @@ T indexPC<T>::weightOf(float p) {
 
 // Each direction from its own probability.
 template <class T>
-verdalis::matrix<T> indexPC<T>::directedWeights(const tessella* nodes) const {
-  verdalis::matrix<T> weights;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] { weights.assign(nNodes, nNodes, T(0)); });
+matrix<T> indexPC<T>::directedWeights(const tessella* nodes) const {
+  matrix<T> weights;
+  guardAlloc(kNoMemory, [&] { weights.assign(nNodes, nNodes, T(0)); });
   for (int i = 0; i < nNodes; ++i)
     for (int j = 0; j < nNodes; ++j)
       if (i != j) weights(i, j) = weightOf(nodes[i].p[j]);
@@ -304,9 +302,9 @@ verdalis::matrix<T> indexPC<T>::directedWeights(const tessella* nodes) const {
 // Both directions of a pair from the probability of the later node towards
 // the earlier one.
 template <class T>
-verdalis::matrix<T> indexPC<T>::mirroredWeights(const tessella* nodes) const {
-  verdalis::matrix<T> weights;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] { weights.assign(nNodes, nNodes, T(0)); });
+matrix<T> indexPC<T>::mirroredWeights(const tessella* nodes) const {
+  matrix<T> weights;
+  guardAlloc(kNoMemory, [&] { weights.assign(nNodes, nNodes, T(0)); });
   for (int i = 0; i < nNodes; ++i)
     for (int j = 0; j < i; ++j) {
       T w = weightOf(nodes[i].p[j]);
@@ -320,7 +318,7 @@ template <class T>
 std::vector<adjacency> indexPC<T>::directedLinks(const tessella* nodes, float minProb) {
   std::vector<adjacency> links;
   nEdges = 0;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     links.resize(nNodes);
     for (int i = 0; i < nNodes; ++i)
       for (int j = 0; j < nNodes; ++j)
@@ -336,7 +334,7 @@ template <class T>
 std::vector<adjacency> indexPC<T>::undirectedLinks(const tessella* nodes, float minProb) {
   std::vector<adjacency> links;
   nEdges = 0;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     links.resize(nNodes);
     for (int i = 0; i < nNodes; ++i)
       for (int j = 0; j < i; ++j)
@@ -352,8 +350,8 @@ std::vector<adjacency> indexPC<T>::undirectedLinks(const tessella* nodes, float 
 // Ends in a carriage return, so that on a console each line overwrites the last.
 template <class T>
 void indexPC<T>::progressLine(int source) const {
-  verdalis::say("Processing node number " + verdalis::toText(source) + " of " + verdalis::toText(nNodes) + " (" +
-                verdalis::toText(source * 100 / nNodes) + "%)\r");
+  say("Processing node number " + toText(source) + " of " + toText(nNodes) + " (" +
+                toText(source * 100 / nNodes) + "%)\r");
 }
 
 // Adds the pairs of one source to PCnum and keeps their best-path probabilities.
@@ -382,7 +380,7 @@ template <class Search>
 void indexPC<T>::searchAll(tessella* nodes, float area, Search&& search) {
   index = 0;
   std::vector<T> distances;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] { distances.resize(nNodes); });
+  guardAlloc(kNoMemory, [&] { distances.resize(nNodes); });
   for (int s = 0; s < nNodes; ++s) {
     progressLine(s);
     search(s, distances.data(), nullptr);
@@ -399,11 +397,11 @@ bool indexPC<T>::searchAllWriting(tessella* nodes, float area, Search&& search) 
   static_assert(sizeof(int) == sizeof(std::int32_t), "predecessors are saved as 32-bit integers");
   savedNodes = -1;
   index = 0;
-  verdalis::SavedFiles files("wb", "write");
+  SavedFiles files("wb", "write");
   if (!files.open()) return false;
   std::vector<T> distances;
   std::vector<int> drecera;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     distances.resize(nNodes);
     drecera.resize(nNodes);
   });
@@ -427,15 +425,15 @@ bool indexPC<T>::searchAllReading(int node, tessella* nodes, float area, Search&
   index = 0;
   const int total = nNodes + 1;
   if (savedNodes != total) {
-    verdalis::say("Error: The saved shortest paths do not belong to this landscape; the full search is used "
+    say("Error: The saved shortest paths do not belong to this landscape; the full search is used "
                   "instead.\n");
     return false;
   }
-  verdalis::SavedFiles files("rb", "read");
+  SavedFiles files("rb", "read");
   if (!files.open() || !files.hasRecords(total, sizeof(T))) return false;
   std::vector<T> saved, distances;
   std::vector<int> drecera;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     saved.resize(total);
     drecera.resize(total);
     distances.resize(nNodes);
@@ -459,3 +457,5 @@ bool indexPC<T>::searchAllReading(int node, tessella* nodes, float area, Search&
   close(area);
   return true;
 }
+
+}  // namespace verdalis

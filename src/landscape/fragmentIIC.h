@@ -8,6 +8,8 @@
 #include "graph/tessella.h"
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 template <class T>
 class fragmentIIC {
  public:
@@ -64,3 +66,5 @@ class fragmentIIC {
     return sum;
   }
 };
+
+}  // namespace verdalis

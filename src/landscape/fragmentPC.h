@@ -6,6 +6,8 @@
 // the landscape with the candidate added.
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 template <class T>
 class fragmentPC {
  public:
@@ -56,3 +58,5 @@ class fragmentPC {
     return sum;
   }
 };
+
+}  // namespace verdalis

@@ -11,6 +11,8 @@
 #include "graph/tessella.h"
 #include "support/matrix.h"
 
+namespace verdalis {
+
 template <class T>
 class landscape {
  public:
@@ -52,7 +54,7 @@ class landscape {
   void erase_arrays();
   // sizeLandscapeAreaParam is AL already truncated toward zero; it is 64-bit
   // because areas in square metres pass 2^31 easily.
-  void create_land(const float* sizeParam, const int* labelParam, const verdalis::matrix<float>& connections,
+  void create_land(const float* sizeParam, const int* labelParam, const matrix<float>& connections,
                    int nNodesParam, long long sizeLandscapeAreaParam, bool adjType, bool probType,
                    bool inputDist, bool inputProb, bool inputAdjacen, float adjacentTail, float kProbProb,
                    float kDistanceProb, float minProbp, bool allpathsp);
@@ -179,6 +181,8 @@ float distanceToProbability(float c, float distance);
 float probabilityConstant(float kProbProb, float kDistanceProb);
 // Whether a connection value makes a binary link for the input kind.
 bool isBinaryLink(float value, bool inputDist, bool inputProb, bool inputAdjacen, float adjacentTail);
+
+}  // namespace verdalis
 
 #include "landscape/landscape_build.h"
 #include "landscape/landscape_variants.h"

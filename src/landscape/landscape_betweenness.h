@@ -9,9 +9,11 @@
 #include "indices/indexBCPC.h"
 #include "support/messages.h"
 
+namespace verdalis {
+
 template <class T>
 void landscape<T>::generate_index_BC() {
-  verdalis::guardAlloc(verdalis::kNoMemoryRows, [&] { bc.assign(static_cast<std::size_t>(nNodes), 0.0f); });
+  guardAlloc(kNoMemoryRows, [&] { bc.assign(static_cast<std::size_t>(nNodes), 0.0f); });
   std::vector<adjacency*> pointers = adjacencyPointers();
   indexBC index(nNodes);
   index.generate(pointers.data());
@@ -20,7 +22,7 @@ void landscape<T>::generate_index_BC() {
 
 template <class T>
 void landscape<T>::generate_index_BCPC() {
-  verdalis::guardAlloc(verdalis::kNoMemoryRows, [&] { bcpc.assign(static_cast<std::size_t>(nNodes), 0.0f); });
+  guardAlloc(kNoMemoryRows, [&] { bcpc.assign(static_cast<std::size_t>(nNodes), 0.0f); });
   indexBCPC<T> index(nNodes);
   index.generate(nodes.data(), sizeLandscapeArea, allpaths, minProb);
   index.value(bcpc.data());
@@ -28,11 +30,11 @@ void landscape<T>::generate_index_BCPC() {
 
 template <class T>
 void landscape<T>::generate_index_BCIIC() {
-  verdalis::guardAlloc(verdalis::kNoMemoryRows, [&] { bciic.assign(static_cast<std::size_t>(nNodes), 0.0f); });
+  guardAlloc(kNoMemoryRows, [&] { bciic.assign(static_cast<std::size_t>(nNodes), 0.0f); });
   std::vector<adjacency*> pointers = adjacencyPointers();
   std::vector<float> sizes;
   std::vector<int> labels;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     sizes.reserve(nodes.size());
     labels.reserve(nodes.size());
   });
@@ -44,3 +46,5 @@ void landscape<T>::generate_index_BCIIC() {
   index.generate(pointers.data(), sizes.data(), sizeLandscapeArea, labels.data());
   index.value(bciic.data());
 }
+
+}  // namespace verdalis

@@ -38,13 +38,11 @@ inline void ensureDistanceRows(std::vector<tessella>& nodes) {
   });
 }
 
-}  // namespace verdalis
-
 template <class T>
 void landscape<T>::generate_index_NC() {
   if (!componentsReady) {
     std::vector<adjacency*> lists;
-    verdalis::guardAlloc(verdalis::kNoMemory, [&] {
+    guardAlloc(kNoMemory, [&] {
       componentId.assign(static_cast<std::size_t>(nNodes), -1);
       lists = adjacencyPointers();
     });
@@ -72,7 +70,7 @@ void landscape<T>::generate_index_H() {
 template <class T>
 void landscape<T>::generate_index_CCP() {
   if (!componentsReady) generate_index_NC();
-  const std::vector<float> sizes = verdalis::nodeSizes(nodes);
+  const std::vector<float> sizes = nodeSizes(nodes);
   indexCCP coincidence(nNodes);
   coincidence.generate(nComponents, componentId.data(), sizes.data(), sizeTotalHabitat);
   ccp = coincidence.value();
@@ -81,7 +79,7 @@ void landscape<T>::generate_index_CCP() {
 template <class T>
 void landscape<T>::generate_index_LCP() {
   if (!componentsReady) generate_index_NC();
-  const std::vector<float> sizes = verdalis::nodeSizes(nodes);
+  const std::vector<float> sizes = nodeSizes(nodes);
   indexLCP coincidence(nNodes);
   coincidence.generate(nComponents, componentId.data(), sizes.data(), sizeLandscapeArea);
   lcp = coincidence.value();
@@ -91,14 +89,14 @@ void landscape<T>::generate_index_LCP() {
 template <class T>
 void landscape<T>::generate_index_IIC() {
   std::vector<adjacency*> lists = adjacencyPointers();
-  verdalis::ensureDistanceRows(nodes);
+  ensureDistanceRows(nodes);
   algBFS search(nNodes);
   T sum = 0;
   for (int i = 0; i < nNodes; ++i) {
     int* row = nodes[i].nl.data();
     search.distances_search(i, lists.data(), row);
     for (int j = 0; j < nNodes; ++j)
-      if (row[j] != kUnreached) sum = verdalis::addIICTerm(sum, nodes[i].size, nodes[j].size, row[j]);
+      if (row[j] != kUnreached) sum = addIICTerm(sum, nodes[i].size, nodes[j].size, row[j]);
   }
   iicnum = sum;
   // With no node there is nothing to normalise: IIC stays 0 whatever AL is.
@@ -108,7 +106,7 @@ void landscape<T>::generate_index_IIC() {
 template <class T>
 void landscape<T>::generate_index_H_IIC() {
   std::vector<adjacency*> lists = adjacencyPointers();
-  verdalis::ensureDistanceRows(nodes);
+  ensureDistanceRows(nodes);
   algBFS search(nNodes);
   T sum = 0;
   float harary = 0;
@@ -117,7 +115,7 @@ void landscape<T>::generate_index_H_IIC() {
     search.distances_search(i, lists.data(), row);
     for (int j = 0; j < nNodes; ++j) {
       if (row[j] == kUnreached) continue;
-      sum = verdalis::addIICTerm(sum, nodes[i].size, nodes[j].size, row[j]);
+      sum = addIICTerm(sum, nodes[i].size, nodes[j].size, row[j]);
       if (j != i) harary = indexH::addTerm(harary, row[j]);
     }
   }
@@ -130,3 +128,5 @@ template <class T>
 void landscape<T>::generate_index_IICEC() {
   iicec = static_cast<T>(std::sqrt(static_cast<double>(iicnum)));
 }
+
+}  // namespace verdalis

@@ -43,8 +43,6 @@ inline bool contains(const adjacency& list, int value) {
   return false;
 }
 
-}  // namespace verdalis
-
 template <class T>
 void landscape<T>::erase_arrays() {
   std::vector<tessella>().swap(nodes);
@@ -54,11 +52,11 @@ void landscape<T>::erase_arrays() {
 
 template <class T>
 void landscape<T>::create_land(const float* sizeParam, const int* labelParam,
-                               const verdalis::matrix<float>& connections, int nNodesParam,
+                               const matrix<float>& connections, int nNodesParam,
                                long long sizeLandscapeAreaParam, bool adjType, bool probType, bool inputDist,
                                bool inputProb, bool inputAdjacen, float adjacentTail, float kProbProb,
                                float kDistanceProb, float minProbp, bool allpathsp) {
-  verdalis::allocateNodes(nodes, nNodesParam);
+  allocateNodes(nodes, nNodesParam);
   std::vector<int>().swap(componentId);
   componentsReady = false;
   nNodes = nNodesParam;
@@ -73,7 +71,7 @@ void landscape<T>::create_land(const float* sizeParam, const int* labelParam,
     sizeTotalHabitat += sizeParam[i];
   }
   sizeLandscapeArea = static_cast<float>(sizeLandscapeAreaParam);
-  verdalis::allocateRows(nodes, nNodes, adjType, probType);
+  allocateRows(nodes, nNodes, adjType, probType);
 
   if (adjType) {
     // Only the lower triangle decides a binary link: the value from the later
@@ -110,7 +108,7 @@ void landscape<T>::create_land(const float* sizeParam, const int* labelParam,
 template <class T>
 std::vector<adjacency*> landscape<T>::adjacencyPointers() {
   std::vector<adjacency*> pointers;
-  verdalis::guardAlloc(verdalis::kNoMemory, [&] { pointers.reserve(nodes.size()); });
+  guardAlloc(kNoMemory, [&] { pointers.reserve(nodes.size()); });
   for (tessella& node : nodes) pointers.push_back(&node.list_adjacency);
   return pointers;
 }
@@ -147,3 +145,5 @@ float landscape<T>::mida_del_component_del_node_sense_i(int i) {
     if (j != i && componentId[j] == component) total += nodes[j].size;
   return total;
 }
+
+}  // namespace verdalis

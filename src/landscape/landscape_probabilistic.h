@@ -18,8 +18,6 @@ inline void ensureBestPathRows(std::vector<tessella>& nodes) {
   });
 }
 
-}  // namespace verdalis
-
 // Every ordered pair i != j contributes its own direction, in single precision.
 template <class T>
 void landscape<T>::generate_index_F() {
@@ -43,7 +41,7 @@ void landscape<T>::generate_index_AWF() {
 // where the fractions and PCstep read them.
 template <class T>
 void landscape<T>::generate_index_PC() {
-  verdalis::ensureBestPathRows(nodes);
+  ensureBestPathRows(nodes);
   indexPC<T> index(nNodes);
   index.generate(nodes.data(), sizeLandscapeArea, allpaths, minProb);
   pcnum = index.valueIndexNumerator();
@@ -89,7 +87,7 @@ void landscape<T>::CalculaPcStepGlob() {
 
 template <class T>
 void landscape<T>::generate_index_PC_DijkstraSaving_Write() {
-  verdalis::ensureBestPathRows(nodes);
+  ensureBestPathRows(nodes);
   indexPC<T> index(nNodes);
   index.generateWrite(nodes.data(), sizeLandscapeArea, allpaths, minProb);
   pcnum = index.valueIndexNumerator();
@@ -99,9 +97,11 @@ void landscape<T>::generate_index_PC_DijkstraSaving_Write() {
 // node: the removed node's position in the landscape whose searches were saved.
 template <class T>
 void landscape<T>::generate_index_PC_DijkstraSaving_Read(int node) {
-  verdalis::ensureBestPathRows(nodes);
+  ensureBestPathRows(nodes);
   indexPC<T> index(nNodes);
   index.generateRead(node, nodes.data(), sizeLandscapeArea, allpaths, minProb);
   pcnum = index.valueIndexNumerator();
   pc = index.value();
 }
+
+}  // namespace verdalis

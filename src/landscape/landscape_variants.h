@@ -51,12 +51,10 @@ inline float connectionProbability(float value, bool inputDist, float c) {
   return inputDist ? distanceToProbability(c, value) : value;
 }
 
-}  // namespace verdalis
-
 template <class T>
 void landscape<T>::create_land_with_copy_deleting_one(landscape<T>* land, int nerased, bool adjType,
                                                      bool probType) {
-  verdalis::startCopy(*this, *land, land->nNodes - 1);
+  startCopy(*this, *land, land->nNodes - 1);
   sizeTotalHabitat = 0;
   for (int i = 0, from = 0; i < nNodes; ++i, ++from) {
     if (from == nerased) ++from;
@@ -65,19 +63,19 @@ void landscape<T>::create_land_with_copy_deleting_one(landscape<T>* land, int ne
     sizeTotalHabitat += nodes[i].size;
   }
   sizeLandscapeArea = land->sizeLandscapeArea;
-  verdalis::allocateRows(nodes, nNodes, adjType, probType);
+  allocateRows(nodes, nNodes, adjType, probType);
   nEdges = 0;
 
   if (adjType) {
     nEdges = land->nEdges;
     for (int i = 0, from = 0; i < nNodes; ++i, ++from) {
       if (from == nerased) ++from;
-      verdalis::guardAlloc(verdalis::kNoMemoryRows,
+      guardAlloc(kNoMemoryRows,
                            [&] { nodes[i].list_adjacency = land->nodes[from].list_adjacency; });
     }
     const adjacency& gone = land->nodes[nerased].list_adjacency;
     nEdges -= static_cast<int>(gone.size());
-    for (int g : gone) verdalis::removeFirst(nodes[g > nerased ? g - 1 : g].list_adjacency, nerased);
+    for (int g : gone) removeFirst(nodes[g > nerased ? g - 1 : g].list_adjacency, nerased);
     for (tessella& node : nodes)
       for (int& entry : node.list_adjacency)
         if (entry > nerased) --entry;
@@ -97,10 +95,10 @@ void landscape<T>::create_land_with_copy_deleting_one(landscape<T>* land, int ne
 template <class T>
 void landscape<T>::create_land_with_copy_deleting_one_connection(landscape<T>* land, int nerased1, int nerased2,
                                                                 bool adjType, bool probType) {
-  verdalis::copySameNodes(*this, *land, adjType, probType);
+  copySameNodes(*this, *land, adjType, probType);
   if (adjType) {
-    verdalis::removeFirst(nodes[nerased1].list_adjacency, nerased2);
-    if (verdalis::removeFirst(nodes[nerased2].list_adjacency, nerased1)) --nEdges;
+    removeFirst(nodes[nerased1].list_adjacency, nerased2);
+    if (removeFirst(nodes[nerased2].list_adjacency, nerased1)) --nEdges;
   }
   if (probType) {
     nodes[nerased1].p[nerased2] = 0.0f;
@@ -114,7 +112,7 @@ void landscape<T>::create_land_with_copy_adding_one(float sizeAdd, int labelAdd,
                                                    bool inputAdjacen, float adjacentTail, float kProbProb,
                                                    float kDistanceProb, landscape<T>* land) {
   const int n = land->nNodes;
-  verdalis::startCopy(*this, *land, n + 1);
+  startCopy(*this, *land, n + 1);
   sizeTotalHabitat = 0;
   for (int i = 0; i < n; ++i) {
     nodes[i].label = land->nodes[i].label;
@@ -128,17 +126,17 @@ void landscape<T>::create_land_with_copy_adding_one(float sizeAdd, int labelAdd,
   // would let IIC and PC exceed 1.
   sizeLandscapeArea = land->sizeLandscapeArea;
   if (sizeLandscapeArea < sizeTotalHabitat) sizeLandscapeArea = sizeTotalHabitat;
-  verdalis::allocateRows(nodes, nNodes, adjType, probType);
+  allocateRows(nodes, nNodes, adjType, probType);
   nEdges = 0;
 
   if (adjType) {
     nEdges = land->nEdges;
     for (int i = 0; i < n; ++i)
-      verdalis::guardAlloc(verdalis::kNoMemoryRows,
+      guardAlloc(kNoMemoryRows,
                            [&] { nodes[i].list_adjacency = land->nodes[i].list_adjacency; });
     for (int r = 0; r < n; ++r)
       if (isBinaryLink(connectionsAdd[r], inputDist, inputProb, inputAdjacen, adjacentTail))
-        verdalis::addLink(*this, r, n);
+        addLink(*this, r, n);
   }
 
   if (probType) {
@@ -147,7 +145,7 @@ void landscape<T>::create_land_with_copy_adding_one(float sizeAdd, int labelAdd,
     if (inputDist || inputProb) {
       const float c = inputDist ? probabilityConstant(kProbProb, kDistanceProb) : 0.0f;
       for (int r = 0; r < n; ++r) {
-        const float p = verdalis::connectionProbability(connectionsAdd[r], inputDist, c);
+        const float p = connectionProbability(connectionsAdd[r], inputDist, c);
         nodes[n].p[r] = p;
         nodes[r].p[n] = p;
       }
@@ -159,8 +157,8 @@ void landscape<T>::create_land_with_copy_adding_one(float sizeAdd, int labelAdd,
 template <class T>
 void landscape<T>::create_land_with_copy_with_one_connection_sure(landscape<T>* land, int node1, int node2,
                                                                  bool adjType, bool probType) {
-  verdalis::copySameNodes(*this, *land, adjType, probType);
-  if (adjType && !verdalis::contains(nodes[node1].list_adjacency, node2)) verdalis::addLink(*this, node1, node2);
+  copySameNodes(*this, *land, adjType, probType);
+  if (adjType && !contains(nodes[node1].list_adjacency, node2)) addLink(*this, node1, node2);
   if (probType) {
     nodes[node1].p[node2] = 1.0f;
     nodes[node2].p[node1] = 1.0f;
@@ -174,22 +172,24 @@ void landscape<T>::create_land_with_copy_with_one_connection_Diff(landscape<T>* 
                                                                  bool inputAdjacen, float adjacentTail,
                                                                  float kProbProb, float kDistanceProb,
                                                                  float /*minProbp*/, bool /*allpathsp*/) {
-  verdalis::copySameNodes(*this, *land, adjType, probType);
+  copySameNodes(*this, *land, adjType, probType);
   if (adjType) {
     const bool linkedAfter = isBinaryLink(valueDiff, inputDist, inputProb, inputAdjacen, adjacentTail);
-    const bool linkedBefore = verdalis::contains(nodes[node1].list_adjacency, node2);
+    const bool linkedBefore = contains(nodes[node1].list_adjacency, node2);
     if (linkedAfter && !linkedBefore) {
-      verdalis::addLink(*this, node1, node2);
+      addLink(*this, node1, node2);
     } else if (!linkedAfter && linkedBefore) {
       --nEdges;
-      verdalis::removeFirst(nodes[node1].list_adjacency, node2);
-      verdalis::removeFirst(nodes[node2].list_adjacency, node1);
+      removeFirst(nodes[node1].list_adjacency, node2);
+      removeFirst(nodes[node2].list_adjacency, node1);
     }
   }
   if (probType && (inputDist || inputProb)) {
     const float c = inputDist ? probabilityConstant(kProbProb, kDistanceProb) : 0.0f;
-    const float p = verdalis::connectionProbability(valueDiff, inputDist, c);
+    const float p = connectionProbability(valueDiff, inputDist, c);
     nodes[node1].p[node2] = p;
     nodes[node2].p[node1] = p;
   }
 }
+
+}  // namespace verdalis

@@ -3,6 +3,8 @@
 
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 float probabilityConstant(float kProbProb, float kDistanceProb) {
   return std::log(kProbProb) / kDistanceProb;
 }
@@ -20,3 +22,5 @@ bool isBinaryLink(float value, bool inputDist, bool inputProb, bool inputAdjacen
   if (inputAdjacen) return value == 1.0f;
   return false;
 }
+
+}  // namespace verdalis

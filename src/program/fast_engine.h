@@ -274,8 +274,6 @@ binaryGraph binaryOf(const landscape<T>& land) {
   return g;
 }
 
-}  // namespace verdalis
-
 // Everything one node removal needs beyond the global landscape, for all
 // removals at once.
 template <class T>
@@ -286,15 +284,15 @@ class fastNodeRemoval {
   int n;
   unsigned threads;
   bool pc, iic, h;
-  const verdalis::searchWeights& w;  // PC search of the global landscape
+  const searchWeights& w;  // PC search of the global landscape
   T cut = 0;
-  const verdalis::globalSearches<T>* rows = nullptr;
-  verdalis::binaryGraph binary;
+  const globalSearches<T>* rows = nullptr;
+  binaryGraph binary;
   // Complete graphs without a cut: the pairs a repaired path can end with.
-  verdalis::removalEntries kept;
+  removalEntries kept;
   bool useKept = false;
   // The same with float-class margins, for the double-precision checks.
-  verdalis::keptEntries classKept;
+  keptEntries classKept;
   bool useClassKept = false;
 
   // One accumulator per removed node and sum, those of one task side by
@@ -312,7 +310,7 @@ class fastNodeRemoval {
   fastNodeRemoval(quivaraProgram<T>& program, unsigned threadCount)
       : p(program), g(*program.landGlobal), n(program.landGlobal->nNodes), threads(threadCount), w(program.pcWeights) {}
 
-  void run(const verdalis::globalSearches<T>* globalRows, T cutValue);
+  void run(const globalSearches<T>* globalRows, T cutValue);
 
  private:
   // Derived data of one source, shared by every removal.
@@ -341,10 +339,10 @@ class fastNodeRemoval {
     std::vector<T> vals, sumT;
     std::vector<double> sumD;
     std::vector<float> sumF;
-    verdalis::searchRow<T> full;
+    searchRow<T> full;
     std::vector<char> flags;
-    verdalis::indexedHeap<T> heap;
-    verdalis::indexedHeap<int> levels;
+    indexedHeap<T> heap;
+    indexedHeap<int> levels;
     // Pairs beaten through the removed node only, between nodes below it:
     // a list per origin (head, next), for the repair at hand.
     std::vector<int> extraHead, extraNext, extraTo, extraUsed;
@@ -373,7 +371,7 @@ class fastNodeRemoval {
 template <class T>
 void fastNodeRemoval<T>::bestEntries(sourceData& d, const T* dist) const {
   constexpr int M = sourceData::kEntries;
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   d.entryFrom.assign(static_cast<std::size_t>(n) * M, -1);
   d.entryAlt.assign(static_cast<std::size_t>(n) * M, std::numeric_limits<T>::infinity());
   d.entryCount.assign(n, 0);
@@ -388,7 +386,7 @@ void fastNodeRemoval<T>::bestEntries(sourceData& d, const T* dist) const {
     int count = 0;
     T worst = std::numeric_limits<T>::infinity();
     for (int u : from) {
-      if (col[u] == verdalis::kNoLink || u == y) continue;
+      if (col[u] == kNoLink || u == y) continue;
       const T alt = dist[u] + static_cast<T>(col[u]);
       if (count == M && !(alt < worst)) continue;
       // Insert keeping (alt, position) order; positions come in increasing
@@ -420,13 +418,13 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
     d.termU.resize(n);
     d.reach.clear();
     for (int j = 0; j < n; ++j)
-      if (dist[j] != verdalis::unreachedDistance<T>()) d.reach.push_back(j);
+      if (dist[j] != unreachedDistance<T>()) d.reach.push_back(j);
     for (int j = 0; j < n; ++j) {
       const float aiaj = as * g.nodes[j].size;
       d.termPC[j] = static_cast<double>(aiaj) * std::exp(-static_cast<double>(dist[j]));
       d.termU[j] = static_cast<float>(as * g.nodes[j].size * best[j]);
     }
-    verdalis::childrenOf(pred, n, d.childStart, d.children);
+    childrenOf(pred, n, d.childStart, d.children);
     if (w.dense && !useKept) bestEntries(d, dist);
   }
   if (iic || h) {
@@ -442,7 +440,7 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
     d.critical.assign(n, 0);
     for (int v = 0; v < n; ++v) {
       if (v == s || nl[v] == kUnreached) continue;
-      const int parent = verdalis::soleParent(binary, nl, v);
+      const int parent = soleParent(binary, nl, v);
       if (parent >= 0) d.critical[parent] = 1;
     }
   }
@@ -455,7 +453,7 @@ void fastNodeRemoval<T>::prepareSource(int s, sourceData& d) const {
 // k relaxes from the node just taken and finds the next one.
 template <class T>
 void fastNodeRemoval<T>::settleDense(scratch& x) const {
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   const int count = static_cast<int>(x.set.size());
   x.ids.assign(x.set.begin(), x.set.end());
   x.vals.resize(count);
@@ -497,9 +495,9 @@ template <class T>
 template <class Steps>
 void fastNodeRemoval<T>::settle(scratch& x, Steps&& steps) const {
   using entry = std::pair<T, int>;
-  verdalis::indexedHeap<T>& heap = x.heap;
+  indexedHeap<T>& heap = x.heap;
   heap.prepare(n);
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   for (int y : x.set)
     if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
   while (!heap.empty()) {
@@ -546,7 +544,7 @@ void fastNodeRemoval<T>::settleKept(scratch& x) const {
 // pairs that can still end a best path without k.
 template <class T>
 void fastNodeRemoval<T>::enterKept(int k, scratch& x, const T* dist) const {
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   for (int y : x.set) {
     T best = unreached;
     int from = -1;
@@ -596,8 +594,8 @@ void fastNodeRemoval<T>::enterKept(int k, scratch& x, const T* dist) const {
 template <class T>
 template <class Values>
 bool fastNodeRemoval<T>::entriesKeepClass(int y, int k, Values&& value) const {
-  if (!useClassKept) return verdalis::entriesKeepValue(w, y, cut, value, verdalis::pairOverride(), k);
-  return verdalis::listedEntriesKeepClass(classKept, y, value(y), value, [k](int u, int witness) {
+  if (!useClassKept) return entriesKeepValue(w, y, cut, value, pairOverride(), k);
+  return listedEntriesKeepClass(classKept, y, value(y), value, [k](int u, int witness) {
     return (witness >= 0 && witness != k) || u == k;
   });
 }
@@ -606,7 +604,7 @@ template <class T>
 bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const {
   const int s = d.s;
   const T* dist = rows->distRow(s);
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   // The nodes below k in the tree of best paths.
   x.set.clear();
   if (x.inD.size() != static_cast<std::size_t>(n)) {
@@ -686,7 +684,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
     auto value = [&](int u) { return x.inD[u] ? x.newDist[u] : dist[u]; };
     for (int y : x.set) {
       const int u = x.newPred[y];
-      if (u < 0 || !verdalis::sameFloatClass(value(u), x.newDist[y])) continue;
+      if (u < 0 || !sameFloatClass(value(u), x.newDist[y])) continue;
       if (!entriesKeepClass(y, k, value)) return false;
     }
     // Nodes that relied on every entry keeping their class: distances only
@@ -698,7 +696,7 @@ bool fastNodeRemoval<T>::repairPC(const sourceData& d, int k, scratch& x) const 
       const T du = x.newDist[u];
       if (du == unreached || !(du <= cut)) continue;
       const T alt = du + static_cast<T>(w.at(u, y));
-      if (!verdalis::keepsFloatClass(alt, dist[y])) return false;
+      if (!keepsFloatClass(alt, dist[y])) return false;
     }
   }
   return true;
@@ -720,7 +718,7 @@ void fastNodeRemoval<T>::pcOfSource(const sourceData& d, int k, scratch& x) {
       acc = static_cast<T>(acc + term);
     }
   } else {
-    verdalis::exactSearch(s, w, cut, k, x.full, x.flags);
+    exactSearch(s, w, cut, k, x.full, x.flags);
     for (int j = 0; j < n; ++j) {
       if (j == k) continue;
       const float aiaj = as * g.nodes[j].size;
@@ -763,7 +761,7 @@ void fastNodeRemoval<T>::repairBinary(int s, int k, scratch& x) const {
   }
   // New distances: from the unchanged nodes around, then among the lost ones.
   using entry = std::pair<int, int>;
-  verdalis::indexedHeap<int>& heap = x.levels;
+  indexedHeap<int>& heap = x.levels;
   heap.prepare(n);
   for (int y : x.set) {
     int best = kUnreached;
@@ -816,7 +814,7 @@ void fastNodeRemoval<T>::binaryOfSource(const sourceData& d, int k, scratch& x) 
       if (iic) rest += t[j];
       const int links = x.newNl[j];
       if (links == kUnreached) continue;
-      if (iic) acc = verdalis::addIICTerm(acc, as, g.nodes[j].size, links);
+      if (iic) acc = addIICTerm(acc, as, g.nodes[j].size, links);
       if (h && j != s) harary = indexH::addTerm(harary, links);
     }
   }
@@ -824,8 +822,6 @@ void fastNodeRemoval<T>::binaryOfSource(const sourceData& d, int k, scratch& x) 
   accH[slot(k)] = harary;
   restIIC[slot(k)] = rest;
 }
-
-namespace verdalis {
 
 // Adds one source row to many removals at once: sum[m] receives row[j] for
 // every j but skip[m], in order. Each lane keeps the order of its own sum, so
@@ -848,11 +844,9 @@ void addReachedSkipping(Sum* sum, const int* skip, int lanes, const double* row,
   }
 }
 
-}  // namespace verdalis
-
 template <class T>
 void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int stride, scratch& x) {
-  const double start = verdalis::threadCpuMillis();
+  const double start = threadCpuMillis();
   std::vector<int>& lanes = x.lanes;
   if (pc) {
     lanes.clear();
@@ -876,14 +870,14 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int st
       x.sumT[i] = accPC[slot(lanes[i])];
       x.sumD[i] = restPC[slot(lanes[i])];
     }
-    verdalis::addReachedSkipping(x.sumT.data(), lanes.data(), m, d.termPC.data(), d.reach);
-    verdalis::addReachedSkipping(x.sumD.data(), lanes.data(), m, d.termU.data(), d.reach);
+    addReachedSkipping(x.sumT.data(), lanes.data(), m, d.termPC.data(), d.reach);
+    addReachedSkipping(x.sumD.data(), lanes.data(), m, d.termU.data(), d.reach);
     for (int i = 0; i < m; ++i) {
       accPC[slot(lanes[i])] = x.sumT[i];
       restPC[slot(lanes[i])] = x.sumD[i];
     }
   }
-  const double middle = verdalis::threadCpuMillis();
+  const double middle = threadCpuMillis();
   if (iic || h) {
     lanes.clear();
     for (int k = first; k < n; k += stride) {
@@ -901,13 +895,13 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int st
       x.sumT[i] = accIIC[slot(lanes[i])];
       x.sumD[i] = restIIC[slot(lanes[i])];
     }
-    verdalis::addRowSkipping(x.sumT.data(), lanes.data(), m, d.termIIC.data(), n);
-    verdalis::addRowSkipping(x.sumD.data(), lanes.data(), m, d.termIIC.data(), n);
+    addRowSkipping(x.sumT.data(), lanes.data(), m, d.termIIC.data(), n);
+    addRowSkipping(x.sumD.data(), lanes.data(), m, d.termIIC.data(), n);
     if (h) {
       for (int i = 0; i < m; ++i) x.sumF[i] = accH[slot(lanes[i])];
       // H adds only its non-zero terms; a zero term added in double and
       // kept in float leaves the sum as it is all the same.
-      verdalis::addRowSkipping(x.sumF.data(), lanes.data(), m, d.termH.data(), n);
+      addRowSkipping(x.sumF.data(), lanes.data(), m, d.termH.data(), n);
       for (int i = 0; i < m; ++i) accH[slot(lanes[i])] = x.sumF[i];
     }
     for (int i = 0; i < m; ++i) {
@@ -915,13 +909,13 @@ void fastNodeRemoval<T>::removalsOfSource(const sourceData& d, int first, int st
       restIIC[slot(lanes[i])] = x.sumD[i];
     }
   }
-  const double end = verdalis::threadCpuMillis();
+  const double end = threadCpuMillis();
   pcMicros += static_cast<long long>((middle - start) * 1000.0);
   iicMicros += static_cast<long long>((end - middle) * 1000.0);
 }
 
 template <class T>
-void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cutValue) {
+void fastNodeRemoval<T>::run(const globalSearches<T>* globalRows, T cutValue) {
   pc = p.pcFlag;
   iic = p.iicFlag;
   h = p.hFlag;
@@ -929,16 +923,16 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
   if (pc) {
     cut = cutValue;
     if (w.dense && cut == std::numeric_limits<T>::infinity()) {
-      verdalis::keptEntries pairs;
-      useKept = verdalis::buildSearchEntries<T>(w, threads, pairs, pcMicros);
-      if (useKept) kept = verdalis::splitByWitness(pairs);
+      keptEntries pairs;
+      useKept = buildSearchEntries<T>(w, threads, pairs, pcMicros);
+      if (useKept) kept = splitByWitness(pairs);
       if constexpr (!std::is_same_v<T, float>)
-        useClassKept = useKept && verdalis::buildClassEntries(w, threads, classKept, pcMicros);
+        useClassKept = useKept && buildClassEntries(w, threads, classKept, pcMicros);
     }
   }
   if (iic || h) {
-    binary = verdalis::binaryOf(g);
-    if (!iic) verdalis::fillDistanceRows(g, binary);
+    binary = binaryOf(g);
+    if (!iic) fillDistanceRows(g, binary);
   }
   ranges = static_cast<int>(std::min<unsigned>(threads * 32, static_cast<unsigned>(std::max(1, n))));
   perRange = (n + ranges - 1) / ranges;
@@ -954,9 +948,9 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
     std::vector<scratch> work(threads);
     for (int first = 0; first < n; first += chunk) {
       const int count = std::min(chunk, n - first);
-      verdalis::orderedParallel(
+      orderedParallel(
           count, threads, [&](int i, unsigned) { prepareSource(first + i, data[i]); }, [](int) {});
-      verdalis::orderedParallel(
+      orderedParallel(
           ranges, threads,
           [&](int r, unsigned id) {
             // Every stride-th node, so that the costly removals (the hubs of
@@ -966,7 +960,7 @@ void fastNodeRemoval<T>::run(const verdalis::globalSearches<T>* globalRows, T cu
           [](int) {});
     }
   }
-  verdalis::orderedParallel(
+  orderedParallel(
       n, threads, [&](int k, unsigned) { finishVariant(k); }, [](int) {});
   p.pcTime += static_cast<std::clock_t>(pcMicros.load() / 1000);
   if (h && iic)
@@ -1069,17 +1063,19 @@ void fastNodeRemoval<T>::finishVariant(int k) {
   if (p.iicFlag) {
     fragmentIIC<T> fractions(&g, &v, k);
     v.assigna_iicintra(fractions.intra());
-    const double flux = verdalis::fluxThrough(n, k, [&](int i, int j) { return fragmentIIC<T>::term(g, i, j); });
+    const double flux = fluxThrough(n, k, [&](int i, int j) { return fragmentIIC<T>::term(g, i, j); });
     v.assigna_iicflux(flux / fractions.areaSquared());
     v.assigna_iicconnector(restIIC[slot(k)] / fractions.areaSquared() - static_cast<double>(v.value_index_IIC()));
   }
   if (p.pcFlag) {
     fragmentPC<T> fractions(&g, &v, k);
     v.assigna_pcintra(fractions.intra());
-    const double flux = verdalis::fluxThrough(n, k, [&](int i, int j) { return fragmentPC<T>::term(g, i, j); });
+    const double flux = fluxThrough(n, k, [&](int i, int j) { return fragmentPC<T>::term(g, i, j); });
     v.assigna_pcflux(flux / fractions.areaSquared());
     v.assigna_pcconnector(restPC[slot(k)] / fractions.areaSquared() - static_cast<double>(v.value_index_PC()));
   }
 }
+
+}  // namespace verdalis
 
 #include "program/fast_engine_links.h"

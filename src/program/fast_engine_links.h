@@ -1,4 +1,7 @@
 #pragma once
+
+namespace verdalis {
+
 // The link analyses through the fast engine: every pair removed, made sure
 // or changed, from the searches of the global landscape. Included from
 // fast_engine.h only.
@@ -14,8 +17,6 @@
 // single precision, checked in double precision, searched again in full
 // otherwise). Lowering only walks the pairs that are no longer than the best
 // path between their ends: a longer pair stays longer when distances drop.
-
-namespace verdalis {
 
 // Pairs that can be the last step of a best path after some distances drop:
 // the pairs no longer than the best path between their ends, with a margin
@@ -47,8 +48,6 @@ searchWeights usefulPairs(const searchWeights& w, const globalSearches<T>& rows)
   return useful;
 }
 
-}  // namespace verdalis
-
 template <class T>
 class fastLinkVariants {
  public:
@@ -58,16 +57,16 @@ class fastLinkVariants {
   unsigned threads;
   int code;  // 3 removed, 4 made sure, 5 changed
   bool pc, binaryIndices, iic, h;
-  const verdalis::searchWeights& w;
-  verdalis::searchWeights useful;
+  const searchWeights& w;
+  searchWeights useful;
   bool haveUseful = false;
   // Pairs removed or made sure, without a cut: the entries that can land in
   // the float class of a node, for the double-precision checks.
-  verdalis::keptEntries classKept;
+  keptEntries classKept;
   bool useClassKept = false;
   T cut = 0;
-  const verdalis::globalSearches<T>* rows = nullptr;
-  verdalis::binaryGraph binary;
+  const globalSearches<T>* rows = nullptr;
+  binaryGraph binary;
 
   // The measured pairs, in report order, and what each changes.
   struct pairChange {
@@ -106,9 +105,9 @@ class fastLinkVariants {
     std::vector<char> inSet;
     std::vector<int> set, queue;
     std::vector<int> realizer;
-    verdalis::searchRow<T> full;
+    searchRow<T> full;
     std::vector<char> flags;
-    verdalis::indexedHeap<T> heap;
+    indexedHeap<T> heap;
     int loadedSource = -1;
   };
 
@@ -130,7 +129,7 @@ class fastLinkVariants {
 
 template <class T>
 typename fastLinkVariants<T>::pairChange fastLinkVariants<T>::describe(int a, int b) const {
-  pairChange c{a, b, 0.0f, verdalis::kNoLink, false, false};
+  pairChange c{a, b, 0.0f, kNoLink, false, false};
   c.linkedBefore = std::find(g.nodes[a].list_adjacency.begin(), g.nodes[a].list_adjacency.end(), b) !=
                    g.nodes[a].list_adjacency.end();
   if (code == 3) {
@@ -166,7 +165,7 @@ void fastLinkVariants<T>::prepareSource(int s, sourceData& d) const {
       const float aiaj = as * g.nodes[j].size;
       d.termPC[j] = static_cast<double>(aiaj) * std::exp(-static_cast<double>(dist[j]));
     }
-    verdalis::childrenOf(pred, n, d.childStart, d.children);
+    childrenOf(pred, n, d.childStart, d.children);
   }
   if (binaryIndices) {
     const int* nl = g.nodes[s].nl.data();
@@ -179,7 +178,7 @@ void fastLinkVariants<T>::prepareSource(int s, sourceData& d) const {
       d.termIIC[j] = static_cast<double>(product) / (1.0 + static_cast<double>(nl[j]));
       if (j != s) d.termH[j] = 1.0 / static_cast<double>(nl[j]);
       if (j == s) continue;
-      d.soleParent[j] = verdalis::soleParent(binary, nl, j);
+      d.soleParent[j] = soleParent(binary, nl, j);
     }
   }
 }
@@ -222,16 +221,16 @@ void fastLinkVariants<T>::revert(scratch& x) const {
 template <class T>
 bool fastLinkVariants<T>::entriesKeepClass(int y, const pairChange& c, const scratch& x, bool onlyChanged) const {
   if (!useClassKept) {
-    const verdalis::pairOverride change{c.a, c.b, c.weight};
+    const pairOverride change{c.a, c.b, c.weight};
     auto value = [&](int u) { return x.cur[u]; };
-    if (!onlyChanged) return verdalis::entriesKeepValue(w, y, cut, value, change, -1);
+    if (!onlyChanged) return entriesKeepValue(w, y, cut, value, change, -1);
   }
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   const T target = x.cur[y];
   auto keeps = [&](int u, float weight) {
     const T du = x.cur[u];
-    if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return true;
-    return verdalis::keepsFloatClass(du + static_cast<T>(weight), target);
+    if (du == unreached || !(du <= cut) || weight == kNoLink) return true;
+    return keepsFloatClass(du + static_cast<T>(weight), target);
   };
   const bool end = y == c.a || y == c.b;
   const int other = y == c.a ? c.b : c.a;
@@ -239,9 +238,9 @@ bool fastLinkVariants<T>::entriesKeepClass(int y, const pairChange& c, const scr
     auto value = [&](int u) { return x.cur[u]; };
     auto skip = [&](int u, int witness) {
       return (end && u == other) || (onlyChanged && !x.changed[u]) ||
-             (witness >= 0 && verdalis::witnessHolds(u, witness, y, c.a, c.b));
+             (witness >= 0 && witnessHolds(u, witness, y, c.a, c.b));
     };
-    if (!verdalis::listedEntriesKeepClass(classKept, y, target, value, skip)) return false;
+    if (!listedEntriesKeepClass(classKept, y, target, value, skip)) return false;
   } else {
     for (int u : x.changedList)
       if (u != y && !(end && u == other) && !keeps(u, w.at(u, y))) return false;
@@ -256,7 +255,7 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   const int s = d.s;
   const T* dist = rows->distRow(s);
   const int* pred = rows->predRow(s);
-  const T unreached = verdalis::unreachedDistance<T>();
+  const T unreached = unreachedDistance<T>();
   const float oldAB = w.at(c.a, c.b), oldBA = w.at(c.b, c.a);
   const bool upAB = c.weight > oldAB, upBA = c.weight > oldBA;
   const bool downAB = c.weight < oldAB, downBA = c.weight < oldBA;
@@ -297,7 +296,7 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
         }
         // The changed pair itself may be missing from the sparse lists.
         const int other = y == c.a ? c.b : (y == c.b ? c.a : -1);
-        if (other >= 0 && valid(other) && c.weight != verdalis::kNoLink) {
+        if (other >= 0 && valid(other) && c.weight != kNoLink) {
           const T alt = dist[other] + static_cast<T>(c.weight);
           if (alt < x.cur[y]) {
             x.cur[y] = alt;
@@ -330,11 +329,11 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   }
   // Lighter directions: distances drop from them outwards.
   using entry = std::pair<T, int>;
-  verdalis::indexedHeap<T>& heap = x.heap;
+  indexedHeap<T>& heap = x.heap;
   heap.prepare(n);
   auto lower = [&](int u, int v, float weight) {
     const T du = x.cur[u];
-    if (du == unreached || !(du <= cut) || weight == verdalis::kNoLink) return;
+    if (du == unreached || !(du <= cut) || weight == kNoLink) return;
     const T alt = du + static_cast<T>(weight);
     if (alt < x.cur[v]) {
       x.cur[v] = alt;
@@ -345,7 +344,7 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   };
   if (downAB) lower(c.a, c.b, c.weight);
   if (downBA) lower(c.b, c.a, c.weight);
-  const verdalis::searchWeights& walk = haveUseful ? useful : w;
+  const searchWeights& walk = haveUseful ? useful : w;
   while (!heap.empty()) {
     const entry top = heap.top();
     heap.pop();
@@ -360,11 +359,11 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
   }
   if constexpr (!std::is_same_v<T, float>) {
     bool delicate = rows->delicate[s] != 0;
-    const verdalis::pairOverride change{c.a, c.b, c.weight};
+    const pairOverride change{c.a, c.b, c.weight};
     for (int v : x.changedList) {
       if (delicate) break;
       const int u = x.realizer[v];
-      if (u >= 0 && verdalis::sameFloatClass(x.cur[u], x.cur[v])) delicate = !entriesKeepClass(v, c, x, false);
+      if (u >= 0 && sameFloatClass(x.cur[u], x.cur[v])) delicate = !entriesKeepClass(v, c, x, false);
     }
     // The nodes that kept their value but relied on every entry keeping its
     // class: the entries from changed nodes, and the changed pair, must still.
@@ -373,7 +372,7 @@ int fastLinkVariants<T>::pcRow(const sourceData& d, const pairChange& c, scratch
       if (!x.changed[y]) delicate = !entriesKeepClass(y, c, x, true);
     }
     if (delicate) {
-      verdalis::exactSearch(s, w, cut, -1, x.full, x.flags, change);
+      exactSearch(s, w, cut, -1, x.full, x.flags, change);
       return 2;
     }
   }
@@ -390,7 +389,7 @@ bool fastLinkVariants<T>::binaryRow(const sourceData& d, const pairChange& c, sc
   if (c.linkedBefore) {
     // Unlinked: only a node whose sole parent was the other end loses.
     if (d.soleParent[c.b] != c.a && d.soleParent[c.a] != c.b) return false;
-    verdalis::breadthFirst(binary, s, -1, c.a, c.b, -1, -1, x.curNl.data(), x.queue);
+    breadthFirst(binary, s, -1, c.a, c.b, -1, -1, x.curNl.data(), x.queue);
     for (int v = 0; v < n; ++v)
       if (x.curNl[v] != nl[v]) mark(x, v);
     return true;
@@ -423,7 +422,7 @@ void fastLinkVariants<T>::pairsOfSource(const sourceData& d, int first, int last
   const int s = d.s;
   const float as = g.nodes[s].size;
   load(d, x);
-  double start = verdalis::threadCpuMillis();
+  double start = threadCpuMillis();
   if (pc) {
     for (int index = first; index < last; ++index) {
       const pairChange& c = pairs[index];
@@ -445,7 +444,7 @@ void fastLinkVariants<T>::pairsOfSource(const sourceData& d, int first, int last
       accPC[index] = acc;
       revert(x);
     }
-    const double now = verdalis::threadCpuMillis();
+    const double now = threadCpuMillis();
     pcMicros += static_cast<long long>((now - start) * 1000.0);
     start = now;
   }
@@ -463,7 +462,7 @@ void fastLinkVariants<T>::pairsOfSource(const sourceData& d, int first, int last
         for (int j = 0; j < n; ++j) {
           const int links = x.curNl[j];
           if (links == kUnreached) continue;
-          if (iic) acc = verdalis::addIICTerm(acc, as, g.nodes[j].size, links);
+          if (iic) acc = addIICTerm(acc, as, g.nodes[j].size, links);
           if (h && j != s) harary = indexH::addTerm(harary, links);
         }
       }
@@ -471,7 +470,7 @@ void fastLinkVariants<T>::pairsOfSource(const sourceData& d, int first, int last
       accH[index] = harary;
       revert(x);
     }
-    const double now = verdalis::threadCpuMillis();
+    const double now = threadCpuMillis();
     binaryMicros += static_cast<long long>((now - start) * 1000.0);
     start = now;
   }
@@ -490,7 +489,7 @@ void fastLinkVariants<T>::pairsOfSource(const sourceData& d, int first, int last
       accF[index] = f;
       accAWF[index] = awf;
     }
-    fMicros += static_cast<long long>((verdalis::threadCpuMillis() - start) * 1000.0);
+    fMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
   }
 }
 
@@ -564,18 +563,18 @@ void fastLinkVariants<T>::run() {
   if (pc) {
     cut = p.pcCut;
     if (cut == std::numeric_limits<T>::infinity()) {
-      useful = verdalis::usefulPairs(w, *rows);
+      useful = usefulPairs(w, *rows);
       haveUseful = true;
       // Removed pairs only lengthen paths and pairs made sure weigh 0, so no
       // path sum outgrows the bound the lists are drawn with.
       if constexpr (!std::is_same_v<T, float>)
         if (w.dense && (code == 3 || code == 4))
-          useClassKept = verdalis::buildClassEntries(w, threads, classKept, pcMicros);
+          useClassKept = buildClassEntries(w, threads, classKept, pcMicros);
     }
   }
   if (binaryIndices) {
-    binary = verdalis::binaryOf(g);
-    if (!iic) verdalis::fillDistanceRows(g, binary);
+    binary = binaryOf(g);
+    if (!iic) fillDistanceRows(g, binary);
   }
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < i; ++j)
@@ -594,9 +593,9 @@ void fastLinkVariants<T>::run() {
     const int span = static_cast<int>((count + ranges - 1) / ranges);
     for (int first = 0; first < n; first += chunk) {
       const int sources = std::min(chunk, n - first);
-      verdalis::orderedParallel(
+      orderedParallel(
           sources, threads, [&](int i, unsigned) { prepareSource(first + i, data[i]); }, [](int) {});
-      verdalis::orderedParallel(
+      orderedParallel(
           ranges, threads,
           [&](int r, unsigned id) {
             const int lo = r * span, hi = std::min<int>(static_cast<int>(count), (r + 1) * span);
@@ -605,7 +604,7 @@ void fastLinkVariants<T>::run() {
           [](int) {});
     }
   }
-  verdalis::orderedParallel(
+  orderedParallel(
       static_cast<int>(count), threads, [&](int i, unsigned) { finishPair(static_cast<std::size_t>(i)); },
       [](int) {});
   p.pcTime += static_cast<std::clock_t>(pcMicros.load() / 1000);
@@ -618,3 +617,5 @@ void fastLinkVariants<T>::run() {
     p.hTime += binaryTime;
   p.fTime += static_cast<std::clock_t>(fMicros.load() / 1000);
 }
+
+}  // namespace verdalis

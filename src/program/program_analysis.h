@@ -178,29 +178,29 @@ void linkRemovalLoop(quivaraProgram<T>& p) {
       "\n" + "\n");
 }
 
-}  // namespace verdalis
-
 template <class T>
 void quivaraProgram<T>::generacio_indexos() {
-  verdalis::say("Processed indices:" + verdalis::processedIndices(*this) + "\n");
-  verdalis::say("Indices processing started at: " + verdalis::calendarText(std::time(nullptr)) + "\n");
-  verdalis::say("Processing overall landscape indices\n");
+  say("Processed indices:" + processedIndices(*this) + "\n");
+  say("Indices processing started at: " + calendarText(std::time(nullptr)) + "\n");
+  say("Processing overall landscape indices\n");
   generate_landscape_global();
   if (!onlyoverall) {
-    if (!onlyAddDeltas && !verdalis::fastNodeRemovalLoop(*this)) verdalis::nodeRemovalLoop(*this);
-    verdalis::nodeAdditionLoop(*this);
-    if (linkImportances1Solved()) verdalis::linkRemovalLoop(*this);
+    if (!onlyAddDeltas && !fastNodeRemovalLoop(*this)) nodeRemovalLoop(*this);
+    nodeAdditionLoop(*this);
+    if (linkImportances1Solved()) linkRemovalLoop(*this);
     if (linkImportances2Solved()) {
       const std::string announcement = "Processing Link Improvement with probability=1 of node with ID ";
       // Every pair is built; the selection rule decides inside whether it is measured.
-      if (!verdalis::fastLinkLoop(*this, 4, announcement))
-        verdalis::pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_sure(i, j); });
+      if (!fastLinkLoop(*this, 4, announcement))
+        pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_sure(i, j); });
     }
     if (linkImportances3Solved()) {
       const std::string announcement = "Processing importances of Change with diff value of node with ID ";
-      if (!verdalis::fastLinkLoop(*this, 5, announcement))
-        verdalis::pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_diff(i, j); });
+      if (!fastLinkLoop(*this, 5, announcement))
+        pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_diff(i, j); });
     }
   }
-  verdalis::say("Execution ended\n");
+  say("Execution ended\n");
 }
+
+}  // namespace verdalis

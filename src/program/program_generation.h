@@ -46,8 +46,6 @@ inline long long truncatedArea(float area) {
   return static_cast<long long>(area);
 }
 
-}  // namespace verdalis
-
 // Any threshold not above 0 examines every pair, as the run summary announces
 // ("checking all links"); a positive one keeps the pairs whose probability
 // reaches it or whose distance does not exceed it. Binary files have no
@@ -61,8 +59,6 @@ bool quivaraProgram<T>::linkSelected(int i, int j) const {
   if (inputDist && !inputProb && !inputAdjacen) return value <= threshold;
   return false;
 }
-
-namespace verdalis {
 
 // Every selected index but PC, in the order of the analysis, each timed into
 // its own accumulator. H and IIC share one search when both are selected.
@@ -89,26 +85,24 @@ void executeIndicesBeforePC(quivaraProgram<T>& p, landscape<T>* land) {
   if (p.awfFlag) timed(p.awfTime, [&] { land->generate_index_AWF(); });
 }
 
-}  // namespace verdalis
-
 template <class T>
 void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
-  verdalis::executeIndicesBeforePC(*this, land);
+  executeIndicesBeforePC(*this, land);
   if (!pcFlag) return;
-  verdalis::timed(pcTime, [&] {
+  timed(pcTime, [&] {
     if (dijkstraSaving && global) {
       land->generate_index_PC_DijkstraSaving_Write();
     } else if (fastMode && global) {
-      verdalis::pcSearchSetup(*land, pcWeights, pcCut);
-      verdalis::fastGlobalPC(*land, pcWeights, pcCut, threads, globalRows);
+      pcSearchSetup(*land, pcWeights, pcCut);
+      fastGlobalPC(*land, pcWeights, pcCut, threads, globalRows);
       fastPC = true;
     } else if (fastMode) {
       // A variant measured in full: the same searches, in parallel.
-      verdalis::searchWeights weights;
+      searchWeights weights;
       T cut = 0;
-      verdalis::globalSearches<T> rows;
-      verdalis::pcSearchSetup(*land, weights, cut);
-      verdalis::fastGlobalPC(*land, weights, cut, threads, rows);
+      globalSearches<T> rows;
+      pcSearchSetup(*land, weights, cut);
+      fastGlobalPC(*land, weights, cut, threads, rows);
     } else {
       land->generate_index_PC();
     }
@@ -126,9 +120,9 @@ void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
 // landscape.
 template <class T>
 void quivaraProgram<T>::execute_indexs2(landscape<T>* land, int nerased) {
-  verdalis::executeIndicesBeforePC(*this, land);
+  executeIndicesBeforePC(*this, land);
   if (!pcFlag) return;
-  verdalis::timed(pcTime, [&] {
+  timed(pcTime, [&] {
     land->generate_index_PC_DijkstraSaving_Read(nerased);
     land->generate_index_PCEC();
   });
@@ -136,23 +130,23 @@ void quivaraProgram<T>::execute_indexs2(landscape<T>* land, int nerased) {
 
 template <class T>
 void quivaraProgram<T>::generate_landscape_global() {
-  landGlobal->create_land(size.data(), label.data(), connections, nNodes, verdalis::truncatedArea(sizeLandscapeArea),
+  landGlobal->create_land(size.data(), label.data(), connections, nNodes, truncatedArea(sizeLandscapeArea),
                           adjType, probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,
                           kDistanceProb, minProb, allpaths);
   // Betweenness first: its progress lines come before everything else.
-  if (betweenness_centrality) verdalis::timed(bcTime, [&] { landGlobal->generate_index_BC(); });
+  if (betweenness_centrality) timed(bcTime, [&] { landGlobal->generate_index_BC(); });
   if (bcpcFlag) {
-    verdalis::timed(bcpcTime, [&] {
+    timed(bcpcTime, [&] {
       if (fastMode)
-        verdalis::fastBCPC(*landGlobal, landGlobal->bcpc, threads);
+        fastBCPC(*landGlobal, landGlobal->bcpc, threads);
       else
         landGlobal->generate_index_BCPC();
     });
   }
   if (bciicFlag) {
-    verdalis::timed(bciicTime, [&] {
+    timed(bciicTime, [&] {
       if (fastMode)
-        verdalis::fastBCIIC(*landGlobal, landGlobal->bciic, threads);
+        fastBCIIC(*landGlobal, landGlobal->bciic, threads);
       else
         landGlobal->generate_index_BCIIC();
     });
@@ -191,7 +185,7 @@ void quivaraProgram<T>::generate_landscape_deleting_connection(int nerased1, int
   variant.create_land_with_copy_deleting_one_connection(landGlobal, nerased1, nerased2, adjType, probType);
   if (!linkSelected(nerased1, nerased2)) return;
   execute_indexs(&variant, false);
-  landDelCon[pairIndex(nerased1, nerased2)] = verdalis::linkValuesOf(variant);
+  landDelCon[pairIndex(nerased1, nerased2)] = linkValuesOf(variant);
 }
 
 template <class T>
@@ -200,7 +194,7 @@ void quivaraProgram<T>::generate_landscape_connection_sure(int node1, int node2)
   variant.create_land_with_copy_with_one_connection_sure(landGlobal, node1, node2, adjType, probType);
   if (!linkSelected(node1, node2)) return;
   execute_indexs(&variant, false);
-  landConSure[pairIndex(node1, node2)] = verdalis::linkValuesOf(variant);
+  landConSure[pairIndex(node1, node2)] = linkValuesOf(variant);
 }
 
 template <class T>
@@ -210,7 +204,7 @@ void quivaraProgram<T>::generate_landscape_connection_diff(int node1, int node2)
                                                          adjType, probType, inputDist, inputProb, inputAdjacen,
                                                          adjacentTail, kProbProb, kDistanceProb, minProb, allpaths);
   execute_indexs(&variant, false);
-  landConDiff[pairIndex(node1, node2)] = verdalis::linkValuesOf(variant);
+  landConDiff[pairIndex(node1, node2)] = linkValuesOf(variant);
 }
 
 template <class T>
@@ -265,3 +259,5 @@ void quivaraProgram<T>::execute_fragmentsPC_Add(int nadded) {
   variant.assigna_pcflux(fractions.fluxAdd());
   variant.assigna_pcconnector(fractions.connectorAdd());
 }
+
+}  // namespace verdalis

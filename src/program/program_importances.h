@@ -259,8 +259,6 @@ float nodeVar(quivaraProgram<T>& p, int typeLand, const std::string& key, int i)
   return varError();
 }
 
-}  // namespace verdalis
-
 // ---- node and link variations ----
 
 template <class T>
@@ -270,10 +268,10 @@ float quivaraProgram<T>::valueOfDelta(int typeLand, const std::string& index, in
 
 template <class T>
 float quivaraProgram<T>::valueOfDelta(int typeLand, const std::string& index, int i, int j) {
-  if (typeLand == 1) return verdalis::removalDelta(*this, index, i);
-  if (typeLand == 2) return verdalis::additionDelta(*this, index, i);
-  if (typeLand >= 3 && typeLand <= 5) return verdalis::linkDelta(*this, typeLand, index, i, j);
-  return verdalis::deltaError();
+  if (typeLand == 1) return removalDelta(*this, index, i);
+  if (typeLand == 2) return additionDelta(*this, index, i);
+  if (typeLand >= 3 && typeLand <= 5) return linkDelta(*this, typeLand, index, i, j);
+  return deltaError();
 }
 
 template <class T>
@@ -284,8 +282,8 @@ float quivaraProgram<T>::valueOfVar(int typeLand, const std::string& index, int 
 // No report asks a link case for var: the link tables carry percentages only.
 template <class T>
 float quivaraProgram<T>::valueOfVar(int typeLand, const std::string& index, int i, int) {
-  if (typeLand == 1 || typeLand == 2) return verdalis::nodeVar(*this, typeLand, index, i);
-  return verdalis::varError();
+  if (typeLand == 1 || typeLand == 2) return nodeVar(*this, typeLand, index, i);
+  return varError();
 }
 
 // ---- link families ----
@@ -293,39 +291,39 @@ float quivaraProgram<T>::valueOfVar(int typeLand, const std::string& index, int 
 #define VERDALIS_LINK_FAMILY(Name, store, selective)                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##NL(int i, int j) {                                              \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::nl, i, j);                           \
+    return linkLoss(*this, store, selective, measure::nl, i, j);                           \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##NC(int i, int j) {                                              \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::nc, i, j);                           \
+    return linkLoss(*this, store, selective, measure::nc, i, j);                           \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##H(int i, int j) {                                               \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::h, i, j);                            \
+    return linkLoss(*this, store, selective, measure::h, i, j);                            \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##CCP(int i, int j) {                                             \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::ccp, i, j);                          \
+    return linkLoss(*this, store, selective, measure::ccp, i, j);                          \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##LCP(int i, int j) {                                             \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::lcp, i, j);                          \
+    return linkLoss(*this, store, selective, measure::lcp, i, j);                          \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##IIC(int i, int j) {                                             \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::iic, i, j);                          \
+    return linkLoss(*this, store, selective, measure::iic, i, j);                          \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##F(int i, int j) {                                               \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::f, i, j);                            \
+    return linkLoss(*this, store, selective, measure::f, i, j);                            \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##AWF(int i, int j) {                                             \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::awf, i, j);                          \
+    return linkLoss(*this, store, selective, measure::awf, i, j);                          \
   }                                                                                                            \
   template <class T>                                                                                           \
   float quivaraProgram<T>::valueOfDelta##Name##PC(int i, int j) {                                              \
-    return verdalis::linkLoss(*this, store, selective, verdalis::measure::pc, i, j);                           \
+    return linkLoss(*this, store, selective, measure::pc, i, j);                           \
   }
 
 // Removed and made-sure links follow the selection rule; a changed link is
@@ -336,8 +334,6 @@ VERDALIS_LINK_FAMILY(ConDiff, landConDiff, false)
 #undef VERDALIS_LINK_FAMILY
 
 // ---- sums ----
-
-namespace verdalis {
 
 // Sum over the existing nodes, in node order, in float.
 template <class T>
@@ -357,64 +353,62 @@ double pairSum(const quivaraProgram<T>& p, F&& value) {
   return sum;
 }
 
-}  // namespace verdalis
-
 template <class T>
 float quivaraProgram<T>::valueOfSumdIIC() {
-  return verdalis::nodeSum(*this, "iic");
+  return nodeSum(*this, "iic");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdIICintra() {
-  return verdalis::nodeSum(*this, "iicintra");
+  return nodeSum(*this, "iicintra");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdIICflux() {
-  return verdalis::nodeSum(*this, "iicflux");
+  return nodeSum(*this, "iicflux");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdIICconnector() {
-  return verdalis::nodeSum(*this, "iicconnector");
+  return nodeSum(*this, "iicconnector");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdPC() {
-  return verdalis::nodeSum(*this, "pc");
+  return nodeSum(*this, "pc");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdPCintra() {
-  return verdalis::nodeSum(*this, "pcintra");
+  return nodeSum(*this, "pcintra");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdPCflux() {
-  return verdalis::nodeSum(*this, "pcflux");
+  return nodeSum(*this, "pcflux");
 }
 template <class T>
 float quivaraProgram<T>::valueOfSumdPCconnector() {
-  return verdalis::nodeSum(*this, "pcconnector");
+  return nodeSum(*this, "pcconnector");
 }
 
 template <class T>
 double quivaraProgram<T>::valueOfConSumdIIC() {
-  return verdalis::pairSum(*this, [&](int i, int j) { return valueOfDeltaConIIC(i, j); });
+  return pairSum(*this, [&](int i, int j) { return valueOfDeltaConIIC(i, j); });
 }
 template <class T>
 double quivaraProgram<T>::valueOfConSureSumdIIC() {
-  return verdalis::pairSum(*this, [&](int i, int j) { return valueOfDeltaConSureIIC(i, j); });
+  return pairSum(*this, [&](int i, int j) { return valueOfDeltaConSureIIC(i, j); });
 }
 template <class T>
 double quivaraProgram<T>::valueOfConDiffSumdIIC() {
-  return verdalis::pairSum(*this, [&](int i, int j) { return valueOfDeltaConDiffIIC(i, j); });
+  return pairSum(*this, [&](int i, int j) { return valueOfDeltaConDiffIIC(i, j); });
 }
 template <class T>
 double quivaraProgram<T>::valueOfConSumdPC() {
-  return verdalis::pairSum(*this, [&](int i, int j) { return valueOfDeltaConPC(i, j); });
+  return pairSum(*this, [&](int i, int j) { return valueOfDeltaConPC(i, j); });
 }
 template <class T>
 double quivaraProgram<T>::valueOfConSureSumdPC() {
-  return verdalis::pairSum(*this, [&](int i, int j) { return valueOfDeltaConSurePC(i, j); });
+  return pairSum(*this, [&](int i, int j) { return valueOfDeltaConSurePC(i, j); });
 }
 template <class T>
 double quivaraProgram<T>::valueOfConDiffSumdPC() {
-  return verdalis::pairSum(*this, [&](int i, int j) { return valueOfDeltaConDiffPC(i, j); });
+  return pairSum(*this, [&](int i, int j) { return valueOfDeltaConDiffPC(i, j); });
 }
 
 // ---- overall values of the global landscape ----
@@ -529,7 +523,7 @@ float quivaraProgram<T>::valueOfProbability(int i, int j) {
 template <class T>
 float quivaraProgram<T>::valueOfProbabilityMaximum(int i, int j) {
   if (!pcFlag) {
-    verdalis::say("Error!: Cannot acces to the maximum product probability values\n");
+    say("Error!: Cannot acces to the maximum product probability values\n");
     return 0;
   }
   return landGlobal->valueOfProbabilityMaximum(i, j);
@@ -539,3 +533,5 @@ template <class T>
 int quivaraProgram<T>::numberEdges_landGlobalPC() {
   return landGlobal->numberEdgesPC();
 }
+
+}  // namespace verdalis

@@ -11,6 +11,8 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 template <class T>
 quivaraProgram<T>::quivaraProgram(bool inputDistp, bool inputProbp, bool inputAdjacenp, bool Ap, bool CCPp,
                                   bool LCPp, bool IICp, bool NCp, bool NLp, bool Hp, bool Fp, bool AWFp, bool PCp,
@@ -58,8 +60,6 @@ template <class T>
 quivaraProgram<T>::~quivaraProgram() {
   delete landGlobal;
 }
-
-namespace verdalis {
 
 // The checks of the settings, before any file is opened; returns the
 // number of errors.
@@ -136,23 +136,20 @@ int checkConnectionFile(quivaraProgram<T>& p) {
   return errors;
 }
 
-}  // namespace verdalis
-
 template <class T>
 int quivaraProgram<T>::initial_check() {
   adjType = ccpFlag || lcpFlag || iicFlag || ncFlag || nlFlag || hFlag || bcFlag || bciicFlag;
   componentType = ccpFlag || lcpFlag || ncFlag;
   probType = fFlag || awfFlag || pcFlag || bcpcFlag;
   betweenness_centrality = bcFlag;
-  int errors = verdalis::checkSettings(*this);
-  if (errors == 0) errors += verdalis::checkNodeFile(*this);
-  if (errors == 0) errors += verdalis::checkConnectionFile(*this);
+  int errors = checkSettings(*this);
+  if (errors == 0) errors += checkNodeFile(*this);
+  if (errors == 0) errors += checkConnectionFile(*this);
   return errors;
 }
 
 template <class T>
 int quivaraProgram<T>::create_arrays() {
-  using verdalis::guardAlloc;
   if (addNodes) {
     // The count cannot pass the number of node lines after a passed initial
     // check; bounding it keeps nNodes from going negative otherwise.
@@ -166,32 +163,32 @@ int quivaraProgram<T>::create_arrays() {
   const std::size_t n = static_cast<std::size_t>(nNodes);
   const std::size_t m = static_cast<std::size_t>(nNodesAdd);
   // Entries that no line fills keep identifier 0 and attribute 0.
-  guardAlloc(verdalis::kNoMemoryFirst, [&] {
+  guardAlloc(kNoMemoryFirst, [&] {
     label.assign(n, 0);
     labelAdd.assign(m, 0);
     size.assign(n, 0.0f);
     sizeAdd.assign(m, 0.0f);
   });
-  guardAlloc(verdalis::kNoMemory, [&] { connections.assign(n, n, 0.0f); });
-  if (linkImportances3Flag) guardAlloc(verdalis::kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
-  guardAlloc(verdalis::kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
-  guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] { connections.assign(n, n, 0.0f); });
+  if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
+  guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
+  guardAlloc(kNoMemory, [&] {
     delete landGlobal;
     landGlobal = nullptr;
     landGlobal = new landscape<T>();
   });
-  guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     landDel.clear();
     landDel.resize(n);
   });
-  guardAlloc(verdalis::kNoMemory, [&] {
+  guardAlloc(kNoMemory, [&] {
     landAdd.clear();
     landAdd.resize(m);
   });
   const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
-  if (linkImportances1Flag) guardAlloc(verdalis::kNoMemory, [&] { landDelCon.assign(pairs, linkValues<T>()); });
-  if (linkImportances2Flag) guardAlloc(verdalis::kNoMemory, [&] { landConSure.assign(pairs, linkValues<T>()); });
-  if (linkImportances3Flag) guardAlloc(verdalis::kNoMemory, [&] { landConDiff.assign(pairs, linkValues<T>()); });
+  if (linkImportances1Flag) guardAlloc(kNoMemory, [&] { landDelCon.assign(pairs, linkValues<T>()); });
+  if (linkImportances2Flag) guardAlloc(kNoMemory, [&] { landConSure.assign(pairs, linkValues<T>()); });
+  if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { landConDiff.assign(pairs, linkValues<T>()); });
   return 0;
 }
 
@@ -205,7 +202,6 @@ int quivaraProgram<T>::load_data() {
 
 template <class T>
 std::string quivaraProgram<T>::information_execution() {
-  using verdalis::toText;
   std::string text = "Number of nodes to process: " + toText(nNodes + nNodesAdd) + "\n";
   if (nNodesAdd > 0)
     text += toText(nNodes) + " of these nodes already exist in the landscape, and the remaining " +
@@ -230,3 +226,5 @@ std::string quivaraProgram<T>::information_execution() {
   text += "Connection file: " + fileConnections + "\n";
   return text;
 }
+
+}  // namespace verdalis

@@ -165,39 +165,39 @@ void fillNoLink(quivaraProgram<T>& p) {
   if (p.linkImportances3Flag) p.connectionsDiff.assign(p.connectionsDiff.rows(), p.connectionsDiff.cols(), none);
 }
 
-}  // namespace verdalis
-
 template <class T>
 int quivaraProgram<T>::verifyFile(const std::string& file, int& words, int& lines) {
   std::string text;
-  if (!verdalis::readWholeFile(file, text)) {
-    verdalis::sayError("Cannot open node file or connection file " + file);
+  if (!readWholeFile(file, text)) {
+    sayError("Cannot open node file or connection file " + file);
     return 1;
   }
-  return verdalis::countColumnsAndLines(text, words, lines);
+  return countColumnsAndLines(text, words, lines);
 }
 
 template <class T>
 int quivaraProgram<T>::initialize_arrays_connections() {
-  verdalis::fillNoLink(*this);
+  fillNoLink(*this);
   std::string text;
   int problems = 0, words = 0, lines = 0;
   // The file is read once and checked from memory: the same check as
   // verifyFile, without reading a large file twice.
-  if (!verdalis::readWholeFile(fileConnections, text)) {
-    verdalis::sayError("Cannot open node file or connection file " + fileConnections);
+  if (!readWholeFile(fileConnections, text)) {
+    sayError("Cannot open node file or connection file " + fileConnections);
     return 1;
   }
-  problems += verdalis::countColumnsAndLines(text, words, lines);
-  verdalis::connectionKind kind = verdalis::connectionKindOf(*this);
-  verdalis::numberReader in(text);
+  problems += countColumnsAndLines(text, words, lines);
+  connectionKind kind = connectionKindOf(*this);
+  numberReader in(text);
   for (int k = 0; k < lines; ++k) {
-    verdalis::connectionRecord rec;
-    bool read = verdalis::readConnectionRecord(in, linkImportances3Flag, k + 1, rec);
+    connectionRecord rec;
+    bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec);
     if (!read) ++problems;
-    problems += verdalis::checkConnectionRanges(kind, rec);
+    problems += checkConnectionRanges(kind, rec);
     if (!read) break;
-    problems += verdalis::storeConnectionRecord(*this, rec, k + 1);
+    problems += storeConnectionRecord(*this, rec, k + 1);
   }
   return problems;
 }
+
+}  // namespace verdalis

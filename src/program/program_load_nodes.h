@@ -156,22 +156,20 @@ int settleLandscapeArea(quivaraProgram<T>& p) {
   return 0;
 }
 
-}  // namespace verdalis
-
 template <class T>
 int quivaraProgram<T>::verifyNodesNoExist(const std::string& file) {
   std::string text;
-  if (!verdalis::readWholeFile(file, text)) {
-    verdalis::sayError("Cannot open node file " + file);
+  if (!readWholeFile(file, text)) {
+    sayError("Cannot open node file " + file);
     return 0;
   }
-  verdalis::numberReader in(text);
+  numberReader in(text);
   int candidates = 0;
   for (bool firstLine = true; !in.atEnd(); firstLine = false) {
     float third = 1;
-    int failed = verdalis::readThreeNumbers(in, third);
+    int failed = readThreeNumbers(in, third);
     if (failed != 0) {
-      verdalis::reportCandidateCountStop(failed, firstLine);
+      reportCandidateCountStop(failed, firstLine);
       break;
     }
     if (third == 0) ++candidates;
@@ -188,24 +186,24 @@ int quivaraProgram<T>::initialize_arrays_nodes() {
   labelAddPosition.reserve(labelAdd.size());
   bool valid = true;
   std::string text;
-  if (!verdalis::readWholeFile(fileNodes, text)) {
-    verdalis::sayError("Cannot open node file " + fileNodes);
+  if (!readWholeFile(fileNodes, text)) {
+    sayError("Cannot open node file " + fileNodes);
     valid = false;
   }
-  verdalis::numberReader in(text);
+  numberReader in(text);
   int linesRead = 0, existing = 0, candidates = 0;
   while (valid) {
-    verdalis::nodeRecord rec;
-    verdalis::recordOutcome outcome = verdalis::readNodeRecord(in, addNodes, linesRead + 1, rec);
-    if (outcome == verdalis::recordOutcome::end) break;
-    if (outcome == verdalis::recordOutcome::stopped) {
+    nodeRecord rec;
+    recordOutcome outcome = readNodeRecord(in, addNodes, linesRead + 1, rec);
+    if (outcome == recordOutcome::end) break;
+    if (outcome == recordOutcome::stopped) {
       valid = false;
       break;
     }
-    verdalis::storeNodeRecord(*this, rec, existing, candidates);
+    storeNodeRecord(*this, rec, existing, candidates);
     ++linesRead;
   }
-  int areaProblem = verdalis::settleLandscapeArea(*this);
+  int areaProblem = settleLandscapeArea(*this);
   return (valid && areaProblem == 0) ? 0 : 1;
 }
 
@@ -222,3 +220,5 @@ bool quivaraProgram<T>::exist_nodesAdd(int key, int& pos) {
   pos = found == labelAddPosition.end() ? -1 : found->second;
   return pos != -1;
 }
+
+}  // namespace verdalis

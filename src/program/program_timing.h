@@ -11,11 +11,8 @@ inline long long wholeSeconds(std::clock_t milliseconds) {
   return static_cast<long long>(static_cast<double>(milliseconds) / 1000.0);
 }
 
-}  // namespace verdalis
-
 template <class T>
 std::string quivaraProgram<T>::show_time_proces() {
-  using verdalis::wholeSeconds;
   std::string text = "Processing time for indices:\n";
   if (nlFlag) text += "NL: " + durationText(wholeSeconds(nlTime));
   if (ncFlag) text += "NC: " + durationText(wholeSeconds(ncTime));
@@ -37,3 +34,5 @@ std::string quivaraProgram<T>::show_time_proces() {
   if (bcpcFlag) text += "BC_PC: " + durationText(wholeSeconds(bcpcTime));
   return text;
 }
+
+}  // namespace verdalis

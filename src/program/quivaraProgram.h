@@ -16,6 +16,8 @@
 #include "landscape/landscape.h"
 #include "support/matrix.h"
 
+namespace verdalis {
+
 // What a link analysis keeps of one variant: only the values its reports read.
 template <class T>
 struct linkValues {
@@ -57,9 +59,9 @@ class quivaraProgram {
   std::vector<int> labelAdd;
   std::vector<float> size;
   std::vector<float> sizeAdd;
-  verdalis::matrix<float> connections;      // nNodes x nNodes
-  verdalis::matrix<float> connectionsDiff;  // nNodes x nNodes, only with link change
-  verdalis::matrix<float> connectionsAdd;   // nNodesAdd x nNodes
+  matrix<float> connections;      // nNodes x nNodes
+  matrix<float> connectionsDiff;  // nNodes x nNodes, only with link change
+  matrix<float> connectionsAdd;   // nNodesAdd x nNodes
   // First position of each identifier, so that a full connection file loads
   // in time linear in its size.
   std::unordered_map<int, int> labelPosition;
@@ -95,8 +97,8 @@ class quivaraProgram {
   bool fastMode = false;
   unsigned threads = 1;
   bool fastPC = false;  // the global PC came from the engine, its searches kept
-  verdalis::globalSearches<T> globalRows;
-  verdalis::searchWeights pcWeights;
+  globalSearches<T> globalRows;
+  searchWeights pcWeights;
   T pcCut = 0;
 
   // ---- processor time per index, in milliseconds ----
@@ -257,6 +259,8 @@ class quivaraProgram {
 // The duration text: " N days", " N hours", " N minutes" when not 0, then
 // " N seconds\n", with strict thresholds.
 std::string durationText(long long seconds);
+
+}  // namespace verdalis
 
 #include "program/fast_engine.h"
 #include "program/program_load.h"

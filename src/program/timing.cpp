@@ -2,6 +2,8 @@
 
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 // Strict thresholds: exactly 60 seconds stays "60 seconds", exactly one hour
 // shows as 60 minutes, exactly one day as 24 hours.
 std::string durationText(long long seconds) {
@@ -24,3 +26,5 @@ std::string durationText(long long seconds) {
   if (minutes != 0) text += " " + std::to_string(minutes) + " minutes";
   return text + " " + std::to_string(seconds) + " seconds\n";
 }
+
+}  // namespace verdalis

@@ -9,6 +9,8 @@
 
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 // The overall-index lines of a run. binaryHead goes before the lines of the
 // binary indices and probabilisticHead before those of the probabilistic
 // ones; both are empty for overall_indices.txt.
@@ -19,7 +21,7 @@ std::string overallIndicesText(Program& program, const std::string& binaryHead,
   text.imbue(std::locale::classic());
   auto line = [&text](const std::string& head, const char* label, auto value) {
     text << head << label;
-    verdalis::putNumber(text, value) << "\n";
+    putNumber(text, value) << "\n";
   };
   const bool area = program.utilLandscapeAreaFunction();
   if (program.solveNL()) line(binaryHead, "NL\t", program.valueOfNL());
@@ -52,13 +54,13 @@ std::string overallIndicesText(Program& program, const std::string& binaryHead,
 // threshold, and a 0 in the probability column when a probabilistic distance
 // was given, so that such runs keep five columns like the probabilistic lines.
 inline std::string binaryLineHead(const std::string& prefix, float adjacentTail, float kDistanceProb) {
-  std::string head = prefix + "\t" + verdalis::toText(adjacentTail);
+  std::string head = prefix + "\t" + toText(adjacentTail);
   if (kDistanceProb != 0) head += "\t0";
   return head + "\t";
 }
 
 inline std::string probabilisticLineHead(const std::string& prefix, float kDistanceProb, float kProbProb) {
-  return prefix + "\t" + verdalis::toText(kDistanceProb) + "\t" + verdalis::toText(kProbProb) + "\t";
+  return prefix + "\t" + toText(kDistanceProb) + "\t" + toText(kProbProb) + "\t";
 }
 
 template <class Program>
@@ -86,7 +88,9 @@ void putProbabilities(std::ostream& out, Program& program, bool maximumProduct) 
       if (j == i) continue;
       float value = maximumProduct ? program.valueOfProbabilityMaximum(i, j) : program.valueOfProbability(i, j);
       out << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
-      verdalis::putNumber(out, value) << "\n";
+      putNumber(out, value) << "\n";
     }
   }
 }
+
+}  // namespace verdalis

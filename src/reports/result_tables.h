@@ -9,6 +9,8 @@
 
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 // The indices that can own a column group, in the order of the node table.
 enum class nodeGroupIndex { A, NL, NC, H, BC, CCP, LCP, IIC, F, AWF, PC, BCPC, BCIIC };
 
@@ -100,14 +102,14 @@ void putNodeCell(std::ostream& out, Program& program, const nodeColumn& column, 
                  int position) {
   switch (column.from) {
     case nodeColumn::source::delta:
-      verdalis::putNumber(out, program.valueOfDelta(typeLand, column.key, position));
+      putNumber(out, program.valueOfDelta(typeLand, column.key, position));
       break;
     case nodeColumn::source::var:
-      verdalis::putNumber(out, program.valueOfVar(typeLand, column.key, position));
+      putNumber(out, program.valueOfVar(typeLand, column.key, position));
       break;
     case nodeColumn::source::betweenness:
       if (typeLand == 1) {
-        verdalis::putNumber(out, program.valueOfBC(position));
+        putNumber(out, program.valueOfBC(position));
       } else {
         out << 0;
       }
@@ -181,9 +183,11 @@ void putLinkTable(std::ostream& out, Program& program, linkFamily family) {
         typename linkColumn<Program>::accessor value = family == linkFamily::removal       ? column.removal
                                                        : family == linkFamily::improvement ? column.improvement
                                                                                            : column.change;
-        verdalis::putNumber(out, (program.*value)(i, j)) << "\t";
+        putNumber(out, (program.*value)(i, j)) << "\t";
       }
       out << "\n";
     }
   }
 }
+
+}  // namespace verdalis

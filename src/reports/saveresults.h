@@ -6,6 +6,8 @@
 
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 template <class T>
 class saveresults {
  public:
@@ -49,5 +51,7 @@ class saveresults {
   void ActionSaveProbabilitiesExecute(quivaraProgram<T>* program, std::string file);
   void ActionSaveProbMaxExecute(quivaraProgram<T>* program, std::string file);
 };
+
+}  // namespace verdalis
 
 #include "reports/saveresults_impl.h"

@@ -13,12 +13,14 @@
 #include "support/files.h"
 #include "support/messages.h"
 
+namespace verdalis {
+
 namespace saveresultsDetail {
 
 // Reports a result file that could not be written; the run goes on with the
 // other files, and the count decides the exit status of the process.
 inline void reportUnwritable(const std::string& file, int& failedFiles) {
-  verdalis::sayError("Cannot write the result file " + file);
+  sayError("Cannot write the result file " + file);
   ++failedFiles;
 }
 
@@ -26,14 +28,14 @@ inline void reportUnwritable(const std::string& file, int& failedFiles) {
 // only when the file could be opened, so nothing goes through a failed handle.
 template <class T, class Compose>
 void replaceFile(saveresults<T>& writer, const std::string& file, Compose compose) {
-  verdalis::wholeFileWriter target(file);
+  wholeFileWriter target(file);
   if (target.isOpen()) compose(target.out());
   if (!target.isOpen() || !target.commit()) reportUnwritable(file, writer.failedFiles);
 }
 
 template <class T>
 void appendFile(saveresults<T>& writer, const std::string& file, const std::string& text) {
-  if (!verdalis::appendToFile(file, text)) reportUnwritable(file, writer.failedFiles);
+  if (!appendToFile(file, text)) reportUnwritable(file, writer.failedFiles);
 }
 
 // The common steps of the ten summary writers. A writer whose index was not
@@ -44,7 +46,7 @@ void appendSummary(saveresults<T>& writer, const std::string& file, bool selecte
                    const std::string& leadingHeader, const std::string& leadingCells,
                    const std::vector<summaryColumn>& columns) {
   if (!selected) return;
-  const bool fileIsNew = !verdalis::fileReadable(file);
+  const bool fileIsNew = !fileReadable(file);
   appendFile(writer, file, summaryBlock(fileIsNew, leadingHeader, leadingCells, columns));
 }
 
@@ -225,3 +227,5 @@ void saveresults<T>::ActionSaveProbMaxExecute(quivaraProgram<T>* program, std::s
   saveresultsDetail::replaceFile(*this, file,
                                  [program](std::ostream& out) { putProbabilities(out, *program, true); });
 }
+
+}  // namespace verdalis

@@ -8,6 +8,8 @@
 
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 // One value column of a summary file. Single-precision sums are widened
 // here; the stream writes a float as this same double, so nothing changes.
 struct summaryColumn {
@@ -24,7 +26,7 @@ struct pcLeading {
   static std::string header() { return "Prefix\tDistance\tProbability\t"; }
   static std::string cells(const std::string& prefix, float kdistance, float kprob, bool distancies) {
     if (!distancies) return prefixCell(prefix) + "0\t0\t";
-    return prefixCell(prefix) + verdalis::toText(kdistance) + "\t" + verdalis::toText(kprob) + "\t";
+    return prefixCell(prefix) + toText(kdistance) + "\t" + toText(kprob) + "\t";
   }
 };
 
@@ -35,7 +37,7 @@ struct iicLeading {
     return std::string("Prefix\t") + (distancies ? "Distance\t" : "Probability\t");
   }
   static std::string cells(const std::string& prefix, float adjacentTail) {
-    return prefixCell(prefix) + verdalis::toText(adjacentTail) + "\t";
+    return prefixCell(prefix) + toText(adjacentTail) + "\t";
   }
 };
 
@@ -50,6 +52,8 @@ inline std::string summaryBlock(bool fileIsNew, const std::string& leadingHeader
     block += "\n";
   }
   block += leadingCells;
-  for (const summaryColumn& column : columns) block += verdalis::toText(column.value) + "\t";
+  for (const summaryColumn& column : columns) block += toText(column.value) + "\t";
   return block + "\n";
 }
+
+}  // namespace verdalis

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace verdalis {
+
 // Ending the process on an interrupt (SIGINT, SIGTERM) without leaving a
 // result file behind half-written. A file that replaces an earlier version
 // is written to a temporary file first; the handler removes that temporary
@@ -6,7 +9,6 @@
 // SIGINT, 143 for SIGTERM). Appends to the summary files hold the signals
 // back for the few microseconds of their single write, so that a run's block
 // lands whole or not at all.
-namespace verdalis {
 
 // Installs the handlers. Called once by the program's entry point, not by
 // the library: tests and fuzzers that run the program in-process keep their

@@ -4,6 +4,8 @@
 
 #include "cli_helpers.h"
 
+namespace verdalis {
+
 namespace {
 
 const std::string kWcomp = "\n The option -wcomp will only be used if the NC index is selected (-NC)\x94.\n";
@@ -195,3 +197,5 @@ TEST(OptionValues, AValueSpelledLikeAnOptionActsAsIt) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -7,6 +7,8 @@
 #include "cli/arguments.h"
 #include "cli/dataArg.h"
 
+namespace verdalis {
+
 class commandLine {
  public:
   commandLine(std::vector<std::string> arguments, std::string program = "verdalis") {
@@ -47,3 +49,5 @@ struct recordingRunner {
     };
   }
 };
+
+}  // namespace verdalis

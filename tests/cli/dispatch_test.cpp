@@ -11,6 +11,8 @@
 
 #include "cli_helpers.h"
 
+namespace verdalis {
+
 namespace {
 
 int dispatch(std::vector<std::string> words, recordingRunner& runner, std::string& output) {
@@ -242,3 +244,5 @@ TEST(ValueRange, WorstStatusOfAllRuns) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -3,6 +3,8 @@
 
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(DurationText, StrictThresholdsAndPluralUnits) {
@@ -20,3 +22,5 @@ TEST(DurationText, StrictThresholdsAndPluralUnits) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

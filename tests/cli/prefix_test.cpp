@@ -4,6 +4,8 @@
 
 #include "cli_helpers.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(Prefix, NineNamesCarryItTheOthersNever) {
@@ -73,3 +75,5 @@ TEST(Prefix, CommandLineExpandsWithTheValuesReadSoFar) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace verdalis {
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define VERDALIS_UNDER_ASAN 1
@@ -319,3 +321,5 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadInput, testing::ValuesIn(cases()),
                          [](const testing::TestParamInfo<badInput>& info) { return info.param.name; });
 
 }  // namespace
+
+}  // namespace verdalis

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+namespace verdalis {
+
 namespace {
 
 std::string readFile(const std::string& path) {
@@ -173,3 +175,5 @@ TEST_F(ProgramRun, UnwritableResultFileFailsTheRun) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -52,6 +52,8 @@
 #include <utility>
 #include <vector>
 
+namespace verdalis {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -937,3 +939,5 @@ TEST(DifferentialMasking, HidesStampsAndDurationsOnly) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -3,6 +3,8 @@
 // for each kind of connection file.
 #include "e2e/golden_support.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(GoldenIndicesTest, BinaryIndicesOnAPathFromDistances) { golden::checkCase("binary_path_distance", 0); }
@@ -22,3 +24,5 @@ TEST(GoldenIndicesTest, FullDistanceListWithHAndIICAndAnAreaBelowTheTotal) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

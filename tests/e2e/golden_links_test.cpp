@@ -3,6 +3,8 @@
 // the fourth column, with their tables and sums.
 #include "e2e/golden_support.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(GoldenLinksTest, RemovalImprovementAndChangeOnProbabilities) {
@@ -14,3 +16,5 @@ TEST(GoldenLinksTest, BinaryInputWithComponentsRemovalAndChange) { golden::check
 TEST(GoldenLinksTest, DirectedDistancesWithImprovementAndChange) { golden::checkCase("distance_directed_links", 0); }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -2,6 +2,8 @@
 // and the console text of a run.
 #include "e2e/golden_support.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(GoldenRunsTest, UnwritablePrefixedFileIsReportedTheOthersAreWrittenAndTheStatusIs2) {
@@ -12,3 +14,5 @@ TEST(GoldenRunsTest, UnwritablePrefixedFileIsReportedTheOthersAreWrittenAndTheSt
 }
 
 }  // namespace
+
+}  // namespace verdalis

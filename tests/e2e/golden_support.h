@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace verdalis {
+
 namespace golden {
 
 namespace fs = std::filesystem;
@@ -115,3 +117,5 @@ inline void checkCase(const std::string& name, int status) {
 }
 
 }  // namespace golden
+
+}  // namespace verdalis

@@ -21,6 +21,8 @@
 
 #include "support/default_signals.h"
 
+namespace verdalis {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -148,3 +150,5 @@ TEST_F(Interrupted, SigintStopsTheRunWith130AndKeepsEveryResultFile) { interrupt
 TEST_F(Interrupted, SigtermStopsTheRunWith143AndKeepsEveryResultFile) { interruptLongRun(SIGTERM, 143); }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+namespace verdalis {
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define VERDALIS_UNDER_ASAN 1
@@ -153,3 +155,5 @@ TEST_F(MemoryLimit, EveryValueOfARangeRunsThoughEachRunsOutOfMemory) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace verdalis {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -217,3 +219,5 @@ TEST_F(NumericEdges, GainsFromNothingAreInfinite) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -10,6 +10,8 @@
 #include "cli/dataArg.h"
 #include "fuzz_support.h"
 
+namespace verdalis {
+
 namespace {
 
 // A record handed to a run must be usable by it.
@@ -60,3 +62,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   return 0;
 }
+
+}  // namespace verdalis

@@ -10,6 +10,8 @@
 #include "fuzz_support.h"
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzzsupport::scratchFolder();
   fuzzsupport::writeFile("nodes2.txt", "1\t10\n2\t20\n3\t0\n-4\t5\n");
@@ -50,3 +52,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
   return 0;
 }
+
+}  // namespace verdalis

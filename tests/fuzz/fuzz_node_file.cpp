@@ -9,6 +9,8 @@
 #include "fuzz_support.h"
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzzsupport::scratchFolder();
   return 0;
@@ -51,3 +53,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   return 0;
 }
+
+}  // namespace verdalis

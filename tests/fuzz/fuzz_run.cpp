@@ -15,6 +15,8 @@
 #include "cli/run.h"
 #include "fuzz_support.h"
 
+namespace verdalis {
+
 namespace {
 
 const char* const kDistances[] = {"0", "0.5", "1", "10", "99.5", "100", "150", "1000", "1e30", "3.4e38", "-1"};
@@ -156,3 +158,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   verdalisMain(static_cast<int>(tokens.size()), argv.data());
   return 0;
 }
+
+}  // namespace verdalis

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+namespace verdalis {
+
 namespace fuzzsupport {
 
 // Creates the scratch folder once, makes it the working directory, and
@@ -46,3 +48,5 @@ inline void clearScratchFolder() {
 }
 
 }  // namespace fuzzsupport
+
+}  // namespace verdalis

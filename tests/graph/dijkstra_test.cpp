@@ -7,6 +7,8 @@
 
 #include "graph/algDIJKSTRA.h"
 
+namespace verdalis {
+
 namespace {
 
 template <class T>
@@ -48,7 +50,7 @@ class DijkstraTest : public ::testing::Test {
   }
   static T weightOf(float p) { return static_cast<T>(-std::log(p)); }
 
-  verdalis::matrix<T> weights;
+  matrix<T> weights;
   std::vector<adjacency> lists;
   std::vector<T> distances;
   std::vector<int> drecera;
@@ -135,3 +137,5 @@ TYPED_TEST(DijkstraTest, ArrayFormIgnoresMissingLinks) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

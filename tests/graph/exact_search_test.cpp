@@ -10,9 +10,10 @@
 #include "graph/exact_search.h"
 #include "graph/selection.h"
 
+namespace verdalis {
+
 namespace {
 
-using verdalis::kNoLink;
 
 template <class T>
 class ExactSearch : public ::testing::Test {};
@@ -50,8 +51,8 @@ TYPED_TEST(ExactSearch, ScanChoiceMatchesTheLinearScan) {
     std::unique_ptr<bool[]> raw(new bool[n]);
     for (int i = 0; i < n; ++i) raw[i] = treated[i];
     const int expected = minValue<T>(d.data(), raw.get(), n);
-    EXPECT_EQ(verdalis::scanChoice<T>(group.data(), static_cast<int>(group.size()), d.data()), expected);
-    verdalis::scanTracker<T> tracker;
+    EXPECT_EQ(scanChoice<T>(group.data(), static_cast<int>(group.size()), d.data()), expected);
+    scanTracker<T> tracker;
     for (std::size_t at = 0; at < group.size(); ++at) tracker.see(group[at], static_cast<int>(at), d[group[at]]);
     EXPECT_EQ(group[tracker.selectedAt()], expected);
   }
@@ -81,9 +82,9 @@ T weightOf(float p) {
 template <class T>
 void compareWithReference(const randomGraph& g, int variant, float minProb, bool sparse) {
   const int n = g.n;
-  verdalis::matrix<T> weights(n, n, T(0));
+  matrix<T> weights(n, n, T(0));
   std::vector<adjacency> lists(n);
-  verdalis::searchWeights fast;
+  searchWeights fast;
   fast.n = n;
   fast.matrix.assign(static_cast<std::size_t>(n) * n, kNoLink);
   for (int i = 0; i < n; ++i)
@@ -101,7 +102,7 @@ void compareWithReference(const randomGraph& g, int variant, float minProb, bool
   algDIJKSTRA<T> reference(n);
   std::vector<T> dist(n);
   std::vector<int> pred(n);
-  verdalis::searchRow<T> row;
+  searchRow<T> row;
   std::vector<char> scratch;
   for (int s = 0; s < n; ++s) {
     if (variant == 1)
@@ -111,7 +112,7 @@ void compareWithReference(const randomGraph& g, int variant, float minProb, bool
     else
       reference.distances_minpath_search_DIJKSTRA_LIST_MINPROB(s, n, weights, lists.data(), dist.data(), minProb,
                                                                pred.data());
-    verdalis::exactSearch(s, fast, cut, -1, row, scratch);
+    exactSearch(s, fast, cut, -1, row, scratch);
     for (int v = 0; v < n; ++v) {
       ASSERT_EQ(row.dist[v], dist[v]) << "source " << s << " node " << v << " variant " << variant;
       ASSERT_EQ(row.pred[v], pred[v]) << "source " << s << " node " << v << " variant " << variant;
@@ -135,7 +136,7 @@ TYPED_TEST(ExactSearch, DenseAndSparseMatchTheThreeLinearScanForms) {
 
 TEST(BreadthFirst, DistancesWithExcludedNodeAndChangedLinks) {
   // path 0-1-2-3 plus 0-3
-  verdalis::binaryGraph g;
+  binaryGraph g;
   g.n = 4;
   std::vector<std::vector<int>> lists = {{1, 3}, {0, 2}, {1, 3}, {2, 0}};
   g.start.push_back(0);
@@ -144,14 +145,16 @@ TEST(BreadthFirst, DistancesWithExcludedNodeAndChangedLinks) {
     g.start.push_back(g.target.size());
   }
   std::vector<int> d(4), q;
-  verdalis::breadthFirst(g, 0, -1, -1, -1, -1, -1, d.data(), q);
+  breadthFirst(g, 0, -1, -1, -1, -1, -1, d.data(), q);
   EXPECT_EQ(d, (std::vector<int>{0, 1, 2, 1}));
-  verdalis::breadthFirst(g, 0, 3, -1, -1, -1, -1, d.data(), q);
+  breadthFirst(g, 0, 3, -1, -1, -1, -1, d.data(), q);
   EXPECT_EQ(d, (std::vector<int>{0, 1, 2, kUnreached}));
-  verdalis::breadthFirst(g, 0, -1, 0, 3, -1, -1, d.data(), q);
+  breadthFirst(g, 0, -1, 0, 3, -1, -1, d.data(), q);
   EXPECT_EQ(d, (std::vector<int>{0, 1, 2, 3}));
-  verdalis::breadthFirst(g, 1, -1, -1, -1, 1, 3, d.data(), q);
+  breadthFirst(g, 1, -1, -1, -1, 1, 3, d.data(), q);
   EXPECT_EQ(d, (std::vector<int>{1, 0, 1, 1}));
 }
 
 }  // namespace
+
+}  // namespace verdalis

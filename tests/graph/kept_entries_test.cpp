@@ -14,22 +14,23 @@
 #include "graph/exact_search.h"
 #include "graph/kept_entries.h"
 
+namespace verdalis {
+
 namespace {
 
-using verdalis::kNoLink;
 
-verdalis::searchWeights weightsOf(int n, const std::vector<float>& matrix) {
-  verdalis::searchWeights w;
+searchWeights weightsOf(int n, const std::vector<float>& matrix) {
+  searchWeights w;
   w.n = n;
   w.matrix = matrix;
   w.keepColumns();
   return w;
 }
 
-verdalis::keptEntries keptOf(const verdalis::searchWeights& w, double margin) {
-  verdalis::keptEntries kept;
+keptEntries keptOf(const searchWeights& w, double margin) {
+  keptEntries kept;
   std::atomic<long long> micros{0};
-  EXPECT_TRUE(verdalis::buildKeptEntries(w, margin, static_cast<std::size_t>(w.n) * w.n, 2, kept, micros));
+  EXPECT_TRUE(buildKeptEntries(w, margin, static_cast<std::size_t>(w.n) * w.n, 2, kept, micros));
   return kept;
 }
 
@@ -40,11 +41,11 @@ TEST(KeptEntries, PairsBeatenTwiceAreDroppedOnceKeptWithTheirWitness) {
                           1, x, 1, x,  //
                           3, 1, x, 1,  //
                           1, x, 1, x};
-  verdalis::keptEntries two = keptOf(weightsOf(4, m), 1e-12);
+  keptEntries two = keptOf(weightsOf(4, m), 1e-12);
   for (std::size_t e = two.outStart[0]; e < two.outStart[1]; ++e) EXPECT_NE(two.outTo[e], 2);
   // Without node 3's links, only node 1 beats the pair.
   m[3] = m[12] = m[11] = m[14] = x;
-  verdalis::keptEntries one = keptOf(weightsOf(4, m), 1e-12);
+  keptEntries one = keptOf(weightsOf(4, m), 1e-12);
   bool found = false;
   for (std::size_t e = one.inStart[2]; e < one.inStart[3]; ++e)
     if (one.inFrom[e] == 0) {
@@ -55,7 +56,7 @@ TEST(KeptEntries, PairsBeatenTwiceAreDroppedOnceKeptWithTheirWitness) {
   EXPECT_TRUE(found);
   // A detour shorter only by less than the margin does not beat the pair.
   m[2] = m[8] = 2.0f + 1e-6f;
-  verdalis::keptEntries close = keptOf(weightsOf(4, m), 1e-3);
+  keptEntries close = keptOf(weightsOf(4, m), 1e-3);
   found = false;
   for (std::size_t e = close.inStart[2]; e < close.inStart[3]; ++e)
     if (close.inFrom[e] == 0) found = close.inWitness[e] == -1;
@@ -65,7 +66,7 @@ TEST(KeptEntries, PairsBeatenTwiceAreDroppedOnceKeptWithTheirWitness) {
 // Least values from s without k, relaxing the pairs that entries(u, f) hands out.
 template <class T>
 std::vector<T> leastValues(int n, int s, int k, const std::function<void(int, const std::function<void(int, float)>&)>& entries) {
-  std::vector<T> d(n, verdalis::unreachedDistance<T>());
+  std::vector<T> d(n, unreachedDistance<T>());
   std::vector<char> done(n, 0);
   using item = std::pair<T, int>;
   std::priority_queue<item, std::vector<item>, std::greater<item>> heap;
@@ -109,10 +110,10 @@ std::vector<float> clusteredWeights(std::mt19937& rng, int n) {
 }
 
 template <class T>
-void checkEveryRemoval(const verdalis::searchWeights& w, const verdalis::keptEntries& kept,
-                       const verdalis::keptEntries& classKept) {
+void checkEveryRemoval(const searchWeights& w, const keptEntries& kept,
+                       const keptEntries& classKept) {
   const int n = w.n;
-  const verdalis::removalEntries removal = verdalis::splitByWitness(kept);
+  const removalEntries removal = splitByWitness(kept);
   for (int k = 0; k < n; ++k)
     for (int s = 0; s < n; s += 5) {
       if (s == k) continue;
@@ -148,8 +149,8 @@ TEST(KeptEntries, RemovingAnyNodeKeepsEveryDistanceAndFloatClass) {
   std::mt19937 rng(11);
   for (int trial = 0; trial < 3; ++trial) {
     const int n = 40 + trial * 10;
-    const verdalis::searchWeights w = weightsOf(n, clusteredWeights(rng, n));
-    const verdalis::keptEntries classKept = keptOf(w, std::ldexp(1.0, -20));
+    const searchWeights w = weightsOf(n, clusteredWeights(rng, n));
+    const keptEntries classKept = keptOf(w, std::ldexp(1.0, -20));
     checkEveryRemoval<double>(w, keptOf(w, 8 * 1.12e-16), classKept);
     checkEveryRemoval<float>(w, keptOf(w, 8 * 5.97e-8), classKept);
     EXPECT_LT(keptOf(w, 8 * 1.12e-16).size(), static_cast<std::size_t>(n) * n / 2);
@@ -157,3 +158,5 @@ TEST(KeptEntries, RemovingAnyNodeKeepsEveryDistanceAndFloatClass) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

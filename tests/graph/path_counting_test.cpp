@@ -11,6 +11,8 @@
 #include "graph/path_enumeration.h"
 #include "support/matrix.h"
 
+namespace verdalis {
+
 namespace {
 
 struct counts {
@@ -99,9 +101,9 @@ TEST(BinaryPathCounting, RandomGraphsMatchPathEnumeration) {
 // ---- weighted form ----
 
 template <class T>
-verdalis::matrix<T> weightsOf(const std::vector<std::vector<float>>& p) {
+matrix<T> weightsOf(const std::vector<std::vector<float>>& p) {
   const std::size_t n = p.size();
-  verdalis::matrix<T> probLog(n, n, T(0));
+  matrix<T> probLog(n, n, T(0));
   for (std::size_t i = 0; i < n; ++i)
     for (std::size_t j = 0; j < n; ++j)
       if (i != j) probLog(i, j) = p[i][j] > 0 ? static_cast<T>(-std::log(p[i][j])) : static_cast<T>(kUnreached);
@@ -126,7 +128,7 @@ struct weightedCounts {
 };
 
 template <class T>
-weightedCounts<T> countWeighted(const verdalis::matrix<T>& probLog, int inicial, int prior) {
+weightedCounts<T> countWeighted(const matrix<T>& probLog, int inicial, int prior) {
   const int n = static_cast<int>(probLog.rows());
   weightedCounts<T> c{std::vector<T>(n), std::vector<int>(n), std::vector<double>(n), std::vector<double>(n)};
   algDIJKSTRA<T>(n).distances_minpath_search_DIJKSTRA_ARRAY_amb_node_prior(
@@ -191,3 +193,5 @@ TYPED_TEST(WeightedPathCounting, RandomLandscapesMatchPathEnumeration) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

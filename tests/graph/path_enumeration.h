@@ -8,6 +8,8 @@
 
 #include "graph/tessella.h"
 
+namespace verdalis {
+
 template <class D>
 struct pathCensus {
   int n = 0;
@@ -147,3 +149,5 @@ inline std::vector<std::pair<int, int>> diamondChain(int count) {
   }
   return links;
 }
+
+}  // namespace verdalis

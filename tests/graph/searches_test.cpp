@@ -11,6 +11,8 @@
 #include "graph/algDFS.h"
 #include "graph/selection.h"
 
+namespace verdalis {
+
 namespace {
 
 struct Graph {
@@ -170,3 +172,5 @@ TEST(Components, MatchUnionFindOnRandomGraphs) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

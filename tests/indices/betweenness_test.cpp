@@ -13,6 +13,8 @@
 #include "indices/indexBCIIC.h"
 #include "indices/indexBCPC.h"
 
+namespace verdalis {
+
 namespace {
 
 std::vector<float> bcOf(std::vector<adjacency>& lists) {
@@ -236,3 +238,5 @@ TYPED_TEST(BCPC, RandomLandscapesMatchPathEnumeration) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

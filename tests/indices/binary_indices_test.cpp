@@ -6,6 +6,8 @@
 
 #include "landscape/landscape_builders.h"
 
+namespace verdalis {
+
 namespace {
 
 using testland::build;
@@ -176,3 +178,5 @@ TYPED_TEST(BinaryIndices, SumsFollowTheirPrecisionOnRandomLandscapes) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

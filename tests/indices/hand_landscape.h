@@ -8,6 +8,8 @@
 
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 namespace handland {
 
 template <class T>
@@ -93,3 +95,5 @@ double bestPathByEnumeration(const landscape<T>& land, int from, int to) {
 }
 
 }  // namespace handland
+
+}  // namespace verdalis

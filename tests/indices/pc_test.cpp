@@ -10,6 +10,8 @@
 #include "indices/indexPC.h"
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 namespace {
 
 template <class T>
@@ -222,3 +224,5 @@ TYPED_TEST(PcTest, HeuristicNeverExceedsExact) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -16,6 +16,8 @@
 #include "indices/indexPC.h"
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -213,3 +215,5 @@ TYPED_TEST(SavedPathsTest, SingleNodeLandscape) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -10,6 +10,8 @@
 #include "landscape/fragmentPC.h"
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 namespace {
 
 // Probability input: a binary link wherever p >= 0.3.
@@ -18,7 +20,7 @@ constexpr float kLinkAt = 0.3f;
 struct Input {
   std::vector<float> sizes;
   std::vector<int> labels;
-  verdalis::matrix<float> p;
+  matrix<float> p;
   long long area = 10;
 };
 
@@ -193,3 +195,5 @@ TYPED_TEST(FractionsTest, AdditionFractionsSumToTheGain) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

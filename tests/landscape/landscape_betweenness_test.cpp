@@ -8,6 +8,8 @@
 #include "landscape/landscape.h"
 #include "support/numfmt.h"
 
+namespace verdalis {
+
 namespace {
 
 // Path 0-1-2 with probabilities along the links only.
@@ -64,7 +66,7 @@ TYPED_TEST(LandscapeBetweenness, SingleNodeHasNoPairsToDivideBy) {
   land.generate_index_BCPC();
   testing::internal::GetCapturedStdout();
   EXPECT_TRUE(std::isnan(land.value_index_BC(0)));
-  EXPECT_EQ(verdalis::toText(land.value_index_BC(0)), "nan");
+  EXPECT_EQ(toText(land.value_index_BC(0)), "nan");
   EXPECT_EQ(land.value_index_BCIIC(0), 0.0f);
   EXPECT_EQ(land.value_index_BCPC(0), 0.0f);
 }
@@ -82,3 +84,5 @@ TYPED_TEST(LandscapeBetweenness, EmptyLandscapeGivesEmptyArraysAndNoProgress) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -7,6 +7,8 @@
 
 #include "landscape/landscape.h"
 
+namespace verdalis {
+
 namespace testland {
 
 constexpr float kNoLinkDistance = std::numeric_limits<float>::max();
@@ -14,7 +16,7 @@ constexpr float kNoLinkDistance = std::numeric_limits<float>::max();
 struct Input {
   std::vector<float> sizes;
   std::vector<int> labels;
-  verdalis::matrix<float> connections;
+  matrix<float> connections;
   float threshold = 0;
   float kProb = 0.5f;
   float kDist = 1000.0f;
@@ -84,3 +86,5 @@ inline Input withoutNode(const Input& in, int k) {
 }
 
 }  // namespace testland
+
+}  // namespace verdalis

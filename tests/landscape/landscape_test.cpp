@@ -6,6 +6,8 @@
 
 #include "landscape/landscape_builders.h"
 
+namespace verdalis {
+
 namespace {
 
 using testland::build;
@@ -187,3 +189,5 @@ TYPED_TEST(LandscapeBuild, EraseKeepsBetweennessAndAllowsRebuilding) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -5,6 +5,8 @@
 
 #include "landscape/landscape_builders.h"
 
+namespace verdalis {
+
 namespace {
 
 using testland::build;
@@ -218,3 +220,5 @@ TYPED_TEST(Variants, ACopySettlesIntoAnErasedObject) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -10,6 +10,8 @@
 
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 // The selected indices, by their command-line names.
 struct indexChoice {
   bool a = false, nl = false, nc = false, h = false, ccp = false, lcp = false, iic = false;
@@ -92,3 +94,5 @@ std::string captured(F&& step) {
   step();
   return testing::internal::GetCapturedStdout();
 }
+
+}  // namespace verdalis

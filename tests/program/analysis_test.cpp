@@ -8,6 +8,8 @@
 
 #include "program/analysis_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 // The lines of a text, without their line feeds.
@@ -293,3 +295,5 @@ TEST(analysisTiming, EachIndexAloneHasItsOwn) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -8,6 +8,8 @@
 
 #include "program/analysis_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 constexpr float kError = -1111111106560.0f;
@@ -354,3 +356,5 @@ TEST(connectionQueries, MaximumProbabilityNeedsPC) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

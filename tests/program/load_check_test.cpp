@@ -4,6 +4,8 @@
 
 #include "load_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 struct columnCount {
@@ -316,3 +318,5 @@ TEST_F(InitialCheck, ExpectedPairCountIsWrittenAsASinglePrecisionValue) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

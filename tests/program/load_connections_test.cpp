@@ -5,6 +5,8 @@
 
 #include "load_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 const float kNoLink = std::numeric_limits<float>::max();
@@ -241,3 +243,5 @@ TEST(ConnectionFile, FullFileOfManyNodesMapsEveryPair) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

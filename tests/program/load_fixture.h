@@ -13,6 +13,8 @@
 
 #include "program/quivaraProgram.h"
 
+namespace verdalis {
+
 // A directory of its own for each test, removed afterwards.
 class scratchDir {
  public:
@@ -86,3 +88,5 @@ inline std::string nodeLines(int n, float attribute = 1) {
   for (int i = 1; i <= n; ++i) text += std::to_string(i) + "\t" + std::to_string(attribute) + "\n";
   return text;
 }
+
+}  // namespace verdalis

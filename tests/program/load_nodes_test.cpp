@@ -5,6 +5,8 @@
 
 #include "load_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 const std::string kStop = "\nNo more lines will be read from this file. RESULTS WILL BE INVALID.";
@@ -276,3 +278,5 @@ TEST(LandscapeAttribute, SettledAfterTheNodesAreSummed) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

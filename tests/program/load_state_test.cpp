@@ -4,6 +4,8 @@
 
 #include "load_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(ProgramState, ConstructorTakesTheProbabilityPairInCommandLineOrder) {
@@ -147,3 +149,5 @@ TEST(RunSummary, UnusableLandscapeAttributeIsNotShown) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -6,6 +6,8 @@
 
 #include "program/analysis_fixture.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(timingReport, OnlyTheSelectedIndex) {
@@ -71,3 +73,5 @@ TEST(timingReport, EveryLineInItsOrderWithTruncatedSeconds) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace verdalis {
+
 namespace {
 
 // Answers every value query with the next number of a counter and records
@@ -174,3 +176,5 @@ TEST(LinkTableTest, NoIndexAndFewNodes) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -15,6 +15,8 @@
 
 #include "cli/dataArg.h"
 
+namespace verdalis {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -105,3 +107,5 @@ TEST_F(SaveResultsTest, UnwritableFilesAreReportedCountedAndSkipped) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -7,6 +7,8 @@
 
 #include "reports/result_lists.h"
 
+namespace verdalis {
+
 namespace {
 
 TEST(SummaryLinesTest, NewFileGetsHeaderThenDataLineBothEndingInATab) {
@@ -43,3 +45,5 @@ TEST(OverallLineHeadsTest, BinaryHeadCarriesAZeroOnlyWithAProbabilisticDistance)
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -4,6 +4,8 @@
 // from the default, with SIGINT and SIGTERM delivered.
 #include <signal.h>
 
+namespace verdalis {
+
 inline void restoreDefaultSignals() {
   signal(SIGINT, SIG_DFL);
   signal(SIGTERM, SIG_DFL);
@@ -13,3 +15,5 @@ inline void restoreDefaultSignals() {
   sigaddset(&both, SIGTERM);
   sigprocmask(SIG_UNBLOCK, &both, nullptr);
 }
+
+}  // namespace verdalis

@@ -14,6 +14,8 @@
 
 #include "support/files.h"
 
+namespace verdalis {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -58,7 +60,7 @@ TEST_F(FullDisk, AnAppendCutShortLeavesTheFileAsItWas) {
   std::ofstream(file, std::ios::binary) << earlier;
   auto append = [&file, &earlier] {
     limitFileSize(earlier.size() + 10);
-    const bool written = verdalis::appendToFile(file, "run2\t" + std::string(100, '7') + "\t\n");
+    const bool written = appendToFile(file, "run2\t" + std::string(100, '7') + "\t\n");
     std::exit(written ? 1 : 0);
   };
   EXPECT_EXIT(append(), testing::ExitedWithCode(0), "");
@@ -70,7 +72,7 @@ TEST_F(FullDisk, AReplacementCutShortKeepsTheEarlierVersion) {
   std::ofstream(file, std::ios::binary) << "the complete earlier version\n";
   auto replace = [&file] {
     limitFileSize(64);
-    const bool written = verdalis::writeWholeFile(file, std::string(100000, 'x'));
+    const bool written = writeWholeFile(file, std::string(100000, 'x'));
     std::exit(written ? 1 : 0);
   };
   EXPECT_EXIT(replace(), testing::ExitedWithCode(0), "");
@@ -79,3 +81,5 @@ TEST_F(FullDisk, AReplacementCutShortKeepsTheEarlierVersion) {
 }
 
 }  // namespace
+
+}  // namespace verdalis

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+namespace verdalis {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -35,17 +37,17 @@ class FilesTest : public ::testing::Test {
 
 TEST_F(FilesTest, WholeFileReplacesLongerContentAndLeavesNoTemporary) {
   const std::string file = path("overall_indices.txt");
-  ASSERT_TRUE(verdalis::writeWholeFile(file, "a much longer first version\nwith two lines\n"));
-  ASSERT_TRUE(verdalis::writeWholeFile(file, "NL\t3\n"));
+  ASSERT_TRUE(writeWholeFile(file, "a much longer first version\nwith two lines\n"));
+  ASSERT_TRUE(writeWholeFile(file, "NL\t3\n"));
   EXPECT_EQ(read(file), "NL\t3\n");
   EXPECT_EQ(entries(), 1);
 }
 
 TEST_F(FilesTest, UncommittedFileLeavesThePreviousVersionAndNoTemporary) {
   const std::string file = path("node_importances.txt");
-  ASSERT_TRUE(verdalis::writeWholeFile(file, "Node\t\n1\t\n"));
+  ASSERT_TRUE(writeWholeFile(file, "Node\t\n1\t\n"));
   {
-    verdalis::wholeFileWriter interrupted(file);
+    wholeFileWriter interrupted(file);
     ASSERT_TRUE(interrupted.isOpen());
     interrupted.out() << "Node\t\n";
     EXPECT_EQ(read(file), "Node\t\n1\t\n");
@@ -55,31 +57,33 @@ TEST_F(FilesTest, UncommittedFileLeavesThePreviousVersionAndNoTemporary) {
 }
 
 TEST_F(FilesTest, WholeFileIntoMissingFolderFailsAndCreatesNothing) {
-  EXPECT_FALSE(verdalis::writeWholeFile(path("missing/run_node_importances.txt"), "Node\t\n"));
+  EXPECT_FALSE(writeWholeFile(path("missing/run_node_importances.txt"), "Node\t\n"));
   EXPECT_FALSE(fs::exists(dir / "missing"));
   EXPECT_EQ(entries(), 0);
 }
 
 TEST_F(FilesTest, WholeFileOverAFolderFailsAndKeepsIt) {
   fs::create_directory(dir / "taken");
-  EXPECT_FALSE(verdalis::writeWholeFile(path("taken"), "x\n"));
+  EXPECT_FALSE(writeWholeFile(path("taken"), "x\n"));
   EXPECT_TRUE(fs::is_directory(dir / "taken"));
   EXPECT_EQ(entries(), 1);
 }
 
 TEST_F(FilesTest, AppendCreatesThenExtends) {
   const std::string file = path("node_importances_sum_PC.txt");
-  EXPECT_FALSE(verdalis::fileReadable(file));
-  ASSERT_TRUE(verdalis::appendToFile(file, "header\t\n"));
-  EXPECT_TRUE(verdalis::fileReadable(file));
-  ASSERT_TRUE(verdalis::appendToFile(file, "a\t1\t\n"));
-  ASSERT_TRUE(verdalis::appendToFile(file, "b\t2\t\n"));
+  EXPECT_FALSE(fileReadable(file));
+  ASSERT_TRUE(appendToFile(file, "header\t\n"));
+  EXPECT_TRUE(fileReadable(file));
+  ASSERT_TRUE(appendToFile(file, "a\t1\t\n"));
+  ASSERT_TRUE(appendToFile(file, "b\t2\t\n"));
   EXPECT_EQ(read(file), "header\t\na\t1\t\nb\t2\t\n");
 }
 
 TEST_F(FilesTest, AppendIntoMissingFolderFails) {
-  EXPECT_FALSE(verdalis::appendToFile(path("missing/sum.txt"), "x\n"));
+  EXPECT_FALSE(appendToFile(path("missing/sum.txt"), "x\n"));
   EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 }  // namespace
+
+}  // namespace verdalis

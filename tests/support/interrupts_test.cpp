@@ -15,6 +15,8 @@
 #include "support/default_signals.h"
 #include "support/interrupts.h"
 
+namespace verdalis {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,13 +54,13 @@ class Interrupts : public testing::Test {
 
 void installFromDefaults() {
   restoreDefaultSignals();
-  verdalis::installInterruptHandlers();
+  installInterruptHandlers();
 }
 
 // Writes part of a new version, then is interrupted before completing it.
 void interruptedWrite(const std::string& path, int signal) {
   installFromDefaults();
-  verdalis::wholeFileWriter file(path);
+  wholeFileWriter file(path);
   if (!file.isOpen()) std::exit(1);
   file.out() << "the first half of a new version";
   file.out().flush();
@@ -81,7 +83,7 @@ TEST_F(Interrupts, SigtermDuringAWriteRemovesTheTemporaryFile) {
 TEST_F(Interrupts, AnInterruptAfterACompletedWriteKeepsTheNewVersion) {
   auto completeThenInterrupt = [this] {
     installFromDefaults();
-    if (!verdalis::writeWholeFile(result, "the new version\n")) std::exit(1);
+    if (!writeWholeFile(result, "the new version\n")) std::exit(1);
     raise(SIGINT);
     std::exit(2);
   };
@@ -95,10 +97,10 @@ TEST_F(Interrupts, ASignalDuringADeferredStepWaitsForItsEnd) {
   auto appendWhileInterrupted = [&summary] {
     installFromDefaults();
     {
-      verdalis::interruptsDeferred whole;
+      interruptsDeferred whole;
       raise(SIGTERM);
       // Still running: the block lands whole.
-      if (!verdalis::appendToFile(summary, "Prefix\tSum_dPC\t\nrun1\t12.5\t\n")) std::exit(1);
+      if (!appendToFile(summary, "Prefix\tSum_dPC\t\nrun1\t12.5\t\n")) std::exit(1);
     }
     std::exit(2);  // not reached: the held signal ends the process here
   };
@@ -111,7 +113,7 @@ TEST_F(Interrupts, WithoutTheHandlersTheSignalIsTheDefaultOne) {
   // handling.
   auto plainWrite = [this] {
     signal(SIGTERM, SIG_DFL);
-    verdalis::wholeFileWriter file(result);
+    wholeFileWriter file(result);
     file.out() << "half";
     raise(SIGTERM);
     std::exit(2);
@@ -120,3 +122,5 @@ TEST_F(Interrupts, WithoutTheHandlersTheSignalIsTheDefaultOne) {
 }
 
 }  // namespace
+
+}  // namespace verdalis
