@@ -8,6 +8,7 @@
 
 #include "graph/algBFS.h"
 #include "graph/tessella.h"
+#include "indices/terms.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
 
@@ -72,9 +73,7 @@ void indexBCIIC<T>::addSource(int k, int i, const float* sizes, const std::vecto
     const float nt = static_cast<float>(nodetotal[j]);
     const float np = static_cast<float>(nodeprior[j]);
     if (!(np > 0) || nl == unreached) continue;
-    const double term = (1.0 / (1.0 + static_cast<double>(nl))) / static_cast<double>(nt) * static_cast<double>(np);
-    const float tmp = static_cast<float>(term);
-    bciic[k] += sizes[i] * sizes[j] * tmp;
+    bciic[k] += sizes[i] * sizes[j] * bciicShare(nl, nt, np);
   }
 }
 

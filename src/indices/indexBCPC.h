@@ -9,6 +9,7 @@
 
 #include "graph/algDIJKSTRA.h"
 #include "graph/tessella.h"
+#include "indices/terms.h"
 #include "support/matrix.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
@@ -85,7 +86,7 @@ void indexBCPC<T>::buildWeights(const tessella* nodes, matrix<T>& probLog) const
         continue;
       }
       const float p = nodes[i].p[j];
-      probLog(i, j) = (p > 0) ? static_cast<T>(-std::log(p)) : static_cast<T>(kUnreached);
+      probLog(i, j) = (p > 0) ? static_cast<T>(pcWeight(p)) : static_cast<T>(kUnreached);
     }
   }
 }
@@ -95,12 +96,10 @@ void indexBCPC<T>::addSource(int k, int i, const tessella* nodes, const std::vec
                              const std::vector<double>& nodeprior, const std::vector<double>& nodetotal) {
   for (int j = 0; j < nNodes; ++j) {
     if (j == k) continue;
-    const float nl = static_cast<float>(std::exp(-minPath[j]));
     const float nt = static_cast<float>(nodetotal[j]);
     const float np = static_cast<float>(nodeprior[j]);
     if (!(np > 0)) continue;
-    const float tmp = nl / nt * np;
-    bcpc[k] += nodes[i].size * nodes[j].size * tmp;
+    bcpc[k] += nodes[i].size * nodes[j].size * bcpcShare(minPath[j], nt, np);
   }
 }
 

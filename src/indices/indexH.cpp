@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "graph/algBFS.h"
+#include "indices/terms.h"
 #include "support/messages.h"
 
 namespace verdalis {
@@ -15,7 +16,7 @@ void indexH::generate(adjacency* const* list_edges) {
   for (int i = 0; i < nNodes; ++i) {
     search.distances_search(i, list_edges, row.data());
     for (int j = 0; j < nNodes; ++j)
-      if (j != i && row[j] != kUnreached) sum = addTerm(sum, row[j]);
+      if (j != i && row[j] != kUnreached) sum = addHararyTerm(sum, row[j]);
   }
   index = sum / 2.0f;
 }

@@ -13,11 +13,6 @@ class indexH {
 
   void generate(adjacency* const* list_edges);
   float value() const { return index; }
-
-  // One term added the way every H sum adds it: in double, kept in float.
-  static float addTerm(float sum, int distance) {
-    return static_cast<float>(static_cast<double>(sum) + 1.0 / static_cast<double>(distance));
-  }
 };
 
 }  // namespace verdalis

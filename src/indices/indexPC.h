@@ -15,6 +15,8 @@
 
 #include "graph/algDIJKSTRA.h"
 #include "graph/tessella.h"
+#include "indices/pc_progress.h"
+#include "indices/terms.h"
 #include "support/matrix.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
@@ -284,8 +286,7 @@ void indexPC<T>::generate_3_Read(int node, tessella* nodes, float area, float mi
 template <class T>
 T indexPC<T>::weightOf(float p) {
   if (!(p > 0)) return static_cast<T>(kUnreached);
-  float w = -std::log(p);
-  return static_cast<T>(w);
+  return static_cast<T>(pcWeight(p));
 }
 
 // Each direction from its own probability.
@@ -347,11 +348,11 @@ std::vector<adjacency> indexPC<T>::undirectedLinks(const tessella* nodes, float 
   return links;
 }
 
-// Ends in a carriage return, so that on a console each line overwrites the last.
 template <class T>
 void indexPC<T>::progressLine(int source) const {
-  say("Processing node number " + toText(source) + " of " + toText(nNodes) + " (" +
-                toText(source * 100 / nNodes) + "%)\r");
+  std::string line;
+  appendPCProgress(line, source, nNodes);
+  say(line);
 }
 
 // Adds the pairs of one source to PCnum and keeps their best-path probabilities.
@@ -360,10 +361,8 @@ void indexPC<T>::accumulate(int source, tessella* nodes, const T* distances) {
   const float ai = nodes[source].size;
   float* best = nodes[source].p_maxim_product.data();
   for (int j = 0; j < nNodes; ++j) {
-    float aiaj = ai * nodes[j].size;
-    double probability = std::exp(-static_cast<double>(distances[j]));
-    index += static_cast<double>(aiaj) * probability;
-    best[j] = static_cast<float>(probability);
+    index = addPCTerm(index, pcTerm(ai, nodes[j].size, distances[j]));
+    best[j] = static_cast<float>(bestPathProbability(distances[j]));
   }
 }
 
@@ -371,8 +370,7 @@ void indexPC<T>::accumulate(int source, tessella* nodes, const T* distances) {
 template <class T>
 void indexPC<T>::close(float area) {
   indexNumerator = index;
-  float areaSquared = area * area;
-  index = nNodes == 0 ? T(0) : index / areaSquared;
+  index = normalisedByArea(index, area, nNodes);
 }
 
 template <class T>

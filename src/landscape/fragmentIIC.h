@@ -6,6 +6,7 @@
 // the landscape with the candidate added. Pairs in different components
 // count nothing, as in IIC itself.
 #include "graph/tessella.h"
+#include "indices/terms.h"
 #include "landscape/landscape.h"
 
 namespace verdalis {
@@ -16,17 +17,19 @@ class fragmentIIC {
   double iicintra;
   double iicflux;
   double iicconnector;
-  landscape<T>* land_base;
-  landscape<T>* land_delta;
+  const landscape<T>* land_base;
+  const landscape<T>* land_delta;
   int node;
 
-  fragmentIIC(landscape<T>* base, landscape<T>* delta, int n)
+  fragmentIIC(const landscape<T>* base, const landscape<T>* delta, int n)
       : iicintra(0), iicflux(0), iicconnector(0), land_base(base), land_delta(delta), node(n) {}
 
-  double intra() {
+  double intra() { return iicintra = intraValue(); }
+  // The node with itself, the quotient in float.
+  double intraValue() const {
     const tessella& k = land_base->nodes[node];
     float quotient = (k.size * k.size) / static_cast<float>(k.nl[node] + 1);
-    return iicintra = static_cast<double>(quotient) / areaSquared();
+    return static_cast<double>(quotient) / areaSquared();
   }
   double flux() { return iicflux = fluxSum(*land_base) / areaSquared(); }
   double connector() {
@@ -41,10 +44,9 @@ class fragmentIIC {
 
   // a_i a_j / (1 + nl_ij), the product in single precision, the quotient in double.
   static double term(const landscape<T>& land, int i, int j) {
-    int links = land.nodes[i].nl[j];
+    const int links = land.nodes[i].nl[j];
     if (links == kUnreached) return 0;
-    float product = land.nodes[i].size * land.nodes[j].size;
-    return static_cast<double>(product) / (static_cast<double>(links) + 1.0);
+    return iicTerm(land.nodes[i].size, land.nodes[j].size, links);
   }
   double areaSquared() const {
     float area = land_base->sizeLandscapeArea;

@@ -4,6 +4,7 @@
 // gain through k as a stepping stone). Removal fractions are sums over the
 // base landscape relative to AL²; addition fractions are numerator sums over
 // the landscape with the candidate added.
+#include "indices/terms.h"
 #include "landscape/landscape.h"
 
 namespace verdalis {
@@ -14,11 +15,11 @@ class fragmentPC {
   double pcintra;
   double pcflux;
   double pcconnector;
-  landscape<T>* land_base;
-  landscape<T>* land_delta;
+  const landscape<T>* land_base;
+  const landscape<T>* land_delta;
   int node;
 
-  fragmentPC(landscape<T>* base, landscape<T>* delta, int n)
+  fragmentPC(const landscape<T>* base, const landscape<T>* delta, int n)
       : pcintra(0), pcflux(0), pcconnector(0), land_base(base), land_delta(delta), node(n) {}
 
   double intra() { return pcintra = intraSum(*land_base) / areaSquared(); }
@@ -34,8 +35,7 @@ class fragmentPC {
 
   // a_i a_j p*_ij, formed in single precision.
   static double term(const landscape<T>& land, int i, int j) {
-    float value = land.nodes[i].size * land.nodes[j].size * land.nodes[i].p_maxim_product[j];
-    return value;
+    return pcFractionTerm(land.nodes[i].size, land.nodes[j].size, land.nodes[i].p_maxim_product[j]);
   }
   double areaSquared() const {
     float area = land_base->sizeLandscapeArea;

@@ -9,6 +9,7 @@
 #include "indices/indexH.h"
 #include "indices/indexLCP.h"
 #include "indices/indexNC.h"
+#include "indices/terms.h"
 #include "support/messages.h"
 
 namespace verdalis {
@@ -19,14 +20,6 @@ inline std::vector<float> nodeSizes(const std::vector<tessella>& nodes) {
   guardAlloc(kNoMemory, [&] { sizes.reserve(nodes.size()); });
   for (const tessella& node : nodes) sizes.push_back(node.size);
   return sizes;
-}
-
-// One IIC term: the product in float, the quotient in double, the sum in T.
-template <class T>
-T addIICTerm(T sum, float ai, float aj, int distance) {
-  const float product = ai * aj;
-  const double quotient = static_cast<double>(product) / (1.0 + static_cast<double>(distance));
-  return static_cast<T>(sum + quotient);
 }
 
 // Makes sure every node has an nl row of n entries for the searches to fill.
@@ -99,8 +92,7 @@ void landscape<T>::generate_index_IIC() {
       if (row[j] != kUnreached) sum = addIICTerm(sum, nodes[i].size, nodes[j].size, row[j]);
   }
   iicnum = sum;
-  // With no node there is nothing to normalise: IIC stays 0 whatever AL is.
-  iic = nNodes == 0 ? T(0) : sum / (sizeLandscapeArea * sizeLandscapeArea);
+  iic = normalisedByArea(sum, sizeLandscapeArea, nNodes);
 }
 
 template <class T>
@@ -116,17 +108,17 @@ void landscape<T>::generate_index_H_IIC() {
     for (int j = 0; j < nNodes; ++j) {
       if (row[j] == kUnreached) continue;
       sum = addIICTerm(sum, nodes[i].size, nodes[j].size, row[j]);
-      if (j != i) harary = indexH::addTerm(harary, row[j]);
+      if (j != i) harary = addHararyTerm(harary, row[j]);
     }
   }
   iicnum = sum;
-  iic = nNodes == 0 ? T(0) : sum / (sizeLandscapeArea * sizeLandscapeArea);
+  iic = normalisedByArea(sum, sizeLandscapeArea, nNodes);
   h = harary / 2.0f;
 }
 
 template <class T>
 void landscape<T>::generate_index_IICEC() {
-  iicec = static_cast<T>(std::sqrt(static_cast<double>(iicnum)));
+  iicec = equivalentConnected(iicnum);
 }
 
 }  // namespace verdalis

@@ -50,7 +50,7 @@ void landscape<T>::generate_index_PC() {
 
 template <class T>
 void landscape<T>::generate_index_PCEC() {
-  pcec = static_cast<T>(std::sqrt(static_cast<double>(pcnum)));
+  pcec = equivalentConnected(pcnum);
 }
 
 template <class T>

@@ -53,79 +53,6 @@ void nodeRemovalLoop(quivaraProgram<T>& p) {
   }
 }
 
-// The node removals through the fast engine, with the same console text;
-// false when the engine does not apply and the straightforward loop must run.
-template <class T>
-bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
-  if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
-  if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
-  fastNodeRemoval<T> engine(p, p.threads);
-  engine.run(p.fastPC ? &p.globalRows : nullptr, p.pcCut);
-  std::string text;
-  for (int i = 0; i < p.nNodes; ++i) {
-    if (p.pcFlag)
-      for (int s = 0; s < p.nNodes - 1; ++s) appendPCProgress(text, s, p.nNodes - 1);
-    text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
-    if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
-    if (text.size() > (1u << 20)) {
-      say(text);
-      text.clear();
-    }
-  }
-  say(text);
-  return true;
-}
-
-// Whether the engine can take a link analysis: its searches exist and every
-// changed probability keeps the weights non-negative.
-template <class T>
-bool fastLinksApply(const quivaraProgram<T>& p, int code) {
-  if (!p.fastMode || p.dijkstraSaving || p.nNodes < 2) return false;
-  if (!p.pcFlag) return true;
-  if (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal)) return false;
-  if (code == 5) {
-    // A negative changed distance, or a changed probability above 1, gives
-    // a negative weight, which only the straightforward searches take.
-    const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
-    for (int i = 0; i < p.nNodes; ++i)
-      for (int j = 0; j < i; ++j) {
-        const float value = p.connectionsDiff(i, j);
-        const float probability = p.inputDist ? distanceToProbability(c, value) : value;
-        if (probability > 1.0f) return false;
-      }
-  }
-  return true;
-}
-
-// One link analysis through the engine, then its console text: the
-// announcement of every node, the PC progress of every measured pair and the
-// share of pairs visited.
-template <class T>
-bool fastLinkLoop(quivaraProgram<T>& p, int code, const std::string& announcement) {
-  if (!fastLinksApply(p, code)) return false;
-  fastLinkVariants<T> engine(p, p.threads, code);
-  engine.run();
-  const long long n = p.nNodes;
-  const long long pairs = n * (n - 1) / 2;
-  long long visited = 0;
-  std::string text;
-  for (int i = 0; i < p.nNodes; ++i) {
-    text += announcement + toText(p.label[i]) + "\n";
-    if (p.pcFlag)
-      for (int j = 0; j < i; ++j)
-        if (code == 5 || p.linkSelected(i, j))
-          for (int s = 0; s < p.nNodes; ++s) appendPCProgress(text, s, p.nNodes);
-    visited += i;
-    if (pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
-    if (text.size() > (1u << 20)) {
-      say(text);
-      text.clear();
-    }
-  }
-  say(text);
-  return true;
-}
-
 template <class T>
 void nodeAdditionLoop(quivaraProgram<T>& p) {
   for (int k = 0; k < p.nNodesAdd; ++k) {
@@ -161,7 +88,7 @@ void linkRemovalLoop(quivaraProgram<T>& p) {
     if (v > pcmax) pcmax = v;
     pctotal += v;
   };
-  if (fastLinkLoop(p, 3, "Processing importances of Link Removal of node with ID ")) {
+  if (fastLinkLoop(p, linkAnalysis::removal, "Processing importances of Link Removal of node with ID ")) {
     for (int i = 0; i < p.nNodes; ++i)
       for (int j = 0; j < i; ++j)
         if (p.linkSelected(i, j)) summarise(i, j);
@@ -191,12 +118,12 @@ void quivaraProgram<T>::generacio_indexos() {
     if (linkImportances2Solved()) {
       const std::string announcement = "Processing Link Improvement with probability=1 of node with ID ";
       // Every pair is built; the selection rule decides inside whether it is measured.
-      if (!fastLinkLoop(*this, 4, announcement))
+      if (!fastLinkLoop(*this, linkAnalysis::improvement, announcement))
         pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_sure(i, j); });
     }
     if (linkImportances3Solved()) {
       const std::string announcement = "Processing importances of Change with diff value of node with ID ";
-      if (!fastLinkLoop(*this, 5, announcement))
+      if (!fastLinkLoop(*this, linkAnalysis::change, announcement))
         pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_diff(i, j); });
     }
   }

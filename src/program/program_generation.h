@@ -93,16 +93,12 @@ void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
     if (dijkstraSaving && global) {
       land->generate_index_PC_DijkstraSaving_Write();
     } else if (fastMode && global) {
-      pcSearchSetup(*land, pcWeights, pcCut);
-      fastGlobalPC(*land, pcWeights, pcCut, threads, globalRows);
+      measurePC(*land, threads, pcSearchesGlobal, pcProgressLines(land->nNodes));
       fastPC = true;
     } else if (fastMode) {
       // A variant measured in full: the same searches, in parallel.
-      searchWeights weights;
-      T cut = 0;
-      globalSearches<T> rows;
-      pcSearchSetup(*land, weights, cut);
-      fastGlobalPC(*land, weights, cut, threads, rows);
+      pcSearches<T> searches;
+      measurePC(*land, threads, searches, pcProgressLines(land->nNodes));
     } else {
       land->generate_index_PC();
     }
@@ -137,17 +133,19 @@ void quivaraProgram<T>::generate_landscape_global() {
   if (betweenness_centrality) timed(bcTime, [&] { landGlobal->generate_index_BC(); });
   if (bcpcFlag) {
     timed(bcpcTime, [&] {
-      if (fastMode)
-        fastBCPC(*landGlobal, landGlobal->bcpc, threads);
-      else
+      if (fastMode) {
+        sayBetweennessProgress(*landGlobal, "BC(PC)");
+        measureBCPC(*landGlobal, landGlobal->bcpc, threads);
+      } else
         landGlobal->generate_index_BCPC();
     });
   }
   if (bciicFlag) {
     timed(bciicTime, [&] {
-      if (fastMode)
-        fastBCIIC(*landGlobal, landGlobal->bciic, threads);
-      else
+      if (fastMode) {
+        sayBetweennessProgress(*landGlobal, "BC(IIC)");
+        measureBCIIC(*landGlobal, landGlobal->bciic, threads);
+      } else
         landGlobal->generate_index_BCIIC();
     });
   }

@@ -12,25 +12,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "graph/exact_search.h"
+#include "engine/global_searches.h"
+#include "engine/variant_values.h"
 #include "landscape/landscape.h"
 #include "support/matrix.h"
 
 namespace verdalis {
-
-// What a link analysis keeps of one variant: only the values its reports read.
-template <class T>
-struct linkValues {
-  int nl = 0;
-  int nc = 0;
-  float h = 0;
-  float ccp = 0;
-  double lcp = 0;
-  T iic = 0;
-  float f = 0;
-  float awf = 0;
-  T pc = 0;
-};
 
 // Position of the pair (i, j), j < i, in the compact pair stores.
 inline std::size_t pairIndex(int i, int j) {
@@ -97,9 +84,7 @@ class quivaraProgram {
   bool fastMode = false;
   unsigned threads = 1;
   bool fastPC = false;  // the global PC came from the engine, its searches kept
-  globalSearches<T> globalRows;
-  searchWeights pcWeights;
-  T pcCut = 0;
+  pcSearches<T> pcSearchesGlobal;
 
   // ---- processor time per index, in milliseconds ----
   std::clock_t nlTime = 0, ncTime = 0, hTime = 0, ccpTime = 0, lcpTime = 0, iicTime = 0, hiicTime = 0,
@@ -262,7 +247,7 @@ std::string durationText(long long seconds);
 
 }  // namespace verdalis
 
-#include "program/fast_engine.h"
+#include "program/engine_runs.h"
 #include "program/program_load.h"
 #include "program/program_generation.h"
 #include "program/program_analysis.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graph/algDIJKSTRA.h"
+#include "graph/breadth_first.h"
 #include "graph/exact_search.h"
 #include "graph/selection.h"
 

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "graph/exact_search.h"
-#include "graph/kept_entries.h"
+#include "engine/float_class.h"
+#include "engine/kept_entries.h"
 
 namespace verdalis {
 

@@ -1,30 +1,33 @@
-#pragma once
 // BC(IIC) and BC(PC) from one path-counting search per source instead of one
-// per (node, source) pair.
+// per (node, source) pair: O(n) searches and O(n · paths below each node)
+// bookkeeping, against O(n²) searches.
 //
 // A search from source i records, for every node, the neighbours that reached
 // it by a path of its final length (its parents). Those arrivals do not depend
 // on the node k being counted: only the bookkeeping does. The paths from i to
 // j through k are then the paths from i to k times the paths from k to j along
 // parents, so one search and one walk down from every k give every count.
-// bciic[k] and bcpc[k] receive their terms in the same order as when k is the
-// outer loop (source i ascending, then target j ascending), so the sums are
-// the same to the last bit.
+// out[k] receives its terms in the same order as when k is the outer loop
+// (source i ascending, then target j ascending), so the sums are the same to
+// the last bit.
+#include "engine/betweenness.h"
+
 #include <algorithm>
 #include <cmath>
-#include <string>
-#include <utility>
 #include <cstddef>
-#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "engine/tuning.h"
 #include "graph/exact_search.h"
-#include "landscape/landscape.h"
+#include "indices/terms.h"
 #include "support/messages.h"
-#include "support/numfmt.h"
 #include "support/parallel.h"
 
 namespace verdalis {
+
+namespace {
+
 
 // The parents of each node, node by node in treatment order.
 struct pathDag {
@@ -167,10 +170,10 @@ void throughEveryNode(const pathDag& dag, int n, throughScratch& w, Add&& add) {
 // source order, so that every sum keeps its order whatever the threads.
 template <class Count>
 void betweennessSums(int n, unsigned threads, std::vector<float>& out, Count&& count) {
-  const int block = 8;
+  const int block = kSourcesPerBetweennessTask;
   const int blocks = (n + block - 1) / block;
   std::vector<std::vector<std::pair<int, float>>> terms(static_cast<std::size_t>(n));
-  if (n < 64) threads = 1;
+  if (n < kThreadedBetweennessFromNodes) threads = 1;
   orderedParallel(
       blocks, threads,
       [&](int b, unsigned id) {
@@ -184,18 +187,12 @@ void betweennessSums(int n, unsigned threads, std::vector<float>& out, Count&& c
       });
 }
 
-// BC(IIC) of every node into out, the same values and progress lines as
-// indexBCIIC.
+}  // namespace
+
 template <class T>
-void fastBCIIC(const landscape<T>& land, std::vector<float>& out, unsigned threads) {
+void measureBCIIC(const landscape<T>& land, std::vector<float>& out, unsigned threads) {
   const int n = land.nNodes;
   out.assign(static_cast<std::size_t>(n), 0.0f);
-  std::string progress;
-  for (int k = 0; k < n; ++k) {
-    progress += "Processing BC(IIC) of node with ID " + toText(land.nodes[k].label) + "\n";
-    progress += toText(k * 100 / n) + " % completed\n";
-  }
-  say(progress);
   const float unreached = static_cast<float>(kUnreached);
   std::vector<pathDag> dags(threads);
   std::vector<std::vector<int>> dists(threads);
@@ -210,32 +207,22 @@ void fastBCIIC(const landscape<T>& land, std::vector<float>& out, unsigned threa
       const float nt = static_cast<float>(dag.total[j]);
       const float np = static_cast<float>(paths);
       if (!(np > 0) || nl == unreached) return;
-      const double term = (1.0 / (1.0 + static_cast<double>(nl))) / static_cast<double>(nt) * static_cast<double>(np);
-      const float tmp = static_cast<float>(term);
-      terms.push_back({k, ai * land.nodes[j].size * tmp});
+      terms.push_back({k, ai * land.nodes[j].size * bciicShare(nl, nt, np)});
     });
   });
 }
 
-// BC(PC) of every node into out, the same values and progress lines as
-// indexBCPC.
 template <class T>
-void fastBCPC(const landscape<T>& land, std::vector<float>& out, unsigned threads) {
+void measureBCPC(const landscape<T>& land, std::vector<float>& out, unsigned threads) {
   const int n = land.nNodes;
   out.assign(static_cast<std::size_t>(n), 0.0f);
-  std::string progress;
-  for (int k = 0; k < n; ++k) {
-    progress += "Processing BC(PC) of node with ID " + toText(land.nodes[k].label) + "\n";
-    progress += toText(k * 100 / n) + " % completed\n";
-  }
-  say(progress);
   matrix<T> probLog;
   guardAlloc(kNoMemory, [&] { probLog.assign(n, n, T(0)); });
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j) {
       if (i == j) continue;
       const float p = land.nodes[i].p[j];
-      probLog(i, j) = p > 0 ? static_cast<T>(-std::log(p)) : static_cast<T>(kUnreached);
+      probLog(i, j) = p > 0 ? static_cast<T>(pcWeight(p)) : static_cast<T>(kUnreached);
     }
   std::vector<pathDag> dags(threads);
   std::vector<std::vector<T>> dists(threads);
@@ -246,14 +233,17 @@ void fastBCPC(const landscape<T>& land, std::vector<float>& out, unsigned thread
     weightedDag(i, probLog, dag, dist);
     const float ai = land.nodes[i].size;
     throughEveryNode(dag, n, scratch[id], [&](int k, int j, double paths) {
-      const float nl = static_cast<float>(std::exp(-dist[j]));
       const float nt = static_cast<float>(dag.total[j]);
       const float np = static_cast<float>(paths);
       if (!(np > 0)) return;
-      const float tmp = nl / nt * np;
-      terms.push_back({k, ai * land.nodes[j].size * tmp});
+      terms.push_back({k, ai * land.nodes[j].size * bcpcShare(dist[j], nt, np)});
     });
   });
 }
+
+template void measureBCIIC(const landscape<float>&, std::vector<float>&, unsigned);
+template void measureBCIIC(const landscape<double>&, std::vector<float>&, unsigned);
+template void measureBCPC(const landscape<float>&, std::vector<float>&, unsigned);
+template void measureBCPC(const landscape<double>&, std::vector<float>&, unsigned);
 
 }  // namespace verdalis

@@ -1,0 +1,121 @@
+#pragma once
+// Breadth-first distances from one source in a variant, repaired from the
+// global row. Distances over links are exact integers, so a node keeps its
+// distance unless every one of its shortest paths passes through what the
+// variant takes away; what it adds only lowers distances, outwards from the
+// new link. Each repair is O(nodes that move · their links).
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "graph/breadth_first.h"
+#include "graph/min_heap.h"
+#include "graph/tessella.h"
+
+namespace verdalis {
+
+struct binaryScratch {
+  std::vector<int> newNl;
+  std::vector<char> inSet;  // 1 lost, 2 removed
+  std::vector<int> set, queue;
+  indexedHeap<int> levels;
+};
+
+// Distances from the source of nl with k removed, into x.newNl (the whole
+// row): the nodes all of whose shortest paths pass through k are lost, then
+// get new distances from the unchanged nodes around and among themselves.
+inline void binaryRowWithout(const binaryGraph& binary, const int* nl, int k, binaryScratch& x) {
+  const int n = binary.n;
+  x.newNl.assign(nl, nl + n);
+  x.inSet.assign(n, 0);
+  x.set.clear();
+  std::vector<int>& q = x.queue;
+  q.clear();
+  x.inSet[k] = 2;
+  q.push_back(k);
+  for (std::size_t head = 0; head < q.size(); ++head) {
+    const int u = q[head];
+    for (std::size_t e = binary.start[u]; e < binary.start[u + 1]; ++e) {
+      const int v = binary.target[e];
+      if (x.inSet[v] || nl[v] != nl[u] + 1) continue;
+      bool lost = true;
+      for (std::size_t f = binary.start[v]; f < binary.start[v + 1] && lost; ++f) {
+        const int parent = binary.target[f];
+        if (nl[parent] == nl[v] - 1 && !x.inSet[parent]) lost = false;
+      }
+      // A node seen here is decided now: all its parents are one level up.
+      if (!lost) continue;
+      x.inSet[v] = 1;
+      x.set.push_back(v);
+      q.push_back(v);
+    }
+  }
+  using entry = std::pair<int, int>;
+  indexedHeap<int>& heap = x.levels;
+  heap.prepare(n);
+  for (int y : x.set) {
+    int best = kUnreached;
+    for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
+      const int u = binary.target[e];
+      if (x.inSet[u] || nl[u] == kUnreached) continue;
+      best = std::min(best, nl[u] + 1);
+    }
+    x.newNl[y] = best;
+    if (best != kUnreached) heap.push({best, y});
+  }
+  while (!heap.empty()) {
+    const entry top = heap.top();
+    heap.pop();
+    if (top.first != x.newNl[top.second]) continue;
+    const int y = top.second;
+    for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
+      const int z = binary.target[e];
+      if (x.inSet[z] != 1) continue;
+      if (x.newNl[y] + 1 < x.newNl[z]) {
+        x.newNl[z] = x.newNl[y] + 1;
+        heap.push({x.newNl[z], z});
+      }
+    }
+  }
+}
+
+// Distances from source s (global row nl) with the link (a, b) removed or
+// added, into cur (the global row on entry), calling moved(v) for every node
+// whose distance changes. soleParent: the only shortest-path parent of each
+// node. False when no distance changes.
+template <class Moved>
+bool binaryRowWithPair(const binaryGraph& binary, int s, const int* nl, const std::vector<int>& soleParent, int a,
+                       int b, bool linkedBefore, bool linkedAfter, int* cur, std::vector<int>& queue, Moved&& moved) {
+  if (linkedBefore == linkedAfter) return false;
+  const int n = binary.n;
+  if (linkedBefore) {
+    // Unlinked: only a node whose sole parent was the other end loses.
+    if (soleParent[b] != a && soleParent[a] != b) return false;
+    breadthFirst(binary, s, -1, a, b, -1, -1, cur, queue);
+    for (int v = 0; v < n; ++v)
+      if (cur[v] != nl[v]) moved(v);
+    return true;
+  }
+  // Linked: distances drop from the nearer end outwards.
+  const int near = nl[a] <= nl[b] ? a : b;
+  const int far = near == a ? b : a;
+  if (nl[near] == kUnreached || nl[near] + 1 >= nl[far]) return false;
+  queue.clear();
+  cur[far] = nl[near] + 1;
+  moved(far);
+  queue.push_back(far);
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const int u = queue[head];
+    for (std::size_t e = binary.start[u]; e < binary.start[u + 1]; ++e) {
+      const int v = binary.target[e];
+      if (cur[u] + 1 < cur[v]) {
+        cur[v] = cur[u] + 1;
+        moved(v);
+        queue.push_back(v);
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace verdalis

@@ -1,0 +1,74 @@
+#pragma once
+// The fast engine: the values that building and measuring every variant
+// landscape gives, to the last bit, computed from the searches of the
+// global landscape. README.md beside this file gives the argument for
+// exactness and a map of the files.
+//
+// The program hands the engine a request (the landscape, the indices, the
+// PC searches of the global landscape, the threads) and receives the values
+// of every variant; it keeps the console text and the result files.
+#include <vector>
+
+#include "engine/betweenness.h"
+#include "engine/global_pc.h"
+#include "engine/global_searches.h"
+#include "engine/variant_values.h"
+#include "landscape/landscape.h"
+
+namespace verdalis {
+
+// The indices a request asks for.
+struct indexSelection {
+  bool nl = false, nc = false, h = false, ccp = false, lcp = false, iic = false, f = false, awf = false,
+       pc = false;
+};
+
+// Processor time of the work of each index family, summed over threads.
+struct engineTimes {
+  long long pcMicros = 0, binaryMicros = 0, fMicros = 0;
+};
+
+// The landscape and what to measure on it. PC needs the searches of the
+// global landscape (measurePC), the binary indices its breadth-first rows
+// (they are computed here for H alone).
+template <class T>
+struct engineRequest {
+  const landscape<T>* land = nullptr;
+  indexSelection indices;
+  bool adjType = false;  // the landscape has binary links
+  const pcSearches<T>* searches = nullptr;
+  unsigned threads = 1;
+};
+
+template <class T>
+struct removalResult {
+  std::vector<removalValues<T>> variants;  // by removed node
+  engineTimes times;
+};
+
+// Every existing node removed in turn.
+template <class T>
+removalResult<T> measureNodeRemovals(const engineRequest<T>& request);
+
+enum class linkChange { removed, madeSure, changed };
+
+// One pair to measure: its nodes (a > b), and the direct probability and
+// binary link it has both ways in the variant.
+struct pairChange {
+  int a = 0, b = 0;
+  float p = 0;
+  bool linkedAfter = false;
+};
+
+template <class T>
+struct linkResult {
+  std::vector<linkValues<T>> values;  // in the order of the pairs asked for
+  engineTimes times;
+};
+
+// Every listed pair changed in turn.
+template <class T>
+linkResult<T> measureLinkChanges(const engineRequest<T>& request, linkChange kind,
+                                 const std::vector<pairChange>& pairs);
+
+}  // namespace verdalis

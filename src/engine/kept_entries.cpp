@@ -1,0 +1,150 @@
+#include "engine/kept_entries.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/rounding_margins.h"
+#include "engine/tuning.h"
+#include "support/parallel.h"
+
+namespace verdalis {
+
+removalEntries splitByWitness(const keptEntries& kept) {
+  removalEntries r;
+  const int n = kept.n;
+  r.n = n;
+  auto unbeaten = [](const std::vector<int>& witness) {
+    return [&witness](int g, std::size_t e) { return witness[e] < 0 ? g : -1; };
+  };
+  r.inStart = groupBy(
+      n, kept.inStart, unbeaten(kept.inWitness),
+      [&](std::size_t count) {
+        r.inFrom.resize(count);
+        r.inWeight.resize(count);
+      },
+      [&](std::size_t at, int, std::size_t e) {
+        r.inFrom[at] = kept.inFrom[e];
+        r.inWeight[at] = kept.inWeight[e];
+      });
+  r.outStart = groupBy(
+      n, kept.outStart, unbeaten(kept.outWitness),
+      [&](std::size_t count) {
+        r.outTo.resize(count);
+        r.outWeight.resize(count);
+      },
+      [&](std::size_t at, int, std::size_t e) {
+        r.outTo[at] = kept.outTo[e];
+        r.outWeight[at] = kept.outWeight[e];
+      });
+  r.byWitnessStart = groupBy(
+      n, kept.inStart, [&](int, std::size_t e) { return kept.inWitness[e]; },
+      [&](std::size_t count) {
+        r.byWitnessFrom.resize(count);
+        r.byWitnessTo.resize(count);
+        r.byWitnessWeight.resize(count);
+      },
+      [&](std::size_t at, int y, std::size_t e) {
+        r.byWitnessFrom[at] = kept.inFrom[e];
+        r.byWitnessTo[at] = y;
+        r.byWitnessWeight[at] = kept.inWeight[e];
+      });
+  return r;
+}
+
+bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept, unsigned threads,
+                             keptEntries& kept, std::atomic<long long>& cpuMicros) {
+  const int n = w.n;
+  double heaviest = 0;
+  for (float x : w.matrix)
+    if (x != kNoLink) heaviest = std::max(heaviest, static_cast<double>(x));
+  const double longest = pathSumBound(n, heaviest);
+  struct pairOf {
+    int to, witness;
+    float weight;
+  };
+  std::vector<std::vector<pairOf>> byOrigin(static_cast<std::size_t>(n));
+  std::atomic<std::size_t> total{0};
+  std::atomic<bool> tooMany{false};
+  const unsigned workers = n < kThreadedKeptFromNodes ? 1u : threads;
+  std::vector<std::vector<int>> orders(workers);
+  orderedParallel(
+      n, workers,
+      [&](int u, unsigned id) {
+        if (tooMany.load()) return;
+        const double started = threadCpuMillis();
+        const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
+        std::vector<int>& order = orders[id];
+        order.clear();
+        for (int m = 0; m < n; ++m)
+          if (m != u && row[m] != kNoLink) order.push_back(m);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return row[a] < row[b] || (row[a] == row[b] && a < b); });
+        std::vector<pairOf>& out = byOrigin[u];
+        for (int y : order) {
+          const double direct = row[y];
+          const float* col = w.column(y);
+          int beaten = 0, witness = -1;
+          for (int m : order) {
+            const double first = row[m];
+            if (!(first < direct)) break;
+            if (m == y || col[m] == kNoLink) continue;
+            const double through = first + static_cast<double>(col[m]);
+            if (through < direct - margin * (longest + through)) {
+              if (++beaten == 1) witness = m;
+              if (beaten == 2) break;
+            }
+          }
+          if (beaten < 2) out.push_back({y, beaten == 0 ? -1 : witness, row[y]});
+        }
+        std::sort(out.begin(), out.end(), [](const pairOf& a, const pairOf& b) { return a.to < b.to; });
+        if (total.fetch_add(out.size()) + out.size() > maxKept) tooMany = true;
+        cpuMicros += static_cast<long long>((threadCpuMillis() - started) * 1000.0);
+      },
+      [](int) {});
+  if (tooMany.load()) return false;
+  kept = keptEntries();
+  kept.n = n;
+  const std::size_t count = total.load();
+  kept.outStart.assign(static_cast<std::size_t>(n) + 1, 0);
+  kept.outTo.reserve(count);
+  kept.outWitness.reserve(count);
+  kept.outWeight.reserve(count);
+  for (int u = 0; u < n; ++u) {
+    for (const pairOf& e : byOrigin[u]) {
+      kept.outTo.push_back(e.to);
+      kept.outWitness.push_back(e.witness);
+      kept.outWeight.push_back(e.weight);
+    }
+    kept.outStart[u + 1] = kept.outTo.size();
+    std::vector<pairOf>().swap(byOrigin[u]);
+  }
+  // By destination, in increasing order of origin.
+  kept.inStart = groupBy(
+      n, kept.outStart, [&](int, std::size_t e) { return kept.outTo[e]; },
+      [&](std::size_t size) {
+        kept.inFrom.resize(size);
+        kept.inWitness.resize(size);
+        kept.inWeight.resize(size);
+      },
+      [&](std::size_t at, int u, std::size_t e) {
+        kept.inFrom[at] = u;
+        kept.inWitness[at] = kept.outWitness[e];
+        kept.inWeight[at] = kept.outWeight[e];
+      });
+  return true;
+}
+
+template <class T>
+bool buildSearchEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+                        std::atomic<long long>& cpuMicros) {
+  return buildKeptEntries(w, searchMargin<T>(), keptPairsWorthIt(w.n), threads, kept, cpuMicros);
+}
+
+template bool buildSearchEntries<float>(const searchWeights&, unsigned, keptEntries&, std::atomic<long long>&);
+template bool buildSearchEntries<double>(const searchWeights&, unsigned, keptEntries&, std::atomic<long long>&);
+
+bool buildClassEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+                       std::atomic<long long>& cpuMicros) {
+  return buildKeptEntries(w, classMargin(), keptPairsWorthIt(w.n), threads, kept, cpuMicros);
+}
+
+}  // namespace verdalis

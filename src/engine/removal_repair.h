@@ -1,0 +1,368 @@
+#pragma once
+// The search from one source with one node k removed, repaired from the
+// global search: only the nodes below k in the tree of best paths can
+// change, and their new distances are the least fixed point of the
+// variant's relaxations. Each node takes its best entry from the unchanged
+// part of the tree, then the nodes below k settle among themselves, nearest
+// first. O(|D| · entries) for the D nodes below k, not O(n²).
+//
+// Which pairs a node below k may enter by: over a dense matrix without a
+// cut, the kept pairs (kept_entries.h: a pair beaten through another node
+// never gives a least value or a tie); over a dense matrix with a cut, the
+// best entries of the global search (best_entries.h); over compressed rows,
+// its links. In double precision the repaired values are the scan's only
+// when every moved node passes the float-class checks (float_class.h);
+// otherwise the caller searches the source again in full.
+#include <type_traits>
+#include <vector>
+
+#include "engine/best_entries.h"
+#include "engine/float_class.h"
+#include "engine/global_searches.h"
+#include "engine/kept_entries.h"
+#include "engine/source_terms.h"
+#include "graph/exact_search.h"
+#include "graph/min_heap.h"
+#include "graph/search_weights.h"
+
+namespace verdalis {
+
+// Where a node stands during one repair.
+enum class repairState : char { outside = 0, waiting = 1, settled = 2 };
+
+// What one source gives every removal.
+template <class T>
+struct removalSource {
+  sourceRows rows;
+  std::vector<double> termU;  // the PC fraction terms a_s a_j p*_sj
+  std::vector<int> reach;     // nodes the PC search reached, in position order
+  std::vector<char> critical; // sole shortest-path parent of some node
+  bestEntries<T> entries;     // dense matrix with a cut only
+};
+
+// The working memory of one thread, kept between repairs: only the nodes of
+// each repair are touched and cleared.
+template <class T>
+struct removalScratch {
+  std::vector<repairState> state;
+  std::vector<int> set;  // the nodes below k
+  std::vector<T> newDist;
+  std::vector<int> newPred;
+  std::vector<int> ids;
+  std::vector<T> vals;
+  indexedHeap<T> heap;
+  // Pairs beaten through the removed node only, between nodes below it: a
+  // list per origin (head, next), for the repair at hand.
+  std::vector<int> extraHead, extraNext, extraTo, extraUsed;
+  std::vector<float> extraWeight;
+  searchRow<T> full;
+  std::vector<char> flags;
+  bool below(int v) const { return state[v] != repairState::outside; }
+};
+
+template <class T>
+class removalRepair {
+ public:
+  removalRepair(const searchWeights& weights, T cutValue, const globalSearches<T>& globalRows)
+      : w(weights), cut(cutValue), rows(globalRows), n(weights.n) {}
+
+  // Builds the lists of pairs the repairs walk and check, when they pay.
+  void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
+  bool needsBestEntries() const { return w.dense && !useKept; }
+
+  // New distances of the nodes below k in x.newDist over x.set, x.state
+  // marking them; false when the double-precision checks fail and the source
+  // must be searched again in full.
+  bool repair(const removalSource<T>& d, int k, removalScratch<T>& x) const;
+
+ private:
+  const searchWeights& w;
+  const T cut;
+  const globalSearches<T>& rows;
+  const int n;
+  removalEntries kept;  // dense, no cut: the pairs a repaired path can end with
+  bool useKept = false;
+  keptEntries classKept;  // the same with float-class margins
+  bool useClassKept = false;
+
+  void collectBelow(const removalSource<T>& d, int k, removalScratch<T>& x) const;
+  void enterKept(int k, removalScratch<T>& x, const T* dist) const;
+  void enterDense(const removalSource<T>& d, int k, removalScratch<T>& x, const T* dist) const;
+  void enterSparse(int k, removalScratch<T>& x, const T* dist) const;
+  void settleDense(removalScratch<T>& x) const;
+  template <class Steps>
+  void settle(removalScratch<T>& x, Steps&& steps) const;
+  bool classesHold(int s, int k, const removalScratch<T>& x, const T* dist) const;
+  template <class Values>
+  bool entriesKeepClass(int y, int k, Values&& value) const;
+  bool stepsFrom(int u, int k, const removalScratch<T>& x, const T* dist) const {
+    return u != k && !x.below(u) && dist[u] != unreachedDistance<T>() && dist[u] <= cut;
+  }
+};
+
+template <class T>
+void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
+  if (!w.dense || cut != std::numeric_limits<T>::infinity()) return;
+  keptEntries pairs;
+  useKept = buildSearchEntries<T>(w, threads, pairs, cpuMicros);
+  if (useKept) kept = splitByWitness(pairs);
+  if constexpr (!std::is_same_v<T, float>) useClassKept = useKept && buildClassEntries(w, threads, classKept, cpuMicros);
+}
+
+template <class T>
+void removalRepair<T>::collectBelow(const removalSource<T>& d, int k, removalScratch<T>& x) const {
+  const T unreached = unreachedDistance<T>();
+  const std::vector<int>& childStart = d.rows.childStart;
+  const std::vector<int>& children = d.rows.children;
+  x.set.clear();
+  if (x.state.size() != static_cast<std::size_t>(n)) {
+    x.state.assign(n, repairState::outside);
+    x.newDist.assign(n, unreached);
+    x.newPred.assign(n, -1);
+  }
+  for (int c = childStart[k]; c < childStart[k + 1]; ++c) x.set.push_back(children[c]);
+  for (std::size_t at = 0; at < x.set.size(); ++at) {
+    const int v = x.set[at];
+    x.state[v] = repairState::waiting;
+    for (int c = childStart[v]; c < childStart[v + 1]; ++c) x.set.push_back(children[c]);
+  }
+  for (int y : x.set) {
+    x.newDist[y] = unreached;
+    x.newPred[y] = -1;
+  }
+}
+
+template <class T>
+bool removalRepair<T>::repair(const removalSource<T>& d, int k, removalScratch<T>& x) const {
+  const int s = d.rows.s;
+  const T* dist = rows.distRow(s);
+  collectBelow(d, k, x);
+  // Best entry into each node from the unchanged part of the tree, then
+  // among themselves, nearest first.
+  if (useKept) {
+    enterKept(k, x, dist);
+    settle(x, [&](int y, auto& relax) {
+      for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
+      for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
+    });
+    for (int u : x.extraUsed) x.extraHead[u] = -1;
+  } else if (w.dense) {
+    enterDense(d, k, x, dist);
+    settleDense(x);
+  } else {
+    enterSparse(k, x, dist);
+    settle(x, [&](int y, auto& relax) {
+      for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
+    });
+  }
+  if constexpr (!std::is_same_v<T, float>) return classesHold(s, k, x, dist);
+  return true;
+}
+
+// The best entry of each node below k, over the pairs that can still end a
+// best path without k; and the pairs only k beat, kept for the settling.
+template <class T>
+void removalRepair<T>::enterKept(int k, removalScratch<T>& x, const T* dist) const {
+  const T unreached = unreachedDistance<T>();
+  for (int y : x.set) {
+    T best = unreached;
+    int from = -1;
+    for (std::size_t e = kept.inStart[y]; e < kept.inStart[y + 1]; ++e) {
+      const int u = kept.inFrom[e];
+      if (u == k || x.below(u) || dist[u] == unreached) continue;
+      const T alt = dist[u] + static_cast<T>(kept.inWeight[e]);
+      if (alt < best) {
+        best = alt;
+        from = u;
+      }
+    }
+    x.newDist[y] = best;
+    x.newPred[y] = from;
+  }
+  if (x.extraHead.size() != static_cast<std::size_t>(n)) x.extraHead.assign(n, -1);
+  x.extraNext.clear();
+  x.extraTo.clear();
+  x.extraWeight.clear();
+  x.extraUsed.clear();
+  for (std::size_t e = kept.byWitnessStart[k]; e < kept.byWitnessStart[k + 1]; ++e) {
+    const int y = kept.byWitnessTo[e];
+    if (!x.below(y)) continue;
+    const int u = kept.byWitnessFrom[e];
+    if (x.below(u)) {
+      if (x.extraHead[u] < 0) x.extraUsed.push_back(u);
+      x.extraNext.push_back(x.extraHead[u]);
+      x.extraHead[u] = static_cast<int>(x.extraTo.size());
+      x.extraTo.push_back(y);
+      x.extraWeight.push_back(kept.byWitnessWeight[e]);
+      continue;
+    }
+    if (dist[u] == unreached) continue;
+    const T alt = dist[u] + static_cast<T>(kept.byWitnessWeight[e]);
+    if (alt < x.newDist[y]) {
+      x.newDist[y] = alt;
+      x.newPred[y] = u;
+    }
+  }
+}
+
+// The first listed best entry still in place; the nodes whose every listed
+// entry comes from below k read their whole column.
+template <class T>
+void removalRepair<T>::enterDense(const removalSource<T>& d, int k, removalScratch<T>& x, const T* dist) const {
+  constexpr int M = bestEntries<T>::M;
+  x.ids.clear();
+  for (int y : x.set) {
+    const int* from = d.entries.from.data() + static_cast<std::size_t>(y) * M;
+    const T* alts = d.entries.alt.data() + static_cast<std::size_t>(y) * M;
+    const int count = d.entries.count[y];
+    int at = 0;
+    while (at < count && !stepsFrom(from[at], k, x, dist)) ++at;
+    if (at < count) {
+      x.newDist[y] = alts[at];
+      x.newPred[y] = from[at];
+      continue;
+    }
+    if (count < M) continue;  // no entry at all from the unchanged part
+    x.ids.push_back(y);
+  }
+  for (int y : x.ids) {
+    const float* col = w.column(y);
+    T best = x.newDist[y];
+    int bestFrom = x.newPred[y];
+    for (int u = 0; u < n; ++u) {
+      if (!stepsFrom(u, k, x, dist)) continue;
+      const T alt = dist[u] + static_cast<T>(col[u]);
+      if (alt < best) {
+        best = alt;
+        bestFrom = u;
+      }
+    }
+    x.newDist[y] = best;
+    x.newPred[y] = bestFrom;
+  }
+}
+
+template <class T>
+void removalRepair<T>::enterSparse(int k, removalScratch<T>& x, const T* dist) const {
+  for (int y : x.set)
+    for (std::size_t e = w.inStart[y]; e < w.inStart[y + 1]; ++e) {
+      const int u = w.inSource[e];
+      if (!stepsFrom(u, k, x, dist)) continue;
+      const T alt = dist[u] + static_cast<T>(w.inWeight[e]);
+      if (alt < x.newDist[y]) {
+        x.newDist[y] = alt;
+        x.newPred[y] = u;
+      }
+    }
+}
+
+// Complete graphs: a linear pass over compact copies of the distances below
+// k relaxes from the node just taken and finds the next one.
+template <class T>
+void removalRepair<T>::settleDense(removalScratch<T>& x) const {
+  const T unreached = unreachedDistance<T>();
+  const int count = static_cast<int>(x.set.size());
+  x.ids.assign(x.set.begin(), x.set.end());
+  x.vals.resize(count);
+  for (int m = 0; m < count; ++m) x.vals[m] = x.newDist[x.ids[m]];
+  int remaining = count;
+  int best = 0;
+  for (int m = 1; m < remaining; ++m)
+    if (x.vals[m] < x.vals[best]) best = m;
+  while (remaining > 0) {
+    const int y = x.ids[best];
+    const T dy = x.vals[best];
+    x.newDist[y] = dy;
+    --remaining;
+    x.ids[best] = x.ids[remaining];
+    x.vals[best] = x.vals[remaining];
+    if (dy == unreached) break;  // the rest is unreachable too
+    int next = 0;
+    if (dy <= cut) {
+      const float* row = w.matrix.data() + static_cast<std::size_t>(y) * n;
+      for (int m = 0; m < remaining; ++m) {
+        const T alt = dy + static_cast<T>(row[x.ids[m]]);
+        if (alt < x.vals[m]) {
+          x.vals[m] = alt;
+          x.newPred[x.ids[m]] = y;
+        }
+        if (x.vals[m] < x.vals[next]) next = m;
+      }
+    } else {
+      for (int m = 1; m < remaining; ++m)
+        if (x.vals[m] < x.vals[next]) next = m;
+    }
+    best = next;
+  }
+  for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
+}
+
+// A heap over the nodes below k; steps(y, relax) walks the steps out of y.
+template <class T>
+template <class Steps>
+void removalRepair<T>::settle(removalScratch<T>& x, Steps&& steps) const {
+  using entry = std::pair<T, int>;
+  indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
+  const T unreached = unreachedDistance<T>();
+  for (int y : x.set)
+    if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
+  while (!heap.empty()) {
+    const entry top = heap.top();
+    heap.pop();
+    const int y = top.second;
+    if (x.state[y] != repairState::waiting || top.first != x.newDist[y]) continue;
+    x.state[y] = repairState::settled;
+    const T dy = x.newDist[y];
+    if (!(dy <= cut)) continue;
+    auto relax = [&](int z, float weight) {
+      if (x.state[z] != repairState::waiting) return;
+      const T alt = dy + static_cast<T>(weight);
+      if (alt < x.newDist[z]) {
+        x.newDist[z] = alt;
+        x.newPred[z] = y;
+        heap.push({alt, z});
+      }
+    };
+    steps(y, relax);
+  }
+  for (int y : x.set) x.state[y] = repairState::waiting;
+}
+
+// Whether every entry of y gives its value or a higher float class, in the
+// landscape without k; the entries beaten by a margin of float classes
+// through a node other than k do.
+template <class T>
+template <class Values>
+bool removalRepair<T>::entriesKeepClass(int y, int k, Values&& value) const {
+  if (!useClassKept) return entriesKeepValue(w, y, cut, value, pairOverride(), k);
+  return listedEntriesKeepClass(classKept, y, value(y), value, [k](int u, int witness) {
+    return (witness >= 0 && witness != k) || u == k;
+  });
+}
+
+template <class T>
+bool removalRepair<T>::classesHold(int s, int k, const removalScratch<T>& x, const T* dist) const {
+  if (rows.delicate[s]) return false;
+  const T unreached = unreachedDistance<T>();
+  auto value = [&](int u) { return x.below(u) ? x.newDist[u] : dist[u]; };
+  for (int y : x.set) {
+    const int u = x.newPred[y];
+    if (u < 0 || !sameFloatClass(value(u), x.newDist[y])) continue;
+    if (!entriesKeepClass(y, k, value)) return false;
+  }
+  // Nodes that relied on every entry keeping their class: distances only
+  // grow when a node goes, so an entry that gave a higher class still does,
+  // and only the entries that gave exactly their value, from a node that
+  // moved, need a look.
+  for (const auto& [y, u] : rows.sameClassTies[s]) {
+    if (x.below(y) || y == k || !x.below(u)) continue;
+    const T du = x.newDist[u];
+    if (du == unreached || !(du <= cut)) continue;
+    const T alt = du + static_cast<T>(w.at(u, y));
+    if (!keepsFloatClass(alt, dist[y])) return false;
+  }
+  return true;
+}
+
+}  // namespace verdalis

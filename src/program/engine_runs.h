@@ -1,0 +1,224 @@
+#pragma once
+// The fast engine as the analysis uses it: a request from the run's
+// settings, the engine's values placed into the run's variant landscapes
+// and link stores, and the console text of each loop, the same as the
+// straightforward loops print. Included from quivaraProgram.h only.
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "indices/pc_progress.h"
+#include "support/messages.h"
+#include "support/numfmt.h"
+
+namespace verdalis {
+
+template <class T>
+engineRequest<T> requestOf(const quivaraProgram<T>& p) {
+  engineRequest<T> r;
+  r.land = p.landGlobal;
+  r.indices.nl = p.nlFlag;
+  r.indices.nc = p.ncFlag;
+  r.indices.h = p.hFlag;
+  r.indices.ccp = p.ccpFlag;
+  r.indices.lcp = p.lcpFlag;
+  r.indices.iic = p.iicFlag;
+  r.indices.f = p.fFlag;
+  r.indices.awf = p.awfFlag;
+  r.indices.pc = p.pcFlag;
+  r.adjType = p.adjType;
+  r.searches = p.fastPC ? &p.pcSearchesGlobal : nullptr;
+  r.threads = p.threads;
+  return r;
+}
+
+// The PC progress lines of the sources the engine reports done.
+inline sourcesDone pcProgressLines(int n) {
+  return [n](int begin, int end) {
+    std::string text;
+    for (int s = begin; s < end; ++s) appendPCProgress(text, s, n);
+    say(text);
+  };
+}
+
+// The engine's processor times, into the run's accumulators: IIC and H
+// share their searches, as in the straightforward computation.
+template <class T>
+void addEngineTimes(quivaraProgram<T>& p, const engineTimes& times) {
+  p.pcTime += static_cast<std::clock_t>(times.pcMicros / 1000);
+  const std::clock_t binaryTime = static_cast<std::clock_t>(times.binaryMicros / 1000);
+  if (p.hFlag && p.iicFlag)
+    p.hiicTime += binaryTime;
+  else if (p.iicFlag)
+    p.iicTime += binaryTime;
+  else if (p.hFlag)
+    p.hTime += binaryTime;
+  p.fTime += static_cast<std::clock_t>(times.fMicros / 1000);
+}
+
+template <class T>
+void placeRemoval(const quivaraProgram<T>& p, const removalValues<T>& r, landscape<T>& v) {
+  const landscape<T>& g = *p.landGlobal;
+  v.nNodes = g.nNodes - 1;
+  v.minProb = g.minProb;
+  v.allpaths = g.allpaths;
+  v.sizeLandscapeArea = g.sizeLandscapeArea;
+  v.sizeTotalHabitat = r.sizeTotalHabitat;
+  v.nEdges = r.nEdges;
+  v.nl = r.nl;
+  v.nComponents = r.nComponents;
+  v.nc = r.nc;
+  v.h = r.h;
+  v.ccp = r.ccp;
+  v.lcp = r.lcp;
+  v.lcpnum = r.lcpnum;
+  v.iic = r.iic;
+  v.iicnum = r.iicnum;
+  v.iicec = r.iicec;
+  v.f = r.f;
+  v.awf = r.awf;
+  v.pc = r.pc;
+  v.pcnum = r.pcnum;
+  v.pcec = r.pcec;
+  v.assigna_iicintra(r.iicFractions.intra);
+  v.assigna_iicflux(r.iicFractions.flux);
+  v.assigna_iicconnector(r.iicFractions.connector);
+  v.assigna_pcintra(r.pcFractions.intra);
+  v.assigna_pcflux(r.pcFractions.flux);
+  v.assigna_pcconnector(r.pcFractions.connector);
+}
+
+// The node removals through the engine, with the same console text; false
+// when the engine does not apply and the straightforward loop must run.
+template <class T>
+bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
+  if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
+  if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
+  {
+    const removalResult<T> result = measureNodeRemovals(requestOf(p));
+    for (int k = 0; k < p.nNodes; ++k) placeRemoval(p, result.variants[k], p.landDel[k]);
+    addEngineTimes(p, result.times);
+  }
+  std::string text;
+  for (int i = 0; i < p.nNodes; ++i) {
+    if (p.pcFlag)
+      for (int s = 0; s < p.nNodes - 1; ++s) appendPCProgress(text, s, p.nNodes - 1);
+    text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
+    if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
+    if (text.size() > (1u << 20)) {
+      say(text);
+      text.clear();
+    }
+  }
+  say(text);
+  return true;
+}
+
+enum class linkAnalysis { removal, improvement, change };
+
+// The pairs a link analysis measures, in report order, with what each
+// becomes: every pair for a change, the selected ones otherwise.
+template <class T>
+std::vector<pairChange> pairsOf(const quivaraProgram<T>& p, linkAnalysis analysis) {
+  std::vector<pairChange> pairs;
+  const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
+  for (int i = 0; i < p.nNodes; ++i)
+    for (int j = 0; j < i; ++j) {
+      if (analysis != linkAnalysis::change && !p.linkSelected(i, j)) continue;
+      pairChange change{i, j, 0.0f, false};
+      if (analysis == linkAnalysis::improvement) {
+        change.p = 1;
+        change.linkedAfter = true;
+      } else if (analysis == linkAnalysis::change) {
+        const float value = p.connectionsDiff(i, j);
+        if (p.inputDist)
+          change.p = distanceToProbability(c, value);
+        else if (p.inputProb)
+          change.p = value;
+        change.linkedAfter = isBinaryLink(value, p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail);
+      }
+      pairs.push_back(change);
+    }
+  return pairs;
+}
+
+// Whether the engine can take a link analysis: its searches exist and every
+// changed probability keeps the weights non-negative.
+template <class T>
+bool fastLinksApply(const quivaraProgram<T>& p, linkAnalysis analysis) {
+  if (!p.fastMode || p.dijkstraSaving || p.nNodes < 2) return false;
+  if (!p.pcFlag) return true;
+  if (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal)) return false;
+  if (analysis == linkAnalysis::change) {
+    // A negative changed distance, or a changed probability above 1, gives
+    // a negative weight, which only the straightforward searches take.
+    const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
+    for (int i = 0; i < p.nNodes; ++i)
+      for (int j = 0; j < i; ++j) {
+        const float value = p.connectionsDiff(i, j);
+        const float probability = p.inputDist ? distanceToProbability(c, value) : value;
+        if (probability > 1.0f) return false;
+      }
+  }
+  return true;
+}
+
+template <class T>
+void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs,
+                     const linkResult<T>& result) {
+  std::vector<linkValues<T>>& store = analysis == linkAnalysis::removal       ? p.landDelCon
+                                      : analysis == linkAnalysis::improvement ? p.landConSure
+                                                                              : p.landConDiff;
+  for (std::size_t i = 0; i < pairs.size(); ++i) store[pairIndex(pairs[i].a, pairs[i].b)] = result.values[i];
+}
+
+// One link analysis through the engine, then its console text: the
+// announcement of every node, the PC progress of every measured pair and the
+// share of pairs visited.
+template <class T>
+bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
+  if (!fastLinksApply(p, analysis)) return false;
+  {
+    const std::vector<pairChange> pairs = pairsOf(p, analysis);
+    const linkChange kind = analysis == linkAnalysis::removal       ? linkChange::removed
+                            : analysis == linkAnalysis::improvement ? linkChange::madeSure
+                                                                    : linkChange::changed;
+    const linkResult<T> result = measureLinkChanges(requestOf(p), kind, pairs);
+    placeLinkValues(p, analysis, pairs, result);
+    addEngineTimes(p, result.times);
+  }
+  const long long n = p.nNodes;
+  const long long pairs = n * (n - 1) / 2;
+  long long visited = 0;
+  std::string text;
+  for (int i = 0; i < p.nNodes; ++i) {
+    text += announcement + toText(p.label[i]) + "\n";
+    if (p.pcFlag)
+      for (int j = 0; j < i; ++j)
+        if (analysis == linkAnalysis::change || p.linkSelected(i, j))
+          for (int s = 0; s < p.nNodes; ++s) appendPCProgress(text, s, p.nNodes);
+    visited += i;
+    if (pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
+    if (text.size() > (1u << 20)) {
+      say(text);
+      text.clear();
+    }
+  }
+  say(text);
+  return true;
+}
+
+// The betweenness progress lines, all printed before the sums are formed.
+template <class T>
+void sayBetweennessProgress(const landscape<T>& land, const char* index) {
+  const int n = land.nNodes;
+  std::string text;
+  for (int k = 0; k < n; ++k) {
+    text += std::string("Processing ") + index + " of node with ID " + toText(land.nodes[k].label) + "\n";
+    text += toText(k * 100 / n) + " % completed\n";
+  }
+  say(text);
+}
+
+}  // namespace verdalis
