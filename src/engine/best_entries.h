@@ -1,8 +1,8 @@
 #pragma once
 // The best entries into every node from one source, for repairs over a
-// dense matrix with a cut: per node, the kBestEntriesPerNode smallest values
+// dense matrix with a cut: per node, the perNode smallest values
 // dist(u) + w(u, y) over the nodes u the search steps from, smallest first,
-// ties by position. O(n² · kBestEntriesPerNode) per source at worst, about
+// ties by position. O(n² · perNode) per source at worst, about
 // O(n²) on real landscapes.
 //
 // A repair below a removed node gives each node the first of its entries
@@ -21,9 +21,9 @@ namespace verdalis {
 
 template <class T>
 struct bestEntries {
-  static constexpr int M = kBestEntriesPerNode;
-  std::vector<int> from;   // n*M
-  std::vector<T> alt;      // n*M
+  int perNode = kBestEntriesPerNode;
+  std::vector<int> from;   // n * perNode
+  std::vector<T> alt;      // n * perNode
   std::vector<int> count;  // per node
 
   void build(const searchWeights& w, const T* dist, T cut);
@@ -32,6 +32,7 @@ struct bestEntries {
 template <class T>
 void bestEntries<T>::build(const searchWeights& w, const T* dist, T cut) {
   const int n = w.n;
+  const int M = perNode;
   const T unreached = unreachedDistance<T>();
   from.assign(static_cast<std::size_t>(n) * M, -1);
   alt.assign(static_cast<std::size_t>(n) * M, std::numeric_limits<T>::infinity());

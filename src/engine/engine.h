@@ -12,6 +12,7 @@
 #include "engine/betweenness.h"
 #include "engine/global_pc.h"
 #include "engine/global_searches.h"
+#include "engine/tuning.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
 
@@ -38,6 +39,7 @@ struct engineRequest {
   bool adjType = false;  // the landscape has binary links
   const pcSearches<T>* searches = nullptr;
   unsigned threads = 1;
+  engineLimits limits;
 };
 
 template <class T>

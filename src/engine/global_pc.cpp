@@ -17,7 +17,7 @@
 namespace verdalis {
 
 template <class T>
-void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut) {
+void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut, const engineLimits& limits) {
   const int n = land.nNodes;
   w = searchWeights();
   w.n = n;
@@ -42,7 +42,7 @@ void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut) {
         if (i != j && pcSearchKeeps(p, false, 0)) w.matrix[static_cast<std::size_t>(i) * n + j] = pcWeight(p);
       }
   }
-  w.compactIfSparse();
+  w.compactIfSparse(limits.compactFromNodes, limits.compactBelowShare);
 }
 
 namespace {
@@ -90,8 +90,9 @@ void allocateRows(landscape<T>& land, globalSearches<T>& rows) {
 }  // namespace
 
 template <class T>
-void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, const sourcesDone& progress) {
-  pcSearchSetup(land, searches.weights, searches.cut);
+void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, const sourcesDone& progress,
+               const engineLimits& limits) {
+  pcSearchSetup(land, searches.weights, searches.cut, limits);
   const searchWeights& w = searches.weights;
   const T cut = searches.cut;
   globalSearches<T>& rows = searches.rows;
@@ -140,8 +141,9 @@ bool probabilitiesWithinRange(const landscape<T>& land) {
 }
 
 #define VERDALIS_GLOBAL_PC(T)                                                                        \
-  template void pcSearchSetup<T>(const landscape<T>&, searchWeights&, T&);                         \
-  template void measurePC<T>(landscape<T>&, unsigned, pcSearches<T>&, const sourcesDone&);         \
+  template void pcSearchSetup<T>(const landscape<T>&, searchWeights&, T&, const engineLimits&);   \
+  template void measurePC<T>(landscape<T>&, unsigned, pcSearches<T>&, const sourcesDone&,          \
+                             const engineLimits&);                                                 \
   template bool probabilitiesWithinRange<T>(const landscape<T>&);
 VERDALIS_GLOBAL_PC(float)
 VERDALIS_GLOBAL_PC(double)

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "engine/global_searches.h"
+#include "engine/tuning.h"
 #include "landscape/landscape.h"
 
 namespace verdalis {
@@ -23,12 +24,13 @@ using sourcesDone = std::function<void(int begin, int end)>;
 // above minProb with the expansion cut, or every pair with a positive
 // probability in its own direction.
 template <class T>
-void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut);
+void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut, const engineLimits& limits);
 
 // PC, PCnum and the best-path rows of land; the searches are left in
 // searches for the variants.
 template <class T>
-void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, const sourcesDone& progress);
+void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, const sourcesDone& progress,
+               const engineLimits& limits = engineLimits());
 
 // Whether every probability keeps the searches' weights non-negative; the
 // engine relies on it and leaves other landscapes to the straightforward

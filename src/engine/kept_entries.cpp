@@ -134,17 +134,19 @@ bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept
 }
 
 template <class T>
-bool buildSearchEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+bool buildSearchEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
                         std::atomic<long long>& cpuMicros) {
-  return buildKeptEntries(w, searchMargin<T>(), keptPairsWorthIt(w.n), threads, kept, cpuMicros);
+  return buildKeptEntries(w, searchMargin<T>(), maxKept, threads, kept, cpuMicros);
 }
 
-template bool buildSearchEntries<float>(const searchWeights&, unsigned, keptEntries&, std::atomic<long long>&);
-template bool buildSearchEntries<double>(const searchWeights&, unsigned, keptEntries&, std::atomic<long long>&);
+template bool buildSearchEntries<float>(const searchWeights&, std::size_t, unsigned, keptEntries&,
+                                        std::atomic<long long>&);
+template bool buildSearchEntries<double>(const searchWeights&, std::size_t, unsigned, keptEntries&,
+                                         std::atomic<long long>&);
 
-bool buildClassEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+bool buildClassEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
                        std::atomic<long long>& cpuMicros) {
-  return buildKeptEntries(w, classMargin(), keptPairsWorthIt(w.n), threads, kept, cpuMicros);
+  return buildKeptEntries(w, classMargin(), maxKept, threads, kept, cpuMicros);
 }
 
 }  // namespace verdalis

@@ -86,12 +86,12 @@ bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept
 // The pairs for the repair searches in precision T: beaten by the search
 // margin.
 template <class T>
-bool buildSearchEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+bool buildSearchEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
                         std::atomic<long long>& cpuMicros);
 
 // The pairs for the float-class checks of double-precision searches: beaten
 // by the class margin.
-bool buildClassEntries(const searchWeights& w, unsigned threads, keptEntries& kept,
+bool buildClassEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
                        std::atomic<long long>& cpuMicros);
 
 }  // namespace verdalis

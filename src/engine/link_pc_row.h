@@ -103,7 +103,7 @@ class linkPCRows {
   // Builds the lists the repairs walk and check, when they pay. Pairs
   // removed or made sure only lengthen paths or weigh 0, so no path sum
   // outgrows the bound the class lists are drawn with.
-  void useLists(bool weightsBounded, unsigned threads, std::atomic<long long>& cpuMicros);
+  void useLists(bool weightsBounded, std::size_t maxKept, unsigned threads, std::atomic<long long>& cpuMicros);
 
   // The distances from d.s in the variant of c: in the global row, in x.cur
   // (moved nodes listed) or in x.full.
@@ -130,12 +130,13 @@ class linkPCRows {
 };
 
 template <class T>
-void linkPCRows<T>::useLists(bool weightsBounded, unsigned threads, std::atomic<long long>& cpuMicros) {
+void linkPCRows<T>::useLists(bool weightsBounded, std::size_t maxKept, unsigned threads,
+                             std::atomic<long long>& cpuMicros) {
   if (cut != std::numeric_limits<T>::infinity()) return;
   useful = usefulPairs(w, rows);
   haveUseful = true;
   if constexpr (!std::is_same_v<T, float>)
-    if (w.dense && weightsBounded) useClassKept = buildClassEntries(w, threads, classKept, cpuMicros);
+    if (w.dense && weightsBounded) useClassKept = buildClassEntries(w, maxKept, threads, classKept, cpuMicros);
 }
 
 template <class T>

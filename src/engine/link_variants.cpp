@@ -238,7 +238,7 @@ linkValues<T> linkVariantsRun<T>::finish(std::size_t index) const {
 
 template <class T>
 linkResult<T> linkVariantsRun<T>::run(const std::vector<pairChange>& asked) {
-  if (pc) pcRows.useLists(kind != linkChange::changed, threads, pcMicros);
+  if (pc) pcRows.useLists(kind != linkChange::changed, request.limits.keptPairsWorthIt(n), threads, pcMicros);
   if (binaryIndices) {
     binary = binaryOf(g);
     if (!request.indices.iic) {

@@ -45,7 +45,7 @@ class nodeRemovalRun {
         binaryIndices(r.indices.iic || r.indices.h),
         repairs(r.searches != nullptr ? r.searches->weights : noWeights,
                 r.searches != nullptr ? r.searches->cut : T(0),
-                r.searches != nullptr ? r.searches->rows : noRows) {}
+                r.searches != nullptr ? r.searches->rows : noRows, r.limits) {}
 
   removalResult<T> run();
 
@@ -90,7 +90,10 @@ void nodeRemovalRun<T>::prepare(int s, removalSource<T>& d) const {
       if (dist[j] != unreachedDistance<T>()) d.reach.push_back(j);
       d.termU[j] = pcFractionTerm(as, g.nodes[j].size, best[j]);
     }
-    if (repairs.needsBestEntries()) d.entries.build(request.searches->weights, dist, request.searches->cut);
+    if (repairs.needsBestEntries()) {
+      d.entries.perNode = repairs.bestEntriesPerNode();
+      d.entries.build(request.searches->weights, dist, request.searches->cut);
+    }
   }
   if (binaryIndices) {
     fillBinaryTerms(g, binary, nlRow(s), d.rows);

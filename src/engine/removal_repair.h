@@ -21,6 +21,7 @@
 #include "engine/global_searches.h"
 #include "engine/kept_entries.h"
 #include "engine/source_terms.h"
+#include "engine/tuning.h"
 #include "graph/exact_search.h"
 #include "graph/min_heap.h"
 #include "graph/search_weights.h"
@@ -63,11 +64,13 @@ struct removalScratch {
 template <class T>
 class removalRepair {
  public:
-  removalRepair(const searchWeights& weights, T cutValue, const globalSearches<T>& globalRows)
-      : w(weights), cut(cutValue), rows(globalRows), n(weights.n) {}
+  removalRepair(const searchWeights& weights, T cutValue, const globalSearches<T>& globalRows,
+                const engineLimits& engineLimits)
+      : w(weights), cut(cutValue), rows(globalRows), n(weights.n), limits(engineLimits) {}
 
   // Builds the lists of pairs the repairs walk and check, when they pay.
   void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
+  int bestEntriesPerNode() const { return limits.bestEntriesPerNode; }
   bool needsBestEntries() const { return w.dense && !useKept; }
 
   // New distances of the nodes below k in x.newDist over x.set, x.state
@@ -80,6 +83,7 @@ class removalRepair {
   const T cut;
   const globalSearches<T>& rows;
   const int n;
+  const engineLimits limits;
   removalEntries kept;  // dense, no cut: the pairs a repaired path can end with
   bool useKept = false;
   keptEntries classKept;  // the same with float-class margins
@@ -104,9 +108,11 @@ template <class T>
 void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
   if (!w.dense || cut != std::numeric_limits<T>::infinity()) return;
   keptEntries pairs;
-  useKept = buildSearchEntries<T>(w, threads, pairs, cpuMicros);
+  const std::size_t maxKept = limits.keptPairsWorthIt(n);
+  useKept = buildSearchEntries<T>(w, maxKept, threads, pairs, cpuMicros);
   if (useKept) kept = splitByWitness(pairs);
-  if constexpr (!std::is_same_v<T, float>) useClassKept = useKept && buildClassEntries(w, threads, classKept, cpuMicros);
+  if constexpr (!std::is_same_v<T, float>)
+    useClassKept = useKept && buildClassEntries(w, maxKept, threads, classKept, cpuMicros);
 }
 
 template <class T>
@@ -209,7 +215,7 @@ void removalRepair<T>::enterKept(int k, removalScratch<T>& x, const T* dist) con
 // entry comes from below k read their whole column.
 template <class T>
 void removalRepair<T>::enterDense(const removalSource<T>& d, int k, removalScratch<T>& x, const T* dist) const {
-  constexpr int M = bestEntries<T>::M;
+  const int M = d.entries.perNode;
   x.ids.clear();
   for (int y : x.set) {
     const int* from = d.entries.from.data() + static_cast<std::size_t>(y) * M;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "graph/search_weights.h"
+
 namespace verdalis {
 
 // Dense searches with a cut keep, per node and source, this many of the
@@ -45,9 +47,19 @@ constexpr unsigned kLinkTasksPerThread = 4;
 constexpr std::size_t kKeptPairsPerNodeAtLeast = 64;
 constexpr std::size_t kKeptPairsShareOfMatrix = 8;
 
-inline std::size_t keptPairsWorthIt(int n) {
-  const std::size_t size = static_cast<std::size_t>(n);
-  return std::max(size * size / kKeptPairsShareOfMatrix, size * kKeptPairsPerNodeAtLeast);
-}
+// The limits that decide which way a search or a repair takes, gathered so
+// that tests can lower them and reach every way on tiny landscapes.
+struct engineLimits {
+  int compactFromNodes = kCompactFromNodes;
+  std::size_t compactBelowShare = kCompactBelowShare;
+  int bestEntriesPerNode = kBestEntriesPerNode;
+  std::size_t keptPairsPerNodeAtLeast = kKeptPairsPerNodeAtLeast;
+  std::size_t keptPairsShareOfMatrix = kKeptPairsShareOfMatrix;
+
+  std::size_t keptPairsWorthIt(int n) const {
+    const std::size_t size = static_cast<std::size_t>(n);
+    return std::max(size * size / keptPairsShareOfMatrix, size * keptPairsPerNodeAtLeast);
+  }
+};
 
 }  // namespace verdalis

@@ -17,11 +17,11 @@ void searchWeights::keepColumns() {
     for (std::size_t v = 0; v < size; ++v) transposed[v * size + u] = matrix[u * size + v];
 }
 
-void searchWeights::compactIfSparse() {
+void searchWeights::compactIfSparse(int fromNodes, std::size_t belowShare) {
   std::size_t links = 0;
   for (float w : matrix)
     if (w != kNoLink) ++links;
-  if (n < kCompactFromNodes || links * kCompactBelowShare > static_cast<std::size_t>(n) * n) {
+  if (n < fromNodes || links * belowShare > static_cast<std::size_t>(n) * n) {
     keepColumns();
     return;
   }

@@ -66,7 +66,7 @@ struct searchWeights {
   // Turns a dense matrix into the sparse form when few pairs are retained;
   // a dense one that is not symmetric keeps a transposed copy, so that the
   // entries of a node are read in one stretch.
-  void compactIfSparse();
+  void compactIfSparse(int fromNodes = kCompactFromNodes, std::size_t belowShare = kCompactBelowShare);
   void keepColumns();
   std::vector<float> transposed;  // empty when the matrix is symmetric
 
