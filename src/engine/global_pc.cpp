@@ -73,7 +73,7 @@ void classifySource(int s, const searchWeights& w, T cut, const searchRow<T>& ro
 }
 
 template <class T>
-void allocateRows(landscape<T>& land, globalSearches<T>& rows) {
+void allocateSearchRows(landscape<T>& land, globalSearches<T>& rows) {
   const int n = land.nNodes;
   rows.n = n;
   guardAlloc(kNoMemory, [&] {
@@ -96,7 +96,7 @@ void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, co
   const searchWeights& w = searches.weights;
   const T cut = searches.cut;
   globalSearches<T>& rows = searches.rows;
-  allocateRows(land, rows);
+  allocateSearchRows(land, rows);
   const int n = land.nNodes;
   if (n < kThreadedSearchFromNodes) threads = 1;
   const int block = kSourcesPerGlobalTask;

@@ -17,6 +17,7 @@
 #include "engine/link_pc_row.h"
 #include "engine/tuning.h"
 #include "indices/terms.h"
+#include "support/messages.h"
 #include "support/parallel.h"
 
 namespace verdalis {

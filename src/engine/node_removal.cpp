@@ -20,6 +20,7 @@
 #include "engine/tuning.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
+#include "support/messages.h"
 #include "support/parallel.h"
 
 namespace verdalis {

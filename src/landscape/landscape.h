@@ -3,9 +3,9 @@
 // probabilities, the component labelling, and the stored value of every
 // index and fraction once computed. T is the run's precision.
 //
-// The member definitions live in the headers included at the end, one per
-// concern: building and queries, variants, binary indices, probabilistic
-// indices (with the saved-paths mode), and betweenness.
+// The member definitions live in landscape_impl.h, one header per concern:
+// building and queries, variants, binary indices, probabilistic indices
+// (with the saved-paths mode), and betweenness.
 #include <vector>
 
 #include "graph/tessella.h"
@@ -182,10 +182,9 @@ float probabilityConstant(float kProbProb, float kDistanceProb);
 // Whether a connection value makes a binary link for the input kind.
 bool isBinaryLink(float value, bool inputDist, bool inputProb, bool inputAdjacen, float adjacentTail);
 
-}  // namespace verdalis
+// Both precisions are compiled once, in landscape_float.cpp and
+// landscape_double.cpp; every other file only declares them.
+extern template class landscape<float>;
+extern template class landscape<double>;
 
-#include "landscape/landscape_build.h"
-#include "landscape/landscape_variants.h"
-#include "landscape/landscape_binary.h"
-#include "landscape/landscape_probabilistic.h"
-#include "landscape/landscape_betweenness.h"
+}  // namespace verdalis

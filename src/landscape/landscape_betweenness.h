@@ -7,6 +7,7 @@
 #include "indices/indexBC.h"
 #include "indices/indexBCIIC.h"
 #include "indices/indexBCPC.h"
+#include "landscape/landscape.h"
 #include "support/messages.h"
 
 namespace verdalis {

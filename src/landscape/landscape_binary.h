@@ -1,6 +1,6 @@
 #pragma once
 // The binary indices of a landscape: NC, NL, H, CCP, LCP, IIC and EC(IIC).
-// Included from landscape.h only.
+// Included from landscape_impl.h only.
 #include <cmath>
 #include <cstddef>
 
@@ -10,6 +10,7 @@
 #include "indices/indexLCP.h"
 #include "indices/indexNC.h"
 #include "indices/terms.h"
+#include "landscape/landscape.h"
 #include "support/messages.h"
 
 namespace verdalis {

@@ -1,8 +1,9 @@
 #pragma once
 // Building a landscape from the loaded arrays, and the component queries.
-// Included from landscape.h only.
+// Included from landscape_impl.h only.
 #include <cstddef>
 
+#include "landscape/landscape.h"
 #include "support/messages.h"
 
 namespace verdalis {

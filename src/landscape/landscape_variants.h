@@ -1,9 +1,10 @@
 #pragma once
 // The variants of a landscape with one node or link removed, added or
 // changed, each built by copying a source landscape. Included from
-// landscape.h only.
+// landscape_impl.h only.
 #include <cstddef>
 
+#include "landscape/landscape.h"
 #include "support/messages.h"
 
 namespace verdalis {

@@ -2,7 +2,7 @@
 // The fast engine as the analysis uses it: a request from the run's
 // settings, the engine's values placed into the run's variant landscapes
 // and link stores, and the console text of each loop, the same as the
-// straightforward loops print. Included from quivaraProgram.h only.
+// straightforward loops print. Included from program_impl.h only.
 #include <ctime>
 #include <string>
 #include <vector>
@@ -11,6 +11,7 @@
 #include "indices/pc_progress.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "program/quivaraProgram.h"
 
 namespace verdalis {
 

@@ -2,7 +2,7 @@
 // The analysis of one run: the global landscape, then every removed node,
 // every added candidate and, on request, every pair of existing nodes for
 // each link analysis, with the progress on the console.
-// Included from quivaraProgram.h only.
+// Included from program_impl.h only.
 #include <cmath>
 #include <ctime>
 #include <iomanip>
@@ -13,6 +13,7 @@
 #include "support/clock.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "program/quivaraProgram.h"
 
 namespace verdalis {
 

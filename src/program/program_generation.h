@@ -1,13 +1,14 @@
 #pragma once
 // Building and measuring one landscape per case: the global landscape, one
 // variant per removed or added node and one per pair of each link analysis.
-// Included from quivaraProgram.h only.
+// Included from program_impl.h only.
 #include <cmath>
 #include <limits>
 
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
 #include "support/clock.h"
+#include "program/quivaraProgram.h"
 
 namespace verdalis {
 

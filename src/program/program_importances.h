@@ -2,7 +2,7 @@
 // The importance values the driver and the reports read: the variations of
 // every index between the global landscape and each variant, their sums, the
 // overall values and a few queries on the loaded connections.
-// Included from quivaraProgram.h only.
+// Included from program_impl.h only.
 //
 // Precision matters to the last printed digit. Indices stored in float are
 // compared in float; LCP always in double; IIC and PC in the run's precision.
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/messages.h"
+#include "program/quivaraProgram.h"
 
 namespace verdalis {
 

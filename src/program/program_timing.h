@@ -1,8 +1,10 @@
 #pragma once
 // The processing time spent on each selected index, for the run log.
-// Included from quivaraProgram.h only.
+// Included from program_impl.h only.
 #include <ctime>
 #include <string>
+
+#include "program/quivaraProgram.h"
 
 namespace verdalis {
 

@@ -3,8 +3,8 @@
 // the analysis, and the per-index processor-time accumulators. T is the run's
 // precision.
 //
-// Member definitions are split by concern over the headers included at the
-// end: loading and checks, generation per case, the analysis driver, the
+// Member definitions are split by concern over the headers program_impl.h
+// gathers: loading and checks, generation per case, the analysis driver, the
 // importance accessors, and the timing report.
 #include <cstdint>
 #include <ctime>
@@ -245,11 +245,9 @@ class quivaraProgram {
 // " N seconds\n", with strict thresholds.
 std::string durationText(long long seconds);
 
-}  // namespace verdalis
+// Both precisions are compiled once, in program_float.cpp and
+// program_double.cpp; every other file only declares them.
+extern template class quivaraProgram<float>;
+extern template class quivaraProgram<double>;
 
-#include "program/engine_runs.h"
-#include "program/program_load.h"
-#include "program/program_generation.h"
-#include "program/program_analysis.h"
-#include "program/program_importances.h"
-#include "program/program_timing.h"
+}  // namespace verdalis

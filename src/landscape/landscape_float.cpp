@@ -1,0 +1,7 @@
+#include "landscape/landscape_impl.h"
+
+namespace verdalis {
+
+template class landscape<float>;
+
+}  // namespace verdalis

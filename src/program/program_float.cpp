@@ -1,0 +1,7 @@
+#include "program/program_impl.h"
+
+namespace verdalis {
+
+template class quivaraProgram<float>;
+
+}  // namespace verdalis
