@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "landscape/landscape.h"
+#include "landscape/landscape_build.h"
 #include "support/messages.h"
 
 namespace verdalis {

@@ -240,6 +240,16 @@ TEST(EngineAgainstFullMeasure, HararyAloneSearchesItsOwnRows) {
     v.generate_index_H();
     EXPECT_SAME(result.variants[k].h, v.h);
   }
+  std::vector<pairChange> pairs;
+  for (int a = 0; a < g.nNodes; ++a)
+    for (int b = 0; b < a; ++b) pairs.push_back({a, b, 0.0f, false});
+  const linkResult<double> links = measureLinkChanges(request, linkChange::removed, pairs);
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    landscape<double> v;
+    v.create_land_with_copy_deleting_one_connection(&g, pairs[i].a, pairs[i].b, true, true);
+    v.generate_index_H();
+    EXPECT_SAME(links.values[i].h, v.h);
+  }
 }
 
 }  // namespace
