@@ -13,6 +13,7 @@
 #include "support/clock.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "program/engine_runs.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {

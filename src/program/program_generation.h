@@ -8,6 +8,7 @@
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
 #include "support/clock.h"
+#include "program/engine_runs.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
