@@ -9,6 +9,7 @@
 
 #include "reports/result_lists.h"
 #include "reports/result_tables.h"
+#include "reports/saveresults.h"
 #include "reports/summary_lines.h"
 #include "support/files.h"
 #include "support/messages.h"
