@@ -37,4 +37,11 @@ struct pcSearches {
   globalSearches<T> rows;
 };
 
+// The searches of a request, or none (empty) when it measures no PC.
+template <class T>
+const pcSearches<T>& searchesOrNone(const pcSearches<T>* searches) {
+  static const pcSearches<T> none;
+  return searches != nullptr ? *searches : none;
+}
+
 }  // namespace verdalis

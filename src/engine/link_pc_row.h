@@ -97,8 +97,8 @@ searchWeights usefulPairs(const searchWeights& w, const globalSearches<T>& rows)
 template <class T>
 class linkPCRows {
  public:
-  linkPCRows(const searchWeights& weights, T cutValue, const globalSearches<T>& globalRows)
-      : w(weights), cut(cutValue), rows(globalRows), n(weights.n) {}
+  explicit linkPCRows(const pcSearches<T>& searches)
+      : w(searches.weights), cut(searches.cut), rows(searches.rows), n(w.n) {}
 
   // Builds the lists the repairs walk and check, when they pay. Pairs
   // removed or made sure only lengthen paths or weigh 0, so no path sum

@@ -35,8 +35,7 @@ class linkVariantsRun {
         kind(kind),
         pc(r.indices.pc),
         binaryIndices(r.adjType && (r.indices.iic || r.indices.h)),
-        pcRows(r.searches != nullptr ? r.searches->weights : noWeights,
-               r.searches != nullptr ? r.searches->cut : T(0), r.searches != nullptr ? r.searches->rows : noRows) {}
+        pcRows(searchesOrNone(r.searches)) {}
 
   linkResult<T> run(const std::vector<pairChange>& asked);
 
@@ -47,19 +46,13 @@ class linkVariantsRun {
   const unsigned threads;
   const linkChange kind;
   const bool pc, binaryIndices;
-  searchWeights noWeights;
-  globalSearches<T> noRows;
   linkPCRows<T> pcRows;
-  binaryGraph binary;
-  std::vector<int> ownRows;  // breadth-first rows when the landscape keeps none
+  breadthFirstRows<T> binary;
   std::vector<linkPair> pairs;
   std::vector<T> accPC, accIIC;
   std::vector<float> accH, accF, accAWF;
   std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
-  const int* nlRow(int s) const {
-    return ownRows.empty() ? g.nodes[s].nl.data() : ownRows.data() + static_cast<std::size_t>(s) * n;
-  }
   linkPair describe(const pairChange& asked) const;
   void prepare(int s, sourceRows& d) const;
   void load(const sourceRows& d, linkScratch<T>& x) const;
@@ -84,14 +77,14 @@ template <class T>
 void linkVariantsRun<T>::prepare(int s, sourceRows& d) const {
   d.s = s;
   if (pc) fillPCTerms(g, request.searches->rows.distRow(s), request.searches->rows.predRow(s), d);
-  if (binaryIndices) fillBinaryTerms(g, binary, nlRow(s), d);
+  if (binaryIndices) fillBinaryTerms(g, binary.graph(), binary.row(s), d);
 }
 
 template <class T>
 void linkVariantsRun<T>::load(const sourceRows& d, linkScratch<T>& x) const {
   if (x.loadedSource == d.s) return;
   if (pc) x.cur.assign(request.searches->rows.distRow(d.s), request.searches->rows.distRow(d.s) + n);
-  if (binaryIndices) x.curNl.assign(nlRow(d.s), nlRow(d.s) + n);
+  if (binaryIndices) x.curNl.assign(binary.row(d.s), binary.row(d.s) + n);
   x.changed.assign(n, 0);
   x.changedList.clear();
   x.inSet.assign(n, 0);
@@ -104,7 +97,7 @@ void linkVariantsRun<T>::revert(linkScratch<T>& x) const {
   const int s = x.loadedSource;
   for (int v : x.changedList) {
     if (pc) x.cur[v] = request.searches->rows.distRow(s)[v];
-    if (binaryIndices) x.curNl[v] = nlRow(s)[v];
+    if (binaryIndices) x.curNl[v] = binary.row(s)[v];
     x.changed[v] = 0;
     x.realizer[v] = -1;
   }
@@ -140,7 +133,7 @@ void linkVariantsRun<T>::binaryPairs(const sourceRows& d, int first, int last, l
     const linkPair& c = pairs[index];
     T acc = accIIC[index];
     float harary = accH[index];
-    const bool moved = binaryRowWithPair(binary, s, nlRow(s), d.soleParent, c.a, c.b, c.linkedBefore, c.linkedAfter,
+    const bool moved = binaryRowWithPair(binary.graph(), s, binary.row(s), d.soleParent, c.a, c.b, c.linkedBefore, c.linkedAfter,
                                          x.curNl.data(), x.queue, [&](int v) { x.mark(v); });
     if (!moved) {
       for (int j = 0; j < n; ++j) {
@@ -240,15 +233,7 @@ linkValues<T> linkVariantsRun<T>::finish(std::size_t index) const {
 template <class T>
 linkResult<T> linkVariantsRun<T>::run(const std::vector<pairChange>& asked) {
   if (pc) pcRows.useLists(kind != linkChange::changed, request.limits.keptPairsWorthIt(n), threads, pcMicros);
-  if (binaryIndices) {
-    binary = binaryOf(g);
-    if (!request.indices.iic) {
-      guardAlloc(kNoMemoryRows, [&] { ownRows.assign(static_cast<std::size_t>(n) * n, 0); });
-      std::vector<int> queue;
-      for (int s = 0; s < n; ++s)
-        breadthFirst(binary, s, -1, -1, -1, -1, -1, ownRows.data() + static_cast<std::size_t>(s) * n, queue);
-    }
-  }
+  if (binaryIndices) binary.build(g, request.indices.iic);
   const std::size_t count = asked.size();
   guardAlloc(kNoMemory, [&] {
     pairs.reserve(count);

@@ -44,9 +44,7 @@ class nodeRemovalRun {
         threads(r.threads),
         pc(r.indices.pc),
         binaryIndices(r.indices.iic || r.indices.h),
-        repairs(r.searches != nullptr ? r.searches->weights : noWeights,
-                r.searches != nullptr ? r.searches->cut : T(0),
-                r.searches != nullptr ? r.searches->rows : noRows, r.limits) {}
+        repairs(searchesOrNone(r.searches), r.limits) {}
 
   removalResult<T> run();
 
@@ -56,17 +54,11 @@ class nodeRemovalRun {
   const int n;
   const unsigned threads;
   const bool pc, binaryIndices;
-  searchWeights noWeights;
-  globalSearches<T> noRows;
   removalRepair<T> repairs;
-  binaryGraph binary;
-  std::vector<int> ownRows;  // breadth-first rows when the landscape keeps none
+  breadthFirstRows<T> binary;
   removalSums<T> sums;
   std::atomic<long long> pcMicros{0}, binaryMicros{0};
 
-  const int* nlRow(int s) const {
-    return ownRows.empty() ? g.nodes[s].nl.data() : ownRows.data() + static_cast<std::size_t>(s) * n;
-  }
   void prepare(int s, removalSource<T>& d) const;
   void removalsOfSource(const removalSource<T>& d, int first, int stride, removalWork<T>& x);
   void pcLanes(const removalSource<T>& d, int first, int stride, removalWork<T>& x);
@@ -97,7 +89,7 @@ void nodeRemovalRun<T>::prepare(int s, removalSource<T>& d) const {
     }
   }
   if (binaryIndices) {
-    fillBinaryTerms(g, binary, nlRow(s), d.rows);
+    fillBinaryTerms(g, binary.graph(), binary.row(s), d.rows);
     d.critical.assign(n, 0);
     for (int v = 0; v < n; ++v)
       if (d.rows.soleParent[v] >= 0) d.critical[d.rows.soleParent[v]] = 1;
@@ -147,7 +139,7 @@ void nodeRemovalRun<T>::binaryOfSource(const removalSource<T>& d, int k, binaryS
       if (h && th[j] != 0) harary = static_cast<float>(static_cast<double>(harary) + th[j]);
     }
   } else {
-    binaryRowWithout(binary, nlRow(s), k, x);
+    binaryRowWithout(binary.graph(), binary.row(s), k, x);
     const float as = g.nodes[s].size;
     for (int j = 0; j < n; ++j) {
       if (j == k) continue;
@@ -245,15 +237,7 @@ void nodeRemovalRun<T>::removalsOfSource(const removalSource<T>& d, int first, i
 template <class T>
 removalResult<T> nodeRemovalRun<T>::run() {
   if (pc) repairs.useLists(threads, pcMicros);
-  if (binaryIndices) {
-    binary = binaryOf(g);
-    if (!request.indices.iic) {
-      guardAlloc(kNoMemoryRows, [&] { ownRows.assign(static_cast<std::size_t>(n) * n, 0); });
-      std::vector<int> queue;
-      for (int s = 0; s < n; ++s)
-        breadthFirst(binary, s, -1, -1, -1, -1, -1, ownRows.data() + static_cast<std::size_t>(s) * n, queue);
-    }
-  }
+  if (binaryIndices) binary.build(g, request.indices.iic);
   sums.reset(n, static_cast<int>(std::min<unsigned>(threads * kRemovalTasksPerThread,
                                                     static_cast<unsigned>(std::max(1, n)))));
   if (pc || binaryIndices) {

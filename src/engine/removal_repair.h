@@ -64,9 +64,8 @@ struct removalScratch {
 template <class T>
 class removalRepair {
  public:
-  removalRepair(const searchWeights& weights, T cutValue, const globalSearches<T>& globalRows,
-                const engineLimits& engineLimits)
-      : w(weights), cut(cutValue), rows(globalRows), n(weights.n), limits(engineLimits) {}
+  removalRepair(const pcSearches<T>& searches, const engineLimits& engineLimits)
+      : w(searches.weights), cut(searches.cut), rows(searches.rows), n(w.n), limits(engineLimits) {}
 
   // Builds the lists of pairs the repairs walk and check, when they pay.
   void useLists(unsigned threads, std::atomic<long long>& cpuMicros);

@@ -13,6 +13,7 @@
 #include "graph/tessella.h"
 #include "indices/terms.h"
 #include "landscape/landscape.h"
+#include "support/messages.h"
 
 namespace verdalis {
 
@@ -79,17 +80,35 @@ void fillBinaryTerms(const landscape<T>& g, const binaryGraph& binary, const int
   }
 }
 
-// The binary graph of a landscape in compact form.
+// The binary links of a landscape in compact form, and the breadth-first
+// row of every source: the landscape's own, or searched here when it keeps
+// none (H alone keeps none).
 template <class T>
-binaryGraph binaryOf(const landscape<T>& land) {
-  binaryGraph g;
-  g.n = land.nNodes;
-  g.start.assign(static_cast<std::size_t>(g.n) + 1, 0);
-  for (int v = 0; v < g.n; ++v) {
-    for (int u : land.nodes[v].list_adjacency) g.target.push_back(u);
-    g.start[v + 1] = g.target.size();
+class breadthFirstRows {
+ public:
+  void build(const landscape<T>& land, bool landscapeKeepsRows) {
+    g = &land;
+    links.n = land.nNodes;
+    links.start.assign(static_cast<std::size_t>(links.n) + 1, 0);
+    for (int v = 0; v < links.n; ++v) {
+      for (int u : land.nodes[v].list_adjacency) links.target.push_back(u);
+      links.start[v + 1] = links.target.size();
+    }
+    if (landscapeKeepsRows) return;
+    const std::size_t n = static_cast<std::size_t>(links.n);
+    guardAlloc(kNoMemoryRows, [&] { own.assign(n * n, 0); });
+    std::vector<int> queue;
+    for (int s = 0; s < links.n; ++s) breadthFirst(links, s, -1, -1, -1, -1, -1, own.data() + s * n, queue);
   }
-  return g;
-}
+  const binaryGraph& graph() const { return links; }
+  const int* row(int s) const {
+    return own.empty() ? g->nodes[s].nl.data() : own.data() + static_cast<std::size_t>(s) * links.n;
+  }
+
+ private:
+  const landscape<T>* g = nullptr;
+  binaryGraph links;
+  std::vector<int> own;
+};
 
 }  // namespace verdalis
