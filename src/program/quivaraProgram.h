@@ -14,6 +14,7 @@
 
 #include "graph/exact_search.h"
 #include "landscape/landscape.h"
+#include "program/load_findings.h"
 #include "support/matrix.h"
 
 namespace verdalis {
@@ -90,6 +91,8 @@ class quivaraProgram {
   bool onlyAddDeltas;
   bool structType;
   bool addNodes;
+  bool symmetric = false;  // -symmetric: a pair listed one way is read both ways
+  loadFindings findings;
 
   // ---- the fast engine ----
   // Off: every variant is built and measured in full, one thread. On: the
