@@ -33,7 +33,7 @@ void sayClosingSummary(const runReport& r) {
     return;
   }
   if (r.ending == runEnding::outOfMemory) {
-    tellUser("Summary: the run ran out of memory (error23) and did not complete.");
+    tellUser("Summary: the run ran out of memory and did not complete.");
     return;
   }
   const long long files = static_cast<long long>(r.writtenFiles.size());
