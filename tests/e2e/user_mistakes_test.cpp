@@ -109,6 +109,12 @@ TEST_F(UserMistakes, DecimalCommaAndSemicolonsSayWhatWasFound) {
             "Found: 1 column in line 1 of semicolon.txt, which starts \"id;area\"; columns are separated by blanks "
             "or tabs. A semicolon does not separate columns: save the table as tab-delimited text.\n"
             "Summary: no result file written: the run stopped at the checks of its settings or input files.\n");
+  write("comma.csv", "1,10\n2,20\n3,30\n");
+  EXPECT_EQ(run(std::string("-nodeFile comma.csv -conFile c.txt") + kIIC), 2);
+  EXPECT_EQ(errors.substr(0, errors.find('\n') + 1),
+            "Found: 1 column in line 1 of comma.csv, which starts \"1,10\"; columns are separated by blanks or "
+            "tabs. A comma does not separate columns, nor does it mark decimals: save the table as tab-delimited "
+            "text with decimal points.\n");
 }
 
 TEST_F(UserMistakes, PairsListedOneWayAreToldAndSymmetricReadsThemBothWays) {
