@@ -178,6 +178,12 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
   EXPECT_EQ(next.rfind("Execution started at: DATE\n\nNumber of nodes to process: 2\n", 0), 0u) << next;
   EXPECT_TRUE(endsWith(next, kEnd)) << next;
   EXPECT_EQ(next.find("error23"), std::string::npos);
+  // The closing summaries stay on the console, one per run.
+  EXPECT_EQ(errors.rfind("Summary: the run ran out of memory and did not complete.\n", 0), 0u) << errors;
+  EXPECT_TRUE(endsWith(errors, "Summary: 3 result files written: overall_indices.txt, "
+                               "results_all_overall_indices.txt, b.txt_node_importances.txt\n"
+                               "Summary: 1 warning, 0 reading problems\nSummary: NC 2\n"))
+      << errors;
 }
 
 TEST_F(ProgramRun, UnwritableResultFileFailsTheRun) {
