@@ -1,23 +1,37 @@
 # Entry points for users and CI. The real build is CMake; this file only names the steps.
 BUILD ?= build
 JOBS ?= 2
+PREFIX ?= /usr/local
+# Extra settings of the first configure, e.g. -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON.
+CMAKE_FLAGS ?=
 
-.PHONY: all verdalis test test-asan example bench clean
+.PHONY: all verdalis test test-asan example bench install clean
 
 all: verdalis
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
 verdalis: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target verdalis
 
+# Stops with what is missing when the build folder $(1) has no tests.
+define need_tests
+	@grep -q '^VERDALIS_TESTS_CONFIGURED:INTERNAL=ON' $(1)/CMakeCache.txt || \
+	  { echo "make test needs GoogleTest: apt-get install libgtest-dev (the build in $(1) has no tests)"; exit 2; }
+endef
+
+# A build configured without GoogleTest is configured again first, in case it
+# has been installed since.
 test: $(BUILD)/CMakeCache.txt
+	@grep -q '^VERDALIS_TESTS_CONFIGURED:INTERNAL=ON' $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) >/dev/null
+	$(call need_tests,$(BUILD))
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure
 
 test-asan:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVERDALIS_SANITIZE=ON
+	$(call need_tests,build-asan)
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 VERDALIS_DIFF_CASES=120 ctest --output-on-failure
 
@@ -27,6 +41,9 @@ example: verdalis
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVERDALIS_BENCH=ON -DVERDALIS_TESTS=OFF
 	cmake --build build-bench -j$(JOBS)
+
+install: verdalis
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) build-asan build-bench

@@ -25,9 +25,11 @@ mkdir -p "$results"
 cd "$results"
 
 # Binary indices link patches at most 1000 m apart; the direct dispersal
-# probability is 0.5 at 1000 m and decays exponentially with distance.
+# probability is 0.5 at 1000 m and decays exponentially with distance. The
+# study area is 12 km x 12 km, that is 14400 ha, in the hectares of the
+# patch areas.
 "$binary" -nodeFile ../nodes.txt -conFile ../distances.txt -t dist all \
-  -IIC -PC -NC -confAdj 1000 -confProb 1000 0.5 -prefix example -wcomp
+  -IIC -PC -NC -confAdj 1000 -confProb 1000 0.5 -landArea 14400 -prefix example -wcomp
 
 echo
 echo "Results of the example are in $results"

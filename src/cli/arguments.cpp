@@ -1,4 +1,5 @@
 #include "cli/arguments.h"
+#include "cli/help.h"
 
 #include <dirent.h>
 
@@ -7,8 +8,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
 
+#include "support/decimal.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
 
@@ -47,6 +50,9 @@ const std::map<std::string, bool dataArg::*>& plainSwitches() {
       {"-wprobmax", &dataArg::bmaximum_product_probabilities},
       {"-*", &dataArg::searchSimilar},
       {"-reference", &dataArg::reference},
+      {"-symmetric", &dataArg::symmetric},
+      {"-appendInvalid", &dataArg::appendInvalid},
+      {"--version", &dataArg::version},
   };
   return table;
 }
@@ -90,6 +96,22 @@ bool isValueToken(const std::vector<std::string>& tok, std::size_t i) {
   return false;
 }
 
+// Blanks around the token are allowed (a value pasted with its spaces);
+// the rest must be a decimal number that single precision holds. Infinity
+// and not-a-number never are: every comparison with a not-a-number is false,
+// so it would slip through the range checks of the thresholds.
+bool readCommandLineNumber(const std::string& token, float& field) {
+  const std::size_t first = token.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  const std::size_t last = token.find_last_not_of(" \t");
+  const std::string number = token.substr(first, last - first + 1);
+  if (!isDecimalNumber(number.data(), number.data() + number.size())) return false;
+  const double value = strtod_l(number.c_str(), nullptr, classicCLocale());
+  if (!(std::fabs(value) <= std::numeric_limits<float>::max())) return false;
+  field = static_cast<float>(value);
+  return true;
+}
+
 // A non-negative whole number that fits an int, digits only.
 bool readThreadCount(const std::string& t, int& count) {
   if (t.empty() || t.size() > 10) return false;
@@ -128,19 +150,11 @@ class commandLineReader {
     ++errors;
   }
 
-  // atof semantics: leading white space skipped, longest readable prefix
-  // used; a token with nothing readable leaves the field as it was. A
-  // not-a-number ("nan") is refused the same way: every comparison with it
-  // is false, so it would slip through the range checks of the thresholds.
+  // A value is a whole decimal number, as in the input files: "1km" or
+  // "0,5" read as 1 and 0 would run the analysis with a threshold the user
+  // never meant. A refused token leaves the field as it was.
   void number(std::size_t k, float& field) {
-    const char* begin = tok[k].c_str();
-    char* end = nullptr;
-    double value = std::strtod(begin, &end);
-    if (end == begin || std::isnan(value)) {
-      fail("\nArgument '" + tok[k] + "' could not be a number\n");
-      return;
-    }
-    field = static_cast<float>(value);
+    if (!readCommandLineNumber(tok[k], field)) fail("\nArgument '" + tok[k] + "' could not be a number\n");
   }
 
   void readToken(std::size_t i) {
@@ -451,6 +465,19 @@ std::string usageText() {
          " [-wprobdir] [-wprobmax]  [-noout] \n";
 }
 
+int worseStatus(int a, int b) {
+  auto rank = [](int status) {
+    switch (status) {
+      case kExitDone: return 0;
+      case kExitInvalidInput: return 1;
+      case kExitRunFailed: return 2;
+      case kExitCommandLine: return 3;
+      default: return 4;
+    }
+  };
+  return rank(b) > rank(a) ? b : a;
+}
+
 int checkArguments(dataArg& arg, std::string& messages) {
   int errors = checkThresholds(arg, messages);
   clearUselessOutputs(arg, messages);
@@ -502,9 +529,9 @@ int runFilePairs(dataArg arg, const runFunction& executa) {
   int status = kExitDone;
   for (std::size_t k = 0; k < nodeNames.size(); ++k) {
     if (preparePair(arg, nodeNames[k], conNames[k], nodePrefix, conPrefix, initialPrefix))
-      status = std::max(status, executa(arg));
+      status = worseStatus(status, executa(arg));
     else
-      status = std::max(status, kExitCommandLine);
+      status = worseStatus(status, kExitCommandLine);
   }
   return status;
 }
@@ -522,14 +549,14 @@ int executaWith(dataArg arg, const runFunction& runDouble, const runFunction& ru
   for (float v = arg.min_iteration; v < arg.max_iteration;) {
     arg.adjacentTail = v;
     arg.kDistanceProb = v;
-    status = std::max(status, run(arg));
+    status = worseStatus(status, run(arg));
     float next = v + arg.step_iteration;
     if (!(next > v)) break;  // a step that cannot advance would repeat this value forever
     v = next;
   }
   arg.adjacentTail = arg.max_iteration;
   arg.kDistanceProb = arg.max_iteration;
-  return std::max(status, run(arg));
+  return worseStatus(status, run(arg));
 }
 
 int dispatchArguments(int argc, char** argv, const runFunction& executa) {
@@ -538,6 +565,16 @@ int dispatchArguments(int argc, char** argv, const runFunction& executa) {
   int errors = readArguments(argc, argv, arg, messages);
   if (arg.help != 0) {
     say(usageText());
+    // Asked for by name, help lists every option; an empty command line
+    // keeps to the usage lines and says where the rest is.
+    if (argc > 1)
+      say(helpReference());
+    else
+      tellUser("Every option: verdalis --help");
+    return kExitDone;
+  }
+  if (arg.version) {
+    say(versionText());
     return kExitDone;
   }
   say(messages);

@@ -15,9 +15,15 @@ namespace verdalis {
 using runFunction = std::function<int(dataArg)>;
 
 // Process exit statuses.
-constexpr int kExitDone = 0;         // usage printed, or every run completed
-constexpr int kExitCommandLine = 1;  // "\nError\n", or no usable file pairs
-constexpr int kExitRunFailed = 2;    // at least one run did not complete
+constexpr int kExitDone = 0;          // usage printed, or every run completed
+constexpr int kExitCommandLine = 1;   // "\nError\n", or no usable file pairs
+constexpr int kExitRunFailed = 2;     // at least one run did not complete
+constexpr int kExitInvalidInput = 3;  // a run completed on values it called invalid
+
+// The status that an invocation of several runs ends with: an interrupt
+// (128 + signal) before a refused command line, before a run that did not
+// complete, before a run on invalid input, before success.
+int worseStatus(int a, int b);
 
 // The six lines printed for the help options or an empty command line.
 std::string usageText();

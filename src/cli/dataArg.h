@@ -82,6 +82,13 @@ class dataArg {
   // algorithms; -threads N sets the worker threads (0: all hardware threads).
   bool reference = false;
   int threads = 0;
+  // -symmetric: a pair that a "notall" connection file lists in one
+  // direction is read in both. -appendInvalid: a run whose input had
+  // invalid values still appends to the summary files. --version: print the
+  // version and stop.
+  bool symmetric = false;
+  bool appendInvalid = false;
+  bool version = false;
 
   void setPrefix(std::string p);
   void actualitzaPrefix();

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "cli/arguments.h"
+#include "cli/run_report.h"
 #include "program/quivaraProgram.h"
 #include "reports/saveresults.h"
 #include "support/clock.h"
@@ -70,54 +71,59 @@ std::unique_ptr<quivaraProgram<T>> createProgram(const dataArg& a) {
       a.linkImportancesPij, a.linkImportances3, a.landscapeArea);
 }
 
-// The overall-index files and the node-importance files.
+// The overall-index files and the node-importance files. The summary files
+// that collect many runs get nothing when appendSummaries is off.
 template <class T>
-void writeNodeReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a) {
+void writeNodeReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a, bool appendSummaries) {
   if (a.boverall_indices) {
     w.ActionSaveGlobResExecute(p, a.overall_indices, a);
-    w.ActionSaveAllGlobResExecute(p, a.all_overall_indices, a);
-    if (a.PC)
-      w.ActionWriteTXT_EC_PC_Execute(p, a.node_importances_EC_PC, a.prefix_name, a.kDistanceProb, a.kProbProb,
-                                     a.inputDist);
-    if (a.IIC) w.ActionWriteTXT_EC_IIC_Execute(p, a.node_importances_EC_IIC, a.prefix_name, a.adjacentTail, a.inputDist);
+    if (appendSummaries) {
+      w.ActionSaveAllGlobResExecute(p, a.all_overall_indices, a);
+      if (a.PC)
+        w.ActionWriteTXT_EC_PC_Execute(p, a.node_importances_EC_PC, a.prefix_name, a.kDistanceProb, a.kProbProb,
+                                       a.inputDist);
+      if (a.IIC)
+        w.ActionWriteTXT_EC_IIC_Execute(p, a.node_importances_EC_IIC, a.prefix_name, a.adjacentTail, a.inputDist);
+    }
   }
   if (a.bnode_importances) {
     w.ActionWriteTXTExecute(p, a.node_importances);
-    if (a.PC)
+    if (a.PC && appendSummaries)
       w.ActionWriteTXT_PC_Sum_Execute(p, a.node_importances_sum_PC, a.prefix_name, a.kDistanceProb, a.kProbProb,
                                       a.inputDist);
-    if (a.IIC)
+    if (a.IIC && appendSummaries)
       w.ActionWriteTXT_IIC_Sum_Execute(p, a.node_importances_sum_IIC, a.prefix_name, a.adjacentTail, a.inputDist);
   }
 }
 
 // The three link analyses, improvement first.
 template <class T>
-void writeLinkReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a) {
+void writeLinkReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a, bool appendSummaries) {
+  const bool pc = a.PC && appendSummaries, iic = a.IIC && appendSummaries;
   if (a.blink_importances_improvement) {
     w.ActionSaveTXTResConSureExecute(p, a.link_importances_improvement);
-    if (a.PC)
+    if (pc)
       w.ActionWriteTXT_ResConSure_PC_Sum_Execute(p, a.link_importances_improvement_sum_PC, a.prefix_name,
                                                  a.kDistanceProb, a.kProbProb, a.inputDist);
-    if (a.IIC)
+    if (iic)
       w.ActionWriteTXT_ResConSure_IIC_Sum_Execute(p, a.link_importances_improvement_sum_IIC, a.prefix_name,
                                                   a.adjacentTail, a.inputDist);
   }
   if (a.blink_importances_removal) {
     w.ActionSaveTXTResConExecute(p, a.link_importances_removal);
-    if (a.PC)
+    if (pc)
       w.ActionWriteTXT_ResCon_PC_Sum_Execute(p, a.link_importances_removal_sum_PC, a.prefix_name, a.kDistanceProb,
                                              a.kProbProb, a.inputDist);
-    if (a.IIC)
+    if (iic)
       w.ActionWriteTXT_ResCon_IIC_Sum_Execute(p, a.link_importances_removal_sum_IIC, a.prefix_name, a.adjacentTail,
                                               a.inputDist);
   }
   if (a.blink_importances_improvementDiff) {
     w.ActionSaveTXTResConDiffExecute(p, a.link_importances_improvementDiff);
-    if (a.PC)
+    if (pc)
       w.ActionWriteTXT_ResConDiff_PC_Sum_Execute(p, a.link_importances_improvementDiff_sum_PC, a.prefix_name,
                                                  a.kDistanceProb, a.kProbProb, a.inputDist);
-    if (a.IIC)
+    if (iic)
       w.ActionWriteTXT_ResConDiff_IIC_Sum_Execute(p, a.link_importances_improvementDiff_sum_IIC, a.prefix_name,
                                                   a.adjacentTail, a.inputDist);
   }
@@ -132,14 +138,19 @@ void writeGraphReports(saveresults<T>& w, quivaraProgram<T>* p, const dataArg& a
   if (a.bmaximum_product_probabilities) w.ActionSaveProbMaxExecute(p, a.maximum_product_probabilities);
 }
 
-// Returns the number of result files that could not be written.
+// Writes every requested file and notes in the report what was written.
 template <class T>
-int writeReports(quivaraProgram<T>* program, const dataArg& arg) {
+void writeReports(quivaraProgram<T>* program, const dataArg& arg, runReport& report) {
   saveresults<T> writer;
-  writeNodeReports(writer, program, arg);
-  writeLinkReports(writer, program, arg);
+  // A run on invalid input still writes its own files, but it must not slip
+  // a line into the files that collect the runs of a series.
+  const bool appendSummaries = report.readingProblems == 0 || arg.appendInvalid;
+  writeNodeReports(writer, program, arg, appendSummaries);
+  writeLinkReports(writer, program, arg, appendSummaries);
   writeGraphReports(writer, program, arg);
-  return writer.failedFiles;
+  report.writtenFiles = writer.writtenFiles;
+  report.failedFiles = writer.failedFiles;
+  report.summariesSkipped = !appendSummaries;
 }
 
 void sayEnd(std::time_t& end) {
@@ -149,16 +160,19 @@ void sayEnd(std::time_t& end) {
 
 // Steps from the start stamp to the total time; the exit status of the run.
 template <class T>
-int runSteps(dataArg arg) {
+int runSteps(dataArg arg, runReport& report) {
   const std::time_t start = std::time(nullptr);
   say("Execution started at: " + calendarText(start) + "\n");
   std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
   program->fastMode = !arg.reference;
   program->threads = workerThreads(arg.threads);
+  program->symmetric = arg.symmetric;
   int errors = program->initial_check();
   if (errors == 0) {
     errors = program->load_data();
     say(program->information_execution() + "\n");
+    report.warnings = sayRunWarnings(*program, arg);
+    report.readingProblems = program->findings.readingProblems;
     const float al = program->midaSizeLandscapeArea();
     if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
   }
@@ -167,17 +181,20 @@ int runSteps(dataArg arg) {
     program.reset();
     sayEnd(end);
     say("Total processing time: " + toText(static_cast<float>(std::difftime(end, start))) + " seconds\n");
+    report.ending = runEnding::checksFailed;
     return kExitRunFailed;
   }
   program->generacio_indexos();
   say(program->show_time_proces() + "\n");
-  const int failedFiles = writeReports(program.get(), arg);
+  writeReports(program.get(), arg, report);
+  report.headline = headlineIndices(*program);
   say("\n");
   sayEnd(end);
   const float elapsed = static_cast<float>(std::difftime(end, start));
   say("Total processing time: " + durationText(static_cast<long long>(elapsed)));
   program.reset();
-  return failedFiles > 0 ? kExitRunFailed : kExitDone;
+  if (report.failedFiles > 0) return kExitRunFailed;
+  return report.readingProblems > 0 ? kExitInvalidInput : kExitDone;
 }
 
 template <class T>
@@ -185,15 +202,18 @@ int execution(dataArg arg) {
   outputRedirection redirection;
   const bool logLost = arg.bexecution_events && !redirection.open(arg.execution_events);
   int status = kExitDone;
+  runReport report;
   try {
-    status = runSteps<T>(arg);
+    status = runSteps<T>(arg, report);
   } catch (...) {
     // Only exhausted memory throws; the run ends, the next one still runs.
     say("error23");
     status = kExitRunFailed;
+    report.ending = runEnding::outOfMemory;
   }
   redirection.restore();
-  return logLost ? kExitRunFailed : status;
+  sayClosingSummary(report);
+  return logLost ? worseStatus(status, kExitRunFailed) : status;
 }
 
 }  // namespace

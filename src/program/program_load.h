@@ -92,7 +92,8 @@ int checkSettings(const quivaraProgram<T>& p) {
 template <class T>
 int checkNodeFile(quivaraProgram<T>& p) {
   int words = 0, lines = 0;
-  int errors = p.verifyFile(p.fileNodes, words, lines);
+  std::string text;
+  int errors = checkFileColumns(p.fileNodes, words, lines, text);
   if (errors != 0) return errors;
   p.nNodesTotal = lines;
   if (p.addNodes && words != 3) {
@@ -102,6 +103,7 @@ int checkNodeFile(quivaraProgram<T>& p) {
     say("Error: Node file must have 2 columns (unless there are nodes to add, which was not selected).\n");
     ++errors;
   }
+  if (errors != 0) tellColumnsFound(p.fileNodes, text, 0, words, "");
   return errors;
 }
 
@@ -111,7 +113,8 @@ int checkNodeFile(quivaraProgram<T>& p) {
 template <class T>
 int checkConnectionFile(quivaraProgram<T>& p) {
   int words = 0, lines = 0;
-  int errors = p.verifyFile(p.fileConnections, words, lines);
+  std::string text;
+  int errors = checkFileColumns(p.fileConnections, words, lines, text);
   if (errors != 0) return errors;
   if (!p.linkImportances3Flag && words != 3) {
     say("Error: Error in the format of the connection file. The file may not have three columns.\n");
@@ -121,6 +124,7 @@ int checkConnectionFile(quivaraProgram<T>& p) {
         "link change option.\n");
     ++errors;
   }
+  if (errors != 0) tellColumnsFound(p.fileConnections, text, 0, words, "");
   std::int64_t pairs = static_cast<std::int64_t>(p.nNodesTotal) * (static_cast<std::int64_t>(p.nNodesTotal) - 1);
   if (p.structType && lines != pairs) {
     sayError("Error in the format of the connection file. Some of the pairs of nodes may not be listed (as required "
@@ -194,6 +198,7 @@ int quivaraProgram<T>::create_arrays() {
 
 template <class T>
 int quivaraProgram<T>::load_data() {
+  findings = loadFindings{};
   create_arrays();
   initialize_arrays_nodes();
   initialize_arrays_connections();

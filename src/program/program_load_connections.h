@@ -1,9 +1,13 @@
 #pragma once
 // The column check of an input file and the reading of the connection file
 // into the three connection matrices.
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
+#include "program/load_found.h"
 #include "program/program_load_nodes.h"
 #include "program/program_load_text.h"
 #include "program/quivaraProgram.h"
@@ -45,23 +49,27 @@ inline void reportConnectionStop(connectionCheck check, int line) {
 }
 
 // Reads one record with the stopping checks; false when one failed (it has
-// been reported). Values read before the failure stay in the record.
-inline bool readConnectionRecord(numberReader& in, bool withChanged, int line, connectionRecord& rec) {
-  auto stop = [line](connectionCheck check) {
+// been reported, with what was found). Values read before the failure stay
+// in the record.
+inline bool readConnectionRecord(numberReader& in, bool withChanged, int line, connectionRecord& rec,
+                                 const std::string& file) {
+  auto stop = [&](connectionCheck check, int column) {
     reportConnectionStop(check, line);
+    const bool identifier = check == connectionCheck::id1NotInteger || check == connectionCheck::id2NotInteger;
+    tellValueFound(file, in, column, identifier ? valueProblem::notIdentifier : valueProblem::notNumber);
     return false;
   };
   double id = 0;
-  if (!in.readDouble(id)) return stop(connectionCheck::id1NotNumber);
-  if (!isInt32Value(id)) return stop(connectionCheck::id1NotInteger);
+  if (!in.readDouble(id)) return stop(connectionCheck::id1NotNumber, 1);
+  if (!isInt32Value(id)) return stop(connectionCheck::id1NotInteger, 1);
   rec.id1 = static_cast<int>(id);
-  if (!in.readDouble(id)) return stop(connectionCheck::id2NotNumber);
-  if (!isInt32Value(id)) return stop(connectionCheck::id2NotInteger);
+  if (!in.readDouble(id)) return stop(connectionCheck::id2NotNumber, 2);
+  if (!isInt32Value(id)) return stop(connectionCheck::id2NotInteger, 2);
   rec.id2 = static_cast<int>(id);
-  if (!in.readFloat(rec.value)) return stop(connectionCheck::valueNotNumber);
+  if (!in.readFloat(rec.value)) return stop(connectionCheck::valueNotNumber, 3);
   rec.valueRead = true;
   if (withChanged) {
-    if (!in.readFloat(rec.changed)) return stop(connectionCheck::valueNotNumber);
+    if (!in.readFloat(rec.changed)) return stop(connectionCheck::valueNotNumber, 4);
     rec.changedRead = true;
   }
   return true;
@@ -125,17 +133,28 @@ inline int checkConnectionRanges(connectionKind kind, const connectionRecord& re
   return problems;
 }
 
+// An ordered pair of existing node positions as one sortable key: the two
+// positions, smaller first, then whether the line named the larger one first.
+// Positions are below 2^31, so the key fits 64 bits.
+inline std::uint64_t directedPairKey(int i, int j) {
+  const std::uint64_t low = static_cast<std::uint64_t>(std::min(i, j));
+  const std::uint64_t high = static_cast<std::uint64_t>(std::max(i, j));
+  return ((high << 32 | low) << 1) | (i > j ? 1u : 0u);
+}
+
 // Puts one record into the matrices; returns 1 when a node of the pair is
 // unknown (reported), else 0. A pair of two candidates, or of two unknown
-// nodes, is ignored.
+// nodes, is ignored. The pairs of existing nodes go to `listed` when given.
 template <class T>
-int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int line) {
+int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int line,
+                          std::vector<std::uint64_t>* listed) {
   int i, j;
   bool first = p.exist_nodes(rec.id1, i);
   bool second = p.exist_nodes(rec.id2, j);
   if (first && second) {
     p.connections(i, j) = rec.value;
     if (p.linkImportances3Flag) p.connectionsDiff(i, j) = p.connectionsDiff(j, i) = rec.changed;
+    if (listed != nullptr && i != j) listed->push_back(directedPairKey(i, j));
     return 0;
   }
   if (!first && !second) return 0;
@@ -165,14 +184,47 @@ void fillNoLink(quivaraProgram<T>& p) {
   if (p.linkImportances3Flag) p.connectionsDiff.assign(p.connectionsDiff.rows(), p.connectionsDiff.cols(), none);
 }
 
+// The pairs of a "notall" file listed in one direction only. The direction
+// not listed has the no-link value; with -symmetric it takes the value of the
+// listed one instead. A direction that a line lists keeps its own value.
 template <class T>
-int quivaraProgram<T>::verifyFile(const std::string& file, int& words, int& lines) {
-  std::string text;
+void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed) {
+  std::sort(listed.begin(), listed.end());
+  loadFindings& found = p.findings;
+  found.oneWayMadeSymmetric = p.symmetric;
+  for (std::size_t k = 0; k < listed.size();) {
+    const std::uint64_t pair = listed[k] >> 1;
+    unsigned directions = 0;
+    for (; k < listed.size() && listed[k] >> 1 == pair; ++k) directions |= 1u << (listed[k] & 1u);
+    if (directions == 3u) continue;
+    const int low = static_cast<int>(pair & 0xFFFFFFFFu), high = static_cast<int>(pair >> 32);
+    const int from = directions == 1u ? low : high, to = directions == 1u ? high : low;
+    if (found.oneWayPairs++ == 0) {
+      found.firstOneWayFrom = p.label[from];
+      found.firstOneWayTo = p.label[to];
+    }
+    if (p.symmetric) p.connections(to, from) = p.connections(from, to);
+  }
+}
+
+// The column check of a file, then a description of the first line whose
+// columns differ. `text` receives the content, for the callers that describe
+// the first line too.
+inline int checkFileColumns(const std::string& file, int& words, int& lines, std::string& text) {
   if (!readWholeFile(file, text)) {
     sayError("Cannot open node file or connection file " + file);
     return 1;
   }
-  return countColumnsAndLines(text, words, lines);
+  columnMismatch odd;
+  const int errors = countColumnsAndLines(text, words, lines, &odd);
+  if (odd.found) tellColumnsFound(file, text, odd.offset, odd.columns, " (its first line has " + toText(words) + ")");
+  return errors;
+}
+
+template <class T>
+int quivaraProgram<T>::verifyFile(const std::string& file, int& words, int& lines) {
+  std::string text;
+  return checkFileColumns(file, words, lines, text);
 }
 
 template <class T>
@@ -184,19 +236,26 @@ int quivaraProgram<T>::initialize_arrays_connections() {
   // verifyFile, without reading a large file twice.
   if (!readWholeFile(fileConnections, text)) {
     sayError("Cannot open node file or connection file " + fileConnections);
+    ++findings.readingProblems;
     return 1;
   }
   problems += countColumnsAndLines(text, words, lines);
   connectionKind kind = connectionKindOf(*this);
   numberReader in(text);
+  // Only a "notall" file may list a pair one way; an "all" file lists
+  // every ordered pair, and a million lines need not be sorted.
+  std::vector<std::uint64_t> listed;
+  std::vector<std::uint64_t>* pairs = structType ? nullptr : &listed;
   for (int k = 0; k < lines; ++k) {
     connectionRecord rec;
-    bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec);
+    bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec, fileConnections);
     if (!read) ++problems;
     problems += checkConnectionRanges(kind, rec);
     if (!read) break;
-    problems += storeConnectionRecord(*this, rec, k + 1);
+    problems += storeConnectionRecord(*this, rec, k + 1, pairs);
   }
+  if (pairs != nullptr) settleOneWayPairs(*this, listed);
+  findings.readingProblems += problems;
   return problems;
 }
 

@@ -3,6 +3,7 @@
 // identifier lookups, and the maximum landscape attribute AL.
 #include <string>
 
+#include "program/load_found.h"
 #include "program/program_load_text.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
@@ -23,6 +24,7 @@ struct nodeRecord {
   int id = 0;
   float attribute = 0;
   float third = 1;
+  int fileLine = 0;  // the line of its identifier, as an editor counts
 };
 
 enum class nodeCheck {
@@ -63,23 +65,51 @@ inline void reportNodeCheck(nodeCheck check, int line) { sayError(nodeCheckText(
 
 enum class recordOutcome { end, stopped, read };
 
+// Where each check looks, for the line that says what was found.
+inline int nodeCheckColumn(nodeCheck check) {
+  switch (check) {
+    case nodeCheck::idNotNumber:
+    case nodeCheck::idNotInteger: return 1;
+    case nodeCheck::attributeNotNumber:
+    case nodeCheck::attributeNegative: return 2;
+    default: return 3;
+  }
+}
+
+inline valueProblem nodeCheckProblem(nodeCheck check) {
+  switch (check) {
+    case nodeCheck::idNotInteger: return valueProblem::notIdentifier;
+    case nodeCheck::thirdNotInteger:
+    case nodeCheck::thirdNotBinary: return valueProblem::notExistingOrCandidate;
+    default: return valueProblem::notNumber;
+  }
+}
+
 // Reads the next node-file line with every check in column order and
 // reports the first failed one; all but the negative attribute stop the
 // reading. A negative attribute does not excuse a bad third column: that
 // line is reported twice and not stored, so that a line never becomes a
 // node or a candidate by a value that the count of candidates rejected.
-inline recordOutcome readNodeRecord(numberReader& in, bool withThird, int line, nodeRecord& rec) {
+// Every report adds one to `problems`.
+inline recordOutcome readNodeRecord(numberReader& in, bool withThird, int line, nodeRecord& rec,
+                                    const std::string& file, int& problems) {
   if (in.atEnd()) return recordOutcome::end;
-  auto stop = [line](nodeCheck check) {
+  auto stop = [&](nodeCheck check) {
     reportNodeCheck(check, line);
+    tellValueFound(file, in, nodeCheckColumn(check), nodeCheckProblem(check));
+    ++problems;
     return recordOutcome::stopped;
   };
   double id = 0;
   if (!in.readDouble(id)) return stop(nodeCheck::idNotNumber);
+  rec.fileLine = in.lastTokenLine();
   if (!isInt32Value(id)) return stop(nodeCheck::idNotInteger);
   rec.id = static_cast<int>(id);
   if (!in.readFloat(rec.attribute)) return stop(nodeCheck::attributeNotNumber);
-  if (rec.attribute < 0) reportNodeCheck(nodeCheck::attributeNegative, line);
+  if (rec.attribute < 0) {
+    reportNodeCheck(nodeCheck::attributeNegative, line);
+    ++problems;
+  }
   rec.third = 1;
   if (withThird) {
     if (!in.readFloat(rec.third)) return stop(nodeCheck::thirdNotNumber);
@@ -114,17 +144,27 @@ inline void reportCandidateCountStop(int column, bool firstLine) {
     sayError(std::string(later[column - 1]) + kNoMoreLines + kFixNodeFile);
 }
 
+// Notes an identifier that an earlier line already has: every connection
+// line of it goes to that earlier line.
+inline void noteDuplicate(loadFindings& findings, const nodeRecord& rec) {
+  if (findings.duplicateIds++ > 0) return;
+  findings.firstDuplicateId = rec.id;
+  findings.firstDuplicateLine = rec.fileLine;
+}
+
 // Stores a line that passed the checks as the next existing node or the
 // next candidate. The arrays were sized by the counts of the same file, so
 // they cannot fill up; the bound is kept anyway so that no input can write
-// past them.
+// past them. The position maps keep the first occurrence of an identifier.
 template <class T>
 void storeNodeRecord(quivaraProgram<T>& p, const nodeRecord& rec, int& existing, int& candidates) {
+  const bool seen = p.labelPosition.count(rec.id) > 0 || p.labelAddPosition.count(rec.id) > 0;
+  if (seen) noteDuplicate(p.findings, rec);
   if (p.addNodes && rec.third == 0) {
     if (candidates >= static_cast<int>(p.labelAdd.size())) return;
     p.labelAdd[candidates] = rec.id;
     p.sizeAdd[candidates] = rec.attribute;
-    p.labelAddPosition.emplace(rec.id, candidates);  // keeps the first occurrence
+    p.labelAddPosition.emplace(rec.id, candidates);
     ++candidates;
     return;
   }
@@ -188,13 +228,14 @@ int quivaraProgram<T>::initialize_arrays_nodes() {
   std::string text;
   if (!readWholeFile(fileNodes, text)) {
     sayError("Cannot open node file " + fileNodes);
+    ++findings.readingProblems;
     valid = false;
   }
   numberReader in(text);
   int linesRead = 0, existing = 0, candidates = 0;
   while (valid) {
     nodeRecord rec;
-    recordOutcome outcome = readNodeRecord(in, addNodes, linesRead + 1, rec);
+    recordOutcome outcome = readNodeRecord(in, addNodes, linesRead + 1, rec, fileNodes, findings.readingProblems);
     if (outcome == recordOutcome::end) break;
     if (outcome == recordOutcome::stopped) {
       valid = false;

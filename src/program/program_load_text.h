@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/decimal.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
 
@@ -74,8 +75,15 @@ inline int countColumns(const char* begin, const char* end) {
 // first chunk, `lines` the counted lines. A chunk ends after a line feed or
 // after 99 characters, whichever comes first, so a longer line counts as
 // several lines. Blank chunks are not counted, except the first one. Every
-// counted line whose column count differs from the first is reported.
-inline int countColumnsAndLines(const std::string& text, int& words, int& lines) {
+// counted line whose column count differs from the first is reported, and
+// the first of them is described in `odd` when it is given.
+struct columnMismatch {
+  bool found = false;
+  std::size_t offset = 0;  // where its chunk starts in the text
+  int columns = 0;
+};
+
+inline int countColumnsAndLines(const std::string& text, int& words, int& lines, columnMismatch* odd = nullptr) {
   const std::size_t chunkLimit = 99;
   int errors = 0;
   words = 0;
@@ -89,6 +97,7 @@ inline int countColumnsAndLines(const std::string& text, int& words, int& lines)
     const void* feed = std::memchr(text.data() + pos, '\n', limit - pos);
     std::size_t end = feed == nullptr ? limit : static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1;
     int columns = countColumns(text.data() + pos, text.data() + end);
+    const std::size_t start = pos;
     pos = end;
     if (first) {
       words = columns;
@@ -101,41 +110,10 @@ inline int countColumnsAndLines(const std::string& text, int& words, int& lines)
       sayError("Not all the lines within the node or connection file have the same number of columns. \nLine " +
                toText(lines) + " in the node or connection file has " + toText(columns) +
                " columns, which is different from previous line(s) in the same file.");
+      if (odd != nullptr && !odd->found) *odd = columnMismatch{true, start, columns};
     }
   }
   return errors;
-}
-
-// A token is a number only when the whole of it is a decimal number: an
-// optional sign, digits with an optional decimal point (at least one
-// digit), and an optional exponent with at least one digit. "12abc", "0x1A",
-// "inf" and "1,5" are not numbers.
-inline bool isDecimalNumber(const char* begin, const char* end) {
-  const char* p = begin;
-  auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  if (p != end && (*p == '+' || *p == '-')) ++p;
-  int digits = 0;
-  while (p != end && digit(*p)) ++p, ++digits;
-  if (p != end && *p == '.') {
-    ++p;
-    while (p != end && digit(*p)) ++p, ++digits;
-  }
-  if (digits == 0) return false;
-  if (p != end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p != end && (*p == '+' || *p == '-')) ++p;
-    int exponentDigits = 0;
-    while (p != end && digit(*p)) ++p, ++exponentDigits;
-    if (exponentDigits == 0) return false;
-  }
-  return p == end;
-}
-
-// Conversions use the "C" locale whatever the process locale is, so that
-// the decimal point is always ".".
-inline locale_t classicCLocale() {
-  static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return c;
 }
 
 // Whether a double can be converted to a 32-bit integer and back without
@@ -150,6 +128,11 @@ inline bool isInt32Value(double v) {
 class numberReader {
  public:
   explicit numberReader(const std::string& text) : pos_(text.data()), end_(text.data() + text.size()) {}
+
+  // The text of the last token looked at (empty when the text ended
+  // instead), and the line it is on, counted as an editor counts lines.
+  std::string lastToken() const { return std::string(token_, tokenEnd_); }
+  int lastTokenLine() const { return tokenLine_; }
 
   // True when no value is left.
   bool atEnd() {
@@ -183,7 +166,8 @@ class numberReader {
 
  private:
   void skipSeparators() {
-    while (pos_ != end_ && isSeparator(*pos_)) ++pos_;
+    for (; pos_ != end_ && isSeparator(*pos_); ++pos_)
+      if (*pos_ == '\n') ++line_;
   }
 
   // Moves past the next token; false when there is none or it is not a
@@ -191,14 +175,21 @@ class numberReader {
   // terminating NUL of the text, which stops the conversion functions.
   bool nextToken(const char*& begin) {
     skipSeparators();
+    token_ = tokenEnd_ = pos_;
+    tokenLine_ = line_;
     if (pos_ == end_) return false;
     begin = pos_;
     while (pos_ != end_ && !isSeparator(*pos_)) ++pos_;
+    tokenEnd_ = pos_;
     return isDecimalNumber(begin, pos_);
   }
 
   const char* pos_;
   const char* end_;
+  const char* token_ = pos_;
+  const char* tokenEnd_ = pos_;
+  int line_ = 1;
+  int tokenLine_ = 1;
 };
 
 }  // namespace verdalis

@@ -15,6 +15,7 @@
 #include "engine/global_searches.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "program/load_findings.h"
 #include "support/matrix.h"
 
 namespace verdalis {
@@ -77,6 +78,8 @@ class quivaraProgram {
   bool onlyAddDeltas;
   bool structType;
   bool addNodes;
+  bool symmetric = false;  // -symmetric: a pair listed one way is read both ways
+  loadFindings findings;
 
   // ---- the fast engine ----
   // Off: every variant is built and measured in full, one thread. On: the

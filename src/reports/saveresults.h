@@ -1,8 +1,10 @@
 #pragma once
 // The result-file writers of a run. Each operation composes its text, opens
 // its file, writes and closes it. A file that cannot be written is reported
-// and skipped; failedFiles counts them for the process exit status.
+// and skipped; failedFiles counts them for the process exit status, and
+// writtenFiles names the others for the closing summary of the run.
 #include <string>
+#include <vector>
 
 #include "program/quivaraProgram.h"
 
@@ -12,6 +14,7 @@ template <class T>
 class saveresults {
  public:
   int failedFiles = 0;
+  std::vector<std::string> writtenFiles;
 
   // Arg is the command-line record of the run (prefix and thresholds).
   template <class Arg>

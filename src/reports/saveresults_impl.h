@@ -31,12 +31,18 @@ template <class T, class Compose>
 void replaceFile(saveresults<T>& writer, const std::string& file, Compose compose) {
   wholeFileWriter target(file);
   if (target.isOpen()) compose(target.out());
-  if (!target.isOpen() || !target.commit()) reportUnwritable(file, writer.failedFiles);
+  if (!target.isOpen() || !target.commit())
+    reportUnwritable(file, writer.failedFiles);
+  else
+    writer.writtenFiles.push_back(file);
 }
 
 template <class T>
 void appendFile(saveresults<T>& writer, const std::string& file, const std::string& text) {
-  if (!appendToFile(file, text)) reportUnwritable(file, writer.failedFiles);
+  if (!appendToFile(file, text))
+    reportUnwritable(file, writer.failedFiles);
+  else
+    writer.writtenFiles.push_back(file);
 }
 
 // The common steps of the ten summary writers. A writer whose index was not

@@ -34,4 +34,15 @@ inline void say(const std::string& text) { std::fwrite(text.data(), 1, text.size
 // The "Error: %s\n" format used by the checks and readers.
 inline void sayError(const std::string& text) { say("Error: " + text + "\n"); }
 
+// A line for the user beside the run log: warnings, what a reader found and
+// the closing summary. Standard output keeps the run log byte for byte (and
+// goes to the log file with -noout), so these lines go to standard error.
+// Standard output is flushed first, so that a console that shows both keeps
+// them in the order they were said.
+inline void tellUser(const std::string& line) {
+  std::fflush(stdout);
+  const std::string text = line + "\n";
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
 }  // namespace verdalis

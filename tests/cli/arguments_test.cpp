@@ -120,10 +120,20 @@ TEST(OptionFlags, SpellingsAndPrecision) {
   EXPECT_EQ(parseLine({"-simple", "-double"}).arg.precission, 1.0f);
 }
 
-TEST(OptionValues, NumbersReadLikeAtofInSinglePrecision) {
-  EXPECT_EQ(parseLine({"-confAdj", "12abc"}).arg.adjacentTail, 12.0f);
-  EXPECT_EQ(parseLine({"-confAdj", "  7.5"}).arg.adjacentTail, 7.5f);
+TEST(OptionValues, NumbersAreWholeDecimalTokensInSinglePrecision) {
+  // A token that only begins with a number is refused, not read as its
+  // beginning; so are hexadecimal, infinity and what single precision
+  // cannot hold.
+  for (const char* bad : {"12abc", "1km", "0,5", "0x96", "1e", "inf", "1e39", "", " "}) {
+    parsedLine p = parseLine({"-confAdj", "5", "-confAdj", bad});
+    EXPECT_EQ(p.errors, 1) << bad;
+    EXPECT_EQ(p.messages, std::string("\nArgument '") + bad + "' could not be a number\n") << bad;
+    EXPECT_EQ(p.arg.adjacentTail, 5.0f) << bad;
+  }
+  EXPECT_EQ(parseLine({"-confAdj", "  7.5 "}).arg.adjacentTail, 7.5f);
   EXPECT_EQ(parseLine({"-confAdj", "1e3"}).arg.adjacentTail, 1000.0f);
+  EXPECT_EQ(parseLine({"-confAdj", ".5"}).arg.adjacentTail, 0.5f);
+  EXPECT_EQ(parseLine({"-confAdj", "+2."}).arg.adjacentTail, 2.0f);
   EXPECT_EQ(parseLine({"-landArea", "-3"}).arg.landscapeArea, -3.0f);
   EXPECT_EQ(parseLine({"-landArea", "0.1"}).arg.landscapeArea, 0.1f);
   // An unreadable number leaves the earlier value.

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "cli/help.h"
 #include "cli_helpers.h"
 
 namespace verdalis {
@@ -34,9 +35,15 @@ TEST(Dispatch, UsageWithoutArgumentsOrOnRequest) {
             " [-confProb distance prob  [-PC [-BCPC]] [-F] [-AWF] ] \n"
             " [-double | -simple] [onlyoverall] \n"
             " [-wprobdir] [-wprobmax]  [-noout] \n");
-  // Help wins over every error, and none of their messages appear.
-  EXPECT_EQ(dispatch({"-foo", "-confAdj", "abc", "-IIC", "-wcomp", "-h"}, runner, out), kExitDone);
-  EXPECT_EQ(out, usageText());
+  // Asked for, help adds the reference of every option. It wins over every
+  // error and over --version, and none of their messages appear.
+  EXPECT_EQ(dispatch({"-foo", "-confAdj", "abc", "-IIC", "-wcomp", "--version", "-h"}, runner, out), kExitDone);
+  EXPECT_EQ(out, usageText() + helpReference());
+  for (const char* option : {"-IIC", "-confAdj", "-landArea", "-prefix", "-removal", "-threads", "-symmetric",
+                             "-appendInvalid", "onlyoverall", "-wprobmax", "--version"})
+    EXPECT_NE(helpReference().find(option), std::string::npos) << option;
+  EXPECT_EQ(dispatch({"-foo", "--version"}, runner, out), kExitDone);
+  EXPECT_EQ(out, "Verdalis 2.8.8 (command line version 1.1.6)\n");
   EXPECT_TRUE(runner.runs.empty());
 }
 
@@ -241,6 +248,18 @@ TEST(ValueRange, WorstStatusOfAllRuns) {
   runFunction failSecond = [&](dataArg) { return ++calls == 2 ? kExitRunFailed : kExitDone; };
   EXPECT_EQ(executaWith(arg, failSecond, failSecond), kExitRunFailed);
   EXPECT_EQ(calls, 3);
+  // A run that did not complete outranks one on invalid input, whatever
+  // the order; a refused command line and an interrupt outrank both.
+  for (const std::vector<int>& statuses :
+       {std::vector<int>{kExitInvalidInput, kExitRunFailed, kExitDone}, {kExitDone, kExitRunFailed, kExitInvalidInput}}) {
+    calls = 0;
+    runFunction each = [&](dataArg) { return statuses[calls++]; };
+    EXPECT_EQ(executaWith(arg, each, each), kExitRunFailed);
+  }
+  EXPECT_EQ(worseStatus(kExitDone, kExitInvalidInput), kExitInvalidInput);
+  EXPECT_EQ(worseStatus(kExitCommandLine, kExitInvalidInput), kExitCommandLine);
+  EXPECT_EQ(worseStatus(kExitRunFailed, kExitCommandLine), kExitCommandLine);
+  EXPECT_EQ(worseStatus(130, kExitCommandLine), 130);
 }
 
 }  // namespace

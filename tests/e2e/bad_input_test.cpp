@@ -1,7 +1,7 @@
 // The built program on input files that users get wrong: missing, empty,
 // binary, oddly encoded, with out-of-range numbers or far too many nodes.
 // Every case must end with a clear message and the expected exit status,
-// never with a crash. The README lists the same cases.
+// never with a crash. docs/bad-input.md lists the same cases.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
@@ -124,7 +124,8 @@ std::vector<badInput> cases() {
 
   // ---- empty files and binary content ----
   add("EmptyNodeFile", {nodes(""), links(kLinks)}, "-nodeFile n.txt -conFile c.txt" + kNC, 2,
-       {"Error: Node file must have 2 columns (unless there are nodes to add, which was not selected).\n"});
+       {"Error: Node file must have 2 columns (unless there are nodes to add, which was not selected).\n",
+        "Found: n.txt is empty.\n"});
   add("EmptyConnectionFile", {nodes(kNodes), links("")}, "-nodeFile n.txt -conFile c.txt" + kNC, 2,
        {"Error: Error in the format of the connection file. The file may not have three columns.\n"});
   add("BlankLinesOnly", {nodes("\n\n \t\n"), links(kLinks)}, "-nodeFile n.txt -conFile c.txt" + kNC, 2,
@@ -138,7 +139,9 @@ std::vector<badInput> cases() {
        "r_node_importances.txt", kThreeNodeRows);
   add("NulInsideANumber", {nodes(std::string("1\t10\n2\0" "5\t20\n3\t30\n", 16)), links(kLinks)},
        "-nodeFile n.txt -conFile c.txt" + kNC, 2,
-       {"Line 2 in the node or connection file has 3 columns, which is different from previous line(s)"});
+       {"Line 2 in the node or connection file has 3 columns, which is different from previous line(s)",
+        "Found: 3 columns in line 2 of n.txt, which starts \"2\\x005\\t20\" (its first line has 2); columns are "
+        "separated by blanks or tabs.\n"});
 
   // ---- encodings and line ends ----
   add("ByteOrderMarkInNodeFile", {nodes("\xEF\xBB\xBF" + kNodes), links(kLinks)},
@@ -148,7 +151,7 @@ std::vector<badInput> cases() {
        "-nodeFile n.txt -conFile c.txt" + kNC, 0, {"Number of nodes to process: 3\n"}, {"Error"},
        "r_node_importances.txt", kThreeNodeRows);
   add("ByteOrderMarkInsideTheFile", {nodes("1\t10\n\xEF\xBB\xBF" "2\t20\n3\t30\n"), links(kLinks)},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"A non-numerical node ID value has been found in line 2 of the node file (first column)." + kStopNode});
   add("WindowsLineEnds", {nodes("1\t10\r\n2\t20\r\n3\t30\r\n"), links("2\t1\t100\r\n3\t2\t200\r\n")},
        "-nodeFile n.txt -conFile c.txt" + kNC, 0, {"Sum of the attributes of existing nodes: 60\n"}, {"Error"},
@@ -163,20 +166,22 @@ std::vector<badInput> cases() {
 
   // ---- numbers ----
   add("IdentifierOverflowsToInfinity", {nodes(nodeLineOne("1e999", "10")), links(kLinks)},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"Error: A non-numerical node ID value has been found in line 1 of the node file (first column)." +
         kStopNode});
   add("IdentifierNan", {nodes(nodeLineOne("nan", "10")), links(kLinks)}, "-nodeFile n.txt -conFile c.txt" + kNC,
-       0, {"A non-numerical node ID value has been found in line 1 of the node file (first column)."});
+       3, {"A non-numerical node ID value has been found in line 1 of the node file (first column)."});
   add("IdentifierHexadecimal", {nodes(nodeLineOne("0x1A", "10")), links(kLinks)},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
-       {"A non-numerical node ID value has been found in line 1 of the node file (first column)."});
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
+       {"A non-numerical node ID value has been found in line 1 of the node file (first column).",
+        "Found: \"0x1A\" in line 1, column 1 of n.txt; a number is written with digits and a decimal point (12.5), "
+        "without units, letters or a decimal comma.\n"});
   add("IdentifierBeyond32Bits", {nodes(nodeLineOne("4294967296", "10")), links(kLinks)},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"Error: A non-integer node ID value has been found in line 1 of the node file (first column)." +
         kStopNode});
   add("IdentifierBelow32Bits", {nodes(nodeLineOne("-2147483649", "10")), links(kLinks)},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"A non-integer node ID value has been found in line 1 of the node file (first column)."});
   add("IdentifierAtThe32BitLimit", {nodes(nodeLineOne("2147483647", "10")), links("2\t2147483647\t100\n")},
        "-nodeFile n.txt -conFile c.txt" + kNC, 0, {"Processing importance of node with ID 2147483647\n"},
@@ -185,25 +190,25 @@ std::vector<badInput> cases() {
        "-nodeFile n.txt -conFile c.txt" + kNC, 0, {"Processing importance of node with ID 0\n"}, {"Error"},
        "r_node_importances.txt", {"0\t0\t0\t\n2\t0\t0\t\n3\t50\t1\t\n"});
   add("AttributeInfinity", {nodes(nodeLineOne("1", "inf")), links(kLinks)}, "-nodeFile n.txt -conFile c.txt" + kNC,
-       0, {"A non-numerical node attribute value has been found in line 1 of the node file (second column)."});
+       3, {"A non-numerical node attribute value has been found in line 1 of the node file (second column)."});
   add("AttributeBeyondSinglePrecision", {nodes(nodeLineOne("1", "1e39")), links(kLinks)},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"A non-numerical node attribute value has been found in line 1 of the node file (second column)."});
   add("AttributeNegative", {nodes(nodeLineOne("1", "-10")), links(kLinks)}, "-nodeFile n.txt -conFile c.txt" + kNC,
-       0,
+       3,
        {"A negative node attribute value has been found in line 1 of the node file (second column). \nPlease "
         "correct.\nProcessing will continue"});
   add("DistanceOverflowsToInfinity", {nodes(kNodes), links("1\t2\t1e999\n")}, "-nodeFile n.txt -conFile c.txt" + kNC,
-       0,
+       3,
        {"Error: A non-numerical value has been found in line 1 of the connection file (third column). \nPlease "
         "correct." +
         kStopNode});
-  add("DistanceNan", {nodes(kNodes), links("1\t2\tnan\n")}, "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+  add("DistanceNan", {nodes(kNodes), links("1\t2\tnan\n")}, "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"A non-numerical value has been found in line 1 of the connection file (third column)."});
   add("DistanceMinusZero", {nodes(kNodes), links("2\t1\t-0\n3\t2\t200\n")}, "-nodeFile n.txt -conFile c.txt" + kNC,
        0, {"Number of nodes to process: 3\n"}, {"Error"}, "r_node_importances.txt", kThreeNodeRows);
   add("ProbabilityAboveOne", {nodes(kNodes), links("1\t2\t1.5\n")},
-       "-nodeFile n.txt -conFile c.txt -t prob -NC -confAdj 0.5 -prefix r", 0,
+       "-nodeFile n.txt -conFile c.txt -t prob -NC -confAdj 0.5 -prefix r", 3,
        {"Error: Error: A probability value smaller than 0 or bigger than 1 for the nodes with IDs 1 and 2 has "
         "been found in the third column of the connection file."});
 
@@ -211,8 +216,11 @@ std::vector<badInput> cases() {
   add("DuplicateIdentifiers", {nodes("1\t10\n1\t20\n2\t30\n"), links("2\t1\t100\n")},
        "-nodeFile n.txt -conFile c.txt" + kNC, 0, {"Number of nodes to process: 3\n"}, {"Error"},
        "r_node_importances.txt", {"1\t0\t0\t\n1\t50\t1\t\n2\t0\t0\t\n"});
+  // The same run tells the user which identifier repeats.
+  all.back().said.push_back("Warning: 1 node line repeats an identifier of an earlier line in n.txt (first: 1 again "
+                            "in line 2); every connection of it goes to its first line");
   add("ConnectionNamesUnknownNode", {nodes(kNodes), links("2\t1\t100\n7\t3\t200\n")},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 0,
+       "-nodeFile n.txt -conFile c.txt" + kNC, 3,
        {"Error: Error: Error in the format of the connection file. \nNodes with IDs 7 and 3 are found in line 2 of "
         "the connection file, but at least one of them may not be listed in the node file."});
   add("LastNodeLineWithoutLineEnd", {nodes("1\t10\n2\t20\n3\t30"), links(kLinks)},
@@ -233,8 +241,14 @@ std::vector<badInput> cases() {
        {"\nArgument 'nan' could not be a number\n", "\nError\n"});
   add("ProbabilityNan", {nodes(kNodes), links(kLinks)}, "-nodeFile n.txt -conFile c.txt -PC -confProb 100 NaN", 1,
        {"\nArgument 'NaN' could not be a number\n"});
-  add("HexadecimalThresholdIsANumber", {nodes(kNodes), links(kLinks)}, "-nodeFile n.txt -conFile c.txt -NC -confAdj 0x96 -prefix r", 0,
-       {"Distance threshold (binary indices): 150\n"});
+  add("HexadecimalThreshold", {nodes(kNodes), links(kLinks)},
+      "-nodeFile n.txt -conFile c.txt -NC -confAdj 0x96 -prefix r", 1,
+      {"\nArgument '0x96' could not be a number\n", "\nError\n"});
+  add("ThresholdWithAUnit", {nodes(kNodes), links(kLinks)}, "-nodeFile n.txt -conFile c.txt -NC -confAdj 1km", 1,
+      {"\nArgument '1km' could not be a number\n\n -confAdj not defined\n\nError\n"});
+  add("ProbabilityWithADecimalComma", {nodes(kNodes), links(kLinks)},
+      "-nodeFile n.txt -conFile c.txt -PC -confProb 1000 0,5", 1,
+      {"\nArgument '0,5' could not be a number\n\n -confProb not defined\n\nError\n"});
   return all;
 }
 

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "cli/help.h"
+
 namespace verdalis {
 
 namespace {
@@ -44,7 +46,7 @@ bool endsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-const char* const kUsage =
+const std::string kUsage =
     "Verdalis GNU 2.8.8 - Command line version 1.1.6 for digraphs(bcc64 bits) \n"
     "Usage:\n"
     "verdalis.exe -nodeFile nfile -conFile cfile [-*] [-t dist|prob [all|notall]]\n"
@@ -72,24 +74,33 @@ class ProgramRun : public testing::Test {
   bool exists(const std::string& name) { return access((directory + "/" + name).c_str(), F_OK) == 0; }
 
   // Runs the program in the scratch directory; shellPrefix can set limits.
+  // Standard output (the run log) and standard error (warnings, closing
+  // summary) are kept apart.
   int run(const std::string& arguments, const std::string& shellPrefix = "") {
     std::string command = "cd '" + directory + "' && " + shellPrefix + "'" + VERDALIS_BINARY + "' " + arguments +
-                          " > console.out 2>&1";
+                          " > console.out 2> errors.out";
     int status = std::system(command.c_str());
     console = readFile(directory + "/console.out");
+    errors = readFile(directory + "/errors.out");
     std::remove((directory + "/console.out").c_str());
+    std::remove((directory + "/errors.out").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
   std::string directory;
   std::string console;
+  std::string errors;
 };
 
 TEST_F(ProgramRun, UsageAndCommandLineErrors) {
   EXPECT_EQ(run(""), 0);
   EXPECT_EQ(console, kUsage);
+  EXPECT_EQ(errors, "Every option: verdalis --help\n");
   EXPECT_EQ(run("-NC -foo -confAdj abc -h"), 0);
-  EXPECT_EQ(console, kUsage);
+  EXPECT_EQ(console, kUsage + helpReference());
+  EXPECT_EQ(errors, "");
+  EXPECT_EQ(run("--version"), 0);
+  EXPECT_EQ(console, "Verdalis 2.8.8 (command line version 1.1.6)\n");
 
   EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj abc"), 1);
   EXPECT_EQ(console, "\nArgument 'abc' could not be a number\n\n -confAdj not defined\n\nError\n");
@@ -167,6 +178,12 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
   EXPECT_EQ(next.rfind("Execution started at: DATE\n\nNumber of nodes to process: 2\n", 0), 0u) << next;
   EXPECT_TRUE(endsWith(next, kEnd)) << next;
   EXPECT_EQ(next.find("error23"), std::string::npos);
+  // The closing summaries stay on the console, one per run.
+  EXPECT_EQ(errors.rfind("Summary: the run ran out of memory and did not complete.\n", 0), 0u) << errors;
+  EXPECT_TRUE(endsWith(errors, "Summary: 3 result files written: overall_indices.txt, "
+                               "results_all_overall_indices.txt, b.txt_node_importances.txt\n"
+                               "Summary: 1 warning, 0 reading problems\nSummary: NC 2\n"))
+      << errors;
 }
 
 TEST_F(ProgramRun, UnwritableResultFileFailsTheRun) {

@@ -6,6 +6,8 @@
 // run per line), "README.txt" (the derivation), optionally "stdout.txt" (the
 // expected console text with time stamps and durations masked) and the folder
 // "expected" with every result file the runs must produce, byte for byte.
+// Standard error (warnings and closing summaries) is kept apart from the
+// console text.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -70,8 +72,11 @@ class goldenCase {
     std::string arguments;
     while (std::getline(lines, arguments)) {
       if (arguments.empty()) continue;
+      // Standard output is the run log; warnings and the closing summary go
+      // to standard error and are kept apart.
       const std::string command = "cd '" + work_.string() + "' && '" VERDALIS_BINARY "' " + arguments + " >> '" +
-                                  (root_ / "console.txt").string() + "' 2>&1";
+                                  (root_ / "console.txt").string() + "' 2>> '" + (root_ / "stderr.txt").string() +
+                                  "'";
       const int raw = std::system(command.c_str());
       statuses.push_back(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
     }
@@ -79,6 +84,7 @@ class goldenCase {
   }
 
   std::string console() const { return readFile(root_ / "console.txt"); }
+  std::string errorConsole() const { return readFile(root_ / "stderr.txt"); }
   std::string expectedConsole() const { return readFile(source_ / "stdout.txt"); }
   bool hasExpectedConsole() const { return fs::exists(source_ / "stdout.txt"); }
 

@@ -1,0 +1,65 @@
+#include "cli/help.h"
+
+namespace verdalis {
+
+// The usage lines name only a few options; a user who asks for help needs all
+// of them, grouped by what they are for, and a command to start from.
+std::string helpReference() {
+  return "\n"
+         "Every option (values are plain decimal numbers such as 1000 or 0.5):\n"
+         "\n"
+         "Input\n"
+         "  -nodeFile FILE              nodes: identifier and attribute (area, quality) per line\n"
+         "  -conFile FILE               connections: two identifiers and a value per line\n"
+         "  -t KIND [all|notall]        KIND: dist (default), prob or adj (0/1); all: every pair listed\n"
+         "  -conFileType ...            the same as -t\n"
+         "  -symmetric                  a pair listed one way only (notall) is read both ways\n"
+         "  -add                        third node column: 1 existing node, 0 candidate to add\n"
+         "  -*                          one run per pair of files named -nodeFile... and -conFile...\n"
+         "\n"
+         "Indices (lower-case spellings work too, except -h)\n"
+         "  -NC -NL -H -CCP -LCP -IIC   binary: components, links, Harary, CCP, LCP, IIC\n"
+         "  -F -AWF -PC                 probabilistic: flux, area-weighted flux, probability of connectivity\n"
+         "  -BC -BCIIC -BCPC            betweenness of every node (-BCIIC needs -IIC, -BCPC needs -PC)\n"
+         "  -A                          each node's share of the total attribute\n"
+         "\n"
+         "Thresholds\n"
+         "  -confAdj V                  binary link: distance at most V, or probability at least V\n"
+         "  -confProb D P               distances: the direct probability is P at distance D\n"
+         "  -landArea AL                study area, in the units of the attributes: gives LCP, IIC, PC\n"
+         "  -pcHeur all|V               PC over all paths, or ignoring probabilities below V\n"
+         "  -confMultipleValues A B S   one run per value A, A+S, ... B for -confAdj and D of -confProb\n"
+         "\n"
+         "Analyses\n"
+         "  onlyoverall                 overall indices only, no importances (written without a dash)\n"
+         "  -removal [maxValue V]       importance of each link removed (V: only links within V)\n"
+         "  -improvement [maxValue V]   importance of each link made sure (probability 1)\n"
+         "  -change                     importance of each link changed to its fourth-column value\n"
+         "\n"
+         "Output\n"
+         "  -prefix P                   names the run's files P_node_importances.txt, ...\n"
+         "  -wcomp -wlinks              also write the components (-NC) and the links (binary index)\n"
+         "  -wprobdir -wprobmax         also write direct and best-path probabilities (-PC for the latter)\n"
+         "  -noout                      the run log goes to P_execution_events.txt, not the console\n"
+         "  -appendInvalid              append to the summary files even when the input was invalid\n"
+         "\n"
+         "Performance\n"
+         "  -double | -simple           double (default) or single precision\n"
+         "  -threads N                  worker threads (0 or absent: all the machine has)\n"
+         "  -reference                  straightforward algorithms on one thread, for checking\n"
+         "\n"
+         "Other\n"
+         "  -h --help -help -? /?       this help\n"
+         "  --version                   the version\n"
+         "\n"
+         "Typical command:\n"
+         "  verdalis -nodeFile nodes.txt -conFile distances.txt -IIC -PC -confAdj 1000 \\\n"
+         "    -confProb 1000 0.5 -landArea 14400 -prefix run1\n"
+         "\n"
+         "Standard output carries the run log; standard error the warnings and the closing summary.\n"
+         "Exit status: 0 done, 1 command line refused, 2 a run did not complete, 3 a run read invalid input.\n";
+}
+
+std::string versionText() { return "Verdalis 2.8.8 (command line version 1.1.6)\n"; }
+
+}  // namespace verdalis
