@@ -3,6 +3,7 @@
 // settings, the engine's values placed into the run's variant landscapes
 // and link stores, and the console text of each loop, the same as the
 // straightforward loops print. Included from program_impl.h only.
+#include <cstddef>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
+
+// The console text of a loop is gathered and printed in pieces of about
+// this size: few writes, and no text of the size of the run held at once.
+constexpr std::size_t kConsolePiece = std::size_t{1} << 20;
 
 template <class T>
 engineRequest<T> requestOf(const quivaraProgram<T>& p) {
@@ -107,7 +112,7 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
       for (int s = 0; s < p.nNodes - 1; ++s) appendPCProgress(text, s, p.nNodes - 1);
     text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
     if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
-    if (text.size() > (1u << 20)) {
+    if (text.size() > kConsolePiece) {
       say(text);
       text.clear();
     }
@@ -201,7 +206,7 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
           for (int s = 0; s < p.nNodes; ++s) appendPCProgress(text, s, p.nNodes);
     visited += i;
     if (pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
-    if (text.size() > (1u << 20)) {
+    if (text.size() > kConsolePiece) {
       say(text);
       text.clear();
     }
