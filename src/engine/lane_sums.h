@@ -15,9 +15,6 @@ template <class T>
 struct removalSums {
   std::vector<T> pc, iic;
   std::vector<float> h;
-  // Every pair not involving the node, over the global landscape: the
-  // connector fractions start from these.
-  std::vector<double> iicRest, pcRest;
   int tasks = 1, perTask = 0;
 
   void reset(int n, int taskCount) {
@@ -27,8 +24,6 @@ struct removalSums {
     pc.assign(slots, T(0));
     iic.assign(slots, T(0));
     h.assign(slots, 0.0f);
-    iicRest.assign(slots, 0.0);
-    pcRest.assign(slots, 0.0);
   }
   std::size_t slot(int k) const {
     return static_cast<std::size_t>(k % tasks) * perTask + static_cast<std::size_t>(k / tasks);
@@ -61,7 +56,6 @@ template <class T>
 struct laneBatch {
   std::vector<int> nodes;
   std::vector<T> sumT;
-  std::vector<double> sumD;
   std::vector<float> sumF;
 };
 

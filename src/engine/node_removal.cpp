@@ -71,18 +71,13 @@ class nodeRemovalRun {
 template <class T>
 void nodeRemovalRun<T>::prepare(int s, removalSource<T>& d) const {
   d.rows.s = s;
-  const float as = g.nodes[s].size;
   if (pc) {
     const globalSearches<T>& rows = request.searches->rows;
     const T* dist = rows.distRow(s);
     fillPCTerms(g, dist, rows.predRow(s), d.rows);
-    const float* best = g.nodes[s].p_maxim_product.data();
-    d.termU.resize(n);
     d.reach.clear();
-    for (int j = 0; j < n; ++j) {
+    for (int j = 0; j < n; ++j)
       if (dist[j] != unreachedDistance<T>()) d.reach.push_back(j);
-      d.termU[j] = pcFractionTerm(as, g.nodes[j].size, best[j]);
-    }
     if (repairs.needsBestEntries()) {
       d.entries.perNode = repairs.bestEntriesPerNode();
       d.entries.build(request.searches->weights, dist, request.searches->cut);
@@ -126,16 +121,12 @@ void nodeRemovalRun<T>::binaryOfSource(const removalSource<T>& d, int k, binaryS
   const std::size_t at = sums.slot(k);
   T acc = sums.iic[at];
   float harary = sums.h[at];
-  double rest = sums.iicRest[at];
   const double* t = d.rows.termIIC.data();
   const double* th = d.rows.termH.data();
   if (!d.critical[k]) {
     for (int j = 0; j < n; ++j) {
       if (j == k) continue;
-      if (iic) {
-        acc = static_cast<T>(acc + t[j]);
-        rest += t[j];
-      }
+      if (iic) acc = static_cast<T>(acc + t[j]);
       if (h && th[j] != 0) harary = static_cast<float>(static_cast<double>(harary) + th[j]);
     }
   } else {
@@ -143,7 +134,6 @@ void nodeRemovalRun<T>::binaryOfSource(const removalSource<T>& d, int k, binaryS
     const float as = g.nodes[s].size;
     for (int j = 0; j < n; ++j) {
       if (j == k) continue;
-      if (iic) rest += t[j];
       const int links = x.newNl[j];
       if (links == kUnreached) continue;
       if (iic) acc = addIICTerm(acc, as, g.nodes[j].size, links);
@@ -152,7 +142,6 @@ void nodeRemovalRun<T>::binaryOfSource(const removalSource<T>& d, int k, binaryS
   }
   sums.iic[at] = acc;
   sums.h[at] = harary;
-  sums.iicRest[at] = rest;
 }
 
 // The removals of every stride-th node from first: those k leaves the tree
@@ -168,24 +157,12 @@ void nodeRemovalRun<T>::pcLanes(const removalSource<T>& d, int first, int stride
       continue;
     }
     pcOfSource(d, k, x.repair);
-    double r = sums.pcRest[sums.slot(k)];
-    for (int j : d.reach)
-      if (j != k) r += d.termU[j];
-    sums.pcRest[sums.slot(k)] = r;
   }
   const int m = static_cast<int>(b.nodes.size());
   b.sumT.resize(m);
-  b.sumD.resize(m);
-  for (int i = 0; i < m; ++i) {
-    b.sumT[i] = sums.pc[sums.slot(b.nodes[i])];
-    b.sumD[i] = sums.pcRest[sums.slot(b.nodes[i])];
-  }
+  for (int i = 0; i < m; ++i) b.sumT[i] = sums.pc[sums.slot(b.nodes[i])];
   addReachedSkipping(b.sumT.data(), b.nodes.data(), m, d.rows.termPC.data(), d.reach);
-  addReachedSkipping(b.sumD.data(), b.nodes.data(), m, d.termU.data(), d.reach);
-  for (int i = 0; i < m; ++i) {
-    sums.pc[sums.slot(b.nodes[i])] = b.sumT[i];
-    sums.pcRest[sums.slot(b.nodes[i])] = b.sumD[i];
-  }
+  for (int i = 0; i < m; ++i) sums.pc[sums.slot(b.nodes[i])] = b.sumT[i];
 }
 
 template <class T>
@@ -202,14 +179,9 @@ void nodeRemovalRun<T>::binaryLanes(const removalSource<T>& d, int first, int st
   }
   const int m = static_cast<int>(b.nodes.size());
   b.sumT.resize(m);
-  b.sumD.resize(m);
   b.sumF.resize(m);
-  for (int i = 0; i < m; ++i) {
-    b.sumT[i] = sums.iic[sums.slot(b.nodes[i])];
-    b.sumD[i] = sums.iicRest[sums.slot(b.nodes[i])];
-  }
+  for (int i = 0; i < m; ++i) b.sumT[i] = sums.iic[sums.slot(b.nodes[i])];
   addRowSkipping(b.sumT.data(), b.nodes.data(), m, d.rows.termIIC.data(), n);
-  addRowSkipping(b.sumD.data(), b.nodes.data(), m, d.rows.termIIC.data(), n);
   if (h) {
     for (int i = 0; i < m; ++i) b.sumF[i] = sums.h[sums.slot(b.nodes[i])];
     // H adds only its non-zero terms; a zero term added in double and kept
@@ -217,10 +189,7 @@ void nodeRemovalRun<T>::binaryLanes(const removalSource<T>& d, int first, int st
     addRowSkipping(b.sumF.data(), b.nodes.data(), m, d.rows.termH.data(), n);
     for (int i = 0; i < m; ++i) sums.h[sums.slot(b.nodes[i])] = b.sumF[i];
   }
-  for (int i = 0; i < m; ++i) {
-    sums.iic[sums.slot(b.nodes[i])] = b.sumT[i];
-    sums.iicRest[sums.slot(b.nodes[i])] = b.sumD[i];
-  }
+  for (int i = 0; i < m; ++i) sums.iic[sums.slot(b.nodes[i])] = b.sumT[i];
 }
 
 template <class T>
@@ -360,14 +329,14 @@ removalValues<T> nodeRemovalRun<T>::finish(int k) const {
     const double squared = fractions.areaSquared();
     v.iicFractions.intra = fractions.intraValue();
     v.iicFractions.flux = fluxThrough(n, k, [&](int i, int j) { return fragmentIIC<T>::term(g, i, j); }) / squared;
-    v.iicFractions.connector = sums.iicRest[at] / squared - static_cast<double>(v.iic);
+    v.iicFractions.connector = connectorOf(static_cast<T>(g.iic - v.iic), v.iicFractions.intra, v.iicFractions.flux);
   }
   if (want.pc) {
     const fragmentPC<T> fractions(&g, nullptr, k);
     const double squared = fractions.areaSquared();
     v.pcFractions.intra = fractions.intraSum(g) / squared;
     v.pcFractions.flux = fluxThrough(n, k, [&](int i, int j) { return fragmentPC<T>::term(g, i, j); }) / squared;
-    v.pcFractions.connector = sums.pcRest[at] / squared - static_cast<double>(v.pc);
+    v.pcFractions.connector = connectorOf(static_cast<T>(g.pc - v.pc), v.pcFractions.intra, v.pcFractions.flux);
   }
   return v;
 }

@@ -35,7 +35,6 @@ enum class repairState : char { outside = 0, waiting = 1, settled = 2 };
 template <class T>
 struct removalSource {
   sourceRows rows;
-  std::vector<double> termU;  // the PC fraction terms a_s a_j p*_sj
   std::vector<int> reach;     // nodes the PC search reached, in position order
   std::vector<char> critical; // sole shortest-path parent of some node
   bestEntries<T> entries;     // dense matrix with a cut only

@@ -82,6 +82,17 @@ float bcpcShare(T distance, float total, float through) {
   return probability / total * through;
 }
 
+// ---- fractions ----
+
+// The connector of a node: the part of a change that neither the node with
+// itself (intra) nor the pairs it belongs to (flux) explain, so that the
+// three add up to the change. change is the difference of the index (or, for
+// an added node, of its numerator), formed in its own precision.
+template <class T>
+double connectorOf(T change, double intra, double flux) {
+  return static_cast<double>(change) - intra - flux;
+}
+
 // ---- normalisation ----
 
 // EC, the equivalent connected attribute: the square root of the numerator,

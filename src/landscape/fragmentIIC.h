@@ -20,26 +20,51 @@ class fragmentIIC {
   const landscape<T>* land_base;
   const landscape<T>* land_delta;
   int node;
+  bool haveIntra = false, haveFlux = false;
 
   fragmentIIC(const landscape<T>* base, const landscape<T>* delta, int n)
       : iicintra(0), iicflux(0), iicconnector(0), land_base(base), land_delta(delta), node(n) {}
 
-  double intra() { return iicintra = intraValue(); }
+  double intra() {
+    haveIntra = true;
+    return iicintra = intraValue();
+  }
   // The node with itself, the quotient in float.
   double intraValue() const {
     const tessella& k = land_base->nodes[node];
     float quotient = (k.size * k.size) / static_cast<float>(k.nl[node] + 1);
     return static_cast<double>(quotient) / areaSquared();
   }
-  double flux() { return iicflux = fluxSum(*land_base) / areaSquared(); }
-  double connector() {
-    return iicconnector =
-               restSum(*land_base) / areaSquared() - static_cast<double>(land_delta->value_index_IIC());
+  double flux() {
+    haveFlux = true;
+    return iicflux = fluxSum(*land_base) / areaSquared();
   }
-  double intraAdd() { return iicintra = term(*land_delta, node, node); }
-  double fluxAdd() { return iicflux = fluxSum(*land_delta); }
+  // What the removal loses beyond intra and flux.
+  double connector() {
+    settleParts(false);
+    const T lost = land_base->value_index_IIC() - land_delta->value_index_IIC();
+    return iicconnector = connectorOf(lost, iicintra, iicflux);
+  }
+  double intraAdd() {
+    haveIntra = true;
+    return iicintra = term(*land_delta, node, node);
+  }
+  double fluxAdd() {
+    haveFlux = true;
+    return iicflux = fluxSum(*land_delta);
+  }
+  // What the addition gains beyond intra and flux.
   double connectorAdd() {
-    return iicconnector = restSum(*land_delta) - static_cast<double>(land_base->value_index_IICnum());
+    settleParts(true);
+    const T gained = land_delta->value_index_IICnum() - land_base->value_index_IICnum();
+    return iicconnector = connectorOf(gained, iicintra, iicflux);
+  }
+
+  // The connector needs intra and flux; the program asks for them first,
+  // so they are computed once.
+  void settleParts(bool addition) {
+    if (!haveIntra) addition ? intraAdd() : intra();
+    if (!haveFlux) addition ? fluxAdd() : flux();
   }
 
   // a_i a_j / (1 + nl_ij), the product in single precision, the quotient in double.
@@ -58,13 +83,6 @@ class fragmentIIC {
     for (int i = 0; i < land.nNodes; ++i)
       for (int j = 0; j < land.nNodes; ++j)
         if (i != j && (i == node || j == node)) sum += term(land, i, j);
-    return sum;
-  }
-  double restSum(const landscape<T>& land) const {
-    double sum = 0;
-    for (int i = 0; i < land.nNodes; ++i)
-      for (int j = 0; j < land.nNodes; ++j)
-        if (i != node && j != node) sum += term(land, i, j);
     return sum;
   }
 };

@@ -18,19 +18,45 @@ class fragmentPC {
   const landscape<T>* land_base;
   const landscape<T>* land_delta;
   int node;
+  bool haveIntra = false, haveFlux = false;
 
   fragmentPC(const landscape<T>* base, const landscape<T>* delta, int n)
       : pcintra(0), pcflux(0), pcconnector(0), land_base(base), land_delta(delta), node(n) {}
 
-  double intra() { return pcintra = intraSum(*land_base) / areaSquared(); }
-  double flux() { return pcflux = fluxSum(*land_base) / areaSquared(); }
-  double connector() {
-    return pcconnector = restSum(*land_base) / areaSquared() - static_cast<double>(land_delta->value_index_PC());
+  double intra() {
+    haveIntra = true;
+    return pcintra = intraSum(*land_base) / areaSquared();
   }
-  double intraAdd() { return pcintra = intraSum(*land_delta); }
-  double fluxAdd() { return pcflux = fluxSum(*land_delta); }
+  double flux() {
+    haveFlux = true;
+    return pcflux = fluxSum(*land_base) / areaSquared();
+  }
+  // What the removal loses beyond intra and flux.
+  double connector() {
+    settleParts(false);
+    const T lost = land_base->value_index_PC() - land_delta->value_index_PC();
+    return pcconnector = connectorOf(lost, pcintra, pcflux);
+  }
+  double intraAdd() {
+    haveIntra = true;
+    return pcintra = intraSum(*land_delta);
+  }
+  double fluxAdd() {
+    haveFlux = true;
+    return pcflux = fluxSum(*land_delta);
+  }
+  // What the addition gains beyond intra and flux.
   double connectorAdd() {
-    return pcconnector = restSum(*land_delta) - static_cast<double>(land_base->value_index_PCnum());
+    settleParts(true);
+    const T gained = land_delta->value_index_PCnum() - land_base->value_index_PCnum();
+    return pcconnector = connectorOf(gained, pcintra, pcflux);
+  }
+
+  // The connector needs intra and flux; the program asks for them first,
+  // so they are computed once.
+  void settleParts(bool addition) {
+    if (!haveIntra) addition ? intraAdd() : intra();
+    if (!haveFlux) addition ? fluxAdd() : flux();
   }
 
   // a_i a_j p*_ij, formed in single precision.
@@ -48,13 +74,6 @@ class fragmentPC {
     for (int i = 0; i < land.nNodes; ++i)
       for (int j = 0; j < land.nNodes; ++j)
         if (i != j && (i == node || j == node)) sum += term(land, i, j);
-    return sum;
-  }
-  double restSum(const landscape<T>& land) const {
-    double sum = 0;
-    for (int i = 0; i < land.nNodes; ++i)
-      for (int j = 0; j < land.nNodes; ++j)
-        if (i != node && j != node) sum += term(land, i, j);
     return sum;
   }
 };
