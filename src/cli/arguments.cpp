@@ -50,6 +50,7 @@ const std::map<std::string, bool dataArg::*>& plainSwitches() {
       {"-wprobmax", &dataArg::bmaximum_product_probabilities},
       {"-*", &dataArg::searchSimilar},
       {"-reference", &dataArg::reference},
+      {"-dense", &dataArg::dense},
       {"-symmetric", &dataArg::symmetric},
       {"-appendInvalid", &dataArg::appendInvalid},
       {"--version", &dataArg::version},

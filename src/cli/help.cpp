@@ -47,6 +47,7 @@ std::string helpReference() {
          "  -double | -simple           double (default) or single precision\n"
          "  -threads N                  worker threads (0 or absent: all the machine has)\n"
          "  -reference                  straightforward algorithms on one thread, for checking\n"
+         "  -dense                      hold a notall connection file as full matrices, for checking\n"
          "\n"
          "Other\n"
          "  -h --help -help -? /?       this help\n"

@@ -165,6 +165,7 @@ int runSteps(dataArg arg, runReport& report) {
   say("Execution started at: " + calendarText(start) + "\n");
   std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
   program->fastMode = !arg.reference;
+  program->denseInput = arg.dense;
   program->threads = workerThreads(arg.threads);
   program->symmetric = arg.symmetric;
   int errors = program->initial_check();

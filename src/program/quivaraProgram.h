@@ -87,6 +87,9 @@ class quivaraProgram {
   bool fastMode = false;
   unsigned threads = 1;
   bool fastPC = false;  // the global PC came from the engine, its searches kept
+  // A "notall" file is held by neighbour unless -dense or -reference asks
+  // for the full matrices.
+  bool denseInput = false;
   pcSearches<T> pcSearchesGlobal;
 
   // ---- processor time per index, in milliseconds ----

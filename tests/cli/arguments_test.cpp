@@ -106,7 +106,7 @@ TEST(OptionFlags, SpellingsAndPrecision) {
       {"-H", &dataArg::H},        {"-F", &dataArg::F},         {"-f", &dataArg::F},       {"-AWF", &dataArg::AWF},
       {"-awf", &dataArg::AWF},    {"-PC", &dataArg::PC},       {"-pc", &dataArg::PC},     {"-BCPC", &dataArg::BCPC},
       {"-bcpc", &dataArg::BCPC},  {"-add", &dataArg::addNodes}, {"-noout", &dataArg::bexecution_events},
-      {"-*", &dataArg::searchSimilar}, {"-reference", &dataArg::reference},
+      {"-*", &dataArg::searchSimilar}, {"-reference", &dataArg::reference}, {"-dense", &dataArg::dense},
   };
   for (const auto& c : cases) {
     parsedLine p = parseLine({c.first});
