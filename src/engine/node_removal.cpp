@@ -44,7 +44,7 @@ class nodeRemovalRun {
         threads(r.threads),
         pc(r.indices.pc),
         binaryIndices(r.indices.iic || r.indices.h),
-        repairs(searchesOrNone(r.searches), r.limits) {}
+        repairs(searchesOrNone(r.searches).weights, searchesOrNone(r.searches).cut, r.limits) {}
 
   removalResult<T> run();
 
@@ -74,6 +74,9 @@ void nodeRemovalRun<T>::prepare(int s, removalSource<T>& d) const {
   if (pc) {
     const globalSearches<T>& rows = request.searches->rows;
     const T* dist = rows.distRow(s);
+    d.dist = dist;
+    d.delicate = rows.delicate[s] != 0;
+    d.ties = &rows.sameClassTies[s];
     fillPCTerms(g, dist, rows.predRow(s), d.rows);
     d.reach.clear();
     for (int j = 0; j < n; ++j)

@@ -31,13 +31,26 @@ namespace verdalis {
 // Where a node stands during one repair.
 enum class repairState : char { outside = 0, waiting = 1, settled = 2 };
 
-// What one source gives every removal.
+// What one source gives every removal, for the repairs: its distances (n
+// entries), its tree of best paths and what the float-class checks know of
+// its search. A repair reads a source through these members only, so that
+// the full form (rows kept for every source) and the form by neighbour (one
+// search at a time) share it.
 template <class T>
 struct removalSource {
   sourceRows rows;
   std::vector<int> reach;     // nodes the PC search reached, in position order
   std::vector<char> critical; // sole shortest-path parent of some node
   bestEntries<T> entries;     // dense matrix with a cut only
+  const T* dist = nullptr;
+  bool delicate = false;
+  const std::vector<std::pair<int, int>>* ties = nullptr;
+
+  int source() const { return rows.s; }
+  template <class F>
+  void forEachChild(int v, F&& f) const {
+    for (int c = rows.childStart[v]; c < rows.childStart[v + 1]; ++c) f(rows.children[c]);
+  }
 };
 
 // The working memory of one thread, kept between repairs: only the nodes of
@@ -63,8 +76,8 @@ struct removalScratch {
 template <class T>
 class removalRepair {
  public:
-  removalRepair(const pcSearches<T>& searches, const engineLimits& engineLimits)
-      : w(searches.weights), cut(searches.cut), rows(searches.rows), n(w.n), limits(engineLimits) {}
+  removalRepair(const searchWeights& weights, T cutValue, const engineLimits& engineLimits)
+      : w(weights), cut(cutValue), n(w.n), limits(engineLimits) {}
 
   // Builds the lists of pairs the repairs walk and check, when they pay.
   void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
@@ -73,13 +86,14 @@ class removalRepair {
 
   // New distances of the nodes below k in x.newDist over x.set, x.state
   // marking them; false when the double-precision checks fail and the source
-  // must be searched again in full.
-  bool repair(const removalSource<T>& d, int k, removalScratch<T>& x) const;
+  // must be searched again in full. Source: removalSource or a type with
+  // the same members.
+  template <class Source>
+  bool repair(const Source& d, int k, removalScratch<T>& x) const;
 
  private:
   const searchWeights& w;
   const T cut;
-  const globalSearches<T>& rows;
   const int n;
   const engineLimits limits;
   removalEntries kept;  // dense, no cut: the pairs a repaired path can end with
@@ -87,14 +101,16 @@ class removalRepair {
   keptEntries classKept;  // the same with float-class margins
   bool useClassKept = false;
 
-  void collectBelow(const removalSource<T>& d, int k, removalScratch<T>& x) const;
+  template <class Source>
+  void collectBelow(const Source& d, int k, removalScratch<T>& x) const;
   void enterKept(int k, removalScratch<T>& x, const T* dist) const;
-  void enterDense(const removalSource<T>& d, int k, removalScratch<T>& x, const T* dist) const;
+  void enterDense(const bestEntries<T>& entries, int k, removalScratch<T>& x, const T* dist) const;
   void enterSparse(int k, removalScratch<T>& x, const T* dist) const;
   void settleDense(removalScratch<T>& x) const;
   template <class Steps>
   void settle(removalScratch<T>& x, Steps&& steps) const;
-  bool classesHold(int s, int k, const removalScratch<T>& x, const T* dist) const;
+  bool classesHold(bool delicate, const std::vector<std::pair<int, int>>& ties, int k, const removalScratch<T>& x,
+                   const T* dist) const;
   template <class Values>
   bool entriesKeepClass(int y, int k, Values&& value) const;
   bool stepsFrom(int u, int k, const removalScratch<T>& x, const T* dist) const {
@@ -114,21 +130,21 @@ void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMic
 }
 
 template <class T>
-void removalRepair<T>::collectBelow(const removalSource<T>& d, int k, removalScratch<T>& x) const {
+template <class Source>
+void removalRepair<T>::collectBelow(const Source& d, int k, removalScratch<T>& x) const {
   const T unreached = unreachedDistance<T>();
-  const std::vector<int>& childStart = d.rows.childStart;
-  const std::vector<int>& children = d.rows.children;
   x.set.clear();
   if (x.state.size() != static_cast<std::size_t>(n)) {
     x.state.assign(n, repairState::outside);
     x.newDist.assign(n, unreached);
     x.newPred.assign(n, -1);
   }
-  for (int c = childStart[k]; c < childStart[k + 1]; ++c) x.set.push_back(children[c]);
+  auto below = [&](int c) { x.set.push_back(c); };
+  d.forEachChild(k, below);
   for (std::size_t at = 0; at < x.set.size(); ++at) {
     const int v = x.set[at];
     x.state[v] = repairState::waiting;
-    for (int c = childStart[v]; c < childStart[v + 1]; ++c) x.set.push_back(children[c]);
+    d.forEachChild(v, below);
   }
   for (int y : x.set) {
     x.newDist[y] = unreached;
@@ -137,9 +153,9 @@ void removalRepair<T>::collectBelow(const removalSource<T>& d, int k, removalScr
 }
 
 template <class T>
-bool removalRepair<T>::repair(const removalSource<T>& d, int k, removalScratch<T>& x) const {
-  const int s = d.rows.s;
-  const T* dist = rows.distRow(s);
+template <class Source>
+bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) const {
+  const T* dist = d.dist;
   collectBelow(d, k, x);
   // Best entry into each node from the unchanged part of the tree, then
   // among themselves, nearest first.
@@ -151,7 +167,7 @@ bool removalRepair<T>::repair(const removalSource<T>& d, int k, removalScratch<T
     });
     for (int u : x.extraUsed) x.extraHead[u] = -1;
   } else if (w.dense) {
-    enterDense(d, k, x, dist);
+    enterDense(d.entries, k, x, dist);
     settleDense(x);
   } else {
     enterSparse(k, x, dist);
@@ -159,7 +175,7 @@ bool removalRepair<T>::repair(const removalSource<T>& d, int k, removalScratch<T
       for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
     });
   }
-  if constexpr (!std::is_same_v<T, float>) return classesHold(s, k, x, dist);
+  if constexpr (!std::is_same_v<T, float>) return classesHold(d.delicate, *d.ties, k, x, dist);
   return true;
 }
 
@@ -212,13 +228,13 @@ void removalRepair<T>::enterKept(int k, removalScratch<T>& x, const T* dist) con
 // The first listed best entry still in place; the nodes whose every listed
 // entry comes from below k read their whole column.
 template <class T>
-void removalRepair<T>::enterDense(const removalSource<T>& d, int k, removalScratch<T>& x, const T* dist) const {
-  const int M = d.entries.perNode;
+void removalRepair<T>::enterDense(const bestEntries<T>& entries, int k, removalScratch<T>& x, const T* dist) const {
+  const int M = entries.perNode;
   x.ids.clear();
   for (int y : x.set) {
-    const int* from = d.entries.from.data() + static_cast<std::size_t>(y) * M;
-    const T* alts = d.entries.alt.data() + static_cast<std::size_t>(y) * M;
-    const int count = d.entries.count[y];
+    const int* from = entries.from.data() + static_cast<std::size_t>(y) * M;
+    const T* alts = entries.alt.data() + static_cast<std::size_t>(y) * M;
+    const int count = entries.count[y];
     int at = 0;
     while (at < count && !stepsFrom(from[at], k, x, dist)) ++at;
     if (at < count) {
@@ -346,8 +362,9 @@ bool removalRepair<T>::entriesKeepClass(int y, int k, Values&& value) const {
 }
 
 template <class T>
-bool removalRepair<T>::classesHold(int s, int k, const removalScratch<T>& x, const T* dist) const {
-  if (rows.delicate[s]) return false;
+bool removalRepair<T>::classesHold(bool delicate, const std::vector<std::pair<int, int>>& ties, int k,
+                                   const removalScratch<T>& x, const T* dist) const {
+  if (delicate) return false;
   const T unreached = unreachedDistance<T>();
   auto value = [&](int u) { return x.below(u) ? x.newDist[u] : dist[u]; };
   for (int y : x.set) {
@@ -359,7 +376,7 @@ bool removalRepair<T>::classesHold(int s, int k, const removalScratch<T>& x, con
   // grow when a node goes, so an entry that gave a higher class still does,
   // and only the entries that gave exactly their value, from a node that
   // moved, need a look.
-  for (const auto& [y, u] : rows.sameClassTies[s]) {
+  for (const auto& [y, u] : ties) {
     if (x.below(y) || y == k || !x.below(u)) continue;
     const T du = x.newDist[u];
     if (du == unreached || !(du <= cut)) continue;

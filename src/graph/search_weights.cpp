@@ -39,6 +39,10 @@ void searchWeights::compactIfSparse(int fromNodes, std::size_t belowShare) {
   }
   dense = false;
   std::vector<float>().swap(matrix);
+  indexByDestination();
+}
+
+void searchWeights::indexByDestination() {
   inStart.assign(static_cast<std::size_t>(n) + 1, 0);
   for (int t : target) ++inStart[t + 1];
   for (int v = 0; v < n; ++v) inStart[v + 1] += inStart[v];

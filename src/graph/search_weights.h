@@ -68,6 +68,8 @@ struct searchWeights {
   // entries of a node are read in one stretch.
   void compactIfSparse(int fromNodes = kCompactFromNodes, std::size_t belowShare = kCompactBelowShare);
   void keepColumns();
+  // Compressed form: fills the rows by destination from those by origin.
+  void indexByDestination();
   std::vector<float> transposed;  // empty when the matrix is symmetric
 
   // Sparse form by destination.

@@ -1,0 +1,168 @@
+#pragma once
+// Searches whose work is proportional to what they reach, for landscapes of
+// a million nodes: the arrays of n entries are kept between searches and
+// only the entries a search touched are cleared after it.
+//
+// localSearch is exactSearchSparse (exact_search.h) step for step: the same
+// heap, the same groups of the smallest float class, the same choice of the
+// linear scan; so it gives the scan's distances, predecessors and order.
+// localBreadthFirst gives breadth-first distances over the binary links.
+// Both cost O(reached · log reached) and O(reached), plus their links.
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "graph/breadth_first.h"
+#include "graph/exact_search.h"
+#include "graph/search_weights.h"
+#include "graph/tessella.h"
+
+namespace verdalis {
+
+template <class T>
+class localSearch {
+ public:
+  // The search from source over compressed weights w; `excluded` (or -1)
+  // takes no part, change (or none) overrides one pair both ways.
+  void run(int source, const searchWeights& w, T cut, int excluded = -1, const pairOverride& change = pairOverride());
+  // The nodes treated, in treatment order (the reached ones).
+  const std::vector<int>& order() const { return treatedOrder; }
+  T dist(int v) const { return distance[v]; }
+  int pred(int v) const { return parent[v]; }
+  const T* distances() const { return distance.data(); }
+  const int* parents() const { return parent.data(); }
+  // The reached nodes in ascending order.
+  const std::vector<int>& reachedAscending();
+
+ private:
+  std::vector<T> distance;
+  std::vector<int> parent;
+  std::vector<char> treated;
+  std::vector<int> touched, treatedOrder, ascending, group;
+  using entry = std::pair<T, int>;
+  std::vector<entry> heapStore;
+
+  void clear();
+  void touch(int v) {
+    if (!treated[v]) {
+      treated[v] = 2;  // touched, not treated
+      touched.push_back(v);
+    }
+  }
+};
+
+template <class T>
+void localSearch<T>::clear() {
+  for (int v : touched) {
+    distance[v] = unreachedDistance<T>();
+    parent[v] = -1;
+    treated[v] = 0;
+  }
+  touched.clear();
+  treatedOrder.clear();
+  ascending.clear();
+}
+
+template <class T>
+void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded, const pairOverride& change) {
+  if (distance.size() != static_cast<std::size_t>(w.n)) {
+    distance.assign(w.n, unreachedDistance<T>());
+    parent.assign(w.n, -1);
+    treated.assign(w.n, 0);
+  }
+  clear();
+  // The heap operations of a priority queue, on storage kept between searches.
+  std::vector<entry>& heap = heapStore;
+  const std::greater<entry> later;
+  auto push = [&](const entry& e) {
+    heap.push_back(e);
+    std::push_heap(heap.begin(), heap.end(), later);
+  };
+  auto pop = [&] {
+    std::pop_heap(heap.begin(), heap.end(), later);
+    heap.pop_back();
+  };
+  if (excluded >= 0) {
+    treated[excluded] = 1;
+    touched.push_back(excluded);
+  }
+  touch(source);
+  distance[source] = 0;
+  push({T(0), source});
+  while (!heap.empty()) {
+    group.clear();
+    const float smallest = static_cast<float>(heap.front().first);
+    while (!heap.empty() && static_cast<float>(heap.front().first) == smallest) {
+      const entry e = heap.front();
+      pop();
+      if (treated[e.second] == 1 || e.first != distance[e.second]) continue;
+      if (std::find(group.begin(), group.end(), e.second) == group.end()) group.push_back(e.second);
+    }
+    if (group.empty()) continue;
+    const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), distance.data());
+    for (int v : group)
+      if (v != u) push({distance[v], v});
+    treated[u] = 1;
+    treatedOrder.push_back(u);
+    const T du = distance[u];
+    if (!(du <= cut)) continue;
+    const int changed = change.touches(u) ? change.other(u) : -1;
+    auto relax = [&](int v, float weight) {
+      if (treated[v] == 1) return;
+      const T alt = du + static_cast<T>(weight);
+      if (distance[v] > alt) {
+        touch(v);
+        distance[v] = alt;
+        parent[v] = u;
+        push({alt, v});
+      }
+    };
+    for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e)
+      if (w.target[e] != changed) relax(w.target[e], w.weight[e]);
+    if (changed >= 0 && change.w != kNoLink) relax(changed, change.w);
+  }
+}
+
+template <class T>
+const std::vector<int>& localSearch<T>::reachedAscending() {
+  if (ascending.empty() && !treatedOrder.empty()) {
+    ascending = treatedOrder;
+    std::sort(ascending.begin(), ascending.end());
+  }
+  return ascending;
+}
+
+// Breadth-first distances from one source over compact links, kept between
+// searches; `excluded` (or -1) takes no part.
+class localBreadthFirst {
+ public:
+  void run(const binaryGraph& g, int source, int excluded = -1);
+  int dist(int v) const { return distance[v]; }
+  const int* distances() const { return distance.data(); }
+  // The reached nodes in the order reached (source first).
+  const std::vector<int>& order() const { return queue; }
+
+ private:
+  std::vector<int> distance;
+  std::vector<int> queue;
+};
+
+inline void localBreadthFirst::run(const binaryGraph& g, int source, int excluded) {
+  if (distance.size() != static_cast<std::size_t>(g.n)) distance.assign(g.n, kUnreached);
+  for (int v : queue) distance[v] = kUnreached;
+  queue.clear();
+  distance[source] = 0;
+  queue.push_back(source);
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const int u = queue[head];
+    for (std::size_t e = g.start[u]; e < g.start[u + 1]; ++e) {
+      const int v = g.target[e];
+      if (v == excluded || distance[v] != kUnreached) continue;
+      distance[v] = distance[u] + 1;
+      queue.push_back(v);
+    }
+  }
+}
+
+}  // namespace verdalis
