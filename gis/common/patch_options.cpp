@@ -134,3 +134,31 @@ void checkPatchOptions(const patchSourceOptions& o) {
 }
 
 }  // namespace verdalis::gis
+
+namespace verdalis::gis {
+
+bool readCommandLine(const std::vector<std::string>& args, patchSourceOptions& source, const optionReader& takeOther) {
+  for (std::size_t at = 0; at < args.size(); ++at) {
+    const std::string& word = args[at];
+    if (word == "-h" || word == "--help") return false;
+    if (word.rfind("-", 0) != 0 || word == "-") {
+      if (!source.input.empty()) commandLineError("more than one input given: " + source.input + " and " + word);
+      source.input = word;
+    } else if (!takePatchOption(args, at, source)) {
+      takeOther(args, at);
+    }
+  }
+  checkPatchOptions(source);
+  return true;
+}
+
+void checkDistinctOutputs(const std::string& input, const std::vector<std::string>& outputs) {
+  for (std::size_t a = 0; a < outputs.size(); ++a) {
+    if (outputs[a].empty()) continue;
+    if (outputs[a] == input) commandLineError("an output file would replace the input " + input);
+    for (std::size_t b = a + 1; b < outputs.size(); ++b)
+      if (outputs[a] == outputs[b]) commandLineError("two outputs share the name " + outputs[a]);
+  }
+}
+
+}  // namespace verdalis::gis

@@ -1,6 +1,7 @@
 #pragma once
 // Options that say where the patches come from, shared by verdalis-prep and
 // verdalis-map so that both read the same patches from the same input.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,16 @@ bool takePatchOption(const std::vector<std::string>& args, std::size_t& at,
 
 // Checks the combination once every option has been read.
 void checkPatchOptions(const patchSourceOptions& options);
+
+// Reads a whole command line: the one input word, the patch source options,
+// and every other option through takeOther (which advances at past a value it
+// takes, and refuses what it does not know). False when help was asked for.
+using optionReader = std::function<void(const std::vector<std::string>& args, std::size_t& at)>;
+bool readCommandLine(const std::vector<std::string>& args, patchSourceOptions& source, const optionReader& takeOther);
+
+// Refuses outputs that would replace the input or one another; empty names
+// are outputs not asked for.
+void checkDistinctOutputs(const std::string& input, const std::vector<std::string>& outputs);
 
 // Splits "--name=value" into name and value; value is empty without "=".
 struct optionWord {

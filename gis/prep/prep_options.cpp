@@ -1,6 +1,7 @@
 // Reading the command line of verdalis-prep.
 #include "prep/prep_options.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "common/failure.h"
@@ -49,6 +50,7 @@ void takeOutputOption(const std::vector<std::string>& args, std::size_t& at, pre
   const optionWord option = splitOption(args[at]);
   const std::string& name = option.name;
   if (name == "--centroid") {
+    if (option.inlineValue) commandLineError("--centroid takes no value");
     o.distances.kind = distanceKind::centroid;
     return;
   }
@@ -70,32 +72,17 @@ void takeOutputOption(const std::vector<std::string>& args, std::size_t& at, pre
 void checkOutputs(const prepOptions& o) {
   if (o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
   if (o.connectionFile.empty()) commandLineError("--connections CONFILE is required");
-  const std::vector<std::string> outputs = {o.nodeFile, o.connectionFile, o.patchLayer};
-  for (std::size_t a = 0; a < outputs.size(); ++a) {
-    if (outputs[a] == o.source.input) commandLineError("an output file would replace the input " + o.source.input);
-    for (std::size_t b = a + 1; b < outputs.size(); ++b)
-      if (!outputs[a].empty() && outputs[a] == outputs[b]) commandLineError("two outputs share the name " + outputs[a]);
-  }
+  checkDistinctOutputs(o.source.input, {o.nodeFile, o.connectionFile, o.patchLayer});
 }
 }  // namespace
 
 prepOptions parsePrepOptions(const std::vector<std::string>& args) {
   prepOptions o;
   o.distances.threads = 0;
-  for (std::size_t at = 0; at < args.size(); ++at) {
-    const std::string& word = args[at];
-    if (word == "-h" || word == "--help") {
-      o.help = true;
-      return o;
-    }
-    if (word.rfind("-", 0) != 0 || word == "-") {
-      if (!o.source.input.empty()) commandLineError("more than one input given: " + o.source.input + " and " + word);
-      o.source.input = word;
-    } else if (!takePatchOption(args, at, o.source)) {
-      takeOutputOption(args, at, o);
-    }
-  }
-  checkPatchOptions(o.source);
+  o.help = !readCommandLine(args, o.source, [&o](const std::vector<std::string>& words, std::size_t& at) {
+    takeOutputOption(words, at, o);
+  });
+  if (o.help) return o;
   checkOutputs(o);
   if (o.distances.threads == 0) o.distances.threads = std::max(1u, std::thread::hardware_concurrency());
   return o;
