@@ -122,6 +122,7 @@ patchSet readVectorPatches(const patchSourceOptions& o, const geosContext& conte
   set.crsName = system.name;
   set.metresPerUnit = system.metresPerUnit;
   layer.ResetReading();
+  CPLErrorReset();
   for (featurePtr feature(layer.GetNextFeature()); feature; feature.reset(layer.GetNextFeature())) {
     std::string origin = "feature " + std::to_string(feature->GetFID());
     if (idIndex >= 0) origin += " (" + o.idField + " " + feature->GetFieldAsString(idIndex) + ")";
@@ -136,6 +137,13 @@ patchSet readVectorPatches(const patchSourceOptions& o, const geosContext& conte
     p.outline = validOutline(context, std::move(outline), origin);
     p.origin = std::move(origin);
     set.patches.push_back(std::move(p));
+  }
+  // Some drivers (GeoPackage among them) only find a bad filter when reading.
+  if (CPLGetLastErrorType() == CE_Failure) {
+    if (!o.where.empty() && set.patches.empty())
+      commandLineError("--where \"" + o.where + "\" is not a valid filter of layer " + layer.GetName() + ": " +
+                       CPLGetLastErrorMsg());
+    inputError(std::string("cannot read layer ") + layer.GetName() + " of " + o.input + ": " + CPLGetLastErrorMsg());
   }
   return set;
 }
