@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all verdalis test test-asan example bench clean
+.PHONY: all verdalis test test-asan example example-gis bench clean
 
 all: verdalis
 
@@ -23,6 +23,12 @@ test-asan:
 
 example: verdalis
 	bash examples/run_example.sh $(BUILD)/verdalis
+
+# The GIS companions on a bundled polygon layer: verdalis-prep, verdalis,
+# verdalis-map (they need GDAL, GEOS and cairo; see docs/gis.md).
+example-gis: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target verdalis verdalis-prep verdalis-map
+	bash examples/gis/run_example_gis.sh $(BUILD)
 
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVERDALIS_BENCH=ON -DVERDALIS_TESTS=OFF

@@ -2,11 +2,12 @@
 // inputs. Patches are irregular 16-sided polygons around centres drawn from
 // Gaussian clusters in a square of side L metres (12·n by default, the density
 // of the project's benchmark landscapes), with lognormal areas of median 4 ha.
-// Written as a GeoPackage (layer "patches", field "patch_id" = 1..n) in
-// ETRS89 / TM35FIN (EPSG:3067). The generator is splitmix64, so a seed gives
-// the same layer everywhere.
+// Written as a GeoPackage, or as GeoJSON when the name ends in .geojson
+// (coordinates to 0.1 m, for a layer kept in git), with layer "patches" and
+// field "patch_id" = 1..n, in ETRS89 / TM35FIN (EPSG:3067). The generator is
+// splitmix64, so a seed gives the same layer everywhere.
 //
-// Usage: gen_patch_layer --count N --out FILE.gpkg [--seed S] [--side L] [--clusters C]
+// Usage: gen_patch_layer --count N --out FILE.gpkg|FILE.geojson [--seed S] [--side L] [--clusters C]
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
@@ -87,12 +88,14 @@ OGRPolygon* patchShape(random64& rng, double x, double y, double hectares) {
 int main(int argc, char** argv) {
   const settings s = parse(argc, argv);
   GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
+  const bool geojson = s.out.size() > 8 && s.out.substr(s.out.size() - 8) == ".geojson";
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(geojson ? "GeoJSON" : "GPKG");
   GDALDataset* dataset = driver ? driver->Create(s.out.c_str(), 0, 0, 0, GDT_Unknown, nullptr) : nullptr;
   if (!dataset) usage("cannot create the output");
   OGRSpatialReference system;
   system.importFromEPSG(3067);
-  OGRLayer* layer = dataset->CreateLayer("patches", &system, wkbPolygon, nullptr);
+  const char* precision[] = {"COORDINATE_PRECISION=1", nullptr};
+  OGRLayer* layer = dataset->CreateLayer("patches", &system, wkbPolygon, geojson ? const_cast<char**>(precision) : nullptr);
   OGRFieldDefn field("patch_id", OFTInteger);
   layer->CreateField(&field);
   random64 rng{s.seed};
@@ -113,7 +116,7 @@ int main(int argc, char** argv) {
     const double hectares = std::max(0.01, 4.0 * std::exp(rng.gauss()));
     OGRFeature feature(layer->GetLayerDefn());
     feature.SetField(0, static_cast<int>(k + 1));
-    feature.SetGeometryDirectly(patchShape(rng, 6.0e6 + x, 6.6e6 + y, hectares));
+    feature.SetGeometryDirectly(patchShape(rng, 3.0e5 + x, 6.7e6 + y, hectares));
     if (layer->CreateFeature(&feature) != OGRERR_NONE) usage("cannot write a feature");
   }
   dataset->CommitTransaction();
