@@ -43,13 +43,16 @@ void stagedFile::commit() {
   committed_ = true;
 }
 
-void checkWritable(const std::string& path) {
-  const std::string folder = folderOf(path);
-  if (::access(folder.c_str(), W_OK) != 0)
-    inputError("cannot write " + path + ": folder " + folder + " " +
-               (errno == ENOENT ? "does not exist" : "is not writable"));
-  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
-    inputError("cannot write " + path + ": the file is read-only");
+void checkWritable(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (path.empty()) continue;
+    const std::string folder = folderOf(path);
+    if (::access(folder.c_str(), W_OK) != 0)
+      inputError("cannot write " + path + ": folder " + folder + " " +
+                 (errno == ENOENT ? "does not exist" : "is not writable"));
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+      inputError("cannot write " + path + ": the file is read-only");
+  }
 }
 
 }  // namespace verdalis::gis

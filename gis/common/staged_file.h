@@ -5,6 +5,7 @@
 // file, and the side files SQLite may leave beside it, are removed, so a
 // failure never leaves a partial file and never touches an earlier one.
 #include <string>
+#include <vector>
 
 namespace verdalis::gis {
 
@@ -27,8 +28,9 @@ class stagedFile {
   bool committed_ = false;
 };
 
-// Fails with a clear message when path cannot be written later: its folder is
-// missing, or the file exists and is read-only. Checked before long work.
-void checkWritable(const std::string& path);
+// Fails with a clear message when one of the paths cannot be written later:
+// its folder is missing, or the file exists and is read-only. Checked before
+// long work; empty names (outputs not asked for) are passed over.
+void checkWritable(const std::vector<std::string>& paths);
 
 }  // namespace verdalis::gis

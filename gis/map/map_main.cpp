@@ -58,8 +58,7 @@ int mapMain(int argc, char** argv) {
     std::cout << mapUsage;
     return 0;
   }
-  for (const std::string& path : {o.out, o.png, o.svg})
-    if (!path.empty()) checkWritable(path);
+  checkWritable({o.out, o.png, o.svg});
   const runResults results = readRunResults(o.resultsFolder, o.prefix);
   geosContext context;
   const patchSet set = loadPatches(o.source, context);

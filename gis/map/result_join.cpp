@@ -84,7 +84,7 @@ void joinLinkTable(const patchSet& set, const resultTable& table, const std::str
       unknown.push_back(a < 0 ? table.keys[row][0] : table.keys[row][1]);
       continue;
     }
-    const auto pair = std::minmax<std::size_t>(a, b);
+    const std::pair<std::size_t, std::size_t> pair(std::min(a, b), std::max(a, b));
     const auto [entry, added] = rowOfPair.emplace(pair, links.from.size());
     if (added) {
       links.from.push_back(static_cast<std::size_t>(a));

@@ -42,8 +42,7 @@ int prepMain(int argc, char** argv) {
     std::cout << prepUsage;
     return 0;
   }
-  for (const std::string& path : {o.nodeFile, o.connectionFile, o.patchLayer})
-    if (!path.empty()) checkWritable(path);
+  checkWritable({o.nodeFile, o.connectionFile, o.patchLayer});
   geosContext context;
   const patchSet set = loadPatches(o.source, context);
   const pairRows rows = measurePairs(set, o.distances);

@@ -129,6 +129,25 @@ TEST(PrepVector, ReprojectedFromDegrees) {
   EXPECT_NEAR(distance, 1112.75, 0.1);
 }
 
+// The same bytes whatever the number of threads: a grid of 400 squares with
+// one large patch across many of them, so that rows differ in their cost.
+TEST(PrepVector, SameFilesWhateverTheThreads) {
+  tempFolder folder;
+  std::vector<featureSpec> features = {{square(-500, -500, 2000), {"1000"}}};
+  for (int k = 0; k < 400; ++k) features.push_back({square(k % 20 * 150.0, k / 20 * 130.0, 60 + k % 7), {std::to_string(k + 1)}});
+  writeLayer(folder / "in.gpkg", "GPKG", "patches", 3067, {{"pid", OFTInteger}}, features);
+  std::vector<std::string> files;
+  for (const char* threads : {"1", "3"}) {
+    const runResult r = prep({"in.gpkg", "--id", "pid", "--max-distance", "400", "--threads", threads, "--nodes",
+                              "n.txt", "--connections", "c.txt"},
+                             folder.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    files.push_back(readFile(folder / "c.txt"));
+  }
+  EXPECT_EQ(files[0], files[1]);
+  EXPECT_GT(files[0].size(), 10000u);
+}
+
 // An invalid polygon (a bow tie) is repaired with a warning that names it.
 TEST(PrepVector, InvalidGeometryRepairedWithWarning) {
   tempFolder folder;
