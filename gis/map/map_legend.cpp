@@ -11,7 +11,9 @@ namespace verdalis::gis {
 mapLayout planLayout(const envelope& extent, int width) {
   mapLayout l;
   l.width = width;
-  l.unit = width / 1200.0;
+  // Text shrinks with the image down to nine tenths of its size at 1200
+  // pixels, where it is still easy to read; below that the map gives way.
+  l.unit = std::max(width / 1200.0, 0.9);
   l.margin = 16 * l.unit;
   const double legendWidth = 270 * l.unit;
   l.mapLeft = l.margin;

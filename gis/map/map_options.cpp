@@ -28,7 +28,7 @@ const char* const mapUsage =
     "  --classes N           number of classes, 2 to 9 (default 5)\n"
     "  --breaks quantile|natural  class limits: quantiles (default) or natural breaks\n"
     "  --links               draw the links that have link importances\n"
-    "  --width PX            width of the image in pixels (default 1200)\n"
+    "  --width PX            width of the image in pixels, 600 to 10000 (default 1200)\n"
     "  --title TEXT          the title (default: the column and the input)\n"
     "  -h, --help            this text\n"
     "\n"
@@ -62,7 +62,7 @@ void takeMapOption(const std::vector<std::string>& args, std::size_t& at, mapOpt
   else if (name == "--column") o.column = value, o.columnGiven = true;
   else if (name == "--classes") o.classes = static_cast<int>(wholeOption(value, name, 2, 9));
   else if (name == "--breaks") o.breaks = parseBreaks(value);
-  else if (name == "--width") o.width = static_cast<int>(wholeOption(value, name, 400, 10000));
+  else if (name == "--width") o.width = static_cast<int>(wholeOption(value, name, 600, 10000));
   else o.title = value;
 }
 
