@@ -8,6 +8,8 @@
 #include <iostream>
 #include <new>
 
+#include "support/interrupts.h"
+
 namespace verdalis::gis {
 
 namespace {
@@ -26,6 +28,7 @@ void warn(const std::string& message) {
 
 int runProgram(const std::string& name, int (*body)(int, char**), int argc, char** argv) {
   setProgramName(name);
+  installInterruptHandlers();
   CPLSetErrorHandler(CPLQuietErrorHandler);
   GDALAllRegister();
   int status = 0;

@@ -53,6 +53,7 @@ void writePatches(GDALDataset& dataset, OGRSpatialReference* system, const patch
     feature.SetField(0, static_cast<GIntBig>(set.patches[k].id));
     setValues(feature, 1, columns, k);
     OGRGeometry* outline = OGRGeometryFactory::createFromGEOS(context.get(), set.patches[k].outline.get());
+    if (!outline) inputError("cannot write the outline of " + set.patches[k].origin + " to " + path);
     addFeature(layer, feature, OGRGeometryFactory::forceToMultiPolygon(outline), path);
   }
 }
@@ -87,6 +88,9 @@ void writePatchGeoPackage(const stagedFile& target, const patchSet& set, const g
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
   if (!driver) inputError("this GDAL has no GeoPackage driver");
   const std::string& path = target.path();
+  // The file is a temporary one that a failure removes whole, so SQLite needs
+  // no rollback journal; without one, an interrupt leaves no side file.
+  CPLSetThreadLocalConfigOption("OGR_SQLITE_JOURNAL", "OFF");
   {
     datasetPtr dataset(driver->Create(target.temporaryPath().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!dataset) inputError("cannot write " + path + ": " + CPLGetLastErrorMsg());

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/failure.h"
+#include "support/interrupts.h"
 
 namespace verdalis::gis {
 
@@ -29,9 +30,11 @@ std::string temporaryName(const std::string& path) {
 }
 }  // namespace
 
-stagedFile::stagedFile(const std::string& path) : path_(path), temporary_(temporaryName(path)) {}
+stagedFile::stagedFile(const std::string& path)
+    : path_(path), temporary_(temporaryName(path)), interruptSlot_(holdTemporaryFile(temporary_.c_str())) {}
 
 stagedFile::~stagedFile() {
+  releaseTemporaryFile(interruptSlot_);
   if (committed_) return;
   std::remove(temporary_.c_str());
   for (const char* side : {"-wal", "-shm", "-journal"}) std::remove((temporary_ + side).c_str());

@@ -3,7 +3,9 @@
 // Whatever writes it (a text stream, GDAL, cairo) writes to temporaryPath();
 // commit() renames that over the final path. Without a commit the temporary
 // file, and the side files SQLite may leave beside it, are removed, so a
-// failure never leaves a partial file and never touches an earlier one.
+// failure never leaves a partial file and never touches an earlier one; an
+// interrupt (SIGINT, SIGTERM) removes the temporary file too, through the
+// core's interrupt handlers.
 #include <string>
 #include <vector>
 
@@ -26,6 +28,7 @@ class stagedFile {
   std::string path_;
   std::string temporary_;
   bool committed_ = false;
+  int interruptSlot_ = -1;
 };
 
 // Fails with a clear message when one of the paths cannot be written later:

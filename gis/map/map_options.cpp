@@ -33,7 +33,8 @@ const char* const mapUsage =
     "  -h, --help            this text\n"
     "\n"
     "Exit status: 0 done, 1 bad command line, 2 input that cannot be read or used, or\n"
-    "output that cannot be written (no file is left half-written).\n";
+    "output that cannot be written; 130 or 143 interrupted. No file is ever left\n"
+    "half-written.\n";
 
 namespace {
 breakMethod parseBreaks(const std::string& text) {

@@ -43,7 +43,8 @@ const char* const prepUsage =
     "  -h, --help            this text\n"
     "\n"
     "Exit status: 0 done, 1 bad command line, 2 input that cannot be read or used, or\n"
-    "output that cannot be written (no file is left half-written).\n";
+    "output that cannot be written; 130 or 143 interrupted. No file is ever left\n"
+    "half-written.\n";
 
 namespace {
 void takeOutputOption(const std::vector<std::string>& args, std::size_t& at, prepOptions& o) {
