@@ -57,6 +57,28 @@ TEST(PrepRaster, MinimumAreaKeepsIdentifiersAndMeasuresPixelOutlines) {
   GDALClose(layer);
 }
 
+// A raster in degrees is refused with the way out, then measured once
+// reprojected: two pixels of 0.01° two pixels apart on the equator, in UTM
+// zone 31N, are 2 × 1112.75 m apart and about 123 ha each.
+TEST(PrepRaster, DegreesRefusedThenReprojected) {
+  tempFolder folder;
+  writeRaster(folder / "cover.tif", {{1, 0, 0, 1}}, 0.01, 3, 0.01, 4326);
+  runResult r = prep({"cover.tif", "--habitat", "1", "--nodes", "n.txt", "--connections", "c.txt"}, folder.path());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("raster cover.tif is in geographic coordinates (WGS 84 (EPSG:4326))"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("reproject with --to EPSG:CODE"), std::string::npos) << r.err;
+  r = prep({"cover.tif", "--habitat", "1", "--to", "EPSG:32631", "--nodes", "n.txt", "--connections", "c.txt"},
+           folder.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream nodes(readFile(folder / "n.txt")), connections(readFile(folder / "c.txt"));
+  int id = 0, other = 0;
+  double area = 0, distance = 0;
+  nodes >> id >> area;
+  connections >> id >> other >> distance;
+  EXPECT_NEAR(area, 123.0, 0.3);
+  EXPECT_NEAR(distance, 2 * 1112.75, 0.2);
+}
+
 std::vector<std::int64_t> labels(const std::vector<pixelRun>& runs, pixelNeighbours neighbours) {
   return labelRuns(runs, neighbours);
 }

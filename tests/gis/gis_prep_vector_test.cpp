@@ -91,6 +91,11 @@ TEST(PrepVector, TouchingOverlappingAndDissolved) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(readFile(folder / "n.txt"), "1\t2.0000\n2\t1.7500\n");
   EXPECT_EQ(readFile(folder / "c.txt"), "1 2 200.0\n2 1 200.0\n");
+  // An attribute field is summed over the merged polygons.
+  r = prep({"in.gpkg", "--id", "pid", "--dissolve", "--attribute", "pid", "--nodes", "n.txt", "--connections", "c.txt"},
+           folder.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(folder / "n.txt"), "1\t6.0000\n2\t9.0000\n");
 }
 
 // A 400 m square with a 200 m hole (12 ha), a 100 m square inside the hole
