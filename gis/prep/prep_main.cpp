@@ -29,6 +29,10 @@ void printSummary(const prepOptions& o, const patchSet& set, const pairRows& row
   if (o.distances.maxDistance && alone > 0)
     std::cout << "  " << alone << " patch" << (alone == 1 ? " has" : "es have") << " no other patch within "
               << *o.distances.maxDistance << " m\n";
+  if (rows.pairCount() == 0)
+    warn(std::string("the connection file is empty (") +
+         (set.patches.size() == 1 ? "a single patch" : "no two patches within --max-distance") +
+         "), and Verdalis refuses an empty connection file");
   if (!o.patchLayer.empty())
     std::cout << "Wrote " << o.patchLayer << ": layer patches, identifier field patch_id\n";
   std::cout << "Next:\n  verdalis -nodeFile " << o.nodeFile << " -conFile " << o.connectionFile << " -t dist "

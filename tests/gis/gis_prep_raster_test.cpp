@@ -55,6 +55,15 @@ TEST(PrepRaster, MinimumAreaKeepsIdentifiersAndMeasuresPixelOutlines) {
   ASSERT_NE(layer, nullptr);
   EXPECT_EQ(layer->GetLayerByName("patches")->GetFeatureCount(), 2);
   GDALClose(layer);
+  // A single patch left: the empty connection file is written, with a warning
+  // that Verdalis will not take it.
+  const runResult single = prep({"cover.tif", "--habitat", "1,2", "--min-area", "0.035", "--nodes", "n.txt",
+                                 "--connections", "c.txt"},
+                                folder.path());
+  ASSERT_EQ(single.status, 0) << single.err;
+  EXPECT_EQ(readFile(folder / "n.txt"), "4\t0.0400\n");
+  EXPECT_EQ(readFile(folder / "c.txt"), "");
+  EXPECT_NE(single.err.find("the connection file is empty (a single patch)"), std::string::npos) << single.err;
 }
 
 // A raster in degrees is refused with the way out, then measured once
