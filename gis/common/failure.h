@@ -29,6 +29,12 @@ class gisFailure : public std::runtime_error {
 
 inline int exitStatusOf(failureKind kind) { return kind == failureKind::commandLine ? 1 : 2; }
 
+// The closing paragraph of both usage texts.
+inline constexpr const char* exitStatusText =
+    "Exit status: 0 done, 1 bad command line, 2 input that cannot be read or used, or\n"
+    "output that cannot be written; 130 or 143 interrupted. No file is ever left\n"
+    "half-written.\n";
+
 // Warnings go to standard error, one line each, after the program's name.
 void setProgramName(const std::string& name);
 const std::string& programName();

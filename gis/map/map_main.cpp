@@ -55,7 +55,7 @@ int mapMain(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const mapOptions o = parseMapOptions(args);
   if (o.help || args.empty()) {
-    std::cout << mapUsage;
+    std::cout << mapUsage << "\n" << exitStatusText;
     return 0;
   }
   checkWritable({o.out, o.png, o.svg});

@@ -30,11 +30,7 @@ const char* const mapUsage =
     "  --links               draw the links that have link importances\n"
     "  --width PX            width of the image in pixels, 600 to 10000 (default 1200)\n"
     "  --title TEXT          the title (default: the column and the input)\n"
-    "  -h, --help            this text\n"
-    "\n"
-    "Exit status: 0 done, 1 bad command line, 2 input that cannot be read or used, or\n"
-    "output that cannot be written; 130 or 143 interrupted. No file is ever left\n"
-    "half-written.\n";
+    "  -h, --help            this text\n";
 
 namespace {
 breakMethod parseBreaks(const std::string& text) {

@@ -43,7 +43,7 @@ int prepMain(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const prepOptions o = parsePrepOptions(args);
   if (o.help || args.empty()) {
-    std::cout << prepUsage;
+    std::cout << prepUsage << "\n" << exitStatusText;
     return 0;
   }
   checkWritable({o.nodeFile, o.connectionFile, o.patchLayer});

@@ -40,11 +40,7 @@ const char* const prepUsage =
     "  --connections FILE    the connection file to write (ID1 ID2 distance)\n"
     "  --patches FILE.gpkg   also a GeoPackage of the patches as measured (for verdalis-map)\n"
     "  --threads N           worker threads for the distances (default: all cores)\n"
-    "  -h, --help            this text\n"
-    "\n"
-    "Exit status: 0 done, 1 bad command line, 2 input that cannot be read or used, or\n"
-    "output that cannot be written; 130 or 143 interrupted. No file is ever left\n"
-    "half-written.\n";
+    "  -h, --help            this text\n";
 
 namespace {
 void takeOutputOption(const std::vector<std::string>& args, std::size_t& at, prepOptions& o) {

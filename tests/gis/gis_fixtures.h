@@ -155,6 +155,20 @@ inline runResult map(const std::vector<std::string>& args, const fs::path& folde
   return run(VERDALIS_MAP, args, folder);
 }
 
+// The attribute of the first node and the distance of the first pair that
+// prep wrote in a folder.
+struct firstValues {
+  double attribute = 0, distance = 0;
+};
+inline firstValues readFirstValues(const fs::path& folder) {
+  std::istringstream nodes(readFile(folder / "n.txt")), connections(readFile(folder / "c.txt"));
+  long id = 0, other = 0;
+  firstValues first;
+  nodes >> id >> first.attribute;
+  connections >> id >> other >> first.distance;
+  return first;
+}
+
 // Squares and polygons of the tests, in metres (EPSG:3067).
 inline std::string square(double left, double bottom, double side) {
   std::ostringstream wkt;
