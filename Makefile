@@ -5,7 +5,7 @@ PREFIX ?= /usr/local
 # Extra settings of the first configure, e.g. -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON.
 CMAKE_FLAGS ?=
 
-.PHONY: all verdalis test test-asan example bench install clean
+.PHONY: all verdalis test test-asan example example-gis bench install clean
 
 all: verdalis
 
@@ -37,6 +37,12 @@ test-asan:
 
 example: verdalis
 	bash examples/run_example.sh $(BUILD)/verdalis
+
+# The GIS companions on a bundled polygon layer: verdalis-prep, verdalis,
+# verdalis-map (they need GDAL, GEOS and cairo; see docs/gis.md).
+example-gis: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target verdalis verdalis-prep verdalis-map
+	bash examples/gis/run_example_gis.sh $(BUILD)
 
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVERDALIS_BENCH=ON -DVERDALIS_TESTS=OFF

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# From a polygon layer to a map of patch importances in three commands:
+# verdalis-prep measures the bundled layer of 40 habitat patches (GeoJSON,
+# ETRS89 / TM35FIN; regenerate it with
+#   gen_patch_layer --count 40 --side 9000 --clusters 3 --seed 7 --out patches.geojson),
+# verdalis computes the importances, and verdalis-map joins them to the layer
+# and draws dPC. Everything is left in examples/gis/results/.
+#
+# Usage: bash examples/gis/run_example_gis.sh [build folder]
+set -euo pipefail
+
+build="${1:-build}"
+case "$build" in
+  /*) ;;
+  *) build="$(pwd)/$build" ;;
+esac
+for program in verdalis verdalis-prep verdalis-map; do
+  if [ ! -x "$build/$program" ]; then
+    echo "$build/$program was not found; build it first (make example-gis; the companions need GDAL, GEOS and cairo)." >&2
+    exit 1
+  fi
+done
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+results="$here/results"
+# The summary files of a run are appended to; start from an empty folder.
+rm -rf "$results"
+mkdir -p "$results"
+cd "$results"
+
+# 1. Patches in: areas in hectares, edge-to-edge distances of the pairs at
+#    most 2000 m apart.
+"$build/verdalis-prep" ../patches.geojson --id patch_id --max-distance 2000 \
+  --nodes nodes.txt --connections distances.txt
+echo
+# 2. Importances: patches at most 1000 m apart are linked (NC); the dispersal
+#    probability is 0.5 at 1000 m (PC); the links within 1000 m are removed in
+#    turn to measure their importance.
+"$build/verdalis" -nodeFile nodes.txt -conFile distances.txt -t dist notall \
+  -NC -PC -confAdj 1000 -confProb 1000 0.5 -removal maxValue 1000 -wcomp -prefix example > verdalis.log
+echo "verdalis: results of run example written (console output in verdalis.log)"
+echo
+# 3. Importances back on the map.
+"$build/verdalis-map" ../patches.geojson --id patch_id --results . --prefix example \
+  --out patches_importances.gpkg --png example_dPC.png --svg example_dPC.svg --links
+
+echo
+echo "Results of the GIS example are in $results"

@@ -1,0 +1,48 @@
+// Program name, warnings, and the outermost handler that maps failures to
+// exit statuses.
+#include "common/failure.h"
+
+#include <cpl_error.h>
+#include <gdal.h>
+
+#include <iostream>
+#include <new>
+
+#include "support/interrupts.h"
+
+namespace verdalis::gis {
+
+namespace {
+std::string& nameSlot() {
+  static std::string name = "verdalis";
+  return name;
+}
+}  // namespace
+
+void setProgramName(const std::string& name) { nameSlot() = name; }
+const std::string& programName() { return nameSlot(); }
+
+void warn(const std::string& message) {
+  std::cerr << programName() << ": warning: " << message << "\n";
+}
+
+int runProgram(const std::string& name, int (*body)(int, char**), int argc, char** argv) {
+  setProgramName(name);
+  installInterruptHandlers();
+  CPLSetErrorHandler(CPLQuietErrorHandler);
+  GDALAllRegister();
+  int status = 0;
+  try {
+    status = body(argc, argv);
+  } catch (const gisFailure& failure) {
+    std::cerr << name << ": " << failure.what() << "\n";
+    status = exitStatusOf(failure.kind());
+  } catch (const std::bad_alloc&) {
+    std::cerr << name << ": not enough memory\n";
+    status = 2;
+  }
+  GDALDestroy();
+  return status;
+}
+
+}  // namespace verdalis::gis

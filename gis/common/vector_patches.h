@@ -1,0 +1,15 @@
+#pragma once
+// Patches from a polygon layer that GDAL/OGR reads (GeoPackage, Shapefile,
+// GeoJSON, ...): one patch per feature that passes the --where filter.
+// Reading is linear in the number of vertices.
+#include "common/patch_options.h"
+#include "common/patch_set.h"
+
+namespace verdalis::gis {
+
+// The patches in feature order, their outlines valid and in the measuring
+// system; the attribute is the field's value, or 0 when the area is wanted
+// (measured once outlines are final).
+patchSet readVectorPatches(const patchSourceOptions& options, const geosContext& context);
+
+}  // namespace verdalis::gis

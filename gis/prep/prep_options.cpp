@@ -1,0 +1,88 @@
+// Reading the command line of verdalis-prep.
+#include "prep/prep_options.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "common/failure.h"
+
+namespace verdalis::gis {
+
+const char* const prepUsage =
+    "Usage: verdalis-prep INPUT --nodes NODEFILE --connections CONFILE [options]\n"
+    "\n"
+    "Reads habitat patches from a polygon layer (GeoPackage, Shapefile, GeoJSON, any\n"
+    "layer GDAL reads) or a land-cover raster, and writes Verdalis's node file and\n"
+    "connection file (edge-to-edge distances in metres).\n"
+    "\n"
+    "Polygon layers:\n"
+    "  --layer NAME          the layer, when the file holds several\n"
+    "  --id FIELD            identifier field (whole numbers, unique); default: feature ID\n"
+    "  --attribute FIELD     node attribute from a numeric field (default: the area)\n"
+    "  --area ha|m2|km2      the area as attribute, in this unit (default ha)\n"
+    "  --where \"SQL\"         attribute filter (an OGR SQL where clause)\n"
+    "  --dissolve            merge touching or overlapping polygons into one patch,\n"
+    "                        named by the smallest identifier among them\n"
+    "Land-cover rasters:\n"
+    "  --habitat V[,V...]    the habitat class values; groups of their pixels are patches,\n"
+    "                        numbered by a row-major scan over all groups\n"
+    "  --connectivity 8|4    pixels joined through corners too (8, default) or by sides (4)\n"
+    "  --min-area A          groups smaller than A (in the --area unit) are left out\n"
+    "Distances:\n"
+    "  --max-distance D      only the pairs at most D metres apart (run with -t dist notall);\n"
+    "                        default: every pair (run with -t dist all)\n"
+    "  --centroid            between centroids instead of edge to edge\n"
+    "  --decimals K          decimals of the distances (default 1; attributes keep 4)\n"
+    "  --to EPSG:CODE        reproject to this projected system first (required for\n"
+    "                        layers in degrees)\n"
+    "Output:\n"
+    "  --nodes FILE          the node file to write (ID<TAB>attribute)\n"
+    "  --connections FILE    the connection file to write (ID1 ID2 distance)\n"
+    "  --patches FILE.gpkg   also a GeoPackage of the patches as measured (for verdalis-map)\n"
+    "  --threads N           worker threads for the distances (default: all cores)\n"
+    "  -h, --help            this text\n";
+
+namespace {
+void takeOutputOption(const std::vector<std::string>& args, std::size_t& at, prepOptions& o) {
+  const optionWord option = splitOption(args[at]);
+  const std::string& name = option.name;
+  if (name == "--centroid") {
+    if (option.inlineValue) commandLineError("--centroid takes no value");
+    o.distances.kind = distanceKind::centroid;
+    return;
+  }
+  if (name != "--nodes" && name != "--connections" && name != "--patches" && name != "--max-distance" &&
+      name != "--decimals" && name != "--threads")
+    commandLineError("unknown option " + name + " (see --help)");
+  const std::string value = optionValue(args, at, option);
+  if (name == "--nodes") o.nodeFile = value;
+  else if (name == "--connections") o.connectionFile = value;
+  else if (name == "--patches") o.patchLayer = value;
+  else if (name == "--decimals") o.decimals = static_cast<int>(wholeOption(value, name, 0, 9));
+  else if (name == "--threads") o.distances.threads = static_cast<unsigned>(wholeOption(value, name, 0, 1024));
+  else {
+    o.distances.maxDistance = numberOption(value, name);
+    if (*o.distances.maxDistance < 0) commandLineError("--max-distance must be 0 or more");
+  }
+}
+
+void checkOutputs(const prepOptions& o) {
+  if (o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
+  if (o.connectionFile.empty()) commandLineError("--connections CONFILE is required");
+  checkDistinctOutputs(o.source.input, {o.nodeFile, o.connectionFile, o.patchLayer});
+}
+}  // namespace
+
+prepOptions parsePrepOptions(const std::vector<std::string>& args) {
+  prepOptions o;
+  o.distances.threads = 0;
+  o.help = !readCommandLine(args, o.source, [&o](const std::vector<std::string>& words, std::size_t& at) {
+    takeOutputOption(words, at, o);
+  });
+  if (o.help) return o;
+  checkOutputs(o);
+  if (o.distances.threads == 0) o.distances.threads = std::max(1u, std::thread::hardware_concurrency());
+  return o;
+}
+
+}  // namespace verdalis::gis
