@@ -15,19 +15,24 @@
 namespace verdalis {
 
 struct binaryScratch {
-  std::vector<int> newNl;
-  std::vector<char> inSet;  // 1 lost, 2 removed
+  std::vector<int> newNl;   // the whole row (binaryRowWithout)
+  std::vector<int> lostNl;  // new distances of the lost nodes (n entries)
+  std::vector<char> inSet;  // 1 lost, 2 removed; cleared after each use
   std::vector<int> set, queue;
   indexedHeap<int> levels;
 };
 
-// Distances from the source of nl with k removed, into x.newNl (the whole
-// row): the nodes all of whose shortest paths pass through k are lost, then
-// get new distances from the unchanged nodes around and among themselves.
-inline void binaryRowWithout(const binaryGraph& binary, const int* nl, int k, binaryScratch& x) {
+// The nodes all of whose shortest paths from the source of nl pass through
+// k, in x.set, with their distances without k in x.lostNl (kUnreached when
+// k cut them off): found level by level below k, then given new distances
+// from the unchanged nodes around and among themselves. O(lost nodes ·
+// their links).
+inline void binaryLostWithout(const binaryGraph& binary, const int* nl, int k, binaryScratch& x) {
   const int n = binary.n;
-  x.newNl.assign(nl, nl + n);
-  x.inSet.assign(n, 0);
+  if (x.inSet.size() != static_cast<std::size_t>(n)) {
+    x.inSet.assign(n, 0);
+    x.lostNl.assign(n, kUnreached);
+  }
   x.set.clear();
   std::vector<int>& q = x.queue;
   q.clear();
@@ -60,23 +65,33 @@ inline void binaryRowWithout(const binaryGraph& binary, const int* nl, int k, bi
       if (x.inSet[u] || nl[u] == kUnreached) continue;
       best = std::min(best, nl[u] + 1);
     }
-    x.newNl[y] = best;
+    x.lostNl[y] = best;
     if (best != kUnreached) heap.push({best, y});
   }
   while (!heap.empty()) {
     const entry top = heap.top();
     heap.pop();
-    if (top.first != x.newNl[top.second]) continue;
+    if (top.first != x.lostNl[top.second]) continue;
     const int y = top.second;
     for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
       const int z = binary.target[e];
       if (x.inSet[z] != 1) continue;
-      if (x.newNl[y] + 1 < x.newNl[z]) {
-        x.newNl[z] = x.newNl[y] + 1;
-        heap.push({x.newNl[z], z});
+      if (x.lostNl[y] + 1 < x.lostNl[z]) {
+        x.lostNl[z] = x.lostNl[y] + 1;
+        heap.push({x.lostNl[z], z});
       }
     }
   }
+  x.inSet[k] = 0;
+  for (int y : x.set) x.inSet[y] = 0;
+}
+
+// Distances from the source of nl with k removed, into x.newNl (the whole
+// row).
+inline void binaryRowWithout(const binaryGraph& binary, const int* nl, int k, binaryScratch& x) {
+  x.newNl.assign(nl, nl + binary.n);
+  binaryLostWithout(binary, nl, k, x);
+  for (int y : x.set) x.newNl[y] = x.lostNl[y];
 }
 
 // Distances from source s (global row nl) with the link (a, b) removed or

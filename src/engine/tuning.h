@@ -40,6 +40,12 @@ constexpr unsigned kRemovalTasksPerThread = 32;
 constexpr int kLinkSourcesPerThread = 4;
 constexpr unsigned kLinkTasksPerThread = 4;
 
+// Removals by neighbour: sources prepared per round for each thread, and
+// removals per lane task: the task's accumulators (a few tens of kilobytes)
+// stay in the first-level cache while every term of the round passes.
+constexpr int kLaneSourcesPerThread = 32;
+constexpr int kLanesPerTask = 2048;
+
 // The most pairs worth listing as kept entries for n nodes: an eighth of the
 // matrix (beyond, a row scan is as cheap), and every pair of a small
 // landscape (64 per node), so that small landscapes take the same way as

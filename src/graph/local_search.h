@@ -3,18 +3,19 @@
 // a million nodes: the arrays of n entries are kept between searches and
 // only the entries a search touched are cleared after it.
 //
-// localSearch is exactSearchSparse (exact_search.h) step for step: the same
-// heap, the same groups of the smallest float class, the same choice of the
-// linear scan; so it gives the scan's distances, predecessors and order.
+// localSearch takes the nodes in the order exactSearchSparse (exact_search.h)
+// does: each step, the choice of the linear scan among every waiting node
+// of the smallest float class; so it gives the scan's distances,
+// predecessors and order. Its heap holds each waiting node once.
 // localBreadthFirst gives breadth-first distances over the binary links.
 // Both cost O(reached · log reached) and O(reached), plus their links.
 #include <algorithm>
-#include <functional>
 #include <utility>
 #include <vector>
 
 #include "graph/breadth_first.h"
 #include "graph/exact_search.h"
+#include "graph/min_heap.h"
 #include "graph/search_weights.h"
 #include "graph/tessella.h"
 
@@ -40,8 +41,9 @@ class localSearch {
   std::vector<int> parent;
   std::vector<char> treated;
   std::vector<int> touched, treatedOrder, ascending, group;
-  using entry = std::pair<T, int>;
-  std::vector<entry> heapStore;
+  // Each waiting node once, at its current distance: a lower distance moves
+  // it up instead of adding an entry.
+  indexedHeap<T> heap;
 
   void clear();
   void touch(int v) {
@@ -72,37 +74,27 @@ void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded
     treated.assign(w.n, 0);
   }
   clear();
-  // The heap operations of a priority queue, on storage kept between searches.
-  std::vector<entry>& heap = heapStore;
-  const std::greater<entry> later;
-  auto push = [&](const entry& e) {
-    heap.push_back(e);
-    std::push_heap(heap.begin(), heap.end(), later);
-  };
-  auto pop = [&] {
-    std::pop_heap(heap.begin(), heap.end(), later);
-    heap.pop_back();
-  };
+  heap.prepare(w.n);
+  auto push = [&](T d, int v) { heap.push({d, v}); };
   if (excluded >= 0) {
     treated[excluded] = 1;
     touched.push_back(excluded);
   }
   touch(source);
   distance[source] = 0;
-  push({T(0), source});
+  push(T(0), source);
   while (!heap.empty()) {
+    // Every waiting node of the smallest float class: rounding is monotone,
+    // so they come first in the order of their distances.
     group.clear();
-    const float smallest = static_cast<float>(heap.front().first);
-    while (!heap.empty() && static_cast<float>(heap.front().first) == smallest) {
-      const entry e = heap.front();
-      pop();
-      if (treated[e.second] == 1 || e.first != distance[e.second]) continue;
-      if (std::find(group.begin(), group.end(), e.second) == group.end()) group.push_back(e.second);
+    const float smallest = static_cast<float>(heap.top().first);
+    while (!heap.empty() && static_cast<float>(heap.top().first) == smallest) {
+      group.push_back(heap.top().second);
+      heap.pop();
     }
-    if (group.empty()) continue;
     const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), distance.data());
     for (int v : group)
-      if (v != u) push({distance[v], v});
+      if (v != u) push(distance[v], v);
     treated[u] = 1;
     treatedOrder.push_back(u);
     const T du = distance[u];
@@ -115,7 +107,7 @@ void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded
         touch(v);
         distance[v] = alt;
         parent[v] = u;
-        push({alt, v});
+        push(alt, v);
       }
     };
     for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e)

@@ -6,6 +6,8 @@
 // The member definitions live in landscape_impl.h, one header per concern:
 // building and queries, variants, binary indices, probabilistic indices
 // (with the saved-paths mode), and betweenness.
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "graph/tessella.h"
@@ -179,6 +181,17 @@ class landscape {
 float distanceToProbability(float c, float distance);
 // The single-precision constant c = ln(kProbProb) / kDistanceProb.
 float probabilityConstant(float kProbProb, float kDistanceProb);
+// The landscape attribute as the whole number the landscape takes, truncated
+// toward zero; values beyond the 64-bit range are held at its ends instead of
+// overflowing the conversion.
+inline long long truncatedArea(float area) {
+  if (std::isnan(area)) return 0;
+  const float limit = 9.2e18f;
+  if (area >= limit) return std::numeric_limits<long long>::max();
+  if (area <= -limit) return std::numeric_limits<long long>::min();
+  return static_cast<long long>(area);
+}
+
 // Whether a connection value makes a binary link for the input kind.
 bool isBinaryLink(float value, bool inputDist, bool inputProb, bool inputAdjacen, float adjacentTail);
 

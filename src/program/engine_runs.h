@@ -95,17 +95,17 @@ void placeRemoval(const quivaraProgram<T>& p, const removalValues<T>& r, landsca
   v.assigna_pcconnector(r.pcFractions.connector);
 }
 
-// The node removals through the engine, with the same console text; false
-// when the engine does not apply and the straightforward loop must run.
+// The values of every removed node into the run's variants.
 template <class T>
-bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
-  if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
-  if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
-  {
-    const removalResult<T> result = measureNodeRemovals(requestOf(p));
-    for (int k = 0; k < p.nNodes; ++k) placeRemoval(p, result.variants[k], p.landDel[k]);
-    addEngineTimes(p, result.times);
-  }
+void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
+  for (int k = 0; k < p.nNodes; ++k) placeRemoval(p, result.variants[k], p.landDel[k]);
+  addEngineTimes(p, result.times);
+}
+
+// The console text of the node removals, as the straightforward loop
+// prints it.
+template <class T>
+void sayRemovalProgress(const quivaraProgram<T>& p) {
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
     if (p.pcFlag)
@@ -118,6 +118,16 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
     }
   }
   say(text);
+}
+
+// The node removals through the engine, with the same console text; false
+// when the engine does not apply and the straightforward loop must run.
+template <class T>
+bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
+  if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
+  if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
+  placeRemovals(p, measureNodeRemovals(requestOf(p)));
+  sayRemovalProgress(p);
   return true;
 }
 
@@ -137,7 +147,7 @@ std::vector<pairChange> pairsOf(const quivaraProgram<T>& p, linkAnalysis analysi
         change.p = 1;
         change.linkedAfter = true;
       } else if (analysis == linkAnalysis::change) {
-        const float value = p.connectionsDiff(i, j);
+        const float value = p.changedValue(i, j);
         if (p.inputDist)
           change.p = distanceToProbability(c, value);
         else if (p.inputProb)
@@ -162,7 +172,7 @@ bool fastLinksApply(const quivaraProgram<T>& p, linkAnalysis analysis) {
     const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
     for (int i = 0; i < p.nNodes; ++i)
       for (int j = 0; j < i; ++j) {
-        const float value = p.connectionsDiff(i, j);
+        const float value = p.changedValue(i, j);
         const float probability = p.inputDist ? distanceToProbability(c, value) : value;
         if (probability > 1.0f) return false;
       }

@@ -14,6 +14,7 @@
 #include "support/messages.h"
 #include "support/numfmt.h"
 #include "program/engine_runs.h"
+#include "program/program_by_neighbour.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
@@ -112,9 +113,10 @@ void quivaraProgram<T>::generacio_indexos() {
   say("Processed indices:" + processedIndices(*this) + "\n");
   say("Indices processing started at: " + calendarText(std::time(nullptr)) + "\n");
   say("Processing overall landscape indices\n");
+  settleLandscapeForm(*this);
   generate_landscape_global();
   if (!onlyoverall) {
-    if (!onlyAddDeltas && !fastNodeRemovalLoop(*this)) nodeRemovalLoop(*this);
+    if (!onlyAddDeltas && !byNeighbourRemovalLoop(*this) && !fastNodeRemovalLoop(*this)) nodeRemovalLoop(*this);
     nodeAdditionLoop(*this);
     if (linkImportances1Solved()) linkRemovalLoop(*this);
     if (linkImportances2Solved()) {

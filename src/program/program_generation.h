@@ -9,6 +9,7 @@
 #include "landscape/fragmentPC.h"
 #include "support/clock.h"
 #include "program/engine_runs.h"
+#include "program/program_by_neighbour.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
@@ -37,17 +38,6 @@ linkValues<T> linkValuesOf(const landscape<T>& land) {
   return values;
 }
 
-// The landscape attribute as the whole number the landscape takes, truncated
-// toward zero; values beyond the 64-bit range are held at its ends instead of
-// overflowing the conversion.
-inline long long truncatedArea(float area) {
-  if (std::isnan(area)) return 0;
-  const float limit = 9.2e18f;
-  if (area >= limit) return std::numeric_limits<long long>::max();
-  if (area <= -limit) return std::numeric_limits<long long>::min();
-  return static_cast<long long>(area);
-}
-
 // Any threshold not above 0 examines every pair, as the run summary announces
 // ("checking all links"); a positive one keeps the pairs whose probability
 // reaches it or whose distance does not exceed it. Binary files have no
@@ -56,7 +46,7 @@ template <class T>
 bool quivaraProgram<T>::linkSelected(int i, int j) const {
   const float threshold = linkImportancesPij;
   if (!(threshold > 0)) return true;
-  const float value = connections(i, j);
+  const float value = connectionValue(i, j);
   if (inputProb && !inputDist && !inputAdjacen) return value >= threshold;
   if (inputDist && !inputProb && !inputAdjacen) return value <= threshold;
   return false;
@@ -128,6 +118,10 @@ void quivaraProgram<T>::execute_indexs2(landscape<T>* land, int nerased) {
 
 template <class T>
 void quivaraProgram<T>::generate_landscape_global() {
+  if (byNeighbour) {
+    measureGlobalByNeighbour(*this);
+    return;
+  }
   landGlobal->create_land(size.data(), label.data(), connections, nNodes, truncatedArea(sizeLandscapeArea),
                           adjType, probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,
                           kDistanceProb, minProb, allpaths);
@@ -200,7 +194,7 @@ void quivaraProgram<T>::generate_landscape_connection_sure(int node1, int node2)
 template <class T>
 void quivaraProgram<T>::generate_landscape_connection_diff(int node1, int node2) {
   landscape<T> variant;
-  variant.create_land_with_copy_with_one_connection_Diff(landGlobal, node1, node2, connectionsDiff(node1, node2),
+  variant.create_land_with_copy_with_one_connection_Diff(landGlobal, node1, node2, changedValue(node1, node2),
                                                          adjType, probType, inputDist, inputProb, inputAdjacen,
                                                          adjacentTail, kProbProb, kDistanceProb, minProb, allpaths);
   execute_indexs(&variant, false);

@@ -9,10 +9,12 @@
 // Counts (NC, NL) are subtracted as integers first. A fraction is first
 // rounded to float, divided by its base in double, rounded again and only
 // then scaled by 100 in float.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/messages.h"
+#include "engine/sparse_measure.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
@@ -509,12 +511,12 @@ int quivaraProgram<T>::valueOfComponent(int i) {
 
 template <class T>
 int quivaraProgram<T>::isAdjacent(int i, int j) {
-  return isBinaryLink(connections(i, j), inputDist, inputProb, inputAdjacen, adjacentTail) ? 1 : 0;
+  return isBinaryLink(connectionValue(i, j), inputDist, inputProb, inputAdjacen, adjacentTail) ? 1 : 0;
 }
 
 template <class T>
 float quivaraProgram<T>::valueOfProbability(int i, int j) {
-  const float value = connections(i, j);
+  const float value = connectionValue(i, j);
   if (inputDist) return distanceToProbability(probabilityConstant(kProbProb, kDistanceProb), value);
   if (inputProb) return value;
   return 0;
@@ -527,7 +529,13 @@ float quivaraProgram<T>::valueOfProbabilityMaximum(int i, int j) {
     say("Error!: Cannot acces to the maximum product probability values\n");
     return 0;
   }
-  return landGlobal->valueOfProbabilityMaximum(i, j);
+  if (!byNeighbour) return landGlobal->valueOfProbabilityMaximum(i, j);
+  if (bestRowSource != i) {
+    if (!bestRows) bestRows = std::make_unique<bestPathRows<T>>(sparseGlobal);
+    bestRows->row(i, bestRow);
+    bestRowSource = i;
+  }
+  return bestRow[j];
 }
 
 template <class T>

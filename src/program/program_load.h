@@ -173,17 +173,21 @@ int quivaraProgram<T>::create_arrays() {
     size.assign(n, 0.0f);
     sizeAdd.assign(m, 0.0f);
   });
-  guardAlloc(kNoMemory, [&] { connections.assign(n, n, 0.0f); });
-  if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
-  guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
+  byNeighbour = byNeighbourApplies();
+  if (!byNeighbour) {
+    guardAlloc(kNoMemory, [&] { connections.assign(n, n, 0.0f); });
+    if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
+    guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
+  }
   guardAlloc(kNoMemory, [&] {
     delete landGlobal;
     landGlobal = nullptr;
     landGlobal = new landscape<T>();
   });
+  // Only the node analysis reads the variants of removed nodes.
   guardAlloc(kNoMemory, [&] {
     landDel.clear();
-    landDel.resize(n);
+    if (!onlyoverall) landDel.resize(n);
   });
   guardAlloc(kNoMemory, [&] {
     landAdd.clear();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "program/load_found.h"
+#include "program/program_by_neighbour.h"
 #include "program/program_load_nodes.h"
 #include "program/program_load_text.h"
 #include "program/quivaraProgram.h"
@@ -142,26 +143,35 @@ inline std::uint64_t directedPairKey(int i, int j) {
   return ((high << 32 | low) << 1) | (i > j ? 1u : 0u);
 }
 
-// Puts one record into the matrices; returns 1 when a node of the pair is
-// unknown (reported), else 0. A pair of two candidates, or of two unknown
-// nodes, is ignored. The pairs of existing nodes go to `listed` when given.
+// Puts one record into the matrices, or among the gathered lines when the
+// file is held by neighbour; returns 1 when a node of the pair is unknown
+// (reported), else 0. A pair of two candidates, or of two unknown nodes, is
+// ignored. The pairs of existing nodes go to `listed` when given.
 template <class T>
 int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int line,
-                          std::vector<std::uint64_t>* listed) {
+                          std::vector<std::uint64_t>* listed, connectionLines& lines) {
   int i, j;
   bool first = p.exist_nodes(rec.id1, i);
   bool second = p.exist_nodes(rec.id2, j);
+  const std::uint32_t order = static_cast<std::uint32_t>(line);
   if (first && second) {
-    p.connections(i, j) = rec.value;
-    if (p.linkImportances3Flag) p.connectionsDiff(i, j) = p.connectionsDiff(j, i) = rec.changed;
-    if (listed != nullptr && i != j) listed->push_back(directedPairKey(i, j));
+    if (p.byNeighbour) {
+      guardAlloc(kNoMemory, [&] { lines.existing.push_back({i, j, rec.value, rec.changed, order}); });
+    } else {
+      p.connections(i, j) = rec.value;
+      if (p.linkImportances3Flag) p.connectionsDiff(i, j) = p.connectionsDiff(j, i) = rec.changed;
+    }
+    if (listed != nullptr && i != j) guardAlloc(kNoMemory, [&] { listed->push_back(directedPairKey(i, j)); });
     return 0;
   }
   if (!first && !second) return 0;
   int existing = first ? i : j;
   int candidate;
   if (p.exist_nodesAdd(first ? rec.id2 : rec.id1, candidate)) {
-    p.connectionsAdd(candidate, existing) = rec.value;
+    if (p.byNeighbour)
+      guardAlloc(kNoMemory, [&] { lines.candidates.push_back({candidate, existing, rec.value, 0, order}); });
+    else
+      p.connectionsAdd(candidate, existing) = rec.value;
     return 0;
   }
   reportUnknownNode(rec.id1, rec.id2, line);
@@ -178,6 +188,7 @@ connectionKind connectionKindOf(const quivaraProgram<T>& p) {
 // Every cell starts at the no-link value, which a line may overwrite.
 template <class T>
 void fillNoLink(quivaraProgram<T>& p) {
+  if (p.byNeighbour) return;
   float none = p.inputDist ? std::numeric_limits<float>::max() : 0.0f;
   p.connections.assign(p.connections.rows(), p.connections.cols(), none);
   p.connectionsAdd.assign(p.connectionsAdd.rows(), p.connectionsAdd.cols(), none);
@@ -189,6 +200,7 @@ void fillNoLink(quivaraProgram<T>& p) {
 // listed one instead. A direction that a line lists keeps its own value.
 template <class T>
 void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed) {
+  std::vector<std::pair<int, int>> mirrored;
   std::sort(listed.begin(), listed.end());
   loadFindings& found = p.findings;
   found.oneWayMadeSymmetric = p.symmetric;
@@ -203,8 +215,13 @@ void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed)
       found.firstOneWayFrom = p.label[from];
       found.firstOneWayTo = p.label[to];
     }
-    if (p.symmetric) p.connections(to, from) = p.connections(from, to);
+    if (!p.symmetric) continue;
+    if (p.byNeighbour)
+      guardAlloc(kNoMemory, [&] { mirrored.push_back({from, to}); });
+    else
+      p.connections(to, from) = p.connections(from, to);
   }
+  addMirrored(p, mirrored);
 }
 
 // The column check of a file, then a description of the first line whose
@@ -246,14 +263,17 @@ int quivaraProgram<T>::initialize_arrays_connections() {
   // every ordered pair, and a million lines need not be sorted.
   std::vector<std::uint64_t> listed;
   std::vector<std::uint64_t>* pairs = structType ? nullptr : &listed;
+  connectionLines gathered;
   for (int k = 0; k < lines; ++k) {
     connectionRecord rec;
     bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec, fileConnections);
     if (!read) ++problems;
     problems += checkConnectionRanges(kind, rec);
     if (!read) break;
-    problems += storeConnectionRecord(*this, rec, k + 1, pairs);
+    problems += storeConnectionRecord(*this, rec, k + 1, pairs, gathered);
   }
+  std::string().swap(text);
+  if (byNeighbour) settleListedLines(*this, gathered);
   if (pairs != nullptr) settleOneWayPairs(*this, listed);
   findings.readingProblems += problems;
   return problems;

@@ -8,6 +8,7 @@
 // importance accessors, and the timing report.
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -15,10 +16,14 @@
 #include "engine/global_searches.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "landscape/sparse_landscape.h"
 #include "program/load_findings.h"
 #include "support/matrix.h"
 
 namespace verdalis {
+
+template <class T>
+class bestPathRows;
 
 // Position of the pair (i, j), j < i, in the compact pair stores.
 inline std::size_t pairIndex(int i, int j) {
@@ -91,6 +96,25 @@ class quivaraProgram {
   // for the full matrices.
   bool denseInput = false;
   pcSearches<T> pcSearchesGlobal;
+
+  // ---- a "notall" file held by neighbour (program_by_neighbour.h) ----
+  // The matrices above stay empty; the listed pairs hold the values, every
+  // other pair the no-link value.
+  bool byNeighbour = false;
+  listedPairs listed;            // existing -> existing
+  listedPairs listedChanged;     // -change, by pair: row = later node, target = earlier
+  listedPairs listedCandidates;  // candidate -> existing
+  sparseLandscape sparseGlobal;
+  // The best-path probabilities of one source at a time, for the file of
+  // maximum-product probabilities.
+  std::unique_ptr<bestPathRows<T>> bestRows;
+  std::vector<float> bestRow;
+  int bestRowSource = -1;
+  float noLinkValue() const;
+  float connectionValue(int i, int j) const;
+  float changedValue(int i, int j) const;
+  bool byNeighbourApplies() const;
+  void makeDense();
 
   // ---- processor time per index, in milliseconds ----
   std::clock_t nlTime = 0, ncTime = 0, hTime = 0, ccpTime = 0, lcpTime = 0, iicTime = 0, hiicTime = 0,

@@ -1,0 +1,340 @@
+#include "engine/sparse_removal.h"
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+#include "engine/components_without.h"
+#include "engine/lane_add.h"
+#include "engine/sparse_removal_source.h"
+#include "engine/sparse_weights.h"
+#include "engine/tuning.h"
+#include "indices/terms.h"
+#include "support/messages.h"
+#include "support/parallel.h"
+
+namespace verdalis {
+
+namespace {
+
+template <class T>
+class sparseRemovalRun {
+ public:
+  explicit sparseRemovalRun(const sparseRemovalRequest<T>& r)
+      : request(r), g(*r.land), n(r.land->n), want(r.indices), pc(r.indices.pc),
+        binary(r.indices.iic || r.indices.h) {}
+  removalResult<T> run();
+
+ private:
+  const sparseRemovalRequest<T>& request;
+  const sparseLandscape& g;
+  const int n;
+  const indexSelection want;
+  const bool pc, binary;
+  searchWeights weights;
+  T cut = 0;
+  binaryGraph links;
+  componentIndex components;
+  std::vector<T> accPC, accIIC;
+  std::vector<float> accH, accF, accAWF, total;
+  std::vector<double> fluxPC, fluxIIC;
+  std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
+
+  unsigned threads() const { return std::max(1u, request.threads); }
+  int blocks() const { return (n + kLanesPerTask - 1) / kLanesPerTask; }
+  void prepareAll();
+  void sourcePasses();
+  void pcLanes(const laneSource<T>& d, int lo, int hi);
+  void binaryLanes(const laneSource<T>& d, int lo, int hi);
+  void addFluxes(const laneSource<T>& d);
+  void pairLanes();
+  void totalLanes();
+  removalValues<T> finish(int k, componentsScratch& x) const;
+};
+
+// The changes of a source whose lane lies in [lo, hi).
+inline std::pair<std::size_t, std::size_t> changesIn(const std::vector<laneChange>& changes, int lo, int hi) {
+  auto byLane = [](const laneChange& c, int k) { return c.k < k; };
+  const auto first = std::lower_bound(changes.begin(), changes.end(), lo, byLane);
+  const auto last = std::lower_bound(first, changes.end(), hi, byLane);
+  return {static_cast<std::size_t>(first - changes.begin()), static_cast<std::size_t>(last - changes.begin())};
+}
+
+// Adds t to every lane of [lo, hi) but lane `skip`, which adds nothing.
+template <class Acc>
+void addBut(Acc* acc, int lo, int hi, int skip, double t) {
+  if (skip < lo || skip >= hi) {
+    addToAll(acc + lo, static_cast<std::size_t>(hi - lo), t);
+    return;
+  }
+  const Acc keep = acc[skip];
+  addToAll(acc + lo, static_cast<std::size_t>(hi - lo), t);
+  acc[skip] = keep;
+}
+
+template <class T>
+void sparseRemovalRun<T>::pcLanes(const laneSource<T>& d, int lo, int hi) {
+  T* acc = accPC.data();
+  const auto [first, last] = changesIn(d.pcChanges, lo, hi);
+  std::vector<T> saved;
+  for (std::size_t c = first; c < last; ++c) saved.push_back(acc[d.pcChanges[c].k]);
+  const bool ownLane = d.s >= lo && d.s < hi;
+  const T own = ownLane ? acc[d.s] : T(0);
+  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) addBut(acc, lo, hi, d.pcReach[idx], d.pcTerms[idx]);
+  if (ownLane) acc[d.s] = own;
+  // The lanes whose removal changes the search take their own terms.
+  for (std::size_t c = first; c < last; ++c) {
+    const laneChange& change = d.pcChanges[c];
+    T a = saved[c - first];
+    if (change.whole) {
+      for (std::size_t e = change.first; e < change.last; ++e) a = addPCTerm(a, d.pcChangedTerm[e]);
+    } else {
+      std::size_t e = change.first;
+      for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) {
+        const int j = d.pcReach[idx];
+        if (j == change.k) continue;
+        double t = d.pcTerms[idx];
+        if (e < change.last && d.pcChangedNode[e] == j) t = d.pcChangedTerm[e++];
+        a = addPCTerm(a, t);
+      }
+    }
+    acc[change.k] = a;
+  }
+}
+
+template <class T>
+void sparseRemovalRun<T>::binaryLanes(const laneSource<T>& d, int lo, int hi) {
+  T* iic = accIIC.data();
+  float* h = accH.data();
+  const auto [first, last] = changesIn(d.binChanges, lo, hi);
+  std::vector<std::pair<T, float>> saved;
+  for (std::size_t c = first; c < last; ++c) saved.push_back({iic[d.binChanges[c].k], h[d.binChanges[c].k]});
+  const bool ownLane = d.s >= lo && d.s < hi;
+  const std::pair<T, float> own = ownLane ? std::make_pair(iic[d.s], h[d.s]) : std::make_pair(T(0), 0.0f);
+  const float as = g.sizes[d.s];
+  for (std::size_t idx = 0; idx < d.binReach.size(); ++idx) {
+    const int j = d.binReach[idx];
+    if (want.iic) addBut(iic, lo, hi, j, iicTerm(as, g.sizes[j], d.binLinks[idx]));
+    if (want.h && j != d.s) addBut(h, lo, hi, j, hararyTerm(d.binLinks[idx]));
+  }
+  if (ownLane) {
+    iic[d.s] = own.first;
+    h[d.s] = own.second;
+  }
+  for (std::size_t c = first; c < last; ++c) {
+    const laneChange& change = d.binChanges[c];
+    T a = saved[c - first].first;
+    float harary = saved[c - first].second;
+    std::size_t e = change.first;
+    for (std::size_t idx = 0; idx < d.binReach.size(); ++idx) {
+      const int j = d.binReach[idx];
+      if (j == change.k) continue;
+      int nl = d.binLinks[idx];
+      if (e < change.last && d.binChangedNode[e] == j) nl = d.binChangedLinks[e++];
+      if (nl == kUnreached) continue;
+      if (want.iic) a = addIICTerm(a, as, g.sizes[j], nl);
+      if (want.h && j != d.s) harary = addHararyTerm(harary, nl);
+    }
+    iic[change.k] = a;
+    h[change.k] = harary;
+  }
+}
+
+// The flux fractions: the pairs with k as one end, column k from every
+// source in order and, at source k, row k, as the full form sums them.
+template <class T>
+void sparseRemovalRun<T>::addFluxes(const laneSource<T>& d) {
+  const int s = d.s;
+  const float as = g.sizes[s];
+  if (want.pc)
+    for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) {
+      const int j = d.pcReach[idx];
+      if (j == s) continue;
+      const double t = pcFractionTerm(as, g.sizes[j], d.pcBest[idx]);
+      fluxPC[j] += t;
+      fluxPC[s] += t;
+    }
+  if (want.iic)
+    for (std::size_t idx = 0; idx < d.binReach.size(); ++idx) {
+      const int j = d.binReach[idx];
+      if (j == s) continue;
+      const double t = iicTerm(as, g.sizes[j], d.binLinks[idx]);
+      fluxIIC[j] += t;
+      fluxIIC[s] += t;
+    }
+}
+
+template <class T>
+void sparseRemovalRun<T>::sourcePasses() {
+  const unsigned workers = threads();
+  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary);
+  const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
+  std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk));
+  std::vector<laneScratch<T>> scratch(workers);
+  for (int first = 0; first < n; first += chunk) {
+    const int count = std::min(chunk, n - first);
+    orderedParallel(
+        count, workers,
+        [&](int i, unsigned id) {
+          const double start = threadCpuMillis();
+          preparer.prepare(first + i, data[i], scratch[id]);
+          pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
+        },
+        [&](int i) { addFluxes(data[i]); });
+    orderedParallel(
+        blocks(), workers,
+        [&](int b, unsigned) {
+          const int lo = b * kLanesPerTask, hi = std::min(n, lo + kLanesPerTask);
+          for (int i = 0; i < count; ++i) {
+            const double start = threadCpuMillis();
+            if (pc) pcLanes(data[i], lo, hi);
+            const double middle = threadCpuMillis();
+            if (binary) binaryLanes(data[i], lo, hi);
+            pcMicros += static_cast<long long>((middle - start) * 1000.0);
+            binaryMicros += static_cast<long long>((threadCpuMillis() - middle) * 1000.0);
+          }
+        },
+        [](int) {});
+  }
+}
+
+// F and AWF without k: every listed pair in row order, in every lane but
+// those of its two ends.
+template <class T>
+void sparseRemovalRun<T>::pairLanes() {
+  orderedParallel(
+      blocks(), threads(),
+      [&](int b, unsigned) {
+        const double start = threadCpuMillis();
+        const int lo = b * kLanesPerTask, hi = std::min(n, lo + kLanesPerTask);
+        for (int i = 0; i < n; ++i)
+          for (std::size_t e = g.probStart[i]; e < g.probStart[i + 1]; ++e) {
+            const int j = g.probTo[e];
+            const float p = g.prob[e];
+            const bool keepI = i >= lo && i < hi, keepJ = j >= lo && j < hi;
+            const float fi = keepI ? accF[i] : 0, fj = keepJ ? accF[j] : 0;
+            const float ai = keepI ? accAWF[i] : 0, aj = keepJ ? accAWF[j] : 0;
+            if (want.f) addToAll(accF.data() + lo, static_cast<std::size_t>(hi - lo), p);
+            if (want.awf) addToAll(accAWF.data() + lo, static_cast<std::size_t>(hi - lo), (g.sizes[i] * g.sizes[j]) * p);
+            if (keepI) {
+              accF[i] = fi;
+              accAWF[i] = ai;
+            }
+            if (keepJ) {
+              accF[j] = fj;
+              accAWF[j] = aj;
+            }
+          }
+        fMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
+      },
+      [](int) {});
+}
+
+// The attribute of the landscape without k, summed in node order.
+template <class T>
+void sparseRemovalRun<T>::totalLanes() {
+  orderedParallel(
+      blocks(), threads(),
+      [&](int b, unsigned) {
+        const int lo = b * kLanesPerTask, hi = std::min(n, lo + kLanesPerTask);
+        for (int j = 0; j < n; ++j) addBut(total.data(), lo, hi, j, g.sizes[j]);
+      },
+      [](int) {});
+}
+
+template <class T>
+removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const {
+  const landscape<T>& global = *request.global;
+  const int m = n - 1;
+  const float area = g.sizeLandscapeArea;
+  removalValues<T> v;
+  v.sizeTotalHabitat = total.empty() ? 0.0f : total[k];
+  if (request.adjType) v.nEdges = g.nEdges - g.degree(k);
+  if (want.nl) v.nl = v.nEdges;
+  if (want.nc || want.ccp || want.lcp) {
+    const withoutValues c = componentsWithoutNode(g, components, k, v.sizeTotalHabitat, want.ccp, want.lcp, x);
+    v.nComponents = c.nc;
+    v.nc = c.nc;
+    v.ccp = c.coincidence.ccp;
+    v.lcp = c.coincidence.lcp;
+    v.lcpnum = c.coincidence.lcpnum;
+  }
+  if (want.h) v.h = accH[k] / 2.0f;
+  if (want.f) v.f = accF[k];
+  if (want.awf) v.awf = accAWF[k];
+  const float a = g.sizes[k];
+  const float squaredFloat = area * area;
+  const double squared = squaredFloat;
+  if (want.iic) {
+    v.iicnum = accIIC[k];
+    v.iic = normalisedByArea(v.iicnum, area, m);
+    v.iicec = equivalentConnected(v.iicnum);
+    const float quotient = (a * a) / static_cast<float>(0 + 1);
+    v.iicFractions.intra = static_cast<double>(quotient) / squared;
+    v.iicFractions.flux = fluxIIC[k] / squared;
+    v.iicFractions.connector =
+        connectorOf(static_cast<T>(global.iic - v.iic), v.iicFractions.intra, v.iicFractions.flux);
+  }
+  if (want.pc) {
+    v.pcnum = accPC[k];
+    v.pc = normalisedByArea(v.pcnum, area, m);
+    v.pcec = equivalentConnected(v.pcnum);
+    v.pcFractions.intra = static_cast<double>(pcFractionTerm(a, a, 1.0f)) / squared;
+    v.pcFractions.flux = fluxPC[k] / squared;
+    v.pcFractions.connector = connectorOf(static_cast<T>(global.pc - v.pc), v.pcFractions.intra, v.pcFractions.flux);
+  }
+  return v;
+}
+
+template <class T>
+void sparseRemovalRun<T>::prepareAll() {
+  const std::size_t size = static_cast<std::size_t>(n);
+  guardAlloc(kNoMemory, [&] {
+    if (pc) {
+      pcSearchSetupSparse(g, weights, cut);
+      accPC.assign(size, T(0));
+      fluxPC.assign(size, 0.0);
+    }
+    if (binary) {
+      accIIC.assign(size, T(0));
+      accH.assign(size, 0.0f);
+      fluxIIC.assign(size, 0.0);
+    }
+    links.n = n;
+    links.start = g.linkStart;
+    links.target = g.linkTo;
+    if (binary || want.nc || want.ccp || want.lcp) components.build(g);
+    if (want.f || want.awf) {
+      accF.assign(size, 0.0f);
+      accAWF.assign(size, 0.0f);
+    }
+    if (want.ccp) total.assign(size, 0.0f);
+  });
+}
+
+template <class T>
+removalResult<T> sparseRemovalRun<T>::run() {
+  prepareAll();
+  if (pc || binary) sourcePasses();
+  if (want.f || want.awf) pairLanes();
+  if (want.ccp) totalLanes();
+  removalResult<T> result;
+  guardAlloc(kNoMemory, [&] { result.variants.resize(static_cast<std::size_t>(n)); });
+  std::vector<componentsScratch> scratch(threads());
+  orderedParallel(
+      n, threads(), [&](int k, unsigned id) { result.variants[k] = finish(k, scratch[id]); }, [](int) {});
+  result.times = {pcMicros.load(), binaryMicros.load(), fMicros.load()};
+  return result;
+}
+
+}  // namespace
+
+template <class T>
+removalResult<T> measureNodeRemovalsSparse(const sparseRemovalRequest<T>& request) {
+  return sparseRemovalRun<T>(request).run();
+}
+
+template removalResult<float> measureNodeRemovalsSparse(const sparseRemovalRequest<float>&);
+template removalResult<double> measureNodeRemovalsSparse(const sparseRemovalRequest<double>&);
+
+}  // namespace verdalis
