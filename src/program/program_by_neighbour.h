@@ -13,6 +13,7 @@
 
 #include "engine/sparse_measure.h"
 #include "engine/sparse_removal.h"
+#include "indices/terms.h"
 #include "landscape/sparse_landscape.h"
 #include "program/engine_runs.h"
 #include "program/quivaraProgram.h"
@@ -155,10 +156,9 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
 // What the run asks for that only the full matrices serve so far.
 template <class T>
 bool needsFullMatrices(const quivaraProgram<T>& p) {
-  const bool nodeAnalysis = !p.onlyoverall && p.nNodesAdd > 0;
   const bool linkAnalysis = p.linkImportances1Flag || p.linkImportances2Flag || p.linkImportances3Flag;
   const bool betweenness = p.betweenness_centrality || p.bcpcFlag || p.bciicFlag;
-  if (nodeAnalysis || linkAnalysis || betweenness) return true;
+  if (linkAnalysis || betweenness) return true;
   // A probability above 1 gives a negative weight, which only the
   // straightforward searches take; an infinite product of attributes turns
   // the unconnected pairs' zero terms into nan.
@@ -237,6 +237,40 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
   placeRemovals(p, measureNodeRemovalsSparse(request));
   sayRemovalProgress(p);
   return true;
+}
+
+// Candidate k added to a landscape held by neighbour: the variant measured
+// source by source, with the fractions of the added node (numerator sums).
+template <class T>
+void addCandidateByNeighbour(quivaraProgram<T>& p, int k) {
+  const listedPairs& rows = p.listedCandidates;
+  const std::vector<int> to(rows.to.begin() + static_cast<std::ptrdiff_t>(rows.start[k]),
+                            rows.to.begin() + static_cast<std::ptrdiff_t>(rows.start[k + 1]));
+  const std::vector<float> values(rows.value.begin() + static_cast<std::ptrdiff_t>(rows.start[k]),
+                                  rows.value.begin() + static_cast<std::ptrdiff_t>(rows.start[k + 1]));
+  const sparseLandscape variantGraph = withCandidate(p.sparseGlobal, p.sizeAdd[k], to, values, rulesOf(p));
+  sparseMeasureRequest<T> request;
+  request.land = &variantGraph;
+  request.indices = selectionOf(p);
+  request.adjType = p.adjType;
+  request.threads = p.threads;
+  request.focus = p.nNodes;
+  request.pcProgress = pcProgressLines(variantGraph.n);
+  landscape<T>& variant = p.landAdd[k];
+  focusSums parts;
+  addSparseTimes(p, measureSparse(request, variant, &parts));
+  const landscape<T>& g = *p.landGlobal;
+  if (p.iicFlag) {
+    variant.assigna_iicintra(parts.iicIntra);
+    variant.assigna_iicflux(parts.iicFlux);
+    variant.assigna_iicconnector(
+        connectorOf(static_cast<T>(variant.iicnum - g.iicnum), parts.iicIntra, parts.iicFlux));
+  }
+  if (p.pcFlag) {
+    variant.assigna_pcintra(parts.pcIntra);
+    variant.assigna_pcflux(parts.pcFlux);
+    variant.assigna_pcconnector(connectorOf(static_cast<T>(variant.pcnum - g.pcnum), parts.pcIntra, parts.pcFlux));
+  }
 }
 
 }  // namespace verdalis

@@ -162,6 +162,10 @@ void quivaraProgram<T>::generate_landscape_deleting(int nerased) {
 
 template <class T>
 void quivaraProgram<T>::generate_landscape_adding(int nadded) {
+  if (byNeighbour) {
+    addCandidateByNeighbour(*this, nadded);
+    return;
+  }
   landscape<T>& variant = landAdd[nadded];
   variant.create_land_with_copy_adding_one(sizeAdd[nadded], labelAdd[nadded], connectionsAdd.row(nadded), adjType,
                                            probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,
