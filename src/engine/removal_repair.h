@@ -82,6 +82,8 @@ class removalRepair {
   // Builds the lists of pairs the repairs walk and check, when they pay.
   void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
   int bestEntriesPerNode() const { return limits.bestEntriesPerNode; }
+  // The kept pairs, when the repairs walk them (null otherwise).
+  const removalEntries* keptLists() const { return useKept ? &kept : nullptr; }
   bool needsBestEntries() const { return w.dense && !useKept; }
 
   // New distances of the nodes below k in x.newDist over x.set, x.state
@@ -120,7 +122,7 @@ class removalRepair {
 
 template <class T>
 void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
-  if (!w.dense || cut != std::numeric_limits<T>::infinity()) return;
+  if (cut != std::numeric_limits<T>::infinity()) return;
   keptEntries pairs;
   const std::size_t maxKept = limits.keptPairsWorthIt(n);
   useKept = buildSearchEntries<T>(w, maxKept, threads, pairs, cpuMicros);

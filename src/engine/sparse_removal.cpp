@@ -168,6 +168,7 @@ template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
   laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary);
+  if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk));
   std::vector<laneScratch<T>> scratch(workers);

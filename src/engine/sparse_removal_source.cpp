@@ -10,6 +10,12 @@
 namespace verdalis {
 
 template <class T>
+void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
+  repairs.useLists(threads, cpuMicros);
+  if (repairs.keptLists() != nullptr) unbeaten = unbeatenWeights(*repairs.keptLists());
+}
+
+template <class T>
 void laneSourcePreparer<T>::prepare(int s, laneSource<T>& d, laneScratch<T>& x) const {
   d.s = s;
   if (pc) pcSide(s, d, x);
@@ -41,7 +47,7 @@ bool laneSourcePreparer<T>::classify(int s, laneScratch<T>& x) const {
 
 template <class T>
 void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const {
-  x.search.run(s, w, cut);
+  x.search.run(s, searchWeightsOf(), cut);
   const std::vector<int>& reached = x.search.reachedAscending();
   const float as = g.sizes[s];
   d.pcReach.assign(reached.begin(), reached.end());

@@ -83,6 +83,9 @@ class laneSourcePreparer {
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
         repairs(weights, cut, engineLimits()) {}
 
+  // Without a cut, the searches and repairs walk only the pairs that can
+  // end a best path (kept_entries.h).
+  void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
   void prepare(int s, laneSource<T>& d, laneScratch<T>& x) const;
 
  private:
@@ -93,6 +96,8 @@ class laneSourcePreparer {
   const componentIndex& components;
   const bool pc, binary;
   removalRepair<T> repairs;
+  searchWeights unbeaten;  // the pairs no node beats, when kept
+  const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
 
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
