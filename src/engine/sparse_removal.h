@@ -26,6 +26,7 @@ struct sparseRemovalRequest {
   indexSelection indices;
   bool adjType = false;
   unsigned threads = 1;
+  variantRange variants;  // the removed nodes to measure
 };
 
 template <class T>

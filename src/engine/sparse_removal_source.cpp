@@ -79,7 +79,7 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   d.pcChangedNode.clear();
   d.pcChangedTerm.clear();
   for (int k : reached)
-    if (k != s && x.firstChild[k] >= 0) pcChange(k, view, d, x);
+    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n)) pcChange(k, view, d, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
 }
 
@@ -131,7 +131,7 @@ void laneSourcePreparer<T>::binarySide(int s, laneSource<T>& d, laneScratch<T>& 
   d.binChangedNode.clear();
   d.binChangedLinks.clear();
   for (int k : d.binReach) {
-    if (!x.critical[k] || k == s) continue;
+    if (!x.critical[k] || k == s || !removals.contains(k, g.n)) continue;
     binaryLostWithout(links, nl, k, x.binary);
     std::sort(x.binary.set.begin(), x.binary.set.end());
     laneChange change;

@@ -14,6 +14,7 @@
 
 #include "engine/binary_rows.h"
 #include "engine/components_without.h"
+#include "engine/engine.h"
 #include "engine/removal_repair.h"
 #include "graph/local_search.h"
 #include "landscape/sparse_landscape.h"
@@ -79,9 +80,9 @@ template <class T>
 class laneSourcePreparer {
  public:
   laneSourcePreparer(const sparseLandscape& land, const searchWeights& weights, T cut, const binaryGraph& links,
-                     const componentIndex& components, bool pc, bool binary)
+                     const componentIndex& components, bool pc, bool binary, variantRange removals)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        repairs(weights, cut, engineLimits()) {}
+        removals(removals), repairs(weights, cut, engineLimits()) {}
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
@@ -95,6 +96,7 @@ class laneSourcePreparer {
   const binaryGraph& links;
   const componentIndex& components;
   const bool pc, binary;
+  const variantRange removals;  // only their changed terms are prepared
   removalRepair<T> repairs;
   searchWeights unbeaten;  // the pairs no node beats, when kept
   const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
