@@ -175,7 +175,8 @@ void sparseRemovalRun<T>::addFluxes(const laneSource<T>& d) {
 template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
-  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants);
+  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants,
+                                 request.limits);
   if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk));

@@ -27,6 +27,7 @@ struct sparseRemovalRequest {
   bool adjType = false;
   unsigned threads = 1;
   variantRange variants;  // the removed nodes to measure
+  engineLimits limits;
 };
 
 template <class T>

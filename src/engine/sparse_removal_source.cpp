@@ -68,7 +68,12 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
     x.nextSibling[v] = x.firstChild[parent];
     x.firstChild[parent] = v;
   }
-  localTreeSource<T> view;
+  // Repairs that walk no kept pairs take the best entries of each node.
+  if (repairs.keptLists() == nullptr) {
+    x.entries.perNode = repairs.bestEntriesPerNode();
+    x.entries.buildReached(w, x.search.distances(), cut, reached);
+  }
+  localTreeSource<T> view(x.entries);
   view.s = s;
   view.dist = x.search.distances();
   view.delicate = classify(s, x);

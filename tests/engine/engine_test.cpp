@@ -281,6 +281,7 @@ void checkByNeighbour(const profile& p, unsigned seed) {
     removals.indices = request.indices;
     removals.adjType = true;
     removals.threads = 2;
+    removals.limits = p.limits;
     removals.variants = part == 0 ? variantRange{0, g.nNodes / 2} : variantRange{g.nNodes / 2, -1};
     const removalResult<T> half = measureNodeRemovalsSparse(removals);
     whole.variants.resize(half.variants.size());
