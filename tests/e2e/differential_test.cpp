@@ -235,8 +235,10 @@ bool isLog(const std::string& name) {
   return name.size() >= log.size() && name.compare(name.size() - log.size(), log.size(), log) == 0;
 }
 
-// First line where two texts differ, for the failure message.
-std::string firstDifference(const std::string& a, const std::string& b) {
+// First line where two texts differ, for the failure message; `against`
+// names the run of `a`.
+std::string firstDifference(const std::string& a, const std::string& b, const std::string& against) {
+  const std::string label = against + ":" + std::string(against.size() < 10 ? 10 - against.size() : 1, ' ');
   std::istringstream left(a), right(b);
   std::string l, r;
   for (int number = 1;; ++number) {
@@ -244,33 +246,34 @@ std::string firstDifference(const std::string& a, const std::string& b) {
     const bool moreR = static_cast<bool>(std::getline(right, r));
     if (!moreL && !moreR) return "(equal lines; the ends of line differ)";
     if (!moreL || !moreR || l != r) {
-      return "line " + std::to_string(number) + ":\n    reference: " + (moreL ? l : "<end>") +
-             "\n    this run:  " + (moreR ? r : "<end>");
+      return "line " + std::to_string(number) + ":\n    " + label + (moreL ? l : "<end>") + "\n    this run:  " +
+             (moreR ? r : "<end>");
     }
   }
 }
 
-// Every difference of `run` from `reference`, one per item.
-std::vector<std::string> differences(const runResult& reference, const runResult& run) {
+// Every difference of `run` from `reference`, one per item; `against`
+// names the reference run.
+std::vector<std::string> differences(const runResult& reference, const runResult& run, const std::string& against) {
   std::vector<std::string> found;
   auto status = [](int s) {
     return s == kTimedOut ? "no end within " + std::to_string(runLimitSeconds()) + " s" : std::to_string(s);
   };
   if (reference.status != run.status) found.push_back("exit status " + status(reference.status) + " against " + status(run.status));
   if (masked(reference.console) != masked(run.console))
-    found.push_back("console text, " + firstDifference(masked(reference.console), masked(run.console)));
-  if (reference.errors != run.errors) found.push_back("error stream, " + firstDifference(reference.errors, run.errors));
+    found.push_back("console text, " + firstDifference(masked(reference.console), masked(run.console), against));
+  if (reference.errors != run.errors) found.push_back("error stream, " + firstDifference(reference.errors, run.errors, against));
   std::set<std::string> names;
   for (const auto& f : reference.files) names.insert(f.first);
   for (const auto& f : run.files) names.insert(f.first);
   for (const std::string& name : names) {
     const auto left = reference.files.find(name), right = run.files.find(name);
     if (left == reference.files.end()) found.push_back("file " + name + " written only by this run");
-    else if (right == run.files.end()) found.push_back("file " + name + " written only by the reference");
+    else if (right == run.files.end()) found.push_back("file " + name + " written only by the " + against + " run");
     else {
       const std::string a = isLog(name) ? masked(left->second) : left->second;
       const std::string b = isLog(name) ? masked(right->second) : right->second;
-      if (a != b) found.push_back("file " + name + ", " + firstDifference(a, b));
+      if (a != b) found.push_back("file " + name + ", " + firstDifference(a, b, against));
     }
   }
   return found;
@@ -370,7 +373,7 @@ std::string compareEngines(const fs::path& work, const landscapeCase& c, const r
     std::vector<std::string> engineArguments = arguments;
     engineArguments.insert(engineArguments.end(), e.options.begin(), e.options.end());
     const runResult run = runProgram(work / e.name, engineArguments);
-    for (const std::string& d : differences(baseline, run)) report += e.name + ": " + d + "\n";
+    for (const std::string& d : differences(baseline, run, plan.baseline.name)) report += e.name + ": " + d + "\n";
   }
   return report;
 }
@@ -399,8 +402,8 @@ void checkCase(const landscapeCase& c, const std::string& name, const std::strin
   }
   if (!report.empty()) {
     const fs::path saved = saveFailure(work, name, c, plan,
-                                       "case " + name + " (" + c.summary + ")\ncommand: verdalis " + command + "\n" +
-                                           report);
+                                       "case " + name + " (" + c.summary + ")\ncommand: verdalis " + command +
+                                           "\nrerun: " + rerun + "\n" + report);
     ADD_FAILURE() << "case " << name << " (" << c.summary << ")\n  verdalis " << command << "\n"
                   << report << "inputs and outputs saved in " << saved.string() << "\n  rerun: " << rerun;
   }
