@@ -20,18 +20,14 @@
 
 namespace {
 
-using verdalis::bench::exists;
-using verdalis::bench::inputs;
-using verdalis::bench::landscapeOf;
-using verdalis::bench::runProgram;
-using verdalis::bench::runResult;
+using namespace verdalis::bench;
 
 struct goal {
   double seconds, megabytes;
 };
 
 void reportAgainst(benchmark::State& state, const runResult& r, goal g) {
-  verdalis::bench::report(state, r);
+  report(state, r);
   state.counters["seconds"] = r.seconds;
   state.counters["goal_s"] = g.seconds;
   state.counters["goal_MB"] = g.megabytes;

@@ -17,13 +17,7 @@
 
 namespace {
 
-using verdalis::bench::benchDir;
-using verdalis::bench::inputs;
-using verdalis::bench::landscapeFiles;
-using verdalis::bench::landscapeOf;
-using verdalis::bench::report;
-using verdalis::bench::runProgram;
-using verdalis::bench::runResult;
+using namespace verdalis::bench;
 
 std::string fileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
