@@ -9,6 +9,7 @@
 // naming patches the node file does not have, candidates linked to existing
 // patches and to each other, -symmetric, and a PC heuristic cut at, just
 // below or just above a probability that occurs in the landscape.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -69,10 +70,12 @@ class sparseCaseMaker : public caseMaker {
     const int total = static_cast<int>(ids_.size());
     const int wanted = rng_.between(1, std::max(1, existing_ / 5));
     const bool candidatesReach = rng_.chance(0.5);
+    std::vector<bool> chosen(total, false);
     int isolated = 0;
     for (int tries = 0; tries < 4 * wanted && isolated < wanted; ++tries) {
       const int a = rng_.between(0, total - 1);
-      if (isCandidate_[a]) continue;
+      if (isCandidate_[a] || chosen[a]) continue;
+      chosen[a] = true;
       ++isolated;
       for (auto it = pairs_.begin(); it != pairs_.end();) {
         const auto [x, y] = it->first;
