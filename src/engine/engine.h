@@ -15,6 +15,7 @@
 #include "engine/tuning.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "support/progress.h"
 
 namespace verdalis {
 
@@ -40,6 +41,7 @@ struct engineRequest {
   const pcSearches<T>* searches = nullptr;
   unsigned threads = 1;
   engineLimits limits;
+  progressMeter* progress = nullptr;  // advanced by the sources finished
 };
 
 template <class T>

@@ -178,8 +178,14 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
   EXPECT_EQ(next.rfind("Execution started at: DATE\n\nNumber of nodes to process: 2\n", 0), 0u) << next;
   EXPECT_TRUE(endsWith(next, kEnd)) << next;
   EXPECT_EQ(next.find("error23"), std::string::npos);
-  // The closing summaries stay on the console, one per run.
-  EXPECT_EQ(errors.rfind("Summary: the run ran out of memory and did not complete.\n", 0), 0u) << errors;
+  // The lost run says, before it loads anything, what it would need; the
+  // closing summaries stay on the console, one per run.
+  const std::string needs = errors.substr(0, errors.find('\n') + 1);
+  EXPECT_EQ(needs.rfind("Not enough memory: this run needs at least 7.", 0), 0u) << errors;
+  EXPECT_TRUE(endsWith(needs, " are available (free memory and swap, within the limits of the process); "
+                              "it stops here.\n"))
+      << errors;
+  EXPECT_EQ(errors.find("Summary: the run ran out of memory and did not complete.\n"), needs.size()) << errors;
   EXPECT_TRUE(endsWith(errors, "Summary: 3 result files written: overall_indices.txt, "
                                "results_all_overall_indices.txt, b.txt_node_importances.txt\n"
                                "Summary: 1 warning, 0 reading problems\nSummary: NC 2\n"))
