@@ -197,6 +197,48 @@ TEST_F(ProgramRun, UnwritableResultFileFailsTheRun) {
   EXPECT_TRUE(endsWith(masked(console), kEnd));
 }
 
+// The run log without the per-source PC lines ("Processing node number
+// ...", each ended by a carriage return).
+std::string withoutSourceLines(std::string text) {
+  const std::string head = "Processing node number ";
+  for (std::size_t at = text.find(head); at != std::string::npos; at = text.find(head, at)) {
+    const std::size_t end = text.find('\r', at);
+    text.erase(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+  }
+  return text;
+}
+
+// A run whose full progress text would pass 10 MB (4950 pairs of 100
+// patches, each a PC computation of 100 lines) prints the brief log: every
+// line but the per-source ones. -progress all gives the full log back; a
+// small run prints every line unless -progress brief asks for the brief one.
+TEST_F(ProgramRun, LargeRunsPrintTheBriefLogUnlessAskedForEveryLine) {
+  std::string nodes, links;
+  for (int id = 1; id <= 100; ++id) {
+    nodes += std::to_string(id) + "\t" + std::to_string(1 + id % 7) + "\n";
+    if (id > 1) links += std::to_string(id) + "\t" + std::to_string(id - 1) + "\t" + std::to_string(id % 50) + "\n";
+  }
+  write("n100.txt", nodes);
+  write("c100.txt", links);
+  const std::string large = "-nodeFile n100.txt -conFile c100.txt -PC -confProb 100 0.5 -removal -symmetric";
+  ASSERT_EQ(run(large + " -progress all"), 0) << errors;
+  const std::string full = masked(console), fullTable = file("link_importances_removal.txt");
+  EXPECT_GT(full.size(), 10000000u);
+  EXPECT_NE(full.find("Processing node number 0 of 100 (0%)\rProcessing node number 1 of 100 (1%)\r"),
+            std::string::npos);
+  ASSERT_EQ(run(large), 0) << errors;
+  EXPECT_EQ(masked(console), withoutSourceLines(full));
+  EXPECT_EQ(count(console, "Processing importances of Link Removal of node with ID "), 100u);
+  EXPECT_EQ(file("link_importances_removal.txt"), fullTable);
+
+  ASSERT_EQ(run("-nodeFile n.txt -conFile c.txt -PC -confProb 100 0.5"), 0);
+  const std::string small = masked(console);
+  EXPECT_EQ(count(small, "\r"), 1u + 3u * 2u) << small;
+  ASSERT_EQ(run("-nodeFile n.txt -conFile c.txt -PC -confProb 100 0.5 -progress brief"), 0);
+  EXPECT_EQ(masked(console), withoutSourceLines(small));
+  EXPECT_NE(console.find("Processing importance of node with ID 3\n100% completed\n"), std::string::npos);
+}
+
 }  // namespace
 
 }  // namespace verdalis
