@@ -15,6 +15,7 @@
 #include "engine/tuning.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "support/progress.h"
 
 namespace verdalis {
 
@@ -50,7 +51,8 @@ struct engineRequest {
   const pcSearches<T>* searches = nullptr;
   unsigned threads = 1;
   engineLimits limits;
-  variantRange variants;  // the removed nodes to measure
+  variantRange variants;              // the removed nodes to measure
+  progressMeter* progress = nullptr;  // advanced by the sources finished
 };
 
 template <class T>

@@ -226,6 +226,7 @@ removalResult<T> nodeRemovalRun<T>::run() {
             for (int i = 0; i < count; ++i) removalsOfSource(data[i], r, sums.tasks, work[id]);
           },
           [](int) {});
+      if (request.progress != nullptr) request.progress->advance(count);
     }
   }
   removalResult<T> result;

@@ -205,6 +205,7 @@ void sparseRemovalRun<T>::sourcePasses() {
           }
         },
         [](int) {});
+    if (request.progress != nullptr) request.progress->advance(count);
   }
 }
 

@@ -12,6 +12,8 @@
 #include "indices/pc_progress.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/progress.h"
+#include "support/progress_lines.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
@@ -36,12 +38,14 @@ engineRequest<T> requestOf(const quivaraProgram<T>& p) {
   r.adjType = p.adjType;
   r.searches = p.fastPC ? &p.pcSearchesGlobal : nullptr;
   r.threads = p.threads;
+  r.progress = &runProgress();
   return r;
 }
 
 // The PC progress lines of the sources the engine reports done.
 inline sourcesDone pcProgressLines(int n) {
   return [n](int begin, int end) {
+    if (!pcSourcesDone(end - begin)) return;
     std::string text;
     for (int s = begin; s < end; ++s) appendPCProgress(text, s, n);
     say(text);
@@ -103,15 +107,18 @@ void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
 }
 
 // The console text of the node removals, as the straightforward loop
-// prints it.
+// prints it, thinned as the run's progress choice says.
 template <class T>
 void sayRemovalProgress(const quivaraProgram<T>& p) {
+  const bool sourceLines = p.pcFlag && runProgressLines().pcSources;
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
-    if (p.pcFlag)
+    if (sourceLines)
       for (int s = 0; s < p.nNodes - 1; ++s) appendPCProgress(text, s, p.nNodes - 1);
-    text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
-    if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
+    if (caseLineShown(i, p.nNodes)) {
+      text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
+      if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
+    }
     if (text.size() > kConsolePiece) {
       say(text);
       text.clear();
@@ -126,12 +133,22 @@ template <class T>
 bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
-  placeRemovals(p, measureNodeRemovals(requestOf(p)));
+  {
+    progressPhase phase("Node removals", p.nNodes);
+    placeRemovals(p, measureNodeRemovals(requestOf(p)));
+  }
   sayRemovalProgress(p);
   return true;
 }
 
 enum class linkAnalysis { removal, improvement, change };
+
+// The name of a link analysis in the progress on standard error.
+inline const char* phaseName(linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal       ? "Link removal"
+         : analysis == linkAnalysis::improvement ? "Link improvement"
+                                                 : "Link change";
+}
 
 // The pairs a link analysis measures, in report order, with what each
 // becomes: every pair for a change, the selected ones otherwise.
@@ -195,6 +212,7 @@ void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vec
 template <class T>
 bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
   if (!fastLinksApply(p, analysis)) return false;
+  progressPhase phase(phaseName(analysis), p.nNodes);
   {
     const std::vector<pairChange> pairs = pairsOf(p, analysis);
     const linkChange kind = analysis == linkAnalysis::removal       ? linkChange::removed
@@ -207,15 +225,17 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   long long visited = 0;
+  const bool sourceLines = p.pcFlag && runProgressLines().pcSources;
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
-    text += announcement + toText(p.label[i]) + "\n";
-    if (p.pcFlag)
+    visited += i;
+    const bool shown = caseLineShown(i, p.nNodes);
+    if (shown) text += announcement + toText(p.label[i]) + "\n";
+    if (sourceLines)
       for (int j = 0; j < i; ++j)
         if (analysis == linkAnalysis::change || p.linkSelected(i, j))
           for (int s = 0; s < p.nNodes; ++s) appendPCProgress(text, s, p.nNodes);
-    visited += i;
-    if (pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
+    if (shown && pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
     if (text.size() > kConsolePiece) {
       say(text);
       text.clear();
@@ -230,10 +250,7 @@ template <class T>
 void sayBetweennessProgress(const landscape<T>& land, const char* index) {
   const int n = land.nNodes;
   std::string text;
-  for (int k = 0; k < n; ++k) {
-    text += std::string("Processing ") + index + " of node with ID " + toText(land.nodes[k].label) + "\n";
-    text += toText(k * 100 / n) + " % completed\n";
-  }
+  for (int k = 0; k < n; ++k) appendBetweennessProgress(text, index, land.nodes[k].label, k, n);
   say(text);
 }
 

@@ -29,7 +29,7 @@ struct connectionLine {
   std::uint32_t order = 0;
 };
 
-struct connectionLines {
+struct listedLines {
   std::vector<connectionLine> existing, candidates;
 };
 
@@ -89,7 +89,7 @@ inline listedPairs changedRows(int n, const std::vector<connectionLine>& existin
 
 // Sorts the gathered lines into the program's rows.
 template <class T>
-void settleListedLines(quivaraProgram<T>& p, connectionLines& lines) {
+void settleListedLines(quivaraProgram<T>& p, listedLines& lines) {
   if (p.linkImportances3Flag) p.listedChanged = changedRows(p.nNodes, lines.existing);
   sortLines(lines.existing);
   p.listed = rowsOfLines(p.nNodes, lines.existing, false);
@@ -153,12 +153,19 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
   return r;
 }
 
-// What the run asks for that only the full matrices serve so far.
+// The analyses asked for that only the full matrices serve so far.
 template <class T>
-bool needsFullMatrices(const quivaraProgram<T>& p) {
+bool optionsNeedFullMatrices(const quivaraProgram<T>& p) {
   const bool linkAnalysis = p.linkImportances1Flag || p.linkImportances2Flag || p.linkImportances3Flag;
   const bool betweenness = p.betweenness_centrality || p.bcpcFlag || p.bciicFlag;
-  if (linkAnalysis || betweenness) return true;
+  return linkAnalysis || betweenness;
+}
+
+// What the run asks for, or what its values hold, that only the full
+// matrices serve.
+template <class T>
+bool needsFullMatrices(const quivaraProgram<T>& p) {
+  if (optionsNeedFullMatrices(p)) return true;
   // A probability above 1 gives a negative weight, which only the
   // straightforward searches take; an infinite product of attributes turns
   // the unconnected pairs' zero terms into nan.
@@ -234,7 +241,11 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
   request.indices = selectionOf(p);
   request.adjType = p.adjType;
   request.threads = p.threads;
-  placeRemovals(p, measureNodeRemovalsSparse(request));
+  request.progress = &runProgress();
+  {
+    progressPhase phase("Node removals", p.nNodes);
+    placeRemovals(p, measureNodeRemovalsSparse(request));
+  }
   sayRemovalProgress(p);
   return true;
 }
