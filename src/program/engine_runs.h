@@ -225,16 +225,23 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
   return true;
 }
 
-// The betweenness progress lines, all printed before the sums are formed.
-template <class T>
-void sayBetweennessProgress(const landscape<T>& land, const char* index) {
-  const int n = land.nNodes;
+// The betweenness progress lines of the nodes of these labels, all printed
+// before the sums are formed.
+inline void sayBetweennessProgress(const std::vector<int>& labels, const char* index) {
+  const int n = static_cast<int>(labels.size());
   std::string text;
   for (int k = 0; k < n; ++k) {
-    text += std::string("Processing ") + index + " of node with ID " + toText(land.nodes[k].label) + "\n";
+    text += std::string("Processing ") + index + " of node with ID " + toText(labels[k]) + "\n";
     text += toText(k * 100 / n) + " % completed\n";
   }
   say(text);
+}
+
+template <class T>
+void sayBetweennessProgress(const landscape<T>& land, const char* index) {
+  std::vector<int> labels;
+  for (const tessella& node : land.nodes) labels.push_back(node.label);
+  sayBetweennessProgress(labels, index);
 }
 
 }  // namespace verdalis

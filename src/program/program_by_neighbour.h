@@ -157,7 +157,7 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
 template <class T>
 bool needsFullMatrices(const quivaraProgram<T>& p) {
   const bool linkAnalysis = p.linkImportances1Flag || p.linkImportances2Flag || p.linkImportances3Flag;
-  const bool betweenness = p.betweenness_centrality || p.bcpcFlag || p.bciicFlag;
+  const bool betweenness = false;  // BC, BC(IIC) and BC(PC) are measured by neighbour too
   if (linkAnalysis || betweenness) return true;
   // A probability above 1 gives a negative weight, which only the
   // straightforward searches take; an infinite product of attributes turns
