@@ -7,7 +7,7 @@
 // neighbours is treated, so the nodes must be treated in the scan's order,
 // not merely in an order of equal distances: each step takes the scan's
 // choice among every waiting node of the smallest float class
-// (scanChoice, exact_search.h), as localSearch does. A relaxation from the
+// (takeScanChoice, local_search.h), as localSearch does. A relaxation from the
 // treated node to an untreated one that lowers a distance makes the node its
 // only parent; one that meets the distance exactly adds the node as a parent.
 // The scan does the same over every untreated node, and a pair without a
@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "graph/exact_search.h"
+#include "graph/local_search.h"
 #include "graph/min_heap.h"
 #include "graph/path_dag.h"
 #include "graph/search_weights.h"
@@ -47,16 +47,7 @@ void scanOrderDag<T>::run(int source, const searchWeights& w, pathDag<T>& dag) {
   dag.total[source] = 1;
   heap.push({T(0), source});
   while (!heap.empty()) {
-    // Rounding is monotone: the smallest float class comes off the heap first.
-    group.clear();
-    const float smallest = static_cast<float>(heap.top().first);
-    while (!heap.empty() && static_cast<float>(heap.top().first) == smallest) {
-      group.push_back(heap.top().second);
-      heap.pop();
-    }
-    const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), dist);
-    for (int v : group)
-      if (v != u) heap.push({dist[v], v});
+    const int u = takeScanChoice(heap, group, dist);
     treated[u] = 1;
     dag.order.push_back(u);
     const T du = dist[u];
