@@ -245,13 +245,20 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
   return true;
 }
 
-// The betweenness progress lines, all printed before the sums are formed.
+// The betweenness progress lines of the nodes of these labels, all printed
+// before the sums are formed.
+inline void sayBetweennessProgress(const std::vector<int>& labels, const char* index) {
+  const int n = static_cast<int>(labels.size());
+  std::string text;
+  for (int k = 0; k < n; ++k) appendBetweennessProgress(text, index, labels[k], k, n);
+  say(text);
+}
+
 template <class T>
 void sayBetweennessProgress(const landscape<T>& land, const char* index) {
-  const int n = land.nNodes;
-  std::string text;
-  for (int k = 0; k < n; ++k) appendBetweennessProgress(text, index, land.nodes[k].label, k, n);
-  say(text);
+  std::vector<int> labels;
+  for (const tessella& node : land.nodes) labels.push_back(node.label);
+  sayBetweennessProgress(labels, index);
 }
 
 }  // namespace verdalis

@@ -157,8 +157,8 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
 template <class T>
 bool optionsNeedFullMatrices(const quivaraProgram<T>& p) {
   const bool linkAnalysis = p.linkImportances1Flag || p.linkImportances2Flag || p.linkImportances3Flag;
-  const bool betweenness = p.betweenness_centrality || p.bcpcFlag || p.bciicFlag;
-  return linkAnalysis || betweenness;
+  // BC, BC(IIC) and BC(PC) are measured by neighbour too.
+  return linkAnalysis;
 }
 
 // What the run asks for, or what its values hold, that only the full
