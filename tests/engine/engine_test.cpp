@@ -62,17 +62,6 @@ bool sameBits(T a, T b) {
 
 #define EXPECT_SAME(a, b) EXPECT_TRUE(sameBits(a, b)) << #a << " = " << (a) << ", expected " << (b)
 
-// Distances on a coarse grid, so that ties between paths are common.
-testland::Input tiedInput(std::mt19937& rng, int n) {
-  testland::Input in = testland::randomInput(rng, n);
-  std::uniform_int_distribution<int> step(0, 4);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      if (in.connections(i, j) != testland::kNoLinkDistance && step(rng) > 0)
-        in.connections(i, j) = 50.0f * static_cast<float>(step(rng));
-  return in;
-}
-
 template <class T>
 void create(landscape<T>& land, const testland::Input& in, const profile& p) {
   land.create_land(in.sizes.data(), in.labels.data(), in.connections, in.n(), in.area, true, true, in.dist, in.prob,
@@ -187,7 +176,7 @@ template <class T>
 void checkCase(const profile& p, unsigned seed, bool ties) {
   std::mt19937 rng(seed);
   const int n = 8 + static_cast<int>(seed % 17);
-  const testland::Input in = ties ? tiedInput(rng, n) : testland::randomInput(rng, n);
+  const testland::Input in = ties ? testland::tiedInput(rng, n) : testland::randomInput(rng, n);
   landscape<T> g;
   create(g, in, p);
   measureInFull(g);
