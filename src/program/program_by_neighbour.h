@@ -14,8 +14,10 @@
 #include "engine/sparse_measure.h"
 #include "engine/sparse_removal.h"
 #include "indices/terms.h"
+#include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
 #include "program/engine_runs.h"
+#include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 
@@ -156,9 +158,12 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
 // What the run asks for that only the full matrices serve so far.
 template <class T>
 bool needsFullMatrices(const quivaraProgram<T>& p) {
-  const bool linkAnalysis = p.linkImportances1Flag || p.linkImportances2Flag || p.linkImportances3Flag;
   const bool betweenness = p.betweenness_centrality || p.bcpcFlag || p.bciicFlag;
-  if (linkAnalysis || betweenness) return true;
+  if (betweenness || changesNeedFullMatrices(p)) return true;
+  // A distance threshold as high as the no-link distance links every pair
+  // that no line lists.
+  if (p.adjType && isBinaryLink(p.noLinkValue(), p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail))
+    return true;
   // A probability above 1 gives a negative weight, which only the
   // straightforward searches take; an infinite product of attributes turns
   // the unconnected pairs' zero terms into nan.
@@ -176,6 +181,7 @@ void settleLandscapeForm(quivaraProgram<T>& p) {
   if (!needsFullMatrices(p)) return;
   p.sparseGlobal = sparseLandscape();
   p.makeDense();
+  allocateLinkRecords(p);
 }
 
 template <class T>
