@@ -2,12 +2,15 @@
 # Long differential sweep, for use outside CI: the default engine against
 # -reference on many more random landscapes than the CI run of
 # differential_test, over several seeds, then (optionally) on larger
-# generated landscapes and on the real landscapes of a data folder.
+# generated landscapes and on the real landscapes of a data folder, and the
+# by-neighbour form of "notall" files against the full matrices (-dense) on
+# landscapes of thousands of patches, too large for the reference.
 #
 # Usage: tools/differential_sweep.sh [options]
 #   --build DIR      build folder with differential_test, verdalis and
 #                    gen_landscape (default: build)
-#   --cases N        random cases per seed (default 5000)
+#   --cases N        random cases per seed (default 5000; 0: no random
+#                    series); the sparse series gets a tenth as many
 #   --seeds "S ..."  seeds of the random series (default: 1 2 3)
 #   --maxn N         largest ordinary landscape of the random cases (default 25)
 #   --generated      also compare seeded landscapes of a few hundred patches
@@ -16,7 +19,27 @@
 #   --data DIR       folder of real landscapes (default: $VERDALIS_DATA, or
 #                    /work/shared/data)
 #   --slow           with --real: the full analyses too (tens of minutes)
+#   --sparse         default path against -dense on generated landscapes (see
+#                    below); no reference run, so sizes of thousands are fine
+#   --sparse-sizes "N ..."  patches of those landscapes (default: 1000 2000 5000)
+#   --sparse-seeds "S ..."  their seeds (default: 21 22 23)
+#   --timeout S      seconds after which one run counts as a difference
+#                    (default 900; the sparse comparisons 3600)
 #   --failures DIR   where failing cases are kept (default /tmp/diff_failures)
+#
+# --sparse: for every size and seed, gen_landscape --within D --side L with
+# L = 1200 sqrt(n), which keeps the density of benchmark target 4 (10,000
+# patches on 120 km: some thirty pairs per patch); D is 2500 m, 1500 m for
+# every second seed, and every second seed adds n/100 candidates (-add). Each
+# landscape runs node importances with -NC -IIC -PC, -PC -pcHeur 0.005,
+# -H -IIC -BCIIC and -F -AWF -CCP -LCP (-confAdj 1000 -confProb 1000 0.5),
+# with -threads 1 and 2 in turn and -simple every third run, once as it is
+# and once with -dense; every result file, the console text (stamps and
+# durations masked as the suite masks them), standard error and the exit
+# status must be the same. On the shared 2-core machine
+# --sparse-sizes 1000 --sparse-seeds "21 22" took 5 minutes; node importances
+# grow about as n^2 at this density, so the default sizes take hours, most of
+# them -NC -IIC -PC at 5000 patches.
 #
 # Every failing case is kept under the failures folder with its inputs, the
 # outputs of every run, report.txt and reproduce.sh. The exit status is 0
@@ -28,6 +51,10 @@ cases=5000
 seeds="1 2 3"
 maxn=25
 generated=0
+sparse=0
+sparse_sizes="1000 2000 5000"
+sparse_seeds="21 22 23"
+timeout=""
 real=0
 slow=0
 data="${VERDALIS_DATA:-/work/shared/data}"
@@ -43,8 +70,12 @@ while [ $# -gt 0 ]; do
     --real) real=1; shift ;;
     --data) data="$2"; shift 2 ;;
     --slow) slow=1; shift ;;
+    --sparse) sparse=1; shift ;;
+    --sparse-sizes) sparse_sizes="$2"; shift 2 ;;
+    --sparse-seeds) sparse_seeds="$2"; shift 2 ;;
+    --timeout) timeout="$2"; shift 2 ;;
     --failures) failures="$2"; shift 2 ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,/^set -uo/p' "$0" | sed '$d'; exit 0 ;;
     *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -70,11 +101,16 @@ mkdir -p "$logs"
 
 note() { printf '%s %s\n' "$(date +%H:%M:%S)" "$*"; }
 
-# Compares one command line (absolute file names) with the GivenLandscape test.
+# Compares one command line (absolute file names) with the GivenLandscape
+# test: with the reference, or, with $baseline set, with itself plus those
+# options.
+baseline=""
+run_limit=900
 compare() {
   local name="$1"; shift
-  note "compare $name: verdalis $*"
+  note "compare $name: verdalis $*${baseline:+ (against $baseline)}"
   if VERDALIS_DIFF_BINARY="$program" VERDALIS_DIFF_FAILURES="$failures" VERDALIS_DIFF_NAME="$name" \
+     VERDALIS_DIFF_BASELINE="$baseline" VERDALIS_DIFF_TIMEOUT="${timeout:-$run_limit}" \
      VERDALIS_DIFF_ARGS="$*" "$suite" --gtest_filter='GivenLandscape.*' > "$logs/$name.log" 2>&1; then
     note "  same bytes"
   else
@@ -84,16 +120,17 @@ compare() {
   fi
 }
 
+[ "$cases" = 0 ] && seeds=""
 for seed in $seeds; do
-  note "random series: seed $seed, $cases cases, up to $maxn nodes"
+  note "random series: seed $seed, $cases cases and $((cases / 10)) sparse ones, up to $maxn nodes"
   if VERDALIS_DIFF_BINARY="$program" VERDALIS_DIFF_FAILURES="$failures" VERDALIS_DIFF_SEED="$seed" \
-     VERDALIS_DIFF_CASES="$cases" VERDALIS_DIFF_MAXN="$maxn" "$suite" --gtest_filter='Random/*' \
-     > "$logs/seed$seed.log" 2>&1; then
+     VERDALIS_DIFF_CASES="$cases" VERDALIS_DIFF_MAXN="$maxn" VERDALIS_DIFF_TIMEOUT="${timeout:-900}" \
+     "$suite" --gtest_filter='Random/*:Sparse/*' > "$logs/seed$seed.log" 2>&1; then
     note "  $(grep '\[ differential \]' "$logs/seed$seed.log" | sed 's/.*\] //'), no mismatch"
   else
     failed=1
-    note "  mismatches in: $(grep -o 'case seed[0-9]*_case[0-9]*' "$logs/seed$seed.log" | sort -u | tr '\n' ' ')"
-    note "  kept under $failures; rerun one with VERDALIS_DIFF_SEED=$seed VERDALIS_DIFF_FIRST=k VERDALIS_DIFF_CASES=1"
+    note "  mismatches in: $(grep -o 'case seed[0-9]*_[a-z]*[0-9]*' "$logs/seed$seed.log" | sort -u | tr '\n' ' ')"
+    note "  kept under $failures; each one's report.txt says how to rerun it alone"
   fi
 done
 
@@ -137,6 +174,43 @@ if [ "$generated" = 1 ]; then
     }
   else
     note "no $generator: generated landscapes skipped"
+  fi
+fi
+
+# The by-neighbour form against the full matrices; see the top of the file.
+if [ "$sparse" = 1 ]; then
+  if [ -x "$generator" ]; then
+    baseline="-dense"
+    run_limit=3600
+    analyses=("-NC -IIC -PC" "-PC -pcHeur 0.005" "-H -IIC -BCIIC" "-F -AWF -CCP -LCP")
+    run=0
+    for size in $sparse_sizes; do
+      other=0
+      for seed in $sparse_seeds; do
+        side="$(awk -v n="$size" 'BEGIN { printf "%d", 1200 * sqrt(n) }')"
+        within=2500 extra=() add=""
+        if [ "$other" = 1 ]; then
+          within=1500 extra=(--candidates $((size / 100))) add="-add"
+        fi
+        other=$((1 - other))
+        name="sparse${size}_seed${seed}"
+        f="$(generate "$name" --nodes "$size" --seed "$seed" --within "$within" --side "$side" "${extra[@]}")" || {
+          failed=1; note "gen_landscape failed for $name"; continue; }
+        base="-nodeFile $f/nodes.txt -conFile $f/connections.txt -t dist notall $add -confAdj 1000 -confProb 1000 0.5"
+        for options in "${analyses[@]}"; do
+          threads=$((run % 2 + 1))
+          precision=""
+          [ $((run % 3)) = 2 ] && precision="-simple"
+          label="$(printf '%s' "$options" | tr -d ' -' | tr 'A-Z.' 'a-z_')"
+          compare "${name}_${label}_t${threads}${precision:+_simple}" $base $options -threads $threads $precision
+          run=$((run + 1))
+        done
+      done
+    done
+    baseline=""
+    run_limit=900
+  else
+    note "no $generator: sparse landscapes skipped"
   fi
 fi
 

@@ -87,7 +87,7 @@ bool isValueToken(const std::vector<std::string>& tok, std::size_t i) {
   const std::string& t = tok[i];
   auto before = [&](std::size_t k) -> std::string { return i > k ? tok[i - k] : std::string(); };
   if (isOneOf(before(1), {"-landArea", "-confAdj", "-confProb", "-nodeFile", "-conFile", "-conFileType", "-t",
-                          "-pcHeur", "-prefix", "maxValue", "-threads"}))
+                          "-pcHeur", "-prefix", "maxValue", "-threads", "-progress"}))
     return true;
   if (before(2) == "-confProb") return true;
   if (isOneOf(before(2), {"-t", "-conFileType"}) && isOneOf(t, {"all", "notall"})) return true;
@@ -201,6 +201,7 @@ class commandLineReader {
         {"-simple", &commandLineReader::singlePrecision},
         {"-prefix", &commandLineReader::prefix},
         {"-threads", &commandLineReader::threads},
+        {"-progress", &commandLineReader::progress},
     };
     return table;
   }
@@ -365,6 +366,15 @@ class commandLineReader {
       fail("No number of threads defined -threads\n");
     else if (!readThreadCount(tok[i + 1], arg.threads))
       fail("\nArgument '" + tok[i + 1] + "' not valid as number of threads (a whole number, 0 or more)\n");
+  }
+
+  void progress(std::size_t i) {
+    if (!exists(i + 1))
+      fail("No progress lines defined -progress (all or brief)\n");
+    else if (tok[i + 1] == "all" || tok[i + 1] == "brief")
+      arg.progress = tok[i + 1] == "all" ? progressRequest::all : progressRequest::brief;
+    else
+      fail("\nArgument '" + tok[i + 1] + "' not valid as progress lines (all or brief)\n");
   }
 };
 

@@ -3,6 +3,8 @@
 // of all result files and the run prefix. Copied by value into every run.
 #include <string>
 
+#include "support/progress_lines.h"
+
 namespace verdalis {
 
 class dataArg {
@@ -93,6 +95,10 @@ class dataArg {
   bool symmetric = false;
   bool appendInvalid = false;
   bool version = false;
+  // -progress all|brief: every progress line of the run log, or the brief
+  // log of a large run; by default the brief one only where the full text
+  // would pass its budget (program/progress_choice.h).
+  progressRequest progress = progressRequest::automatic;
 
   void setPrefix(std::string p);
   void actualitzaPrefix();

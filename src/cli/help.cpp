@@ -41,6 +41,8 @@ std::string helpReference() {
          "  -wcomp -wlinks              also write the components (-NC) and the links (binary index)\n"
          "  -wprobdir -wprobmax         also write direct and best-path probabilities (-PC for the latter)\n"
          "  -noout                      the run log goes to P_execution_events.txt, not the console\n"
+         "  -progress all|brief         every progress line in the run log, or the brief log\n"
+         "                              (default: brief only where the full one passes 10 MB)\n"
          "  -appendInvalid              append to the summary files even when the input was invalid\n"
          "\n"
          "Performance\n"

@@ -10,11 +10,14 @@
 
 #include "cli/arguments.h"
 #include "cli/run_report.h"
+#include "program/memory_estimate.h"
+#include "program/progress_choice.h"
 #include "program/quivaraProgram.h"
 #include "reports/saveresults.h"
 #include "support/clock.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/progress_lines.h"
 
 namespace verdalis {
 
@@ -153,6 +156,22 @@ void writeReports(quivaraProgram<T>* program, const dataArg& arg, runReport& rep
   report.summariesSkipped = !appendSummaries;
 }
 
+// Said when the run is large. A run that certainly cannot fit is refused
+// before it allocates anything, with what it needs, and ends as a run out
+// of memory does, instead of failing hours in.
+template <class T>
+void checkMemory(const quivaraProgram<T>& program) {
+  const memoryEstimate needed = estimatedPeak(runShapeOf(program));
+  const double available = static_cast<double>(memoryAvailable(program.threads));
+  if (needed.certain > available) {
+    tellUser("Not enough memory: this run needs at least " + memoryText(needed.certain) + " and " +
+             memoryText(available) + " are available (free memory and swap, within the limits of the process); "
+             "it stops here.");
+    throw kNoMemory;
+  }
+  if (needed.peak >= kReportedPeakFrom) tellUser("Estimated peak memory: " + memoryText(needed.peak));
+}
+
 void sayEnd(std::time_t& end) {
   end = std::time(nullptr);
   say("Execution ended at: " + calendarText(end) + "\n");
@@ -170,6 +189,7 @@ int runSteps(dataArg arg, runReport& report) {
   program->symmetric = arg.symmetric;
   int errors = program->initial_check();
   if (errors == 0) {
+    checkMemory(*program);
     errors = program->load_data();
     say(program->information_execution() + "\n");
     report.warnings = sayRunWarnings(*program, arg);
@@ -185,6 +205,7 @@ int runSteps(dataArg arg, runReport& report) {
     report.ending = runEnding::checksFailed;
     return kExitRunFailed;
   }
+  runProgressLines() = chooseProgressLines(progressShapeOf(*program), arg.progress);
   program->generacio_indexos();
   say(program->show_time_proces() + "\n");
   writeReports(program.get(), arg, report);

@@ -15,6 +15,7 @@
 #include "engine/tuning.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "support/progress.h"
 
 namespace verdalis {
 
@@ -29,6 +30,16 @@ struct engineTimes {
   long long pcMicros = 0, binaryMicros = 0, fMicros = 0;
 };
 
+// Which variants of a run a request measures: [first, last) of the removed
+// nodes or of the listed pairs, so that several processes can share a run;
+// every variant's values are the same whoever measures it. last < 0: to
+// the end.
+struct variantRange {
+  int first = 0, last = -1;
+  int end(int count) const { return last < 0 || last > count ? count : last; }
+  bool contains(int v, int count) const { return v >= first && v < end(count); }
+};
+
 // The landscape and what to measure on it. PC needs the searches of the
 // global landscape (measurePC), the binary indices its breadth-first rows
 // (they are computed here for H alone).
@@ -40,6 +51,8 @@ struct engineRequest {
   const pcSearches<T>* searches = nullptr;
   unsigned threads = 1;
   engineLimits limits;
+  variantRange variants;              // the removed nodes to measure
+  progressMeter* progress = nullptr;  // advanced by the sources finished
 };
 
 template <class T>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine/rounding_margins.h"
 #include "engine/tuning.h"
@@ -55,7 +56,7 @@ bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept
                              keptEntries& kept, std::atomic<long long>& cpuMicros) {
   const int n = w.n;
   double heaviest = 0;
-  for (float x : w.matrix)
+  for (float x : w.dense ? w.matrix : w.weight)
     if (x != kNoLink) heaviest = std::max(heaviest, static_cast<double>(x));
   const double longest = pathSumBound(n, heaviest);
   struct pairOf {
@@ -66,34 +67,35 @@ bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept
   std::atomic<std::size_t> total{0};
   std::atomic<bool> tooMany{false};
   const unsigned workers = n < kThreadedKeptFromNodes ? 1u : threads;
-  std::vector<std::vector<int>> orders(workers);
+  std::vector<std::vector<std::pair<float, int>>> orders(workers);
   orderedParallel(
       n, workers,
       [&](int u, unsigned id) {
         if (tooMany.load()) return;
         const double started = threadCpuMillis();
-        const float* row = w.matrix.data() + static_cast<std::size_t>(u) * n;
-        std::vector<int>& order = orders[id];
+        // The steps out of u, lightest first, ties by position.
+        std::vector<std::pair<float, int>>& order = orders[id];
         order.clear();
-        for (int m = 0; m < n; ++m)
-          if (m != u && row[m] != kNoLink) order.push_back(m);
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return row[a] < row[b] || (row[a] == row[b] && a < b); });
+        w.forEachOut(u, [&](int m, float weight) {
+          if (m != u) order.push_back({weight, m});
+        });
+        std::sort(order.begin(), order.end());
         std::vector<pairOf>& out = byOrigin[u];
-        for (int y : order) {
-          const double direct = row[y];
-          const float* col = w.column(y);
+        for (const auto& [weight, y] : order) {
+          const double direct = weight;
+          const float* col = w.dense ? w.column(y) : nullptr;
           int beaten = 0, witness = -1;
-          for (int m : order) {
-            const double first = row[m];
+          for (const auto& [first, m] : order) {
             if (!(first < direct)) break;
-            if (m == y || col[m] == kNoLink) continue;
-            const double through = first + static_cast<double>(col[m]);
+            const float second = col != nullptr ? col[m] : w.at(m, y);
+            if (m == y || second == kNoLink) continue;
+            const double through = static_cast<double>(first) + static_cast<double>(second);
             if (through < direct - margin * (longest + through)) {
               if (++beaten == 1) witness = m;
               if (beaten == 2) break;
             }
           }
-          if (beaten < 2) out.push_back({y, beaten == 0 ? -1 : witness, row[y]});
+          if (beaten < 2) out.push_back({y, beaten == 0 ? -1 : witness, weight});
         }
         std::sort(out.begin(), out.end(), [](const pairOf& a, const pairOf& b) { return a.to < b.to; });
         if (total.fetch_add(out.size()) + out.size() > maxKept) tooMany = true;
@@ -147,6 +149,17 @@ template bool buildSearchEntries<double>(const searchWeights&, std::size_t, unsi
 bool buildClassEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
                        std::atomic<long long>& cpuMicros) {
   return buildKeptEntries(w, classMargin(), maxKept, threads, kept, cpuMicros);
+}
+
+searchWeights unbeatenWeights(const removalEntries& kept) {
+  searchWeights w;
+  w.n = kept.n;
+  w.dense = false;
+  w.start = kept.outStart;
+  w.target = kept.outTo;
+  w.weight = kept.outWeight;
+  w.indexByDestination();
+  return w;
 }
 
 }  // namespace verdalis

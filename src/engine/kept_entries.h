@@ -75,13 +75,18 @@ std::vector<std::size_t> groupBy(int n, const std::vector<std::size_t>& start, K
 // The same pairs split for the searches without one node.
 removalEntries splitByWitness(const keptEntries& kept);
 
-// The pairs of a dense weight matrix that fewer than two nodes beat, for
-// searches without a cut. A pair is beaten when the step through the other
+// The pairs of the weights (dense or compressed) that fewer than two nodes
+// beat, for searches without a cut. A pair is beaten when the step through the other
 // node is shorter by more than margin times the longest path sum; false
 // when more than maxKept pairs remain (the lists would not pay).
 // cpuMicros receives the processor time of the work, summed over threads.
 bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept, unsigned threads,
                       keptEntries& kept, std::atomic<long long>& cpuMicros);
+
+// The pairs no node beats, as compressed weights: a search without a cut
+// over them takes the same values, parents and order as over every pair,
+// since a beaten pair never gives a least value nor ties one.
+searchWeights unbeatenWeights(const removalEntries& kept);
 
 // The pairs for the repair searches in precision T: beaten by the search
 // margin.

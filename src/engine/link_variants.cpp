@@ -261,6 +261,7 @@ linkResult<T> linkVariantsRun<T>::run(const std::vector<pairChange>& asked) {
             for (int i = 0; i < sources; ++i) pairsOfSource(data[i], lo, hi, work[id]);
           },
           [](int) {});
+      if (request.progress != nullptr) request.progress->advance(sources);
     }
   }
   linkResult<T> result;

@@ -154,7 +154,7 @@ void nodeRemovalRun<T>::pcLanes(const removalSource<T>& d, int first, int stride
   laneBatch<T>& b = x.lanes;
   b.nodes.clear();
   for (int k = first; k < n; k += stride) {
-    if (k == d.rows.s) continue;
+    if (k == d.rows.s || !request.variants.contains(k, n)) continue;
     if (d.rows.childStart[k + 1] == d.rows.childStart[k]) {
       b.nodes.push_back(k);
       continue;
@@ -174,7 +174,7 @@ void nodeRemovalRun<T>::binaryLanes(const removalSource<T>& d, int first, int st
   laneBatch<T>& b = x.lanes;
   b.nodes.clear();
   for (int k = first; k < n; k += stride) {
-    if (k == d.rows.s) continue;
+    if (k == d.rows.s || !request.variants.contains(k, n)) continue;
     if (d.critical[k] || (h && !iic))
       binaryOfSource(d, k, x.binary);
     else
@@ -226,12 +226,14 @@ removalResult<T> nodeRemovalRun<T>::run() {
             for (int i = 0; i < count; ++i) removalsOfSource(data[i], r, sums.tasks, work[id]);
           },
           [](int) {});
+      if (request.progress != nullptr) request.progress->advance(count);
     }
   }
   removalResult<T> result;
   guardAlloc(kNoMemory, [&] { result.variants.resize(static_cast<std::size_t>(n)); });
+  const int first = request.variants.first, last = request.variants.end(n);
   orderedParallel(
-      n, threads, [&](int k, unsigned) { result.variants[k] = finish(k); }, [](int) {});
+      last - first, threads, [&](int i, unsigned) { result.variants[first + i] = finish(first + i); }, [](int) {});
   result.times.pcMicros = pcMicros.load();
   result.times.binaryMicros = binaryMicros.load();
   return result;

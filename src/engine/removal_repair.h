@@ -82,6 +82,8 @@ class removalRepair {
   // Builds the lists of pairs the repairs walk and check, when they pay.
   void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
   int bestEntriesPerNode() const { return limits.bestEntriesPerNode; }
+  // The kept pairs, when the repairs walk them (null otherwise).
+  const removalEntries* keptLists() const { return useKept ? &kept : nullptr; }
   bool needsBestEntries() const { return w.dense && !useKept; }
 
   // New distances of the nodes below k in x.newDist over x.set, x.state
@@ -120,7 +122,7 @@ class removalRepair {
 
 template <class T>
 void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
-  if (!w.dense || cut != std::numeric_limits<T>::infinity()) return;
+  if (cut != std::numeric_limits<T>::infinity()) return;
   keptEntries pairs;
   const std::size_t maxKept = limits.keptPairsWorthIt(n);
   useKept = buildSearchEntries<T>(w, maxKept, threads, pairs, cpuMicros);
@@ -166,9 +168,15 @@ bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) cons
       for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
     });
     for (int u : x.extraUsed) x.extraHead[u] = -1;
-  } else if (w.dense) {
+  } else if (d.entries.built()) {
     enterDense(d.entries, k, x, dist);
-    settleDense(x);
+    if (w.dense) {
+      settleDense(x);
+    } else {
+      settle(x, [&](int y, auto& relax) {
+        for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
+      });
+    }
   } else {
     enterSparse(k, x, dist);
     settle(x, [&](int y, auto& relax) {
@@ -232,9 +240,10 @@ void removalRepair<T>::enterDense(const bestEntries<T>& entries, int k, removalS
   const int M = entries.perNode;
   x.ids.clear();
   for (int y : x.set) {
-    const int* from = entries.from.data() + static_cast<std::size_t>(y) * M;
-    const T* alts = entries.alt.data() + static_cast<std::size_t>(y) * M;
-    const int count = entries.count[y];
+    const std::size_t row = static_cast<std::size_t>(entries.rowOf(y));
+    const int* from = entries.from.data() + row * M;
+    const T* alts = entries.alt.data() + row * M;
+    const int count = entries.count[row];
     int at = 0;
     while (at < count && !stepsFrom(from[at], k, x, dist)) ++at;
     if (at < count) {
@@ -246,17 +255,16 @@ void removalRepair<T>::enterDense(const bestEntries<T>& entries, int k, removalS
     x.ids.push_back(y);
   }
   for (int y : x.ids) {
-    const float* col = w.column(y);
     T best = x.newDist[y];
     int bestFrom = x.newPred[y];
-    for (int u = 0; u < n; ++u) {
-      if (!stepsFrom(u, k, x, dist)) continue;
-      const T alt = dist[u] + static_cast<T>(col[u]);
+    w.forEachIn(y, [&](int u, float weight) {
+      if (!stepsFrom(u, k, x, dist)) return;
+      const T alt = dist[u] + static_cast<T>(weight);
       if (alt < best) {
         best = alt;
         bestFrom = u;
       }
-    }
+    });
     x.newDist[y] = best;
     x.newPred[y] = bestFrom;
   }

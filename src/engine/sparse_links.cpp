@@ -197,6 +197,7 @@ void sparseLinkRun<T>::sourcePasses() {
           }
         },
         [](int) {});
+    if (request.progress != nullptr) request.progress->advance(sources);
   }
 }
 

@@ -15,6 +15,7 @@
 
 #include "engine/engine.h"
 #include "landscape/sparse_landscape.h"
+#include "support/progress.h"
 
 namespace verdalis {
 
@@ -23,6 +24,7 @@ struct sparseLinkRequest {
   indexSelection indices;
   bool adjType = false;
   unsigned threads = 1;
+  progressMeter* progress = nullptr;  // advanced by the sources finished
 };
 
 // The pairs may come in any order; the values come in theirs.

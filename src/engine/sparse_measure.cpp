@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/components.h"
+#include "engine/kept_entries.h"
 #include "engine/sparse_weights.h"
 #include "engine/tuning.h"
 #include "graph/breadth_first.h"
@@ -65,6 +66,7 @@ class sparseRun {
   bool binary() const { return request.indices.iic || request.indices.h; }
   void components();
   void fluxes();
+  void walkUnbeatenOnly();
   void perSource(focusSums* focus);
   void pcOfSource(int s, localSearch<T>& search, sourceSums& r) const;
   void binaryOfSource(int s, localBreadthFirst& search, sourceSums& r) const;
@@ -203,11 +205,26 @@ void sparseRun<T>::addInOrder(int s, const sourceSums& r, T& pcnum, double& step
   for (double t : r.iicFocusRow) focus->iicFlux += t;
 }
 
+// Without a cut, the searches need only the pairs that can end a best path
+// (kept_entries.h), often a fraction of the listed ones.
+template <class T>
+void sparseRun<T>::walkUnbeatenOnly() {
+  if (cut != std::numeric_limits<T>::infinity()) return;
+  std::atomic<long long> micros{0};
+  keptEntries kept;
+  if (buildSearchEntries<T>(weights, engineLimits().keptPairsWorthIt(g.n), request.threads, kept, micros))
+    weights = unbeatenWeights(splitByWitness(kept));
+  times.pcMicros += micros.load();
+}
+
 template <class T>
 void sparseRun<T>::perSource(focusSums* focus) {
   const int n = g.n;
   const bool pc = request.indices.pc;
-  if (pc) pcSearchSetupSparse(g, weights, cut);
+  if (pc) {
+    pcSearchSetupSparse(g, weights, cut);
+    walkUnbeatenOnly();
+  }
   unsigned threads = n < kThreadedSearchFromNodes ? 1u : request.threads;
   const int block = kSourcesPerGlobalTask;
   const int blocks = (n + block - 1) / block;

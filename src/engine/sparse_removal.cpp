@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 #include <vector>
 
 #include "engine/components_without.h"
@@ -41,7 +42,14 @@ class sparseRemovalRun {
   std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
   unsigned threads() const { return std::max(1u, request.threads); }
-  int blocks() const { return (n + kLanesPerTask - 1) / kLanesPerTask; }
+  // The lanes of the requested removals, in tasks of kLanesPerTask.
+  int laneFirst() const { return request.variants.first; }
+  int laneEnd() const { return request.variants.end(n); }
+  int blocks() const { return (laneEnd() - laneFirst() + kLanesPerTask - 1) / kLanesPerTask; }
+  std::pair<int, int> block(int b) const {
+    const int lo = laneFirst() + b * kLanesPerTask;
+    return {lo, std::min(laneEnd(), lo + kLanesPerTask)};
+  }
   void prepareAll();
   void sourcePasses();
   void pcLanes(const laneSource<T>& d, int lo, int hi);
@@ -167,7 +175,9 @@ void sparseRemovalRun<T>::addFluxes(const laneSource<T>& d) {
 template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
-  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary);
+  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants,
+                                 request.limits);
+  if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk));
   std::vector<laneScratch<T>> scratch(workers);
@@ -184,7 +194,7 @@ void sparseRemovalRun<T>::sourcePasses() {
     orderedParallel(
         blocks(), workers,
         [&](int b, unsigned) {
-          const int lo = b * kLanesPerTask, hi = std::min(n, lo + kLanesPerTask);
+          const auto [lo, hi] = block(b);
           for (int i = 0; i < count; ++i) {
             const double start = threadCpuMillis();
             if (pc) pcLanes(data[i], lo, hi);
@@ -195,6 +205,7 @@ void sparseRemovalRun<T>::sourcePasses() {
           }
         },
         [](int) {});
+    if (request.progress != nullptr) request.progress->advance(count);
   }
 }
 
@@ -206,7 +217,7 @@ void sparseRemovalRun<T>::pairLanes() {
       blocks(), threads(),
       [&](int b, unsigned) {
         const double start = threadCpuMillis();
-        const int lo = b * kLanesPerTask, hi = std::min(n, lo + kLanesPerTask);
+        const auto [lo, hi] = block(b);
         for (int i = 0; i < n; ++i)
           for (std::size_t e = g.probStart[i]; e < g.probStart[i + 1]; ++e) {
             const int j = g.probTo[e];
@@ -236,7 +247,7 @@ void sparseRemovalRun<T>::totalLanes() {
   orderedParallel(
       blocks(), threads(),
       [&](int b, unsigned) {
-        const int lo = b * kLanesPerTask, hi = std::min(n, lo + kLanesPerTask);
+        const auto [lo, hi] = block(b);
         for (int j = 0; j < n; ++j) addBut(total.data(), lo, hi, j, g.sizes[j]);
       },
       [](int) {});
@@ -321,8 +332,10 @@ removalResult<T> sparseRemovalRun<T>::run() {
   removalResult<T> result;
   guardAlloc(kNoMemory, [&] { result.variants.resize(static_cast<std::size_t>(n)); });
   std::vector<componentsScratch> scratch(threads());
+  const int first = laneFirst();
   orderedParallel(
-      n, threads(), [&](int k, unsigned id) { result.variants[k] = finish(k, scratch[id]); }, [](int) {});
+      laneEnd() - first, threads(), [&](int i, unsigned id) { result.variants[first + i] = finish(first + i, scratch[id]); },
+      [](int) {});
   result.times = {pcMicros.load(), binaryMicros.load(), fMicros.load()};
   return result;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "support/progress.h"
 #include "engine/sparse_measure.h"
 #include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
@@ -26,6 +27,9 @@ struct sparseRemovalRequest {
   indexSelection indices;
   bool adjType = false;
   unsigned threads = 1;
+  variantRange variants;  // the removed nodes to measure
+  engineLimits limits;
+  progressMeter* progress = nullptr;  // advanced by the sources finished
 };
 
 template <class T>

@@ -10,6 +10,12 @@
 namespace verdalis {
 
 template <class T>
+void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
+  repairs.useLists(threads, cpuMicros);
+  if (repairs.keptLists() != nullptr) unbeaten = unbeatenWeights(*repairs.keptLists());
+}
+
+template <class T>
 void laneSourcePreparer<T>::prepare(int s, laneSource<T>& d, laneScratch<T>& x) const {
   d.s = s;
   if (pc) pcSide(s, d, x);
@@ -41,7 +47,7 @@ bool laneSourcePreparer<T>::classify(int s, laneScratch<T>& x) const {
 
 template <class T>
 void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const {
-  x.search.run(s, w, cut);
+  x.search.run(s, searchWeightsOf(), cut);
   const std::vector<int>& reached = x.search.reachedAscending();
   const float as = g.sizes[s];
   d.pcReach.assign(reached.begin(), reached.end());
@@ -62,7 +68,12 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
     x.nextSibling[v] = x.firstChild[parent];
     x.firstChild[parent] = v;
   }
-  localTreeSource<T> view;
+  // Repairs that walk no kept pairs take the best entries of each node.
+  if (repairs.keptLists() == nullptr) {
+    x.entries.perNode = repairs.bestEntriesPerNode();
+    x.entries.buildReached(w, x.search.distances(), cut, reached);
+  }
+  localTreeSource<T> view(x.entries);
   view.s = s;
   view.dist = x.search.distances();
   view.delicate = classify(s, x);
@@ -73,7 +84,7 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   d.pcChangedNode.clear();
   d.pcChangedTerm.clear();
   for (int k : reached)
-    if (k != s && x.firstChild[k] >= 0) pcChange(k, view, d, x);
+    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n)) pcChange(k, view, d, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
 }
 
@@ -125,7 +136,7 @@ void laneSourcePreparer<T>::binarySide(int s, laneSource<T>& d, laneScratch<T>& 
   d.binChangedNode.clear();
   d.binChangedLinks.clear();
   for (int k : d.binReach) {
-    if (!x.critical[k] || k == s) continue;
+    if (!x.critical[k] || k == s || !removals.contains(k, g.n)) continue;
     binaryLostWithout(links, nl, k, x.binary);
     std::sort(x.binary.set.begin(), x.binary.set.end());
     laneChange change;

@@ -14,6 +14,7 @@
 
 #include "engine/binary_rows.h"
 #include "engine/components_without.h"
+#include "engine/engine.h"
 #include "engine/removal_repair.h"
 #include "graph/local_search.h"
 #include "landscape/sparse_landscape.h"
@@ -48,13 +49,14 @@ struct laneSource {
 // The source view the repairs read: the thread's search and its tree.
 template <class T>
 struct localTreeSource {
+  explicit localTreeSource(const bestEntries<T>& best) : entries(best) {}
   int s = -1;
   const T* dist = nullptr;
   bool delicate = false;
   const std::vector<std::pair<int, int>>* ties = nullptr;
   const int* firstChild = nullptr;
   const int* nextSibling = nullptr;
-  bestEntries<T> entries;  // not read over compressed rows
+  const bestEntries<T>& entries;  // built when no kept pairs are walked
   int source() const { return s; }
   template <class F>
   void forEachChild(int v, F&& f) const {
@@ -71,6 +73,7 @@ struct laneScratch {
   std::vector<char> critical;
   std::vector<std::pair<int, int>> ties;
   removalScratch<T> repair;
+  bestEntries<T> entries;
   binaryScratch binary;
   std::vector<std::pair<int, double>> moved;
 };
@@ -79,10 +82,14 @@ template <class T>
 class laneSourcePreparer {
  public:
   laneSourcePreparer(const sparseLandscape& land, const searchWeights& weights, T cut, const binaryGraph& links,
-                     const componentIndex& components, bool pc, bool binary)
+                     const componentIndex& components, bool pc, bool binary, variantRange removals,
+                     const engineLimits& limits)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        repairs(weights, cut, engineLimits()) {}
+        removals(removals), repairs(weights, cut, limits) {}
 
+  // Without a cut, the searches and repairs walk only the pairs that can
+  // end a best path (kept_entries.h).
+  void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
   void prepare(int s, laneSource<T>& d, laneScratch<T>& x) const;
 
  private:
@@ -92,7 +99,10 @@ class laneSourcePreparer {
   const binaryGraph& links;
   const componentIndex& components;
   const bool pc, binary;
+  const variantRange removals;  // only their changed terms are prepared
   removalRepair<T> repairs;
+  searchWeights unbeaten;  // the pairs no node beats, when kept
+  const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
 
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;

@@ -21,6 +21,24 @@
 
 namespace verdalis {
 
+// Takes off a non-empty heap the node the linear scan would select: its
+// choice among every waiting node of the smallest float class (rounding is
+// monotone, so they come first in the order of their distances); the others
+// wait again. group is scratch.
+template <class T>
+int takeScanChoice(indexedHeap<T>& heap, std::vector<int>& group, const T* dist) {
+  group.clear();
+  const float smallest = static_cast<float>(heap.top().first);
+  while (!heap.empty() && static_cast<float>(heap.top().first) == smallest) {
+    group.push_back(heap.top().second);
+    heap.pop();
+  }
+  const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), dist);
+  for (int v : group)
+    if (v != u) heap.push({dist[v], v});
+  return u;
+}
+
 template <class T>
 class localSearch {
  public:
@@ -84,17 +102,7 @@ void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded
   distance[source] = 0;
   push(T(0), source);
   while (!heap.empty()) {
-    // Every waiting node of the smallest float class: rounding is monotone,
-    // so they come first in the order of their distances.
-    group.clear();
-    const float smallest = static_cast<float>(heap.top().first);
-    while (!heap.empty() && static_cast<float>(heap.top().first) == smallest) {
-      group.push_back(heap.top().second);
-      heap.pop();
-    }
-    const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), distance.data());
-    for (int v : group)
-      if (v != u) push(distance[v], v);
+    const int u = takeScanChoice(heap, group, distance.data());
     treated[u] = 1;
     treatedOrder.push_back(u);
     const T du = distance[u];

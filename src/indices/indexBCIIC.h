@@ -8,6 +8,7 @@
 
 #include "graph/algBFS.h"
 #include "graph/tessella.h"
+#include "indices/pc_progress.h"
 #include "indices/terms.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
@@ -51,8 +52,9 @@ void indexBCIIC<T>::generate(adjacency* const* list_edges, const float* sizes, f
   });
   algBFS search(nNodes);
   for (int k = 0; k < nNodes; ++k) {
-    say("Processing BC(IIC) of node with ID " + toText(nodesId[k]) + "\n");
-    say(toText(k * 100 / nNodes) + " % completed\n");
+    std::string line;
+    appendBetweennessProgress(line, "BC(IIC)", nodesId[k], k, nNodes);
+    say(line);
     bciic[k] = 0;
     for (int i = 0; i < nNodes; ++i) {
       if (i == k) continue;

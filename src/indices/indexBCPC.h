@@ -9,6 +9,7 @@
 
 #include "graph/algDIJKSTRA.h"
 #include "graph/tessella.h"
+#include "indices/pc_progress.h"
 #include "indices/terms.h"
 #include "support/matrix.h"
 #include "support/messages.h"
@@ -45,8 +46,9 @@ template <class T>
 void indexBCPC<T>::generate(const tessella* nodes, float sizeLandscapeArea, bool /*allpaths*/,
                             float /*minProb*/) {
   for (int k = 0; k < nNodes; ++k) {
-    say("Processing BC(PC) of node with ID " + toText(nodes[k].label) + "\n");
-    say(toText(k * 100 / nNodes) + " % completed\n");
+    std::string line;
+    appendBetweennessProgress(line, "BC(PC)", nodes[k].label, k, nNodes);
+    say(line);
     generate_2_BC(k, nodes, sizeLandscapeArea);
   }
 }

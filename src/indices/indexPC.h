@@ -350,6 +350,7 @@ std::vector<adjacency> indexPC<T>::undirectedLinks(const tessella* nodes, float 
 
 template <class T>
 void indexPC<T>::progressLine(int source) const {
+  if (!pcSourcesDone(1)) return;
   std::string line;
   appendPCProgress(line, source, nNodes);
   say(line);

@@ -14,6 +14,8 @@
 #include "indices/pc_progress.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/progress.h"
+#include "support/progress_lines.h"
 #include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
 
@@ -39,12 +41,14 @@ engineRequest<T> requestOf(const quivaraProgram<T>& p) {
   r.adjType = p.adjType;
   r.searches = p.fastPC ? &p.pcSearchesGlobal : nullptr;
   r.threads = p.threads;
+  r.progress = &runProgress();
   return r;
 }
 
 // The PC progress lines of the sources the engine reports done.
 inline sourcesDone pcProgressLines(int n) {
   return [n](int begin, int end) {
+    if (!pcSourcesDone(end - begin)) return;
     std::string text;
     for (int s = begin; s < end; ++s) appendPCProgress(text, s, n);
     say(text);
@@ -106,15 +110,18 @@ void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
 }
 
 // The console text of the node removals, as the straightforward loop
-// prints it.
+// prints it, thinned as the run's progress choice says.
 template <class T>
 void sayRemovalProgress(const quivaraProgram<T>& p) {
+  const bool sourceLines = p.pcFlag && runProgressLines().pcSources;
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
-    if (p.pcFlag)
+    if (sourceLines)
       for (int s = 0; s < p.nNodes - 1; ++s) appendPCProgress(text, s, p.nNodes - 1);
-    text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
-    if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
+    if (caseLineShown(i, p.nNodes)) {
+      text += "Processing importance of node with ID " + toText(p.label[i]) + "\n";
+      if (p.nNodesTotal > 0) text += toText(static_cast<long long>(i + 1) * 100 / p.nNodesTotal) + "% completed\n";
+    }
     if (text.size() > kConsolePiece) {
       say(text);
       text.clear();
@@ -129,7 +136,10 @@ template <class T>
 bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
-  placeRemovals(p, measureNodeRemovals(requestOf(p)));
+  {
+    progressPhase phase("Node removals", p.nNodes);
+    placeRemovals(p, measureNodeRemovals(requestOf(p)));
+  }
   sayRemovalProgress(p);
   return true;
 }
@@ -140,6 +150,13 @@ inline linkChange changeOf(linkAnalysis analysis) {
   return analysis == linkAnalysis::removal       ? linkChange::removed
          : analysis == linkAnalysis::improvement ? linkChange::madeSure
                                                  : linkChange::changed;
+}
+
+// The name of a link analysis in the progress on standard error.
+inline const char* phaseName(linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal       ? "Link removal"
+         : analysis == linkAnalysis::improvement ? "Link improvement"
+                                                 : "Link change";
 }
 
 // The pairs a link analysis measures, in report order, with what each
@@ -198,6 +215,7 @@ void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
   request.indices = requestOf(p).indices;
   request.adjType = p.adjType;
   request.threads = p.threads;
+  request.progress = &runProgress();
   linkResult<T> result = measureLinkChangesSparse<T>(request, pairs);
   addEngineTimes(p, result.times);
   keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
@@ -208,10 +226,11 @@ void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
 // share of pairs visited.
 template <class T>
 bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
+  if (!p.byNeighbour && !fastLinksApply(p, analysis)) return false;
+  progressPhase phase(phaseName(analysis), p.nNodes);
   if (p.byNeighbour) {
     linksByNeighbour(p, analysis);
   } else {
-    if (!fastLinksApply(p, analysis)) return false;
     const std::vector<pairChange> pairs = pairsOf(p, analysis);
     const linkResult<T> result = measureLinkChanges(requestOf(p), changeOf(analysis), pairs);
     placeLinkValues(p, analysis, pairs, result);
@@ -220,15 +239,17 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   long long visited = 0;
+  const bool sourceLines = p.pcFlag && runProgressLines().pcSources;
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
-    text += announcement + toText(p.label[i]) + "\n";
-    if (p.pcFlag)
+    visited += i;
+    const bool shown = caseLineShown(i, p.nNodes);
+    if (shown) text += announcement + toText(p.label[i]) + "\n";
+    if (sourceLines)
       for (int j = 0; j < i; ++j)
         if (analysis == linkAnalysis::change || p.linkSelected(i, j))
           for (int s = 0; s < p.nNodes; ++s) appendPCProgress(text, s, p.nNodes);
-    visited += i;
-    if (pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
+    if (shown && pairs > 0) text += toText(visited * 100 / pairs) + "% completed\n";
     if (text.size() > kConsolePiece) {
       say(text);
       text.clear();
@@ -238,16 +259,20 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
   return true;
 }
 
-// The betweenness progress lines, all printed before the sums are formed.
+// The betweenness progress lines of the nodes of these labels, all printed
+// before the sums are formed.
+inline void sayBetweennessProgress(const std::vector<int>& labels, const char* index) {
+  const int n = static_cast<int>(labels.size());
+  std::string text;
+  for (int k = 0; k < n; ++k) appendBetweennessProgress(text, index, labels[k], k, n);
+  say(text);
+}
+
 template <class T>
 void sayBetweennessProgress(const landscape<T>& land, const char* index) {
-  const int n = land.nNodes;
-  std::string text;
-  for (int k = 0; k < n; ++k) {
-    text += std::string("Processing ") + index + " of node with ID " + toText(land.nodes[k].label) + "\n";
-    text += toText(k * 100 / n) + " % completed\n";
-  }
-  say(text);
+  std::vector<int> labels;
+  for (const tessella& node : land.nodes) labels.push_back(node.label);
+  sayBetweennessProgress(labels, index);
 }
 
 }  // namespace verdalis

@@ -13,6 +13,8 @@
 #include "support/clock.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/progress.h"
+#include "support/progress_lines.h"
 #include "program/engine_runs.h"
 #include "program/program_by_neighbour.h"
 #include "program/quivaraProgram.h"
@@ -47,10 +49,13 @@ std::string processedIndices(const quivaraProgram<T>& p) {
 
 template <class T>
 void nodeRemovalLoop(quivaraProgram<T>& p) {
+  progressPhase phase("Node removals", p.nNodes);
   // The divisor counts the candidates too, so this loop ends short of 100%
   // when there are any.
   for (int i = 0; i < p.nNodes; ++i) {
     p.generate_landscape_deleting(i);
+    runProgress().advance(1);
+    if (!caseLineShown(i, p.nNodes)) continue;
     say("Processing importance of node with ID " + toText(p.label[i]) + "\n");
     sayProgress(i + 1, p.nNodesTotal);
   }
@@ -58,8 +63,12 @@ void nodeRemovalLoop(quivaraProgram<T>& p) {
 
 template <class T>
 void nodeAdditionLoop(quivaraProgram<T>& p) {
+  if (p.nNodesAdd == 0) return;
+  progressPhase phase("Node additions", p.nNodesAdd);
   for (int k = 0; k < p.nNodesAdd; ++k) {
     p.generate_landscape_adding(k);
+    runProgress().advance(1);
+    if (!caseLineShown(k, p.nNodesAdd)) continue;
     say("Processing importances of added nodes with ID " + toText(p.labelAdd[k]) + "\n");
     sayProgress(k + 1, p.nNodesAdd);
   }
@@ -69,15 +78,18 @@ void nodeAdditionLoop(quivaraProgram<T>& p) {
 // visited after it. A landscape of fewer than two nodes has no pair and so no
 // share to show.
 template <class T, class F>
-void pairLoop(const quivaraProgram<T>& p, const std::string& announcement, F&& visit) {
+void pairLoop(const quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement, F&& visit) {
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
+  progressPhase phase(phaseName(analysis), pairs);
   long long visited = 0;
   for (int i = 0; i < p.nNodes; ++i) {
-    say(announcement + toText(p.label[i]) + "\n");
+    const bool shown = caseLineShown(i, p.nNodes);
+    if (shown) say(announcement + toText(p.label[i]) + "\n");
     for (int j = 0; j < i; ++j) visit(i, j);
     visited += i;
-    sayProgress(visited, pairs);
+    runProgress().advance(i);
+    if (shown) sayProgress(visited, pairs);
   }
 }
 
@@ -96,7 +108,7 @@ void linkRemovalLoop(quivaraProgram<T>& p) {
       for (int j = 0; j < i; ++j)
         if (p.linkSelected(i, j)) summarise(i, j);
   } else {
-    pairLoop(p, "Processing importances of Link Removal of node with ID ", [&](int i, int j) {
+    pairLoop(p, linkAnalysis::removal, "Processing importances of Link Removal of node with ID ", [&](int i, int j) {
       // Unselected pairs are not even built.
       if (!p.linkSelected(i, j)) return;
       p.generate_landscape_deleting_connection(i, j);
@@ -114,7 +126,12 @@ void quivaraProgram<T>::generacio_indexos() {
   say("Indices processing started at: " + calendarText(std::time(nullptr)) + "\n");
   say("Processing overall landscape indices\n");
   settleLandscapeForm(*this);
-  generate_landscape_global();
+  {
+    // Only PC has a share to show: one unit per source of its searches.
+    progressPhase phase("Overall landscape", pcFlag ? nNodes : 0);
+    const sourcesCounted counted(runProgress());
+    generate_landscape_global();
+  }
   if (!onlyoverall) {
     if (!onlyAddDeltas && !byNeighbourRemovalLoop(*this) && !fastNodeRemovalLoop(*this)) nodeRemovalLoop(*this);
     nodeAdditionLoop(*this);
@@ -123,12 +140,14 @@ void quivaraProgram<T>::generacio_indexos() {
       const std::string announcement = "Processing Link Improvement with probability=1 of node with ID ";
       // Every pair is built; the selection rule decides inside whether it is measured.
       if (!fastLinkLoop(*this, linkAnalysis::improvement, announcement))
-        pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_sure(i, j); });
+        pairLoop(*this, linkAnalysis::improvement, announcement,
+                 [&](int i, int j) { generate_landscape_connection_sure(i, j); });
     }
     if (linkImportances3Solved()) {
       const std::string announcement = "Processing importances of Change with diff value of node with ID ";
       if (!fastLinkLoop(*this, linkAnalysis::change, announcement))
-        pairLoop(*this, announcement, [&](int i, int j) { generate_landscape_connection_diff(i, j); });
+        pairLoop(*this, linkAnalysis::change, announcement,
+                 [&](int i, int j) { generate_landscape_connection_diff(i, j); });
     }
   }
   say("Execution ended\n");

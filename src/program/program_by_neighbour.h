@@ -31,7 +31,7 @@ struct connectionLine {
   std::uint32_t order = 0;
 };
 
-struct connectionLines {
+struct listedLines {
   std::vector<connectionLine> existing, candidates;
 };
 
@@ -91,7 +91,7 @@ inline listedPairs changedRows(int n, const std::vector<connectionLine>& existin
 
 // Sorts the gathered lines into the program's rows.
 template <class T>
-void settleListedLines(quivaraProgram<T>& p, connectionLines& lines) {
+void settleListedLines(quivaraProgram<T>& p, listedLines& lines) {
   if (p.linkImportances3Flag) p.listedChanged = changedRows(p.nNodes, lines.existing);
   sortLines(lines.existing);
   p.listed = rowsOfLines(p.nNodes, lines.existing, false);
@@ -155,15 +155,20 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
   return r;
 }
 
-// What the run asks for that only the full matrices serve so far.
+// The options asked for that only the full matrices serve. The link
+// analyses and BC, BC(IIC) and BC(PC) are measured by neighbour too; a
+// distance threshold as high as the no-link distance links every pair that
+// no line lists, which only the matrices hold.
+template <class T>
+bool optionsNeedFullMatrices(const quivaraProgram<T>& p) {
+  return p.adjType && isBinaryLink(p.noLinkValue(), p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail);
+}
+
+// What the run asks for, or what its values hold, that only the full
+// matrices serve.
 template <class T>
 bool needsFullMatrices(const quivaraProgram<T>& p) {
-  const bool betweenness = p.betweenness_centrality || p.bcpcFlag || p.bciicFlag;
-  if (betweenness || changesNeedFullMatrices(p)) return true;
-  // A distance threshold as high as the no-link distance links every pair
-  // that no line lists.
-  if (p.adjType && isBinaryLink(p.noLinkValue(), p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail))
-    return true;
+  if (optionsNeedFullMatrices(p) || changesNeedFullMatrices(p)) return true;
   // A probability above 1 gives a negative weight, which only the
   // straightforward searches take; an infinite product of attributes turns
   // the unconnected pairs' zero terms into nan.
@@ -240,7 +245,11 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
   request.indices = selectionOf(p);
   request.adjType = p.adjType;
   request.threads = p.threads;
-  placeRemovals(p, measureNodeRemovalsSparse(request));
+  request.progress = &runProgress();
+  {
+    progressPhase phase("Node removals", p.nNodes);
+    placeRemovals(p, measureNodeRemovalsSparse(request));
+  }
   sayRemovalProgress(p);
   return true;
 }

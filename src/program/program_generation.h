@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/sparse_betweenness.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
 #include "support/clock.h"
@@ -116,9 +117,31 @@ void quivaraProgram<T>::execute_indexs2(landscape<T>* land, int nerased) {
   });
 }
 
+// BC, BC(PC) and BC(IIC) of a landscape held by neighbour, into the global
+// landscape's arrays, with the console text and timings of the full form.
+template <class T>
+void betweennessByNeighbour(quivaraProgram<T>& p) {
+  landscape<T>& g = *p.landGlobal;
+  if (p.betweenness_centrality) timed(p.bcTime, [&] { measureBCSparse(p.sparseGlobal, g.bc, p.threads); });
+  if (p.bcpcFlag) {
+    timed(p.bcpcTime, [&] {
+      sayBetweennessProgress(p.label, "BC(PC)");
+      measureBCPCSparse<T>(p.sparseGlobal, g.bcpc, p.threads);
+    });
+  }
+  if (p.bciicFlag) {
+    timed(p.bciicTime, [&] {
+      sayBetweennessProgress(p.label, "BC(IIC)");
+      measureBCIICSparse(p.sparseGlobal, g.bciic, p.threads);
+    });
+  }
+}
+
 template <class T>
 void quivaraProgram<T>::generate_landscape_global() {
   if (byNeighbour) {
+    // Betweenness first: its progress lines come before everything else.
+    betweennessByNeighbour(*this);
     measureGlobalByNeighbour(*this);
     return;
   }

@@ -126,6 +126,7 @@ int checkConnectionFile(quivaraProgram<T>& p) {
     ++errors;
   }
   if (errors != 0) tellColumnsFound(p.fileConnections, text, 0, words, "");
+  p.connectionLines = lines;
   std::int64_t pairs = static_cast<std::int64_t>(p.nNodesTotal) * (static_cast<std::int64_t>(p.nNodesTotal) - 1);
   if (p.structType && lines != pairs) {
     sayError("Error in the format of the connection file. Some of the pairs of nodes may not be listed (as required "

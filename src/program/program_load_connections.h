@@ -149,7 +149,7 @@ inline std::uint64_t directedPairKey(int i, int j) {
 // ignored. The pairs of existing nodes go to `listed` when given.
 template <class T>
 int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int line,
-                          std::vector<std::uint64_t>* listed, connectionLines& lines) {
+                          std::vector<std::uint64_t>* listed, listedLines& lines) {
   int i, j;
   bool first = p.exist_nodes(rec.id1, i);
   bool second = p.exist_nodes(rec.id2, j);
@@ -263,7 +263,7 @@ int quivaraProgram<T>::initialize_arrays_connections() {
   // every ordered pair, and a million lines need not be sorted.
   std::vector<std::uint64_t> listed;
   std::vector<std::uint64_t>* pairs = structType ? nullptr : &listed;
-  connectionLines gathered;
+  listedLines gathered;
   for (int k = 0; k < lines; ++k) {
     connectionRecord rec;
     bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec, fileConnections);

@@ -130,6 +130,30 @@ inline int readThreeNumbers(numberReader& in, float& third) {
   return 0;
 }
 
+// The candidate lines (third column 0) of a node file, as far as it can be
+// read: up to the first line with a value that is not a number.
+struct candidateCount {
+  int candidates = 0;
+  int failedColumn = 0;  // of that line, 0 when every line was read
+  int failedLine = 0;
+};
+
+inline candidateCount countCandidateLines(const std::string& text) {
+  candidateCount count;
+  numberReader in(text);
+  for (int line = 1; !in.atEnd(); ++line) {
+    float third = 1;
+    const int failed = readThreeNumbers(in, third);
+    if (failed != 0) {
+      count.failedColumn = failed;
+      count.failedLine = line;
+      break;
+    }
+    if (third == 0) ++count.candidates;
+  }
+  return count;
+}
+
 inline void reportCandidateCountStop(int column, bool firstLine) {
   static const nodeCheck lineOne[] = {nodeCheck::idNotNumber, nodeCheck::attributeNotNumber,
                                       nodeCheck::thirdNotNumber};
@@ -203,18 +227,9 @@ int quivaraProgram<T>::verifyNodesNoExist(const std::string& file) {
     sayError("Cannot open node file " + file);
     return 0;
   }
-  numberReader in(text);
-  int candidates = 0;
-  for (bool firstLine = true; !in.atEnd(); firstLine = false) {
-    float third = 1;
-    int failed = readThreeNumbers(in, third);
-    if (failed != 0) {
-      reportCandidateCountStop(failed, firstLine);
-      break;
-    }
-    if (third == 0) ++candidates;
-  }
-  return candidates;
+  candidateCount count = countCandidateLines(text);
+  if (count.failedColumn != 0) reportCandidateCountStop(count.failedColumn, count.failedLine == 1);
+  return count.candidates;
 }
 
 template <class T>

@@ -49,6 +49,7 @@ class quivaraProgram {
   int nNodes = 0;
   int nNodesAdd = 0;
   int nNodesTotal = 0;
+  long long connectionLines = 0;  // counted by the initial check
   std::vector<int> label;
   std::vector<int> labelAdd;
   std::vector<float> size;

@@ -18,6 +18,12 @@ std::size_t allocationCeiling();
 // the size type or pass allocationCeiling().
 void requireAllocatable(std::size_t count, std::size_t elementSize);
 
+// The memory a run can still take: what the machine can hand out without
+// taking it from others (available memory and free swap), lowered to the
+// process's address-space limit less its present size and what each of
+// `threads` workers will reserve, and to its data limit less its data.
+std::size_t memoryAvailable(unsigned threads);
+
 // rows x cols, or std::bad_alloc when the product overflows.
 std::size_t cellCount(std::size_t rows, std::size_t cols);
 

@@ -39,6 +39,8 @@ TEST(Messages, EveryLineGivesItsTextAndCount) {
       {{"-landArea"}, "landArea is not defined\n", 1},
       {{"-prefix"}, "", 1},
       {{"-threads"}, "No number of threads defined -threads\n", 1},
+      {{"-progress"}, "No progress lines defined -progress (all or brief)\n", 1},
+      {{"-progress", "some"}, "\nArgument 'some' not valid as progress lines (all or brief)\n", 1},
       // Value tokens: silent only right after their option.
       {{"stray", "-foo"}, "\nArgument 'stray' not valid\n\nArgument '-foo' not valid\n", 2},
       {{"-removal", "0.3"}, "\nArgument '0.3' not valid\n", 1},
@@ -162,6 +164,9 @@ TEST(OptionValues, InputKindStructureAndHeuristics) {
   EXPECT_EQ(heur.arg.minProbp, 0.01f);
   EXPECT_TRUE(parseLine({"-pcHeur", "all"}).arg.allpathsp);
   EXPECT_EQ(parseLine({"-threads", "4"}).arg.threads, 4);
+  EXPECT_EQ(parseLine({"-PC"}).arg.progress, progressRequest::automatic);
+  EXPECT_EQ(parseLine({"-progress", "brief", "-progress", "all"}).arg.progress, progressRequest::all);
+  EXPECT_EQ(parseLine({"-progress", "brief"}).arg.progress, progressRequest::brief);
   for (const char* bad : {"-1", "4x", "2.5", "99999999999"}) {
     parsedLine t = parseLine({"-threads", bad});
     EXPECT_EQ(t.errors, 1) << bad;

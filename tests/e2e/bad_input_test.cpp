@@ -232,8 +232,10 @@ std::vector<badInput> cases() {
 
   // ---- sizes beyond memory ----
   add("HundredThousandNodes", {nodes(manyNodes(100000)), links("1\t2\t100\n2\t3\t100\n5\t9\t100\n")},
-       "-nodeFile n.txt -conFile c.txt" + kNC, 2, {"error23"}, {"Execution ended at"}, "", {}, true);
-  add("MillionNodeLines", {nodes(manyNodes(1000000)), links("1\t2\t100\n")}, "-nodeFile n.txt -conFile c.txt" + kNC,
+       "-nodeFile n.txt -conFile c.txt -dense" + kNC, 2, {"error23"}, {"Execution ended at"}, "", {}, true);
+  add("HundredThousandNodesByNeighbour", {nodes(manyNodes(100000)), links("1\t2\t100\n2\t3\t100\n5\t9\t100\n")},
+      "-nodeFile n.txt -conFile c.txt" + kNC, 0, {"Execution ended at"}, {"error23"});
+  add("MillionNodeLines", {nodes(manyNodes(1000000)), links("1\t2\t100\n")}, "-nodeFile n.txt -conFile c.txt -dense" + kNC,
        2, {"error23"}, {"Execution ended at"});
 
   // ---- numbers on the command line ----

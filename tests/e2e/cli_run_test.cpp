@@ -162,14 +162,14 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit below";
 #endif
-  // The first pair needs far more memory than the limit allows.
+  // The first pair, held whole, needs far more memory than the limit allows.
   std::string nodes;
   for (int id = 1; id <= 30000; ++id) nodes += std::to_string(id) + "\t1\n";
   write("n_a.txt", nodes);
   write("c_a.txt", "1\t2\t100\n");
   write("n_b.txt", "1\t10\n2\t20\n");
   write("c_b.txt", "1\t2\t100\n");
-  EXPECT_EQ(run("-nodeFile n_ -conFile c_ -* -NC -confAdj 150 -noout", "ulimit -v 400000 && "), 2);
+  EXPECT_EQ(run("-nodeFile n_ -conFile c_ -* -dense -NC -confAdj 150 -noout", "ulimit -v 400000 && "), 2);
   EXPECT_EQ(console, "\nNumber of file pairs: 2\n");
   std::string lost = masked(file("a.txt_execution_events.txt"));
   EXPECT_EQ(lost.rfind("Execution started at: DATE\n\n", 0), 0u) << lost;
@@ -178,8 +178,14 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
   EXPECT_EQ(next.rfind("Execution started at: DATE\n\nNumber of nodes to process: 2\n", 0), 0u) << next;
   EXPECT_TRUE(endsWith(next, kEnd)) << next;
   EXPECT_EQ(next.find("error23"), std::string::npos);
-  // The closing summaries stay on the console, one per run.
-  EXPECT_EQ(errors.rfind("Summary: the run ran out of memory and did not complete.\n", 0), 0u) << errors;
+  // The lost run says, before it loads anything, what it would need; the
+  // closing summaries stay on the console, one per run.
+  const std::string needs = errors.substr(0, errors.find('\n') + 1);
+  EXPECT_EQ(needs.rfind("Not enough memory: this run needs at least 7.", 0), 0u) << errors;
+  EXPECT_TRUE(endsWith(needs, " are available (free memory and swap, within the limits of the process); "
+                              "it stops here.\n"))
+      << errors;
+  EXPECT_EQ(errors.find("Summary: the run ran out of memory and did not complete.\n"), needs.size()) << errors;
   EXPECT_TRUE(endsWith(errors, "Summary: 3 result files written: overall_indices.txt, "
                                "results_all_overall_indices.txt, b.txt_node_importances.txt\n"
                                "Summary: 1 warning, 0 reading problems\nSummary: NC 2\n"))
@@ -189,6 +195,51 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
 TEST_F(ProgramRun, UnwritableResultFileFailsTheRun) {
   EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -NC -confAdj 150 -prefix none/r"), 2);
   EXPECT_TRUE(endsWith(masked(console), kEnd));
+}
+
+// The run log without the per-source PC lines ("Processing node number
+// ...", each ended by a carriage return).
+std::string withoutSourceLines(const std::string& text) {
+  const std::string head = "Processing node number ";
+  std::string kept;
+  std::size_t from = 0;
+  for (std::size_t at = text.find(head); at != std::string::npos; at = text.find(head, from)) {
+    kept.append(text, from, at - from);
+    const std::size_t end = text.find('\r', at);
+    from = end == std::string::npos ? text.size() : end + 1;
+  }
+  return kept.append(text, from, std::string::npos);
+}
+
+// A run whose full progress text would pass 10 MB (4950 pairs of 100
+// patches, each a PC computation of 100 lines) prints the brief log: every
+// line but the per-source ones. -progress all gives the full log back; a
+// small run prints every line unless -progress brief asks for the brief one.
+TEST_F(ProgramRun, LargeRunsPrintTheBriefLogUnlessAskedForEveryLine) {
+  std::string nodes, links;
+  for (int id = 1; id <= 100; ++id) {
+    nodes += std::to_string(id) + "\t" + std::to_string(1 + id % 7) + "\n";
+    if (id > 1) links += std::to_string(id) + "\t" + std::to_string(id - 1) + "\t" + std::to_string(id % 50) + "\n";
+  }
+  write("n100.txt", nodes);
+  write("c100.txt", links);
+  const std::string large = "-nodeFile n100.txt -conFile c100.txt -PC -confProb 100 0.5 -removal -symmetric";
+  ASSERT_EQ(run(large + " -progress all"), 0) << errors;
+  const std::string full = masked(console), fullTable = file("link_importances_removal.txt");
+  EXPECT_GT(full.size(), 10000000u);
+  EXPECT_NE(full.find("Processing node number 0 of 100 (0%)\rProcessing node number 1 of 100 (1%)\r"),
+            std::string::npos);
+  ASSERT_EQ(run(large), 0) << errors;
+  EXPECT_EQ(masked(console), withoutSourceLines(full));
+  EXPECT_EQ(count(console, "Processing importances of Link Removal of node with ID "), 100u);
+  EXPECT_EQ(file("link_importances_removal.txt"), fullTable);
+
+  ASSERT_EQ(run("-nodeFile n.txt -conFile c.txt -PC -confProb 100 0.5"), 0);
+  const std::string small = masked(console);
+  EXPECT_EQ(count(small, "\r"), 3u + 3u * 2u) << small;  // the landscape, then each removal
+  ASSERT_EQ(run("-nodeFile n.txt -conFile c.txt -PC -confProb 100 0.5 -progress brief"), 0);
+  EXPECT_EQ(masked(console), withoutSourceLines(small));
+  EXPECT_NE(console.find("Processing importance of node with ID 3\n100% completed\n"), std::string::npos);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/sparse_measure.h"
+#include "engine/sparse_removal.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
 #include "landscape/landscape_builders.h"
@@ -209,6 +211,83 @@ TEST_P(EngineAgainstFullMeasure, EveryVariantInBothPrecisions) {
 
 INSTANTIATE_TEST_SUITE_P(Profiles, EngineAgainstFullMeasure, ::testing::ValuesIn(kProfiles),
                          [](const ::testing::TestParamInfo<profile>& info) { return std::string(info.param.name); });
+
+// The same input held by neighbour: the listed cells only.
+listedPairs listedOf(const testland::Input& in) {
+  listedPairs out;
+  out.n = in.n();
+  out.start.assign(static_cast<std::size_t>(out.n) + 1, 0);
+  for (int i = 0; i < out.n; ++i) {
+    for (int j = 0; j < out.n; ++j)
+      if (in.connections(i, j) != testland::kNoLinkDistance) {
+        out.to.push_back(j);
+        out.value.push_back(in.connections(i, j));
+      }
+    out.start[i + 1] = out.to.size();
+  }
+  return out;
+}
+
+// Every overall index and every removal of a landscape held by neighbour,
+// against the full form measured in full; the removals in two ranges, as
+// two processes would share them.
+template <class T>
+void checkByNeighbour(const profile& p, unsigned seed) {
+  std::mt19937 rng(seed);
+  const testland::Input in = seed % 2 == 0 ? testland::tiedInput(rng, 10 + static_cast<int>(seed % 13))
+                                           : testland::randomInput(rng, 10 + static_cast<int>(seed % 13));
+  landscape<T> g;
+  create(g, in, p);
+  measureInFull(g);
+  g.CalculaPcIntraGlob();
+  g.CalculaPcDirectGlob();
+  g.CalculaPcStepGlob();
+  connectionRules rules;
+  rules.adjacentTail = in.threshold;
+  rules.kProbProb = in.kProb;
+  rules.kDistanceProb = in.kDist;
+  rules.adjType = rules.probType = true;
+  const sparseLandscape sparse = buildSparseLandscape(in.sizes, listedOf(in), rules, in.area, p.minProb, p.allpaths);
+  sparseMeasureRequest<T> request;
+  request.land = &sparse;
+  request.indices = {true, true, true, true, true, true, true, true, true};
+  request.adjType = true;
+  request.pcParts = true;
+  landscape<T> values;
+  measureSparse(request, values, nullptr);
+  EXPECT_SAME(values.pcnum, g.pcnum);
+  EXPECT_SAME(values.iicnum, g.iicnum);
+  EXPECT_SAME(values.pcStepGlob, g.pcStepGlob);
+  EXPECT_SAME(values.pcDirectGlob, g.pcDirectGlob);
+  EXPECT_SAME(values.h, g.h);
+  EXPECT_SAME(values.awf, g.awf);
+  EXPECT_SAME(values.ccp, g.ccp);
+  removalResult<T> whole;
+  for (int part = 0; part < 2; ++part) {
+    sparseRemovalRequest<T> removals;
+    removals.land = &sparse;
+    removals.global = &g;
+    removals.indices = request.indices;
+    removals.adjType = true;
+    removals.threads = 2;
+    removals.limits = p.limits;
+    removals.variants = part == 0 ? variantRange{0, g.nNodes / 2} : variantRange{g.nNodes / 2, -1};
+    const removalResult<T> half = measureNodeRemovalsSparse(removals);
+    whole.variants.resize(half.variants.size());
+    for (int k = removals.variants.first; k < removals.variants.end(g.nNodes); ++k) whole.variants[k] = half.variants[k];
+  }
+  checkRemovals(g, whole);
+}
+
+TEST_P(EngineAgainstFullMeasure, ByNeighbourInBothPrecisions) {
+  testing::internal::CaptureStdout();
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    checkByNeighbour<float>(GetParam(), seed);
+    checkByNeighbour<double>(GetParam(), seed);
+  }
+  testing::internal::GetCapturedStdout();
+}
 
 // H alone keeps no breadth-first rows in the landscape: the engine searches
 // its own.

@@ -73,13 +73,15 @@ inline Input randomInput(std::mt19937& rng, int n) {
   return in;
 }
 
-// Distances on a coarse grid, so that ties between paths are common.
+// The same with distances on a coarse grid, so that ties between paths are
+// common.
 inline Input tiedInput(std::mt19937& rng, int n) {
   Input in = randomInput(rng, n);
   std::uniform_int_distribution<int> step(0, 4);
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j)
-      if (in.connections(i, j) != kNoLinkDistance && step(rng) > 0) in.connections(i, j) = 50.0f * static_cast<float>(step(rng));
+      if (in.connections(i, j) != kNoLinkDistance && step(rng) > 0)
+        in.connections(i, j) = 50.0f * static_cast<float>(step(rng));
   return in;
 }
 

@@ -1,0 +1,96 @@
+#pragma once
+// The peak memory of a run, estimated after the initial check has counted
+// the lines of both files and before anything large is allocated, so that a
+// run that cannot fit is refused at once instead of failing hours in.
+//
+// The figures are fitted to the peak resident memory of measured runs
+// (seeded landscapes of 200 to 4000 patches and the 6164 islands of the
+// Archipelago Sea, both file kinds, both precisions, each analysis): the
+// peak errs high, by up to about a third once the matrices dominate (a few
+// thousand patches; below, by a few tens of megabytes).
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "program/program_by_neighbour.h"
+#include "program/program_load_nodes.h"
+#include "program/quivaraProgram.h"
+
+namespace verdalis {
+
+// What decides the memory of a run.
+struct runShape {
+  long long nodes = 0;            // existing nodes
+  long long candidates = 0;       // nodes to add
+  long long connectionLines = 0;  // lines of the connection file
+  long long connectionBytes = 0;  // its size
+  // The connections held by neighbour (memory linear in the nodes and the
+  // listed pairs) instead of as n x n matrices.
+  bool byNeighbour = false;
+  bool fullFile = false;       // "all": every ordered pair listed
+  bool binary = false;         // a binary index: links and topological distances
+  bool probabilistic = false;  // F, AWF, PC or BC(PC): the probability rows
+  bool pc = false;
+  bool betweenness = false;    // BC, BC(IIC) or BC(PC)
+  bool nodeImportances = false;
+  int linkAnalyses = 0;
+  bool linkChange = false;     // the fourth column is held as well
+  bool doublePrecision = true;
+  bool fast = true;            // the engine, not -reference
+  unsigned threads = 1;
+};
+
+struct memoryEstimate {
+  double peak = 0;  // on the high side
+  // Without the allowances for what depends on the values rather than on
+  // the counts (ties between best paths, kept pairs): what the run holds
+  // whatever its values. A run is refused only when this does not fit.
+  double certain = 0;
+};
+
+memoryEstimate estimatedPeak(const runShape& shape);
+
+// The two models behind it: the n x n matrices of the dense path, and the
+// neighbour lists of the sparse one (a first model, to be refined with the
+// path itself).
+double densePeakBytes(const runShape& shape, bool allowances);
+double byNeighbourPeakBytes(const runShape& shape, bool allowances);
+
+// "1.23 GB", "583 MB": three significant digits, decimal units.
+std::string memoryText(double bytes);
+
+// Estimates below this are not worth a line on the console.
+constexpr double kReportedPeakFrom = 100e6;
+
+template <class T>
+runShape runShapeOf(const quivaraProgram<T>& p) {
+  runShape s;
+  if (p.addNodes) {
+    std::string text;
+    if (readWholeFile(p.fileNodes, text)) s.candidates = countCandidateLines(text).candidates;
+  }
+  s.nodes = p.nNodesTotal - s.candidates;
+  s.connectionLines = p.connectionLines;
+  std::error_code unknown;
+  const std::uintmax_t bytes = std::filesystem::file_size(p.fileConnections, unknown);
+  s.connectionBytes = unknown ? 0 : static_cast<long long>(bytes);
+  // The values read may still turn the run to the matrices; the estimate
+  // then errs low, which never refuses a run that fits.
+  s.byNeighbour = p.byNeighbourApplies() && !optionsNeedFullMatrices(p);
+  s.fullFile = p.structType;
+  s.binary = p.adjType;
+  s.probabilistic = p.probType;
+  s.pc = p.pcFlag;
+  s.betweenness = p.bcFlag || p.bcpcFlag || p.bciicFlag;
+  s.nodeImportances = !p.onlyoverall;
+  s.linkAnalyses = (p.linkImportances1Flag ? 1 : 0) + (p.linkImportances2Flag ? 1 : 0) +
+                   (p.linkImportances3Flag ? 1 : 0);
+  s.linkChange = p.linkImportances3Flag;
+  s.doublePrecision = sizeof(T) == sizeof(double);
+  s.fast = p.fastMode;
+  s.threads = p.threads;
+  return s;
+}
+
+}  // namespace verdalis
