@@ -56,16 +56,10 @@ std::vector<std::pair<int, int>> listedPairsOf(const quivaraProgram<T>& p, bool 
   return out;
 }
 
-// Whether the selection rule takes the pairs that no line lists, asked of
-// the first of them (none: no such pair).
+// Whether the selection rule takes the pairs that no line lists.
 template <class T>
 bool unlistedSelected(const quivaraProgram<T>& p) {
-  for (int i = 1; i < p.nNodes; ++i) {
-    int j = 0;
-    for (std::size_t e = p.listed.start[i]; e < p.listed.start[i + 1] && p.listed.to[e] == j; ++e) ++j;
-    if (j < i) return p.linkSelected(i, j);
-  }
-  return false;
+  return p.valueSelected(p.noLinkValue());
 }
 
 // The pairs a link analysis measures by neighbour, ascending by pair.

@@ -176,6 +176,8 @@ class quivaraProgram {
   void execute_fragmentsPC_Add(int nadded);
   // The link selection rule on the pair (i, j).
   bool linkSelected(int i, int j) const;
+  // The same rule for a pair of this connection value.
+  bool valueSelected(float value) const;
 
   // ---- importance values (program_importances.h) ----
   float valueOfDelta(int typeLand, const std::string& index, int i);
