@@ -6,14 +6,17 @@
 #include <cstddef>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/sparse_links.h"
 #include "indices/pc_progress.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
 #include "support/progress.h"
 #include "support/progress_lines.h"
+#include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
@@ -143,6 +146,12 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
 
 enum class linkAnalysis { removal, improvement, change };
 
+inline linkChange changeOf(linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal       ? linkChange::removed
+         : analysis == linkAnalysis::improvement ? linkChange::madeSure
+                                                 : linkChange::changed;
+}
+
 // The name of a link analysis in the progress on standard error.
 inline const char* phaseName(linkAnalysis analysis) {
   return analysis == linkAnalysis::removal       ? "Link removal"
@@ -155,24 +164,10 @@ inline const char* phaseName(linkAnalysis analysis) {
 template <class T>
 std::vector<pairChange> pairsOf(const quivaraProgram<T>& p, linkAnalysis analysis) {
   std::vector<pairChange> pairs;
-  const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
   for (int i = 0; i < p.nNodes; ++i)
-    for (int j = 0; j < i; ++j) {
-      if (analysis != linkAnalysis::change && !p.linkSelected(i, j)) continue;
-      pairChange change{i, j, 0.0f, false};
-      if (analysis == linkAnalysis::improvement) {
-        change.p = 1;
-        change.linkedAfter = true;
-      } else if (analysis == linkAnalysis::change) {
-        const float value = p.changedValue(i, j);
-        if (p.inputDist)
-          change.p = distanceToProbability(c, value);
-        else if (p.inputProb)
-          change.p = value;
-        change.linkedAfter = isBinaryLink(value, p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail);
-      }
-      pairs.push_back(change);
-    }
+    for (int j = 0; j < i; ++j)
+      if (analysis == linkAnalysis::change || p.linkSelected(i, j))
+        pairs.push_back(pairChangeOf(p, changeOf(analysis), i, j));
   return pairs;
 }
 
@@ -198,12 +193,32 @@ bool fastLinksApply(const quivaraProgram<T>& p, linkAnalysis analysis) {
 }
 
 template <class T>
+linkRecords<T>& recordsOf(quivaraProgram<T>& p, linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal ? p.landDelCon
+                                           : (analysis == linkAnalysis::improvement ? p.landConSure : p.landConDiff);
+}
+
+template <class T>
 void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs,
                      const linkResult<T>& result) {
-  std::vector<linkValues<T>>& store = analysis == linkAnalysis::removal       ? p.landDelCon
-                                      : analysis == linkAnalysis::improvement ? p.landConSure
-                                                                              : p.landConDiff;
+  linkRecords<T>& store = recordsOf(p, analysis);
   for (std::size_t i = 0; i < pairs.size(); ++i) store[pairIndex(pairs[i].a, pairs[i].b)] = result.values[i];
+}
+
+// One link analysis of a landscape held by neighbour: the pairs it changes
+// measured and kept, the others left to the values of the whole landscape.
+template <class T>
+void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
+  const std::vector<pairChange> pairs = measuredPairsByNeighbour(p, changeOf(analysis));
+  sparseLinkRequest request;
+  request.land = &p.sparseGlobal;
+  request.indices = requestOf(p).indices;
+  request.adjType = p.adjType;
+  request.threads = p.threads;
+  request.progress = &runProgress();
+  linkResult<T> result = measureLinkChangesSparse<T>(request, pairs);
+  addEngineTimes(p, result.times);
+  keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
 }
 
 // One link analysis through the engine, then its console text: the
@@ -211,14 +226,13 @@ void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vec
 // share of pairs visited.
 template <class T>
 bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
-  if (!fastLinksApply(p, analysis)) return false;
+  if (!p.byNeighbour && !fastLinksApply(p, analysis)) return false;
   progressPhase phase(phaseName(analysis), p.nNodes);
-  {
+  if (p.byNeighbour) {
+    linksByNeighbour(p, analysis);
+  } else {
     const std::vector<pairChange> pairs = pairsOf(p, analysis);
-    const linkChange kind = analysis == linkAnalysis::removal       ? linkChange::removed
-                            : analysis == linkAnalysis::improvement ? linkChange::madeSure
-                                                                    : linkChange::changed;
-    const linkResult<T> result = measureLinkChanges(requestOf(p), kind, pairs);
+    const linkResult<T> result = measureLinkChanges(requestOf(p), changeOf(analysis), pairs);
     placeLinkValues(p, analysis, pairs, result);
     addEngineTimes(p, result.times);
   }
