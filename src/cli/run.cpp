@@ -17,6 +17,7 @@
 #include "support/clock.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/process_group.h"
 #include "support/progress_lines.h"
 
 namespace verdalis {
@@ -189,13 +190,22 @@ int runSteps(dataArg arg, runReport& report) {
   program->symmetric = arg.symmetric;
   int errors = program->initial_check();
   if (errors == 0) {
-    checkMemory(*program);
-    errors = program->load_data();
-    say(program->information_execution() + "\n");
-    report.warnings = sayRunWarnings(*program, arg);
-    report.readingProblems = program->findings.readingProblems;
-    const float al = program->midaSizeLandscapeArea();
-    if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
+    // Each process reads the files on its own machine, whose memory may
+    // differ: a run that cannot fit on one of them ends on all of them.
+    bool failed = false;
+    try {
+      checkMemory(*program);
+      errors = program->load_data();
+      say(program->information_execution() + "\n");
+      report.warnings = sayRunWarnings(*program, arg);
+      report.readingProblems = program->findings.readingProblems;
+      const float al = program->midaSizeLandscapeArea();
+      if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
+    } catch (...) {
+      if (processes().size == 1) throw;
+      failed = true;
+    }
+    if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
   }
   std::time_t end = start;
   if (errors != 0) {
@@ -208,7 +218,8 @@ int runSteps(dataArg arg, runReport& report) {
   runProgressLines() = chooseProgressLines(progressShapeOf(*program), arg.progress);
   program->generacio_indexos();
   say(program->show_time_proces() + "\n");
-  writeReports(program.get(), arg, report);
+  // Rank 0 alone holds every value, and alone writes.
+  if (processes().lead()) writeReports(program.get(), arg, report);
   report.headline = headlineIndices(*program);
   say("\n");
   sayEnd(end);
@@ -221,8 +232,11 @@ int runSteps(dataArg arg, runReport& report) {
 
 template <class T>
 int execution(dataArg arg) {
+  // The processes of a run start it together: none lists the folder of a
+  // later run while rank 0 writes the files of this one.
+  if (processes().size > 1) processes().agree(false);
   outputRedirection redirection;
-  const bool logLost = arg.bexecution_events && !redirection.open(arg.execution_events);
+  const bool logLost = arg.bexecution_events && processes().lead() && !redirection.open(arg.execution_events);
   int status = kExitDone;
   runReport report;
   try {

@@ -15,6 +15,8 @@
 #include "support/progress.h"
 #include "support/progress_lines.h"
 #include "program/quivaraProgram.h"
+#include "program/shared_cases.h"
+#include "support/process_group.h"
 
 namespace verdalis {
 
@@ -106,10 +108,38 @@ void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
   addEngineTimes(p, result.times);
 }
 
+// The node removals of this process's share through `measure(share)`, then
+// every share's values on rank 0.
+template <class T, class Measure>
+void shareRemovals(quivaraProgram<T>& p, Measure&& measure) {
+  const int size = processes().size;
+  const std::vector<variantRange> shares = everyShare([&](int r) { return shareOf(p.nNodes, r, size); });
+  auto mine = [&](const variantRange& share, std::string& out) {
+    const removalResult<T> result = measure(share);
+    placeRemovals(p, result);
+    if (size > 1)
+      for (int k = share.first; k < share.last; ++k) putBytes(out, result.variants[k]);
+  };
+  if (size == 1) {
+    std::string unused;
+    mine(shares[0], unused);
+    return;
+  }
+  exchangeShares(p, shares[processes().rank], shares, mine,
+                 [&](const variantRange& share, const std::string& in, std::size_t& at) {
+                   removalValues<T> values;
+                   for (int k = share.first; k < share.last; ++k) {
+                     takeBytes(in, at, values);
+                     placeRemoval(p, values, p.landDel[k]);
+                   }
+                 });
+}
+
 // The console text of the node removals, as the straightforward loop
 // prints it, thinned as the run's progress choice says.
 template <class T>
 void sayRemovalProgress(const quivaraProgram<T>& p) {
+  if (!processes().lead()) return;
   const bool sourceLines = p.pcFlag && runProgressLines().pcSources;
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
@@ -135,7 +165,11 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
   {
     progressPhase phase("Node removals", p.nNodes);
-    placeRemovals(p, measureNodeRemovals(requestOf(p)));
+    shareRemovals(p, [&](const variantRange& share) {
+      engineRequest<T> request = requestOf(p);
+      request.variants = share;
+      return measureNodeRemovals(request);
+    });
   }
   sayRemovalProgress(p);
   return true;
