@@ -109,16 +109,19 @@ void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
 }
 
 // The node removals of this process's share through `measure(share)`, then
-// every share's values on rank 0.
+// every share's values on rank 0. Interleaved shares where the engine takes
+// them.
 template <class T, class Measure>
-void shareRemovals(quivaraProgram<T>& p, Measure&& measure) {
+void shareRemovals(quivaraProgram<T>& p, bool interleaved, Measure&& measure) {
   const int size = processes().size;
-  const std::vector<variantRange> shares = everyShare([&](int r) { return shareOf(p.nNodes, r, size); });
+  const std::vector<variantRange> shares = everyShare([&](int r) {
+    return interleaved ? interleavedShareOf(p.nNodes, r, size) : shareOf(p.nNodes, r, size);
+  });
   auto mine = [&](const variantRange& share, std::string& out) {
     const removalResult<T> result = measure(share);
     placeRemovals(p, result);
     if (size > 1)
-      for (int k = share.first; k < share.last; ++k) putBytes(out, result.variants[k]);
+      for (int k = share.first; k < share.last; k += share.stride) putBytes(out, result.variants[k]);
   };
   if (size == 1) {
     std::string unused;
@@ -128,7 +131,7 @@ void shareRemovals(quivaraProgram<T>& p, Measure&& measure) {
   exchangeShares(p, shares[processes().rank], shares, mine,
                  [&](const variantRange& share, const std::string& in, std::size_t& at) {
                    removalValues<T> values;
-                   for (int k = share.first; k < share.last; ++k) {
+                   for (int k = share.first; k < share.last; k += share.stride) {
                      takeBytes(in, at, values);
                      placeRemoval(p, values, p.landDel[k]);
                    }
@@ -165,7 +168,7 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
   {
     progressPhase phase("Node removals", p.nNodes);
-    shareRemovals(p, [&](const variantRange& share) {
+    shareRemovals(p, true, [&](const variantRange& share) {
       engineRequest<T> request = requestOf(p);
       request.variants = share;
       return measureNodeRemovals(request);
@@ -232,12 +235,47 @@ bool fastLinksApply(const quivaraProgram<T>& p, linkAnalysis analysis) {
 }
 
 template <class T>
+std::vector<linkValues<T>>& linkStoreOf(quivaraProgram<T>& p, linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal       ? p.landDelCon
+         : analysis == linkAnalysis::improvement ? p.landConSure
+                                                 : p.landConDiff;
+}
+
+template <class T>
 void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs,
                      const linkResult<T>& result) {
-  std::vector<linkValues<T>>& store = analysis == linkAnalysis::removal       ? p.landDelCon
-                                      : analysis == linkAnalysis::improvement ? p.landConSure
-                                                                              : p.landConDiff;
+  std::vector<linkValues<T>>& store = linkStoreOf(p, analysis);
   for (std::size_t i = 0; i < pairs.size(); ++i) store[pairIndex(pairs[i].a, pairs[i].b)] = result.values[i];
+}
+
+// The pairs of this process's share measured through `measure(pairs)`, then
+// every share's values on rank 0.
+template <class T, class Measure>
+void shareLinks(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs,
+                Measure&& measure) {
+  auto measured = [&](const std::vector<pairChange>& asked) {
+    const linkResult<T> result = measure(asked);
+    placeLinkValues(p, analysis, asked, result);
+    addEngineTimes(p, result.times);
+    return result;
+  };
+  const int size = processes().size, count = static_cast<int>(pairs.size());
+  if (size == 1) {
+    measured(pairs);
+    return;
+  }
+  const std::vector<variantRange> shares = everyShare([&](int r) { return interleavedShareOf(count, r, size); });
+  auto mine = [&](const variantRange& share, std::string& out) {
+    std::vector<pairChange> asked;
+    for (int k = share.first; k < share.last; k += share.stride) asked.push_back(pairs[k]);
+    for (const linkValues<T>& values : measured(asked).values) putBytes(out, values);
+  };
+  exchangeShares(p, shares[processes().rank], shares, mine,
+                 [&](const variantRange& share, const std::string& in, std::size_t& at) {
+                   std::vector<linkValues<T>>& store = linkStoreOf(p, analysis);
+                   for (int k = share.first; k < share.last; k += share.stride)
+                     takeBytes(in, at, store[pairIndex(pairs[k].a, pairs[k].b)]);
+                 });
 }
 
 // One link analysis through the engine, then its console text: the
@@ -252,10 +290,10 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
     const linkChange kind = analysis == linkAnalysis::removal       ? linkChange::removed
                             : analysis == linkAnalysis::improvement ? linkChange::madeSure
                                                                     : linkChange::changed;
-    const linkResult<T> result = measureLinkChanges(requestOf(p), kind, pairs);
-    placeLinkValues(p, analysis, pairs, result);
-    addEngineTimes(p, result.times);
+    shareLinks(p, analysis, pairs,
+               [&](const std::vector<pairChange>& asked) { return measureLinkChanges(requestOf(p), kind, asked); });
   }
+  if (!processes().lead()) return true;
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   long long visited = 0;

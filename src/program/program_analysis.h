@@ -90,9 +90,9 @@ void nodeAdditionLoop(quivaraProgram<T>& p) {
 // visited after it. A landscape of fewer than two nodes has no pair and so no
 // share to show. The processes of a run share the rows; `store` holds what
 // each pair leaves.
-template <class T, class F>
-void pairLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement,
-              std::vector<linkValues<T>>& store, F&& visit) {
+template <class T, class Store, class F>
+void pairLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement, Store& store,
+              F&& visit) {
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   progressPhase phase(phaseName(analysis), pairs);

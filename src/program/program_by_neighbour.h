@@ -244,7 +244,7 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
   request.progress = &runProgress();
   {
     progressPhase phase("Node removals", p.nNodes);
-    shareRemovals(p, [&](const variantRange& share) {
+    shareRemovals(p, false, [&](const variantRange& share) {
       request.variants = share;
       return measureNodeRemovalsSparse(request);
     });
