@@ -173,6 +173,17 @@ void checkMemory(const quivaraProgram<T>& program) {
   if (needed.peak >= kReportedPeakFrom) tellUser("Estimated peak memory: " + memoryText(needed.peak));
 }
 
+// The processes of a job each check the files on their own machine. A run
+// that passes on rank 0 but not on another (a file missing or unreadable
+// there) ends on all of them as a failed check, rather than leaving rank 0
+// waiting for a process that has given up the run.
+inline int checksOnEveryProcess(int errors) {
+  if (!processes().agree(errors != 0) || errors != 0) return errors;
+  tellUser("Another process of this job failed the checks of the settings or input files that this one passed "
+           "(are the input files readable on every machine?); the run stops here.");
+  return 1;
+}
+
 void sayEnd(std::time_t& end) {
   end = std::time(nullptr);
   say("Execution ended at: " + calendarText(end) + "\n");
@@ -188,11 +199,19 @@ int runSteps(dataArg arg, runReport& report) {
   program->denseInput = arg.dense;
   program->threads = workerThreads(arg.threads);
   program->symmetric = arg.symmetric;
-  int errors = program->initial_check();
+  int errors = 0;
+  bool failed = false;
+  try {
+    errors = program->initial_check();
+  } catch (...) {
+    if (processes().size == 1) throw;
+    failed = true;
+  }
+  if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
+  if (processes().size > 1) errors = checksOnEveryProcess(errors);
   if (errors == 0) {
     // Each process reads the files on its own machine, whose memory may
     // differ: a run that cannot fit on one of them ends on all of them.
-    bool failed = false;
     try {
       checkMemory(*program);
       errors = program->load_data();

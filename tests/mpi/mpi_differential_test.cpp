@@ -277,16 +277,41 @@ TEST(MpiDifferential, MoreProcessesThanCases) {
   checkCase(c);
 }
 
-// A rank that cannot have the memory of a run ends that run on every
-// process with "error23", and the next run of the invocation still runs.
-TEST(MpiDifferential, OutOfMemoryOnEveryProcessAndTheNextRunGoesOn) {
-  mpiCase c = landscapeCase("memory", 30, 0, true, false);
-  // Thresholds 500 and 1000: both runs fit; the limit below makes only the
-  // second process fail, and only in its removals of the larger landscape.
-  extend(c.arguments, {"-confProb", "1000", "0.5", "-PC", "-IIC", "-removal", "-confMultipleValues", "500", "1000",
-                       "500"});
-  c.processCounts = {2};
-  checkCase(c);  // both runs complete alike; the failure path is in the script of tools/
+// A process that runs out of memory (here the second, under a data limit
+// too small for the larger landscape of two file pairs) ends that run on
+// every process with "error23", the next run still takes place, and the job
+// ends with the status of a failed run.
+TEST(MpiFaults, OutOfMemoryOnOneProcessEndsThatRunOnAll) {
+  std::string pattern = (fs::temp_directory_path() / "verdalis_mpi_memory_XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const fs::path work = pattern;
+  const std::string generate = quote(VERDALIS_GENERATOR) + " --seed 3 --full --nodes ";
+  ASSERT_EQ(std::system((generate + "800 --out-nodes " + quote((work / "nodes_a.txt").string()) +
+                         " --out-connections " + quote((work / "dist_a.txt").string()) + " >/dev/null").c_str()),
+            0);
+  ASSERT_EQ(std::system((generate + "12 --out-nodes " + quote((work / "nodes_b.txt").string()) +
+                         " --out-connections " + quote((work / "dist_b.txt").string()) + " >/dev/null").c_str()),
+            0);
+  const std::vector<std::string> arguments{"-nodeFile", "nodes_", "-conFile", "dist_", "-*", "-t", "dist", "all",
+                                           "-confAdj", "1000", "-confProb", "1000", "0.5", "-IIC", "-PC",
+                                           "-threads", "1"};
+  const std::string program = commandOf(VERDALIS_MPI_BINARY, arguments);
+  const std::string command = quote(VERDALIS_MPIEXEC) + " --oversubscribe --allow-run-as-root -np 1 " + program +
+                              " : -np 1 sh -c " + quote("ulimit -d 35000 && exec " + program);
+  const std::map<std::string, std::string> none;
+  const runResult run = runIn(work, none, command);
+  auto count = [&](const std::string& text) {
+    int found = 0;
+    for (std::size_t at = run.console.find(text); at != std::string::npos; at = run.console.find(text, at + 1))
+      ++found;
+    return found;
+  };
+  EXPECT_EQ(run.status, 2) << run.console << run.errors;
+  EXPECT_EQ(count("error23"), 1) << run.console;
+  EXPECT_EQ(count("Execution started at: "), 2) << run.console;
+  EXPECT_EQ(run.files.count("a.txt_node_importances.txt"), 0u);
+  EXPECT_EQ(run.files.count("b.txt_node_importances.txt"), 1u);
+  if (!testing::Test::HasFailure()) fs::remove_all(work);
 }
 
 // ---------------------------------------------------------------- random cases
