@@ -33,11 +33,9 @@ target2=(-nodeFile "$nodes" -conFile "$connections" -t dist all -confAdj 1000 -c
 islands=(-nodeFile "$data/nodes.txt" -conFile "$data/distances_within_5000.txt" -t dist notall -confAdj 1000
   -confProb 1000 0.5 -NC -IIC -PC)
 results=$(mktemp)
-for np in 1 2; do
-  timed target2 "$np" "${target2[@]}" | tee -a "$results"
-  timed islands "$np" "${islands[@]}" | tee -a "$results"
-done
+for np in 1 2; do timed target2 "$np" "${target2[@]}" | tee -a "$results"; done
 timed target2_overall 1 "${target2[@]}" onlyoverall | tee -a "$results"
+for np in 1 2; do timed islands "$np" "${islands[@]}" | tee -a "$results"; done
 timed islands_overall 1 "${islands[@]}" onlyoverall | tee -a "$results"
 for name in target2 islands; do
   one=$(awk -v n="$name" '$1 == n && $2 == 1 {print $3}' "$results")

@@ -172,7 +172,9 @@ void checkCase(const mpiCase& c) {
     EXPECT_EQ(plain.status, 0) << c.name << ": " << plain.console << plain.errors;
   }
   for (int n : c.processCounts) {
-    const runResult run = runIn(work / ("np" + std::to_string(n)), inFolder, mpiCommand(n, c.arguments));
+    // 0: started without mpirun, a job of one process.
+    const runResult run = runIn(work / ("np" + std::to_string(n)), inFolder,
+                                n == 0 ? commandOf(VERDALIS_MPI_BINARY, c.arguments) : mpiCommand(n, c.arguments));
     for (const std::string& d : differences(plain, run))
       ADD_FAILURE() << c.name << " with " << n << " processes: " << d << "\n  errors: " << run.errors
                     << "\n  kept in " << work.string();
@@ -236,7 +238,7 @@ TEST(MpiDifferential, NotallFileHeldByNeighbour) {
   mpiCase c = landscapeCase("notall", 14, 3, false, false);
   extend(c.arguments, everyIndex());
   extend(c.arguments, {"-add", "-pcHeur", "0.01"});
-  c.processCounts = {1, 2, 4};
+  c.processCounts = {0, 1, 2, 4};
   checkCase(c);
 }
 
