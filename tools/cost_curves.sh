@@ -98,7 +98,7 @@ measure() {
   local inputs folder lines status seconds kilobytes code user system
   inputs="$(landscape "$n")" || { printf '%s %s - generator-failed - - -\n' "$curve" "$n" >> "$rows"; return; }
   lines="$(wc -l < "$dir/connections_$(tag "$n").txt")"
-  folder="$dir/cost_${curve}_$n"
+  folder="$dir/cost_${curve}_$(tag "$n")"
   rm -rf "$folder" && mkdir -p "$folder"
   note "$curve n=$n: verdalis $options $extra (limit $limit s)"
   # shellcheck disable=SC2086  # the option texts are lists of words

@@ -371,10 +371,8 @@ class commandLineReader {
   void progress(std::size_t i) {
     if (!exists(i + 1))
       fail("No progress lines defined -progress (all or brief)\n");
-    else if (tok[i + 1] == "all")
-      arg.progress = progressRequest::all;
-    else if (tok[i + 1] == "brief")
-      arg.progress = progressRequest::brief;
+    else if (tok[i + 1] == "all" || tok[i + 1] == "brief")
+      arg.progress = tok[i + 1] == "all" ? progressRequest::all : progressRequest::brief;
     else
       fail("\nArgument '" + tok[i + 1] + "' not valid as progress lines (all or brief)\n");
   }
