@@ -233,10 +233,12 @@ std::string masked(const std::string& text) {
 }
 
 // The error stream without the lines of the phases (support/progress.h),
-// which come and go with the time a phase takes.
+// which come and go with the time a phase takes, and without the memory
+// estimate, which follows the form the landscape is held in.
 std::string withoutPhaseLines(const std::string& text) {
-  static const char* const phases[] = {"Overall landscape: ", "Node removals: ", "Node additions: ",
-                                       "Link removal: ",      "Link improvement: ", "Link change: "};
+  static const char* const phases[] = {"Overall landscape: ", "Node removals: ",     "Node additions: ",
+                                       "Link removal: ",      "Link improvement: ",  "Link change: ",
+                                       "Estimated peak memory: "};
   std::istringstream in(text);
   std::string kept;
   for (std::string line; std::getline(in, line);) {
