@@ -4,7 +4,8 @@
 # importances, with the time of the same run with onlyoverall (reading the
 # files and the global pass, which every process repeats).
 #   tools/mpi_speedup.sh [build folder] [data folder]
-# Prints one line per run: name, processes, seconds; then the ratios.
+# Prints one line per run: name, processes, seconds, the processor time of
+# each process; then the ratios of the wall times.
 set -euo pipefail
 build=${1:-build}
 data=${2:-/work/shared/data/archipelago_sea_islands}
@@ -24,9 +25,12 @@ timed() {
   rm -rf "$dir" && mkdir -p "$dir"
   local start end
   start=$(date +%s.%N)
-  (cd "$dir" && "$mpi" --oversubscribe -np "$np" "$build/verdalis-mpi" "$@" -threads 1 >stdout 2>stderr)
+  (cd "$dir" && "$mpi" --oversubscribe -np "$np" /usr/bin/time -f "processor %U+%S s" "$build/verdalis-mpi" "$@" \
+    -threads 1 >stdout 2>stderr)
   end=$(date +%s.%N)
-  echo "$name $np $(echo "$end - $start" | bc)"
+  # The processor time of each process: what machines of their own would
+  # take, where the wall time also counts whatever else shares the cores.
+  echo "$name $np $(echo "$end - $start" | bc) $(grep -h '^processor' "$dir/stderr" | tr '\n' ' ')"
 }
 
 target2=(-nodeFile "$nodes" -conFile "$connections" -t dist all -confAdj 1000 -confProb 1000 0.5 -IIC -PC)

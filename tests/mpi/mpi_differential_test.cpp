@@ -10,7 +10,8 @@
 // follow, each with two process counts.
 //
 // Environment (optional): VERDALIS_MPI_CASES, the number of random cases
-// (default 16); VERDALIS_MPI_SEED, their series (default 20261208).
+// (default 16); VERDALIS_MPI_SEED, their series (default 20261208);
+// VERDALIS_MPI_KEEP, set: keep the folders of the cases that pass too.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
