@@ -17,6 +17,7 @@
 #include "support/clock.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/process_group.h"
 #include "support/progress_lines.h"
 
 namespace verdalis {
@@ -172,6 +173,17 @@ void checkMemory(const quivaraProgram<T>& program) {
   if (needed.peak >= kReportedPeakFrom) tellUser("Estimated peak memory: " + memoryText(needed.peak));
 }
 
+// The processes of a job each check the files on their own machine. A run
+// that passes on rank 0 but not on another (a file missing or unreadable
+// there) ends on all of them as a failed check, rather than leaving rank 0
+// waiting for a process that has given up the run.
+inline int checksOnEveryProcess(int errors) {
+  if (!processes().agree(errors != 0) || errors != 0) return errors;
+  tellUser("Another process of this job failed the checks of the settings or input files that this one passed "
+           "(are the input files readable on every machine?); the run stops here.");
+  return 1;
+}
+
 void sayEnd(std::time_t& end) {
   end = std::time(nullptr);
   say("Execution ended at: " + calendarText(end) + "\n");
@@ -187,15 +199,32 @@ int runSteps(dataArg arg, runReport& report) {
   program->denseInput = arg.dense;
   program->threads = workerThreads(arg.threads);
   program->symmetric = arg.symmetric;
-  int errors = program->initial_check();
+  int errors = 0;
+  bool failed = false;
+  try {
+    errors = program->initial_check();
+  } catch (...) {
+    if (processes().size == 1) throw;
+    failed = true;
+  }
+  if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
+  if (processes().size > 1) errors = checksOnEveryProcess(errors);
   if (errors == 0) {
-    checkMemory(*program);
-    errors = program->load_data();
-    say(program->information_execution() + "\n");
-    report.warnings = sayRunWarnings(*program, arg);
-    report.readingProblems = program->findings.readingProblems;
-    const float al = program->midaSizeLandscapeArea();
-    if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
+    // Each process reads the files on its own machine, whose memory may
+    // differ: a run that cannot fit on one of them ends on all of them.
+    try {
+      checkMemory(*program);
+      errors = program->load_data();
+      say(program->information_execution() + "\n");
+      report.warnings = sayRunWarnings(*program, arg);
+      report.readingProblems = program->findings.readingProblems;
+      const float al = program->midaSizeLandscapeArea();
+      if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
+    } catch (...) {
+      if (processes().size == 1) throw;
+      failed = true;
+    }
+    if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
   }
   std::time_t end = start;
   if (errors != 0) {
@@ -208,7 +237,8 @@ int runSteps(dataArg arg, runReport& report) {
   runProgressLines() = chooseProgressLines(progressShapeOf(*program), arg.progress);
   program->generacio_indexos();
   say(program->show_time_proces() + "\n");
-  writeReports(program.get(), arg, report);
+  // Rank 0 alone holds every value, and alone writes.
+  if (processes().lead()) writeReports(program.get(), arg, report);
   report.headline = headlineIndices(*program);
   say("\n");
   sayEnd(end);
@@ -221,8 +251,11 @@ int runSteps(dataArg arg, runReport& report) {
 
 template <class T>
 int execution(dataArg arg) {
+  // The processes of a run start it together: none lists the folder of a
+  // later run while rank 0 writes the files of this one.
+  if (processes().size > 1) processes().agree(false);
   outputRedirection redirection;
-  const bool logLost = arg.bexecution_events && !redirection.open(arg.execution_events);
+  const bool logLost = arg.bexecution_events && processes().lead() && !redirection.open(arg.execution_events);
   int status = kExitDone;
   runReport report;
   try {

@@ -30,14 +30,18 @@ struct engineTimes {
   long long pcMicros = 0, binaryMicros = 0, fMicros = 0;
 };
 
-// Which variants of a run a request measures: [first, last) of the removed
-// nodes or of the listed pairs, so that several processes can share a run;
-// every variant's values are the same whoever measures it. last < 0: to
-// the end.
+// Which variants of a run a request measures: every stride-th of [first,
+// last) of the removed nodes or of the listed pairs, so that several
+// processes can share a run; every variant's values are the same whoever
+// measures it. last < 0: to the end. Node removals by neighbour take a
+// stride of 1 only. A stride spreads the costly variants (those whose
+// repairs fail and search again) evenly where they cluster in file order.
 struct variantRange {
-  int first = 0, last = -1;
+  int first = 0, last = -1, stride = 1;
   int end(int count) const { return last < 0 || last > count ? count : last; }
-  bool contains(int v, int count) const { return v >= first && v < end(count); }
+  bool contains(int v, int count) const { return v >= first && v < end(count) && (v - first) % stride == 0; }
+  // How many variants of `count` it holds.
+  int size(int count) const { return end(count) > first ? (end(count) - first + stride - 1) / stride : 0; }
 };
 
 // The landscape and what to measure on it. PC needs the searches of the

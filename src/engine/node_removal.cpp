@@ -231,9 +231,10 @@ removalResult<T> nodeRemovalRun<T>::run() {
   }
   removalResult<T> result;
   guardAlloc(kNoMemory, [&] { result.variants.resize(static_cast<std::size_t>(n)); });
-  const int first = request.variants.first, last = request.variants.end(n);
+  const int first = request.variants.first, stride = request.variants.stride;
   orderedParallel(
-      last - first, threads, [&](int i, unsigned) { result.variants[first + i] = finish(first + i); }, [](int) {});
+      request.variants.size(n), threads,
+      [&](int i, unsigned) { result.variants[first + i * stride] = finish(first + i * stride); }, [](int) {});
   result.times.pcMicros = pcMicros.load();
   result.times.binaryMicros = binaryMicros.load();
   return result;

@@ -18,6 +18,8 @@
 #include "support/progress_lines.h"
 #include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
+#include "program/shared_cases.h"
+#include "support/process_group.h"
 
 namespace verdalis {
 
@@ -109,10 +111,41 @@ void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
   addEngineTimes(p, result.times);
 }
 
+// The node removals of this process's share through `measure(share)`, then
+// every share's values on rank 0. Interleaved shares where the engine takes
+// them.
+template <class T, class Measure>
+void shareRemovals(quivaraProgram<T>& p, bool interleaved, Measure&& measure) {
+  const int size = processes().size;
+  const std::vector<variantRange> shares = everyShare([&](int r) {
+    return interleaved ? interleavedShareOf(p.nNodes, r, size) : shareOf(p.nNodes, r, size);
+  });
+  auto mine = [&](const variantRange& share, std::string& out) {
+    const removalResult<T> result = measure(share);
+    placeRemovals(p, result);
+    if (size > 1)
+      for (int k = share.first; k < share.last; k += share.stride) putBytes(out, result.variants[k]);
+  };
+  if (size == 1) {
+    std::string unused;
+    mine(shares[0], unused);
+    return;
+  }
+  exchangeShares(p, shares[processes().rank], shares, mine,
+                 [&](const variantRange& share, const std::string& in, std::size_t& at) {
+                   removalValues<T> values;
+                   for (int k = share.first; k < share.last; k += share.stride) {
+                     takeBytes(in, at, values);
+                     placeRemoval(p, values, p.landDel[k]);
+                   }
+                 });
+}
+
 // The console text of the node removals, as the straightforward loop
 // prints it, thinned as the run's progress choice says.
 template <class T>
 void sayRemovalProgress(const quivaraProgram<T>& p) {
+  if (!processes().lead()) return;
   const bool sourceLines = p.pcFlag && runProgressLines().pcSources;
   std::string text;
   for (int i = 0; i < p.nNodes; ++i) {
@@ -138,7 +171,11 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
   {
     progressPhase phase("Node removals", p.nNodes);
-    placeRemovals(p, measureNodeRemovals(requestOf(p)));
+    shareRemovals(p, true, [&](const variantRange& share) {
+      engineRequest<T> request = requestOf(p);
+      request.variants = share;
+      return measureNodeRemovals(request);
+    });
   }
   sayRemovalProgress(p);
   return true;
@@ -205,6 +242,33 @@ void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vec
   for (std::size_t i = 0; i < pairs.size(); ++i) store[pairIndex(pairs[i].a, pairs[i].b)] = result.values[i];
 }
 
+// The values of every pair of `pairs`, measured through `measure(asked)`:
+// in one process all at once; in several, each its interleaved share, the
+// values of every share then on rank 0 (the other ranks keep their own).
+template <class T, class Measure>
+linkResult<T> shareLinks(quivaraProgram<T>& p, const std::vector<pairChange>& pairs, Measure&& measure) {
+  const int size = processes().size, count = static_cast<int>(pairs.size());
+  if (size == 1) return measure(pairs);
+  linkResult<T> all;
+  guardAlloc(kNoMemory, [&] { all.values.resize(pairs.size()); });
+  const std::vector<variantRange> shares = everyShare([&](int r) { return interleavedShareOf(count, r, size); });
+  auto mine = [&](const variantRange& share, std::string& out) {
+    std::vector<pairChange> asked;
+    for (int k = share.first; k < share.last; k += share.stride) asked.push_back(pairs[k]);
+    linkResult<T> result = measure(asked);
+    addEngineTimes(p, result.times);
+    for (const linkValues<T>& values : result.values) putBytes(out, values);
+    // Rank 0 reads the other shares only: its own stay as measured.
+    for (int k = share.first, i = 0; k < share.last; k += share.stride, ++i)
+      all.values[k] = std::move(result.values[i]);
+  };
+  exchangeShares(p, shares[processes().rank], shares, mine,
+                 [&](const variantRange& share, const std::string& in, std::size_t& at) {
+                   for (int k = share.first; k < share.last; k += share.stride) takeBytes(in, at, all.values[k]);
+                 });
+  return all;
+}
+
 // One link analysis of a landscape held by neighbour: the pairs it changes
 // measured and kept, the others left to the values of the whole landscape.
 template <class T>
@@ -216,8 +280,9 @@ void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
   request.adjType = p.adjType;
   request.threads = p.threads;
   request.progress = &runProgress();
-  linkResult<T> result = measureLinkChangesSparse<T>(request, pairs);
-  addEngineTimes(p, result.times);
+  linkResult<T> result = shareLinks<T>(
+      p, pairs, [&](const std::vector<pairChange>& asked) { return measureLinkChangesSparse<T>(request, asked); });
+  if (processes().size == 1) addEngineTimes(p, result.times);
   keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
 }
 
@@ -232,10 +297,13 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
     linksByNeighbour(p, analysis);
   } else {
     const std::vector<pairChange> pairs = pairsOf(p, analysis);
-    const linkResult<T> result = measureLinkChanges(requestOf(p), changeOf(analysis), pairs);
+    const linkResult<T> result = shareLinks<T>(p, pairs, [&](const std::vector<pairChange>& asked) {
+      return measureLinkChanges(requestOf(p), changeOf(analysis), asked);
+    });
     placeLinkValues(p, analysis, pairs, result);
-    addEngineTimes(p, result.times);
+    if (processes().size == 1) addEngineTimes(p, result.times);
   }
+  if (!processes().lead()) return true;
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   long long visited = 0;

@@ -18,6 +18,8 @@
 #include "program/engine_runs.h"
 #include "program/program_by_neighbour.h"
 #include "program/quivaraProgram.h"
+#include "program/shared_cases.h"
+#include "support/process_group.h"
 
 namespace verdalis {
 
@@ -50,74 +52,112 @@ std::string processedIndices(const quivaraProgram<T>& p) {
 template <class T>
 void nodeRemovalLoop(quivaraProgram<T>& p) {
   progressPhase phase("Node removals", p.nNodes);
+  const int n = p.nNodes;
   // The divisor counts the candidates too, so this loop ends short of 100%
   // when there are any.
-  for (int i = 0; i < p.nNodes; ++i) {
+  auto one = [&](int i) {
     p.generate_landscape_deleting(i);
     runProgress().advance(1);
-    if (!caseLineShown(i, p.nNodes)) continue;
+    if (!caseLineShown(i, n)) return;
     say("Processing importance of node with ID " + toText(p.label[i]) + "\n");
     sayProgress(i + 1, p.nNodesTotal);
-  }
+  };
+  shareCaseLoop(
+      p, everyShare([&](int r) { return shareOf(n, r, processes().size); }), one,
+      [&](int i, std::string& out) { putVariant(out, p.landDel[i]); },
+      [&](int i, const std::string& in, std::size_t& at) { takeVariant(in, at, p.landDel[i]); });
 }
 
 template <class T>
 void nodeAdditionLoop(quivaraProgram<T>& p) {
   if (p.nNodesAdd == 0) return;
   progressPhase phase("Node additions", p.nNodesAdd);
-  for (int k = 0; k < p.nNodesAdd; ++k) {
+  const int m = p.nNodesAdd;
+  auto one = [&](int k) {
     p.generate_landscape_adding(k);
     runProgress().advance(1);
-    if (!caseLineShown(k, p.nNodesAdd)) continue;
+    if (!caseLineShown(k, m)) return;
     say("Processing importances of added nodes with ID " + toText(p.labelAdd[k]) + "\n");
-    sayProgress(k + 1, p.nNodesAdd);
-  }
+    sayProgress(k + 1, m);
+  };
+  shareCaseLoop(
+      p, everyShare([&](int r) { return shareOf(m, r, processes().size); }), one,
+      [&](int k, std::string& out) { putVariant(out, p.landAdd[k]); },
+      [&](int k, const std::string& in, std::size_t& at) { takeVariant(in, at, p.landAdd[k]); });
 }
 
 // Visits the pairs (i, j), j < i, announcing each i and the share of pairs
 // visited after it. A landscape of fewer than two nodes has no pair and so no
-// share to show.
-template <class T, class F>
-void pairLoop(const quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement, F&& visit) {
+// share to show. The processes of a run share the rows; `store` holds what
+// each pair leaves.
+template <class T, class Store, class F>
+void pairLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement, Store& store,
+              F&& visit) {
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   progressPhase phase(phaseName(analysis), pairs);
-  long long visited = 0;
-  for (int i = 0; i < p.nNodes; ++i) {
+  auto row = [&](int i) {
     const bool shown = caseLineShown(i, p.nNodes);
     if (shown) say(announcement + toText(p.label[i]) + "\n");
     for (int j = 0; j < i; ++j) visit(i, j);
-    visited += i;
     runProgress().advance(i);
-    if (shown) sayProgress(visited, pairs);
-  }
+    if (shown) sayProgress(static_cast<long long>(i) * (i + 1) / 2, pairs);
+  };
+  shareCaseLoop(
+      p, everyShare([&](int r) { return rowShareOf(p.nNodes, r, processes().size); }), row,
+      [&](int i, std::string& out) {
+        for (int j = 0; j < i; ++j) putBytes(out, store[pairIndex(i, j)]);
+      },
+      [&](int i, const std::string& in, std::size_t& at) {
+        for (int j = 0; j < i; ++j) takeBytes(in, at, store[pairIndex(i, j)]);
+      });
+}
+
+// The summary of the link removals, from the stored values once every pair
+// is measured: the same additions, in pair order, as during the loop.
+template <class T>
+void sayLinkRemovalSummary(quivaraProgram<T>& p) {
+  if (!p.pcFlag || !processes().lead()) return;
+  float pcmax = 0;
+  float pctotal = 0;
+  for (int i = 0; i < p.nNodes; ++i)
+    for (int j = 0; j < i; ++j) {
+      if (!p.linkSelected(i, j)) continue;
+      const float v = p.valueOfDelta(3, "pc", i, j);
+      if (v > pcmax) pcmax = v;
+      pctotal += v;
+    }
+  say("Max PC for QuivaraLink: " + fixedText(pcmax) + "\n" + "Total PC for QuivaraLink: " + fixedText(pctotal) +
+      "\n" + "\n");
 }
 
 template <class T>
 void linkRemovalLoop(quivaraProgram<T>& p) {
-  float pcmax = 0;
-  float pctotal = 0;
-  auto summarise = [&](int i, int j) {
-    if (!p.pcFlag) return;
-    const float v = p.valueOfDelta(3, "pc", i, j);
-    if (v > pcmax) pcmax = v;
-    pctotal += v;
-  };
-  if (fastLinkLoop(p, linkAnalysis::removal, "Processing importances of Link Removal of node with ID ")) {
-    for (int i = 0; i < p.nNodes; ++i)
-      for (int j = 0; j < i; ++j)
-        if (p.linkSelected(i, j)) summarise(i, j);
-  } else {
-    pairLoop(p, linkAnalysis::removal, "Processing importances of Link Removal of node with ID ", [&](int i, int j) {
+  const std::string announcement = "Processing importances of Link Removal of node with ID ";
+  if (!fastLinkLoop(p, linkAnalysis::removal, announcement))
+    pairLoop(p, linkAnalysis::removal, announcement, p.landDelCon, [&](int i, int j) {
       // Unselected pairs are not even built.
-      if (!p.linkSelected(i, j)) return;
-      p.generate_landscape_deleting_connection(i, j);
-      summarise(i, j);
+      if (p.linkSelected(i, j)) p.generate_landscape_deleting_connection(i, j);
     });
+  sayLinkRemovalSummary(p);
+}
+
+// The global landscape on every process; a process that runs out of memory
+// ends the run on all of them.
+template <class T>
+void measureGlobal(quivaraProgram<T>& p) {
+  bool failed = false;
+  try {
+    settleLandscapeForm(p);
+    // Only PC has a share to show: one unit per source of its searches.
+    progressPhase phase("Overall landscape", p.pcFlag ? p.nNodes : 0);
+    const sourcesCounted counted(runProgress());
+    p.generate_landscape_global();
+  } catch (...) {
+    if (processes().size == 1) throw;
+    failed = true;
   }
-  if (!p.pcFlag) return;
-  say("Max PC for QuivaraLink: " + fixedText(pcmax) + "\n" + "Total PC for QuivaraLink: " + fixedText(pctotal) +
-      "\n" + "\n");
+  if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
 }
 
 template <class T>
@@ -125,13 +165,7 @@ void quivaraProgram<T>::generacio_indexos() {
   say("Processed indices:" + processedIndices(*this) + "\n");
   say("Indices processing started at: " + calendarText(std::time(nullptr)) + "\n");
   say("Processing overall landscape indices\n");
-  settleLandscapeForm(*this);
-  {
-    // Only PC has a share to show: one unit per source of its searches.
-    progressPhase phase("Overall landscape", pcFlag ? nNodes : 0);
-    const sourcesCounted counted(runProgress());
-    generate_landscape_global();
-  }
+  measureGlobal(*this);
   if (!onlyoverall) {
     if (!onlyAddDeltas && !byNeighbourRemovalLoop(*this) && !fastNodeRemovalLoop(*this)) nodeRemovalLoop(*this);
     nodeAdditionLoop(*this);
@@ -140,13 +174,13 @@ void quivaraProgram<T>::generacio_indexos() {
       const std::string announcement = "Processing Link Improvement with probability=1 of node with ID ";
       // Every pair is built; the selection rule decides inside whether it is measured.
       if (!fastLinkLoop(*this, linkAnalysis::improvement, announcement))
-        pairLoop(*this, linkAnalysis::improvement, announcement,
+        pairLoop(*this, linkAnalysis::improvement, announcement, landConSure,
                  [&](int i, int j) { generate_landscape_connection_sure(i, j); });
     }
     if (linkImportances3Solved()) {
       const std::string announcement = "Processing importances of Change with diff value of node with ID ";
       if (!fastLinkLoop(*this, linkAnalysis::change, announcement))
-        pairLoop(*this, linkAnalysis::change, announcement,
+        pairLoop(*this, linkAnalysis::change, announcement, landConDiff,
                  [&](int i, int j) { generate_landscape_connection_diff(i, j); });
     }
   }

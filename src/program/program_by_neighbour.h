@@ -248,7 +248,10 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
   request.progress = &runProgress();
   {
     progressPhase phase("Node removals", p.nNodes);
-    placeRemovals(p, measureNodeRemovalsSparse(request));
+    shareRemovals(p, false, [&](const variantRange& share) {
+      request.variants = share;
+      return measureNodeRemovalsSparse(request);
+    });
   }
   sayRemovalProgress(p);
   return true;

@@ -27,9 +27,28 @@ void guardAlloc(const char* message, F&& step) {
   }
 }
 
+// Where the console text goes besides standard output. A process that only
+// helps another with a run stays quiet; a process measuring cases for
+// another keeps their text, which the speaking process prints in order.
+struct consoleRoute {
+  bool quiet = false;
+  std::string* kept = nullptr;
+};
+
+inline consoleRoute& console() {
+  static consoleRoute route;
+  return route;
+}
+
 // Every console text goes through here, so that it lands wherever standard
 // output points at the moment (the console, or a run's log file).
-inline void say(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+inline void say(const std::string& text) {
+  consoleRoute& route = console();
+  if (route.kept != nullptr)
+    route.kept->append(text);
+  else if (!route.quiet)
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 // The "Error: %s\n" format used by the checks and readers.
 inline void sayError(const std::string& text) { say("Error: " + text + "\n"); }
@@ -40,6 +59,7 @@ inline void sayError(const std::string& text) { say("Error: " + text + "\n"); }
 // Standard output is flushed first, so that a console that shows both keeps
 // them in the order they were said.
 inline void tellUser(const std::string& line) {
+  if (console().quiet) return;
   std::fflush(stdout);
   const std::string text = line + "\n";
   std::fwrite(text.data(), 1, text.size(), stderr);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "support/messages.h"
 #include "support/numfmt.h"
 
 namespace verdalis {
@@ -83,6 +84,7 @@ void progressMeter::watch() {
 // Standard output goes first, so that a console showing both keeps them in
 // order (as the other lines on standard error do).
 void progressMeter::sayLine(const std::string& text) {
+  if (console().quiet) return;
   std::fflush(stdout);
   std::string line = text;
   if (isatty(fileno(stderr)) && line.size() < kTerminalLineWidth) line.append(kTerminalLineWidth - line.size(), ' ');

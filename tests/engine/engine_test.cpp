@@ -194,6 +194,16 @@ void checkCase(const profile& p, unsigned seed, bool ties) {
     checkRemovals(g, measureNodeRemovals(request));
     checkLinks(g, request, in, rng);
   }
+  // Three processes sharing the removals every third node each.
+  removalResult<T> whole;
+  for (int part = 0; part < 3; ++part) {
+    engineRequest<T> request = requestFor(g, searches, p, 2);
+    request.variants = variantRange{part, -1, 3};
+    const removalResult<T> share = measureNodeRemovals(request);
+    whole.variants.resize(share.variants.size());
+    for (int k = part; k < n; k += 3) whole.variants[k] = share.variants[k];
+  }
+  checkRemovals(g, whole);
 }
 
 class EngineAgainstFullMeasure : public ::testing::TestWithParam<profile> {};

@@ -1,0 +1,81 @@
+#include "mpi_group.h"
+
+#include <mpi.h>
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "support/messages.h"
+#include "support/process_group.h"
+
+namespace verdalis {
+
+namespace {
+
+// MPI counts are int: larger shares travel in pieces of this size.
+constexpr unsigned long long kPiece = 1ULL << 30;
+constexpr int kShareTag = 13;
+
+// Rank 0 makes room for every share before any is sent, so that a rank 0
+// out of memory ends the run on every process instead of leaving the others
+// waiting to send.
+bool roomForShares(const std::vector<unsigned long long>& sizes, std::vector<std::string>& parts) {
+  try {
+    parts.assign(sizes.size(), std::string());
+    for (std::size_t r = 1; r < sizes.size(); ++r) parts[r].resize(sizes[r]);
+    return true;
+  } catch (const std::bad_alloc&) {
+    parts.clear();
+    return false;
+  }
+}
+
+bool gatherShares(const std::string& mine, bool failed, std::vector<std::string>& parts) {
+  int rank = 0, size = 1;
+  MPI_Comm_rank(MPI_COMM_WORLD, &rank);
+  MPI_Comm_size(MPI_COMM_WORLD, &size);
+  int local = failed ? 1 : 0, any = 0;
+  MPI_Allreduce(&local, &any, 1, MPI_INT, MPI_MAX, MPI_COMM_WORLD);
+  if (any != 0) return true;
+  unsigned long long length = mine.size();
+  std::vector<unsigned long long> sizes(static_cast<std::size_t>(rank == 0 ? size : 1));
+  MPI_Gather(&length, 1, MPI_UNSIGNED_LONG_LONG, sizes.data(), 1, MPI_UNSIGNED_LONG_LONG, 0, MPI_COMM_WORLD);
+  int room = rank == 0 ? (roomForShares(sizes, parts) ? 1 : 0) : 1;
+  MPI_Bcast(&room, 1, MPI_INT, 0, MPI_COMM_WORLD);
+  if (room == 0) return true;
+  if (rank != 0) {
+    for (unsigned long long at = 0; at < length; at += kPiece)
+      MPI_Send(mine.data() + at, static_cast<int>(std::min(kPiece, length - at)), MPI_BYTE, 0, kShareTag,
+               MPI_COMM_WORLD);
+    return false;
+  }
+  parts[0] = mine;
+  for (int r = 1; r < size; ++r)
+    for (unsigned long long at = 0; at < sizes[r]; at += kPiece)
+      MPI_Recv(&parts[r][at], static_cast<int>(std::min(kPiece, sizes[r] - at)), MPI_BYTE, r, kShareTag,
+               MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+  return false;
+}
+
+}  // namespace
+
+void joinMpiGroup(int* argc, char*** argv) {
+  // Only the main thread talks to MPI; the worker threads of a run never do.
+  int provided = 0;
+  MPI_Init_thread(argc, argv, MPI_THREAD_FUNNELED, &provided);
+  processGroup& group = processes();
+  MPI_Comm_rank(MPI_COMM_WORLD, &group.rank);
+  MPI_Comm_size(MPI_COMM_WORLD, &group.size);
+  group.gather = gatherShares;
+  console().quiet = group.rank != 0;
+}
+
+int leaveMpiGroup(int status) {
+  MPI_Bcast(&status, 1, MPI_INT, 0, MPI_COMM_WORLD);
+  MPI_Finalize();
+  return status;
+}
+
+}  // namespace verdalis

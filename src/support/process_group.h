@@ -1,0 +1,33 @@
+#pragma once
+// The processes that share every run of an invocation. A plain run is one
+// process; a companion program started by a process launcher installs a
+// group of several, and then each analysis phase splits its cases among
+// them, rank 0 alone speaking and writing files. Nothing here knows how the
+// processes talk: the companion supplies the exchange.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace verdalis {
+
+struct processGroup {
+  int rank = 0;
+  int size = 1;
+  // Collective: every process calls it at the same point of the run. Each
+  // hands in its bytes and whether its share failed; rank 0 receives every
+  // process's bytes in rank order (the others receive nothing). Returns, on
+  // every process, whether any process failed; then no bytes are sent.
+  std::function<bool(const std::string& mine, bool failed, std::vector<std::string>& parts)> gather;
+
+  bool lead() const { return rank == 0; }
+  // The processes settle whether any of them failed, and nothing else.
+  bool agree(bool failed) {
+    std::vector<std::string> ignored;
+    return gather(std::string(), failed, ignored);
+  }
+};
+
+// The group of this process; one process until a companion installs more.
+processGroup& processes();
+
+}  // namespace verdalis
