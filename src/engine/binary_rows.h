@@ -22,22 +22,13 @@ struct binaryScratch {
   indexedHeap<int> levels;
 };
 
-// The nodes all of whose shortest paths from the source of nl pass through
-// k, in x.set, with their distances without k in x.lostNl (kUnreached when
-// k cut them off): found level by level below k, then given new distances
-// from the unchanged nodes around and among themselves. O(lost nodes ·
-// their links).
-inline void binaryLostWithout(const binaryGraph& binary, const int* nl, int k, binaryScratch& x) {
+// From the lost nodes seeded in x.set (queued in x.queue, marked in
+// x.inSet), every node all of whose shortest-path parents are lost; then
+// the new distances of them all from the unchanged nodes around and among
+// themselves, the step from skipFrom into skipTo (or -1) not taken.
+inline void binaryLostBelow(const binaryGraph& binary, const int* nl, int skipFrom, int skipTo, binaryScratch& x) {
   const int n = binary.n;
-  if (x.inSet.size() != static_cast<std::size_t>(n)) {
-    x.inSet.assign(n, 0);
-    x.lostNl.assign(n, kUnreached);
-  }
-  x.set.clear();
   std::vector<int>& q = x.queue;
-  q.clear();
-  x.inSet[k] = 2;
-  q.push_back(k);
   for (std::size_t head = 0; head < q.size(); ++head) {
     const int u = q[head];
     for (std::size_t e = binary.start[u]; e < binary.start[u + 1]; ++e) {
@@ -62,7 +53,7 @@ inline void binaryLostWithout(const binaryGraph& binary, const int* nl, int k, b
     int best = kUnreached;
     for (std::size_t e = binary.start[y]; e < binary.start[y + 1]; ++e) {
       const int u = binary.target[e];
-      if (x.inSet[u] || nl[u] == kUnreached) continue;
+      if (x.inSet[u] || nl[u] == kUnreached || (y == skipTo && u == skipFrom)) continue;
       best = std::min(best, nl[u] + 1);
     }
     x.lostNl[y] = best;
@@ -82,8 +73,40 @@ inline void binaryLostWithout(const binaryGraph& binary, const int* nl, int k, b
       }
     }
   }
-  x.inSet[k] = 0;
   for (int y : x.set) x.inSet[y] = 0;
+}
+
+inline void binaryScratchFor(int n, binaryScratch& x) {
+  if (x.inSet.size() != static_cast<std::size_t>(n)) {
+    x.inSet.assign(n, 0);
+    x.lostNl.assign(n, kUnreached);
+  }
+  x.set.clear();
+  x.queue.clear();
+}
+
+// The nodes all of whose shortest paths from the source of nl pass through
+// k, in x.set, with their distances without k in x.lostNl (kUnreached when
+// k cut them off): found level by level below k, then given new distances
+// from the unchanged nodes around and among themselves. O(lost nodes ·
+// their links).
+inline void binaryLostWithout(const binaryGraph& binary, const int* nl, int k, binaryScratch& x) {
+  binaryScratchFor(binary.n, x);
+  x.inSet[k] = 2;
+  x.queue.push_back(k);
+  binaryLostBelow(binary, nl, -1, -1, x);
+  x.inSet[k] = 0;
+}
+
+// The same without the link from parent to child, child's only
+// shortest-path parent: child and the nodes all of whose shortest paths
+// pass through it.
+inline void binaryLostWithoutLink(const binaryGraph& binary, const int* nl, int parent, int child, binaryScratch& x) {
+  binaryScratchFor(binary.n, x);
+  x.inSet[child] = 1;
+  x.set.push_back(child);
+  x.queue.push_back(child);
+  binaryLostBelow(binary, nl, parent, child, x);
 }
 
 // Distances from the source of nl with k removed, into x.newNl (the whole
@@ -94,24 +117,12 @@ inline void binaryRowWithout(const binaryGraph& binary, const int* nl, int k, bi
   for (int y : x.set) x.newNl[y] = x.lostNl[y];
 }
 
-// Distances from source s (global row nl) with the link (a, b) removed or
-// added, into cur (the global row on entry), calling moved(v) for every node
-// whose distance changes. soleParent: the only shortest-path parent of each
-// node. False when no distance changes.
+// Distances from the source of nl with the link (a, b) added, into cur
+// (the row nl on entry): they drop from the nearer end outwards, calling
+// moved(v) for every node that moves. False when none does.
 template <class Moved>
-bool binaryRowWithPair(const binaryGraph& binary, int s, const int* nl, const std::vector<int>& soleParent, int a,
-                       int b, bool linkedBefore, bool linkedAfter, int* cur, std::vector<int>& queue, Moved&& moved) {
-  if (linkedBefore == linkedAfter) return false;
-  const int n = binary.n;
-  if (linkedBefore) {
-    // Unlinked: only a node whose sole parent was the other end loses.
-    if (soleParent[b] != a && soleParent[a] != b) return false;
-    breadthFirst(binary, s, -1, a, b, -1, -1, cur, queue);
-    for (int v = 0; v < n; ++v)
-      if (cur[v] != nl[v]) moved(v);
-    return true;
-  }
-  // Linked: distances drop from the nearer end outwards.
+bool binaryRowWithLink(const binaryGraph& binary, const int* nl, int a, int b, int* cur, std::vector<int>& queue,
+                       Moved&& moved) {
   const int near = nl[a] <= nl[b] ? a : b;
   const int far = near == a ? b : a;
   if (nl[near] == kUnreached || nl[near] + 1 >= nl[far]) return false;
@@ -131,6 +142,26 @@ bool binaryRowWithPair(const binaryGraph& binary, int s, const int* nl, const st
     }
   }
   return true;
+}
+
+// Distances from source s (global row nl) with the link (a, b) removed or
+// added, into cur (the global row on entry), calling moved(v) for every node
+// whose distance changes. soleParent: the only shortest-path parent of each
+// node. False when no distance changes.
+template <class Moved>
+bool binaryRowWithPair(const binaryGraph& binary, int s, const int* nl, const std::vector<int>& soleParent, int a,
+                       int b, bool linkedBefore, bool linkedAfter, int* cur, std::vector<int>& queue, Moved&& moved) {
+  if (linkedBefore == linkedAfter) return false;
+  const int n = binary.n;
+  if (linkedBefore) {
+    // Unlinked: only a node whose sole parent was the other end loses.
+    if (soleParent[b] != a && soleParent[a] != b) return false;
+    breadthFirst(binary, s, -1, a, b, -1, -1, cur, queue);
+    for (int v = 0; v < n; ++v)
+      if (cur[v] != nl[v]) moved(v);
+    return true;
+  }
+  return binaryRowWithLink(binary, nl, a, b, cur, queue, moved);
 }
 
 }  // namespace verdalis

@@ -56,37 +56,45 @@ int labelPieces(const sparseLandscape& land, const componentIndex& global, int k
 
 }  // namespace
 
+coincidenceValues coincidenceWithPieces(const sparseLandscape& land, const componentIndex& global, int goneA,
+                                        int goneB, const std::vector<int>& pieceLowest,
+                                        const std::vector<float>& pieceSize, float total, bool ccp, bool lcp) {
+  // Every component kept and every piece, in the order of their lowest
+  // nodes.
+  float ccpSum = 0;
+  double lcpSum = 0, lcpNumerator = 0;
+  const float area = land.sizeLandscapeArea;
+  auto add = [&](float s) {
+    ccpSum += (s * s) / (total * total);
+    lcpSum += static_cast<double>((s * s) / (area * area));
+    lcpNumerator += static_cast<double>(s * s);
+  };
+  const std::size_t pieces = pieceLowest.size();
+  std::size_t next = 0;
+  for (int g = 0; g < global.count; ++g) {
+    if (g == goneA || g == goneB) continue;
+    const int lowest = global.members[global.start[g]];
+    for (; next < pieces && pieceLowest[next] < lowest; ++next) add(pieceSize[next]);
+    add(global.size[g]);
+  }
+  for (; next < pieces; ++next) add(pieceSize[next]);
+  coincidenceValues out;
+  if (ccp) out.ccp = ccpSum;
+  if (lcp) {
+    out.lcp = lcpSum;
+    out.lcpnum = lcpNumerator;
+  }
+  return out;
+}
+
 withoutValues componentsWithoutNode(const sparseLandscape& land, const componentIndex& global, int k, float total,
                                     bool ccp, bool lcp, componentsScratch& x) {
   withoutValues out;
   const int pieces = labelPieces(land, global, k, x);
   const int c = global.id[k];
   out.nc = global.count - 1 + pieces;
-  if (ccp || lcp) {
-    // Every component but k's, and k's pieces, in the order of their lowest
-    // nodes.
-    float ccpSum = 0;
-    double lcpSum = 0, lcpNumerator = 0;
-    const float area = land.sizeLandscapeArea;
-    auto add = [&](float s) {
-      ccpSum += (s * s) / (total * total);
-      lcpSum += static_cast<double>((s * s) / (area * area));
-      lcpNumerator += static_cast<double>(s * s);
-    };
-    int next = 0;
-    for (int g = 0; g < global.count; ++g) {
-      if (g == c) continue;
-      const int lowest = global.members[global.start[g]];
-      for (; next < pieces && x.pieceLowest[next] < lowest; ++next) add(x.pieceSize[next]);
-      add(global.size[g]);
-    }
-    for (; next < pieces; ++next) add(x.pieceSize[next]);
-    if (ccp) out.coincidence.ccp = ccpSum;
-    if (lcp) {
-      out.coincidence.lcp = lcpSum;
-      out.coincidence.lcpnum = lcpNumerator;
-    }
-  }
+  if (ccp || lcp)
+    out.coincidence = coincidenceWithPieces(land, global, c, -1, x.pieceLowest, x.pieceSize, total, ccp, lcp);
   for (int m = global.start[c]; m < global.start[c + 1]; ++m) x.piece[global.members[m]] = -1;
   return out;
 }

@@ -38,6 +38,14 @@ struct withoutValues {
   coincidenceValues coincidence;
 };
 
+// CCP and LCP, when asked, of the components of the whole landscape but
+// goneA and goneB (or -1), with the pieces (lowest node ascending, summed
+// attribute) in their place; total is the attribute of the landscape.
+// O(components + pieces).
+coincidenceValues coincidenceWithPieces(const sparseLandscape& land, const componentIndex& global, int goneA,
+                                        int goneB, const std::vector<int>& pieceLowest,
+                                        const std::vector<float>& pieceSize, float total, bool ccp, bool lcp);
+
 // NC, and CCP and LCP when asked, of the landscape without k; total is the
 // attribute of the landscape without k.
 withoutValues componentsWithoutNode(const sparseLandscape& land, const componentIndex& global, int k, float total,

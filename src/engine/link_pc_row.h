@@ -14,6 +14,11 @@
 // otherwise). Without a cut, lowering walks only the pairs no longer than
 // the best path between their ends: a longer pair stays longer when
 // distances drop. O(moved nodes · their entries) per pair and source.
+//
+// The repair reads a source through a view (its distances, predecessors,
+// tree and float-class facts), so that the full form, which keeps the rows
+// of every source, and the form by neighbour, which searches one source at
+// a time, share it.
 #include <algorithm>
 #include <atomic>
 #include <limits>
@@ -65,6 +70,22 @@ struct linkScratch {
   }
 };
 
+// A source as the full form keeps it: its rows of the global searches and
+// its tree in compressed form.
+template <class T>
+struct keptRowsSource {
+  int s = -1;
+  const T* dist = nullptr;
+  const int* pred = nullptr;
+  bool delicate = false;
+  const std::vector<int>* sameClass = nullptr;
+  const sourceRows* rows = nullptr;
+  template <class F>
+  void forEachChild(int v, F&& f) const {
+    for (int k = rows->childStart[v]; k < rows->childStart[v + 1]; ++k) f(rows->children[k]);
+  }
+};
+
 // Pairs that can be the last step of a best path after some distances drop:
 // the pairs no longer than the best path between their ends, with the
 // useful-pair margin. Only for searches without a cut (a cut depends on the
@@ -98,7 +119,10 @@ template <class T>
 class linkPCRows {
  public:
   explicit linkPCRows(const pcSearches<T>& searches)
-      : w(searches.weights), cut(searches.cut), rows(searches.rows), n(w.n) {}
+      : w(searches.weights), cut(searches.cut), rows(&searches.rows), n(w.n) {}
+  // Searches over compressed rows that keep no rows of their sources: the
+  // sources come as views to repair().
+  linkPCRows(const searchWeights& weights, T cutValue) : w(weights), cut(cutValue), rows(nullptr), n(w.n) {}
 
   // Builds the lists the repairs walk and check, when they pay. Pairs
   // removed or made sure only lengthen paths or weigh 0, so no path sum
@@ -109,10 +133,16 @@ class linkPCRows {
   // (moved nodes listed) or in x.full.
   rowSource row(const sourceRows& d, const linkPair& c, linkScratch<T>& x) const;
 
+  // The same from a source view whose distances x.cur holds on entry: the
+  // moved nodes' new values in x.cur, listed in x.changedList; or
+  // searchedAgain when the checks fail, the search left to the caller.
+  template <class Source>
+  rowSource repair(const Source& d, const linkPair& c, linkScratch<T>& x) const;
+
  private:
   const searchWeights& w;
   const T cut;
-  const globalSearches<T>& rows;
+  const globalSearches<T>* rows;
   const int n;
   searchWeights useful;
   bool haveUseful = false;
@@ -123,17 +153,30 @@ class linkPCRows {
     if ((u == c.a && v == c.b) || (u == c.b && v == c.a)) return c.weight;
     return w.at(u, v);
   }
-  void enterBelow(int root, const sourceRows& d, const linkPair& c, linkScratch<T>& x) const;
+  // Calls f(z, weight) for every step out of y in the variant of c.
+  template <class F>
+  void forEachStep(const searchWeights& walk, int y, const linkPair& c, F&& f) const {
+    const int other = y == c.a ? c.b : (y == c.b ? c.a : -1);
+    walk.forEachOut(y, [&](int z, float weight) {
+      if (z != other) f(z, weight);
+    });
+    if (other >= 0 && c.weight != kNoLink) f(other, c.weight);
+  }
+  template <class Source>
+  void enterBelow(int root, const Source& d, const linkPair& c, linkScratch<T>& x) const;
+  void settleAmong(const linkPair& c, linkScratch<T>& x) const;
+  void settleListed(const linkPair& c, linkScratch<T>& x) const;
   void lowerFrom(bool downAB, bool downBA, const linkPair& c, linkScratch<T>& x) const;
-  bool classesHold(int s, const linkPair& c, const linkScratch<T>& x) const;
+  template <class Source>
+  bool classesHold(const Source& d, const linkPair& c, const linkScratch<T>& x) const;
   bool entriesKeepClass(int y, const linkPair& c, const linkScratch<T>& x, bool onlyChanged) const;
 };
 
 template <class T>
 void linkPCRows<T>::useLists(bool weightsBounded, std::size_t maxKept, unsigned threads,
                              std::atomic<long long>& cpuMicros) {
-  if (cut != std::numeric_limits<T>::infinity()) return;
-  useful = usefulPairs(w, rows);
+  if (cut != std::numeric_limits<T>::infinity() || rows == nullptr) return;
+  useful = usefulPairs(w, *rows);
   haveUseful = true;
   if constexpr (!std::is_same_v<T, float>)
     if (w.dense && weightsBounded) useClassKept = buildClassEntries(w, maxKept, threads, classKept, cpuMicros);
@@ -141,8 +184,23 @@ void linkPCRows<T>::useLists(bool weightsBounded, std::size_t maxKept, unsigned 
 
 template <class T>
 rowSource linkPCRows<T>::row(const sourceRows& d, const linkPair& c, linkScratch<T>& x) const {
-  const int s = d.s;
-  const int* pred = rows.predRow(s);
+  keptRowsSource<T> view;
+  view.s = d.s;
+  view.dist = rows->distRow(d.s);
+  view.pred = rows->predRow(d.s);
+  view.delicate = rows->delicate[d.s] != 0;
+  view.sameClass = &rows->sameClass[d.s];
+  view.rows = &d;
+  const rowSource how = repair(view, c, x);
+  if (how == rowSource::searchedAgain)
+    exactSearch(d.s, w, cut, -1, x.full, x.flags, pairOverride{c.a, c.b, c.weight});
+  return how;
+}
+
+template <class T>
+template <class Source>
+rowSource linkPCRows<T>::repair(const Source& d, const linkPair& c, linkScratch<T>& x) const {
+  const int* pred = d.pred;
   const float oldAB = w.at(c.a, c.b), oldBA = w.at(c.b, c.a);
   const bool upAB = c.weight > oldAB, upBA = c.weight > oldBA;
   const bool downAB = c.weight < oldAB, downBA = c.weight < oldBA;
@@ -151,10 +209,7 @@ rowSource linkPCRows<T>::row(const sourceRows& d, const linkPair& c, linkScratch
   if (invalidRoot >= 0) enterBelow(invalidRoot, d, c, x);
   lowerFrom(downAB, downBA, c, x);
   if constexpr (!std::is_same_v<T, float>) {
-    if (!classesHold(s, c, x)) {
-      exactSearch(s, w, cut, -1, x.full, x.flags, pairOverride{c.a, c.b, c.weight});
-      return rowSource::searchedAgain;
-    }
+    if (!classesHold(d, c, x)) return rowSource::searchedAgain;
   }
   return rowSource::repaired;
 }
@@ -162,14 +217,15 @@ rowSource linkPCRows<T>::row(const sourceRows& d, const linkPair& c, linkScratch
 // A heavier step of the tree: the nodes below root take their best entry
 // from the rest of the tree, then settle among themselves.
 template <class T>
-void linkPCRows<T>::enterBelow(int root, const sourceRows& d, const linkPair& c, linkScratch<T>& x) const {
-  const T* dist = rows.distRow(d.s);
+template <class Source>
+void linkPCRows<T>::enterBelow(int root, const Source& d, const linkPair& c, linkScratch<T>& x) const {
+  const T* dist = d.dist;
   const T unreached = unreachedDistance<T>();
   x.set.assign(1, root);
   for (std::size_t at = 0; at < x.set.size(); ++at) {
     const int v = x.set[at];
     x.inSet[v] = 1;
-    for (int k = d.childStart[v]; k < d.childStart[v + 1]; ++k) x.set.push_back(d.children[k]);
+    d.forEachChild(v, [&](int child) { x.set.push_back(child); });
   }
   for (int y : x.set) {
     x.mark(y);
@@ -193,6 +249,17 @@ void linkPCRows<T>::enterBelow(int root, const sourceRows& d, const linkPair& c,
     const int other = y == c.a ? c.b : (y == c.b ? c.a : -1);
     if (other >= 0 && c.weight != kNoLink) enter(y, other, c.weight);
   }
+  if (w.dense)
+    settleAmong(c, x);
+  else
+    settleListed(c, x);
+  for (int y : x.set) x.inSet[y] = 0;
+}
+
+// Complete graphs: the nearest node left relaxes every other one.
+template <class T>
+void linkPCRows<T>::settleAmong(const linkPair& c, linkScratch<T>& x) const {
+  const T unreached = unreachedDistance<T>();
   std::vector<int>& left = x.queue;
   left.assign(x.set.begin(), x.set.end());
   while (!left.empty()) {
@@ -213,7 +280,33 @@ void linkPCRows<T>::enterBelow(int root, const sourceRows& d, const linkPair& c,
       }
     }
   }
-  for (int y : x.set) x.inSet[y] = 0;
+}
+
+// Compressed rows: a heap over the nodes below, each relaxing its own steps;
+// the least fixed point is the same whichever of equal nodes goes first.
+template <class T>
+void linkPCRows<T>::settleListed(const linkPair& c, linkScratch<T>& x) const {
+  const T unreached = unreachedDistance<T>();
+  indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
+  for (int y : x.set)
+    if (x.cur[y] != unreached) heap.push({x.cur[y], y});
+  while (!heap.empty()) {
+    const int y = heap.top().second;
+    const T dy = heap.top().first;
+    heap.pop();
+    x.inSet[y] = 2;  // settled
+    if (!(dy <= cut)) continue;
+    forEachStep(w, y, c, [&](int z, float weight) {
+      if (x.inSet[z] != 1) return;
+      const T alt = dy + static_cast<T>(weight);
+      if (alt < x.cur[z]) {
+        x.cur[z] = alt;
+        x.realizer[z] = y;
+        heap.push({alt, z});
+      }
+    });
+  }
 }
 
 // Lighter directions: distances drop from them outwards.
@@ -242,25 +335,21 @@ void linkPCRows<T>::lowerFrom(bool downAB, bool downBA, const linkPair& c, linkS
     heap.pop();
     const int y = top.second;
     if (top.first != x.cur[y]) continue;
-    walk.forEachOut(y, [&](int z, float weight) {
-      if ((y == c.a && z == c.b) || (y == c.b && z == c.a)) return;
-      lower(y, z, weight);
-    });
-    if (y == c.a) lower(c.a, c.b, c.weight);
-    if (y == c.b) lower(c.b, c.a, c.weight);
+    forEachStep(walk, y, c, [&](int z, float weight) { lower(y, z, weight); });
   }
 }
 
 template <class T>
-bool linkPCRows<T>::classesHold(int s, const linkPair& c, const linkScratch<T>& x) const {
-  if (rows.delicate[s]) return false;
+template <class Source>
+bool linkPCRows<T>::classesHold(const Source& d, const linkPair& c, const linkScratch<T>& x) const {
+  if (d.delicate) return false;
   for (int v : x.changedList) {
     const int u = x.realizer[v];
     if (u >= 0 && sameFloatClass(x.cur[u], x.cur[v]) && !entriesKeepClass(v, c, x, false)) return false;
   }
   // The nodes that kept their value but relied on every entry keeping its
   // class: the entries from changed nodes, and the changed pair, must still.
-  for (int y : rows.sameClass[s])
+  for (int y : *d.sameClass)
     if (!x.changed[y] && !entriesKeepClass(y, c, x, true)) return false;
   return true;
 }
@@ -287,9 +376,15 @@ bool linkPCRows<T>::entriesKeepClass(int y, const linkPair& c, const linkScratch
              (witness >= 0 && witnessHolds(u, witness, y, c.a, c.b));
     };
     if (!listedEntriesKeepClass(classKept, y, target, value, skip)) return false;
-  } else {
+  } else if (w.dense) {
     for (int u : x.changedList)
       if (u != y && !(end && u == other) && !keeps(u, w.at(u, y))) return false;
+  } else {
+    bool all = true;
+    w.forEachIn(y, [&](int u, float weight) {
+      if (all && x.changed[u] && u != y && !(end && u == other) && !keeps(u, weight)) all = false;
+    });
+    if (!all) return false;
   }
   return !end || keeps(other, c.weight);
 }

@@ -6,14 +6,17 @@
 #include <cstddef>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/sparse_links.h"
 #include "indices/pc_progress.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
 #include "support/progress.h"
 #include "support/progress_lines.h"
+#include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
 #include "program/shared_cases.h"
 #include "support/process_group.h"
@@ -180,6 +183,12 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
 
 enum class linkAnalysis { removal, improvement, change };
 
+inline linkChange changeOf(linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal       ? linkChange::removed
+         : analysis == linkAnalysis::improvement ? linkChange::madeSure
+                                                 : linkChange::changed;
+}
+
 // The name of a link analysis in the progress on standard error.
 inline const char* phaseName(linkAnalysis analysis) {
   return analysis == linkAnalysis::removal       ? "Link removal"
@@ -192,24 +201,10 @@ inline const char* phaseName(linkAnalysis analysis) {
 template <class T>
 std::vector<pairChange> pairsOf(const quivaraProgram<T>& p, linkAnalysis analysis) {
   std::vector<pairChange> pairs;
-  const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
   for (int i = 0; i < p.nNodes; ++i)
-    for (int j = 0; j < i; ++j) {
-      if (analysis != linkAnalysis::change && !p.linkSelected(i, j)) continue;
-      pairChange change{i, j, 0.0f, false};
-      if (analysis == linkAnalysis::improvement) {
-        change.p = 1;
-        change.linkedAfter = true;
-      } else if (analysis == linkAnalysis::change) {
-        const float value = p.changedValue(i, j);
-        if (p.inputDist)
-          change.p = distanceToProbability(c, value);
-        else if (p.inputProb)
-          change.p = value;
-        change.linkedAfter = isBinaryLink(value, p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail);
-      }
-      pairs.push_back(change);
-    }
+    for (int j = 0; j < i; ++j)
+      if (analysis == linkAnalysis::change || p.linkSelected(i, j))
+        pairs.push_back(pairChangeOf(p, changeOf(analysis), i, j));
   return pairs;
 }
 
@@ -235,47 +230,64 @@ bool fastLinksApply(const quivaraProgram<T>& p, linkAnalysis analysis) {
 }
 
 template <class T>
-std::vector<linkValues<T>>& linkStoreOf(quivaraProgram<T>& p, linkAnalysis analysis) {
-  return analysis == linkAnalysis::removal       ? p.landDelCon
-         : analysis == linkAnalysis::improvement ? p.landConSure
-                                                 : p.landConDiff;
+linkRecords<T>& recordsOf(quivaraProgram<T>& p, linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal ? p.landDelCon
+                                           : (analysis == linkAnalysis::improvement ? p.landConSure : p.landConDiff);
 }
 
 template <class T>
 void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs,
                      const linkResult<T>& result) {
-  std::vector<linkValues<T>>& store = linkStoreOf(p, analysis);
+  linkRecords<T>& store = recordsOf(p, analysis);
   for (std::size_t i = 0; i < pairs.size(); ++i) store[pairIndex(pairs[i].a, pairs[i].b)] = result.values[i];
 }
 
-// The pairs of this process's share measured through `measure(pairs)`, then
-// every share's values on rank 0.
+// The values of `pairs` measured through `measure(asked)`, each process
+// taking its share: every pair's values, in the order of `pairs`, on rank 0
+// (the others hold their own), with the engine's times.
 template <class T, class Measure>
-void shareLinks(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs,
-                Measure&& measure) {
-  auto measured = [&](const std::vector<pairChange>& asked) {
-    const linkResult<T> result = measure(asked);
-    placeLinkValues(p, analysis, asked, result);
-    addEngineTimes(p, result.times);
-    return result;
-  };
+linkResult<T> sharedLinkValues(quivaraProgram<T>& p, const std::vector<pairChange>& pairs, Measure&& measure) {
   const int size = processes().size, count = static_cast<int>(pairs.size());
   if (size == 1) {
-    measured(pairs);
-    return;
+    linkResult<T> result = measure(pairs);
+    addEngineTimes(p, result.times);
+    return result;
   }
+  linkResult<T> all;
+  guardAlloc(kNoMemory, [&] { all.values.resize(pairs.size()); });
   const std::vector<variantRange> shares = everyShare([&](int r) { return interleavedShareOf(count, r, size); });
   auto mine = [&](const variantRange& share, std::string& out) {
     std::vector<pairChange> asked;
     for (int k = share.first; k < share.last; k += share.stride) asked.push_back(pairs[k]);
-    for (const linkValues<T>& values : measured(asked).values) putBytes(out, values);
+    const linkResult<T> result = measure(asked);
+    addEngineTimes(p, result.times);
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+      all.values[share.first + i * share.stride] = result.values[i];
+      putBytes(out, result.values[i]);
+    }
   };
   exchangeShares(p, shares[processes().rank], shares, mine,
                  [&](const variantRange& share, const std::string& in, std::size_t& at) {
-                   std::vector<linkValues<T>>& store = linkStoreOf(p, analysis);
-                   for (int k = share.first; k < share.last; k += share.stride)
-                     takeBytes(in, at, store[pairIndex(pairs[k].a, pairs[k].b)]);
+                   for (int k = share.first; k < share.last; k += share.stride) takeBytes(in, at, all.values[k]);
                  });
+  return all;
+}
+
+// One link analysis of a landscape held by neighbour: the pairs it changes
+// measured and kept, the others left to the values of the whole landscape.
+template <class T>
+void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
+  const std::vector<pairChange> pairs = measuredPairsByNeighbour(p, changeOf(analysis));
+  sparseLinkRequest request;
+  request.land = &p.sparseGlobal;
+  request.indices = requestOf(p).indices;
+  request.adjType = p.adjType;
+  request.threads = p.threads;
+  request.progress = &runProgress();
+  linkResult<T> result = sharedLinkValues(p, pairs, [&](const std::vector<pairChange>& asked) {
+    return measureLinkChangesSparse<T>(request, asked);
+  });
+  keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
 }
 
 // One link analysis through the engine, then its console text: the
@@ -283,15 +295,16 @@ void shareLinks(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<p
 // share of pairs visited.
 template <class T>
 bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
-  if (!fastLinksApply(p, analysis)) return false;
+  if (!p.byNeighbour && !fastLinksApply(p, analysis)) return false;
   progressPhase phase(phaseName(analysis), p.nNodes);
-  {
+  if (p.byNeighbour) {
+    linksByNeighbour(p, analysis);
+  } else {
     const std::vector<pairChange> pairs = pairsOf(p, analysis);
-    const linkChange kind = analysis == linkAnalysis::removal       ? linkChange::removed
-                            : analysis == linkAnalysis::improvement ? linkChange::madeSure
-                                                                    : linkChange::changed;
-    shareLinks(p, analysis, pairs,
-               [&](const std::vector<pairChange>& asked) { return measureLinkChanges(requestOf(p), kind, asked); });
+    const linkResult<T> result = sharedLinkValues(p, pairs, [&](const std::vector<pairChange>& asked) {
+      return measureLinkChanges(requestOf(p), changeOf(analysis), asked);
+    });
+    placeLinkValues(p, analysis, pairs, result);
   }
   if (!processes().lead()) return true;
   const long long n = p.nNodes;

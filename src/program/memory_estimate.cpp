@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "engine/variant_values.h"
 #include "graph/search_weights.h"
@@ -122,19 +123,33 @@ class denseModel {
 
 double densePeakBytes(const runShape& s, bool allowances) { return denseModel(s, allowances).peak(); }
 
+// The link analyses of the sparse path: a record, and its pair's place, for
+// each pair measured (at most the listed pairs, every pair for an
+// improvement whose threshold takes those no line lists), and while one
+// runs the engine's work per pair, as in the dense path.
+double byNeighbourLinkBytes(const runShape& s, bool allowances) {
+  if (s.linkAnalyses == 0) return 0;
+  const double n = static_cast<double>(s.nodes);
+  const double every = n * (n - 1) / 2;
+  const double listed = std::min(every, static_cast<double>(s.connectionLines));
+  const double measured = s.linkAnalyses * listed + (s.improvesEveryPair ? every - listed : 0);
+  const double largest = s.improvesEveryPair ? every : listed;
+  const double work = kLinkWorkBytesPerPair + (allowances ? kLinkWorkAllowancePerPair : 0);
+  return measured * static_cast<double>(sizeof(linkValues<double>) + sizeof(std::size_t)) + largest * work;
+}
+
 // A first model of the sparse path: per node its record and lists, per
 // listed pair its entry in the lists, per thread a few rows of n values,
 // and the stores of the variants.
-double byNeighbourPeakBytes(const runShape& s, bool /*allowances*/) {
+double byNeighbourPeakBytes(const runShape& s, bool allowances) {
   const double n = static_cast<double>(s.nodes), m = static_cast<double>(s.candidates);
   const double threads = std::max(1u, s.threads);
-  const double lists = (n + m) * 200 + static_cast<double>(s.connectionLines) * 24;
+  const double lists = (n + m) * 200 + static_cast<double>(s.connectionLines) * (s.linkChange ? 32 : 24);
   const double rows = threads * (n + m) * 64;
   const double loading = kReadingBytesPerFileByte * static_cast<double>(s.connectionBytes) +
                          kListedPairBytes * static_cast<double>(s.connectionLines);
   const double removals = s.nodeImportances ? (n + m) * sizeof(removalValues<double>) : 0;
-  const double linkStores = s.linkAnalyses * (n * (n - 1) / 2) * sizeof(linkValues<double>);
-  return kBaseBytes + lists + rows + std::max(loading, removals + linkStores);
+  return kBaseBytes + lists + rows + std::max(loading, removals + byNeighbourLinkBytes(s, allowances));
 }
 
 memoryEstimate estimatedPeak(const runShape& s) {

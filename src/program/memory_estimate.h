@@ -36,6 +36,9 @@ struct runShape {
   bool nodeImportances = false;
   int linkAnalyses = 0;
   bool linkChange = false;     // the fourth column is held as well
+  // An improvement whose threshold takes the pairs that no line lists:
+  // held by neighbour, it still measures every pair.
+  bool improvesEveryPair = false;
   bool doublePrecision = true;
   bool fast = true;            // the engine, not -reference
   unsigned threads = 1;
@@ -87,6 +90,7 @@ runShape runShapeOf(const quivaraProgram<T>& p) {
   s.linkAnalyses = (p.linkImportances1Flag ? 1 : 0) + (p.linkImportances2Flag ? 1 : 0) +
                    (p.linkImportances3Flag ? 1 : 0);
   s.linkChange = p.linkImportances3Flag;
+  s.improvesEveryPair = p.linkImportances2Flag && p.valueSelected(p.noLinkValue());
   s.doublePrecision = sizeof(T) == sizeof(double);
   s.fast = p.fastMode;
   s.threads = p.threads;

@@ -14,8 +14,10 @@
 #include "engine/sparse_measure.h"
 #include "engine/sparse_removal.h"
 #include "indices/terms.h"
+#include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
 #include "program/engine_runs.h"
+#include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 
@@ -153,19 +155,20 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
   return r;
 }
 
-// The analyses asked for that only the full matrices serve so far.
+// The options asked for that only the full matrices serve. The link
+// analyses and BC, BC(IIC) and BC(PC) are measured by neighbour too; a
+// distance threshold as high as the no-link distance links every pair that
+// no line lists, which only the matrices hold.
 template <class T>
 bool optionsNeedFullMatrices(const quivaraProgram<T>& p) {
-  const bool linkAnalysis = p.linkImportances1Flag || p.linkImportances2Flag || p.linkImportances3Flag;
-  // BC, BC(IIC) and BC(PC) are measured by neighbour too.
-  return linkAnalysis;
+  return p.adjType && isBinaryLink(p.noLinkValue(), p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail);
 }
 
 // What the run asks for, or what its values hold, that only the full
 // matrices serve.
 template <class T>
 bool needsFullMatrices(const quivaraProgram<T>& p) {
-  if (optionsNeedFullMatrices(p)) return true;
+  if (optionsNeedFullMatrices(p) || changesNeedFullMatrices(p)) return true;
   // A probability above 1 gives a negative weight, which only the
   // straightforward searches take; an infinite product of attributes turns
   // the unconnected pairs' zero terms into nan.
@@ -183,6 +186,7 @@ void settleLandscapeForm(quivaraProgram<T>& p) {
   if (!needsFullMatrices(p)) return;
   p.sparseGlobal = sparseLandscape();
   p.makeDense();
+  allocateLinkRecords(p);
 }
 
 template <class T>

@@ -44,13 +44,17 @@ linkValues<T> linkValuesOf(const landscape<T>& land) {
 // reaches it or whose distance does not exceed it. Binary files have no
 // measure to compare, so a positive threshold keeps none.
 template <class T>
-bool quivaraProgram<T>::linkSelected(int i, int j) const {
+bool quivaraProgram<T>::valueSelected(float value) const {
   const float threshold = linkImportancesPij;
   if (!(threshold > 0)) return true;
-  const float value = connectionValue(i, j);
   if (inputProb && !inputDist && !inputAdjacen) return value >= threshold;
   if (inputDist && !inputProb && !inputAdjacen) return value <= threshold;
   return false;
+}
+
+template <class T>
+bool quivaraProgram<T>::linkSelected(int i, int j) const {
+  return valueSelected(connectionValue(i, j));
 }
 
 // Every selected index but PC, in the order of the analysis, each timed into

@@ -153,17 +153,17 @@ inline float connectorPercent(float share, bool crossedByNone) {
 }
 
 template <class T>
-bool validPair(const quivaraProgram<T>& p, const std::vector<linkValues<T>>& store, int i, int j) {
+bool validPair(const quivaraProgram<T>& p, const linkRecords<T>& store, int i, int j) {
   return j >= 0 && j < i && i < p.nNodes && pairIndex(i, j) < store.size();
 }
 
 // One link family: unselected pairs count 0 when the family selects.
 template <class T>
-float linkLoss(const quivaraProgram<T>& p, const std::vector<linkValues<T>>& store, bool selective, measure m,
-               int i, int j) {
+float linkLoss(const quivaraProgram<T>& p, const linkRecords<T>& store, bool selective, measure m, int i, int j) {
   if (!validPair(p, store, i, j)) return deltaError();
   if (selective && !p.linkSelected(i, j)) return 0;
-  return percentChange(m, linkValuesOf(*p.landGlobal), store[pairIndex(i, j)], false);
+  const linkValues<T> g = linkValuesOf(*p.landGlobal);
+  return percentChange(m, g, store.at(pairIndex(i, j), g), false);
 }
 
 // IIC and PC changes of a link within rounding noise of zero, on the side a
@@ -223,15 +223,14 @@ float additionDelta(quivaraProgram<T>& p, const std::string& key, int k) {
 // Codes 3 (removed), 4 (made sure) and 5 (changed) of the pair (i, j).
 template <class T>
 float linkDelta(quivaraProgram<T>& p, int typeLand, const std::string& key, int i, int j) {
-  const std::vector<linkValues<T>>& store =
-      typeLand == 3 ? p.landDelCon : (typeLand == 4 ? p.landConSure : p.landConDiff);
+  const linkRecords<T>& store = typeLand == 3 ? p.landDelCon : (typeLand == 4 ? p.landConSure : p.landConDiff);
   if (!validPair(p, store, i, j)) return deltaError();
   if (typeLand != 5 && !p.linkSelected(i, j)) return 0;
   if (key == "a" || isFractionKey(key)) return deltaError();
   const measure m = measureOfKey(key);
   if (m == measure::none) return kUnknownKey;
   const linkValues<T> g = linkValuesOf(*p.landGlobal);
-  const linkValues<T>& v = store[pairIndex(i, j)];
+  const linkValues<T>& v = store.at(pairIndex(i, j), g);
   if ((m == measure::iic || m == measure::pc) && linkNoise(m, g, v, typeLand == 4)) return 0;
   return percentChange(m, g, v, false);
 }

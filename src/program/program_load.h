@@ -7,6 +7,7 @@
 
 #include "program/program_load_connections.h"
 #include "program/program_load_nodes.h"
+#include "program/program_links_by_neighbour.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
@@ -194,10 +195,8 @@ int quivaraProgram<T>::create_arrays() {
     landAdd.clear();
     landAdd.resize(m);
   });
-  const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
-  if (linkImportances1Flag) guardAlloc(kNoMemory, [&] { landDelCon.assign(pairs, linkValues<T>()); });
-  if (linkImportances2Flag) guardAlloc(kNoMemory, [&] { landConSure.assign(pairs, linkValues<T>()); });
-  if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { landConDiff.assign(pairs, linkValues<T>()); });
+  // Held by neighbour, the link analyses keep their measured pairs only.
+  if (!byNeighbour) allocateLinkRecords(*this);
   return 0;
 }
 

@@ -17,6 +17,7 @@
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
+#include "program/link_records.h"
 #include "program/load_findings.h"
 #include "support/matrix.h"
 
@@ -37,9 +38,9 @@ class quivaraProgram {
   landscape<T>* landGlobal = nullptr;
   std::vector<landscape<T>> landDel;       // entry i: existing node i removed
   std::vector<landscape<T>> landAdd;       // entry c: candidate c added
-  std::vector<linkValues<T>> landDelCon;   // by pairIndex: link removed
-  std::vector<linkValues<T>> landConSure;  // by pairIndex: link made sure
-  std::vector<linkValues<T>> landConDiff;  // by pairIndex: link changed
+  linkRecords<T> landDelCon;   // by pairIndex: link removed
+  linkRecords<T> landConSure;  // by pairIndex: link made sure
+  linkRecords<T> landConDiff;  // by pairIndex: link changed
 
   // ---- input data ----
   float sizeTotalHabitat = 0;
@@ -175,6 +176,8 @@ class quivaraProgram {
   void execute_fragmentsPC_Add(int nadded);
   // The link selection rule on the pair (i, j).
   bool linkSelected(int i, int j) const;
+  // The same rule for a pair of this connection value.
+  bool valueSelected(float value) const;
 
   // ---- importance values (program_importances.h) ----
   float valueOfDelta(int typeLand, const std::string& index, int i);

@@ -212,6 +212,52 @@ class sparseCaseMaker : public caseMaker {
   bool symmetric_ = false;
 };
 
+// The three link analyses at once on a landscape past the ordinary sizes,
+// held by neighbour: PC always, a link threshold for the removal and the
+// improvement, the fourth column for the change.
+class sparseLinkCaseMaker : public sparseCaseMaker {
+ public:
+  using sparseCaseMaker::sparseCaseMaker;
+
+ protected:
+  void chooseInput() override {
+    kind_ = rng_.chance(0.6) ? inputKind::distance : inputKind::probability;
+    candidates_ = rng_.chance(0.4);
+    symmetric_ = rng_.chance(0.3);
+    note(std::string("sparse links kind=") + kindName());
+  }
+
+  int drawNodeCount() override { return rng_.between(40, 70); }
+
+  // The analyses are drawn below, all three.
+  void chooseNodes() override {
+    caseMaker::chooseNodes();
+    links_ = false;
+    change_ = true;
+  }
+
+  void moreOptions(std::vector<std::vector<std::string>>& groups) override {
+    sparseCaseMaker::moreOptions(groups);
+    auto given = [&](const char* option) {
+      for (const auto& g : groups)
+        if (g.front() == option) return true;
+      return false;
+    };
+    if (!given("-PC") && !given("-pc")) {
+      groups.push_back({"-PC"});
+      if (kind_ == inputKind::distance && !given("-confProb")) {
+        confDistance_ = 1000;
+        confProbability_ = 0.5;
+        groups.push_back({"-confProb", "1000", "0.5"});
+      }
+      const std::vector<std::string> heuristic = heuristicOption();
+      if (!heuristic.empty()) groups.push_back(heuristic);
+    }
+    for (const char* analysis : {"-removal", "-improvement"})
+      groups.push_back({analysis, "maxValue", kind_ == inputKind::distance ? thresholdDistance() : thresholdProbability()});
+  }
+};
+
 }  // namespace difftest
 
 }  // namespace verdalis

@@ -14,12 +14,16 @@
 // (differential_sparse.h) draws "notall" files only, with what a
 // by-neighbour landscape must get right; it leaves out the run without an
 // engine option, which uses both cores of the development machine as
-// -threads 2 does.
+// -threads 2 does. The series "SparseLinks" runs the three link analyses
+// of such a landscape, where the others draw them on small ones only.
 //
 // Environment (all optional), so that a long sweep can reuse this binary:
 //   VERDALIS_DIFF_CASES     number of cases (default 600)
 //   VERDALIS_DIFF_SPARSE_CASES  number of sparse cases (default: a tenth of
 //                           VERDALIS_DIFF_CASES, so 60)
+//   VERDALIS_DIFF_SPARSE_LINK_CASES  number of cases of the series
+//                           "SparseLinks" (default 3): the three link
+//                           analyses of 40 to 70 patches held by neighbour
 //   VERDALIS_DIFF_SEED      seed of the whole series (default 20261208)
 //   VERDALIS_DIFF_FIRST     index of the first case of both series (default
 //                           0); case k of a seed is the same whatever the
@@ -38,9 +42,10 @@
 //   VERDALIS_DIFF_BASELINE  with VERDALIS_DIFF_ARGS: compare the command line
 //                           as it is with itself plus these options (e.g.
 //                           -dense), instead of with the reference
-// One case can be rerun with VERDALIS_DIFF_SEED=S VERDALIS_DIFF_FIRST=k
-// VERDALIS_DIFF_CASES=1 (VERDALIS_DIFF_SPARSE_CASES=1 for a sparse one), or
-// with --gtest_filter='Random/*/case<k>' ('Sparse/*/case<k>'). A case number
+// One case can be rerun with VERDALIS_DIFF_SEED=S VERDALIS_DIFF_FIRST=k and
+// a count of 1 for its series and 0 for the others (the failure report
+// gives the line), or with --gtest_filter='Random/*/case<k>'
+// ('Sparse/*/case<k>', 'SparseLinks/*/case<k>'). A case number
 // names the same case as long as the generators are not changed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -79,6 +84,7 @@ using difftest::caseMaker;
 using difftest::caseSeed;
 using difftest::landscapeCase;
 using difftest::sparseCaseMaker;
+using difftest::sparseLinkCaseMaker;
 
 // ---------------------------------------------------------------- settings
 
@@ -434,11 +440,17 @@ void checkCase(const landscapeCase& c, const std::string& name, const std::strin
 int firstCase() { return static_cast<int>(envNumber("VERDALIS_DIFF_FIRST", 0)); }
 int caseCount() { return static_cast<int>(envNumber("VERDALIS_DIFF_CASES", 600)); }
 int sparseCaseCount() { return static_cast<int>(envNumber("VERDALIS_DIFF_SPARSE_CASES", caseCount() / 10)); }
+int sparseLinkCaseCount() { return static_cast<int>(envNumber("VERDALIS_DIFF_SPARSE_LINK_CASES", 3)); }
 
-std::string rerunText(std::uint64_t series, int index, bool sparse) {
-  return "VERDALIS_DIFF_SEED=" + std::to_string(series) + " VERDALIS_DIFF_FIRST=" + std::to_string(index) +
-         (sparse ? " VERDALIS_DIFF_CASES=0 VERDALIS_DIFF_SPARSE_CASES=1" : " VERDALIS_DIFF_CASES=1");
+// `only`: the environment that leaves the case's series alone.
+std::string rerunText(std::uint64_t series, int index, const std::string& only) {
+  return "VERDALIS_DIFF_SEED=" + std::to_string(series) + " VERDALIS_DIFF_FIRST=" + std::to_string(index) + " " + only;
 }
+
+const char* const kOnlyRandom = "VERDALIS_DIFF_CASES=1 VERDALIS_DIFF_SPARSE_CASES=0 VERDALIS_DIFF_SPARSE_LINK_CASES=0";
+const char* const kOnlySparse = "VERDALIS_DIFF_CASES=0 VERDALIS_DIFF_SPARSE_CASES=1 VERDALIS_DIFF_SPARSE_LINK_CASES=0";
+const char* const kOnlySparseLinks =
+    "VERDALIS_DIFF_CASES=0 VERDALIS_DIFF_SPARSE_CASES=0 VERDALIS_DIFF_SPARSE_LINK_CASES=1";
 
 class Differential : public testing::TestWithParam<int> {};
 
@@ -446,7 +458,7 @@ TEST_P(Differential, EnginesWriteTheSameBytes) {
   const int index = GetParam();
   const std::uint64_t series = seriesSeed();
   checkCase(caseMaker(caseSeed(series, index), maxNodes()).make(),
-            "seed" + std::to_string(series) + "_case" + std::to_string(index), rerunText(series, index, false));
+            "seed" + std::to_string(series) + "_case" + std::to_string(index), rerunText(series, index, kOnlyRandom));
 }
 
 INSTANTIATE_TEST_SUITE_P(Random, Differential, testing::Range(firstCase(), firstCase() + caseCount()),
@@ -459,10 +471,24 @@ TEST_P(SparseDifferential, EnginesWriteTheSameBytes) {
   const int index = GetParam();
   const std::uint64_t series = seriesSeed();
   checkCase(sparseCaseMaker(caseSeed(~series, index), maxNodes()).make(),
-            "seed" + std::to_string(series) + "_sparse" + std::to_string(index), rerunText(series, index, true));
+            "seed" + std::to_string(series) + "_sparse" + std::to_string(index), rerunText(series, index, kOnlySparse));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sparse, SparseDifferential, testing::Range(firstCase(), firstCase() + sparseCaseCount()),
+                         [](const testing::TestParamInfo<int>& info) { return "case" + std::to_string(info.param); });
+
+class SparseLinkDifferential : public testing::TestWithParam<int> {};
+
+TEST_P(SparseLinkDifferential, EnginesWriteTheSameBytes) {
+  const int index = GetParam();
+  const std::uint64_t series = seriesSeed();
+  checkCase(sparseLinkCaseMaker(caseSeed(series ^ 0x5A17C0DEULL, index), maxNodes()).make(),
+            "seed" + std::to_string(series) + "_links" + std::to_string(index),
+            rerunText(series, index, kOnlySparseLinks));
+}
+
+INSTANTIATE_TEST_SUITE_P(SparseLinks, SparseLinkDifferential,
+                         testing::Range(firstCase(), firstCase() + sparseLinkCaseCount()),
                          [](const testing::TestParamInfo<int>& info) { return "case" + std::to_string(info.param); });
 
 // A landscape of the user's: VERDALIS_DIFF_ARGS holds the whole command line
