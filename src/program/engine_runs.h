@@ -242,29 +242,25 @@ void placeLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vec
   for (std::size_t i = 0; i < pairs.size(); ++i) store[pairIndex(pairs[i].a, pairs[i].b)] = result.values[i];
 }
 
-// The values of `pairs` measured through `measure(asked)`, each process
-// taking its share: every pair's values, in the order of `pairs`, on rank 0
-// (the others hold their own), with the engine's times.
+// The values of every pair of `pairs`, measured through `measure(asked)`:
+// in one process all at once; in several, each its interleaved share, the
+// values of every share then on rank 0 (the other ranks keep their own).
 template <class T, class Measure>
-linkResult<T> sharedLinkValues(quivaraProgram<T>& p, const std::vector<pairChange>& pairs, Measure&& measure) {
+linkResult<T> shareLinks(quivaraProgram<T>& p, const std::vector<pairChange>& pairs, Measure&& measure) {
   const int size = processes().size, count = static_cast<int>(pairs.size());
-  if (size == 1) {
-    linkResult<T> result = measure(pairs);
-    addEngineTimes(p, result.times);
-    return result;
-  }
+  if (size == 1) return measure(pairs);
   linkResult<T> all;
   guardAlloc(kNoMemory, [&] { all.values.resize(pairs.size()); });
   const std::vector<variantRange> shares = everyShare([&](int r) { return interleavedShareOf(count, r, size); });
   auto mine = [&](const variantRange& share, std::string& out) {
     std::vector<pairChange> asked;
     for (int k = share.first; k < share.last; k += share.stride) asked.push_back(pairs[k]);
-    const linkResult<T> result = measure(asked);
+    linkResult<T> result = measure(asked);
     addEngineTimes(p, result.times);
-    for (std::size_t i = 0; i < asked.size(); ++i) {
-      all.values[share.first + i * share.stride] = result.values[i];
-      putBytes(out, result.values[i]);
-    }
+    for (const linkValues<T>& values : result.values) putBytes(out, values);
+    // Rank 0 reads the other shares only: its own stay as measured.
+    for (int k = share.first, i = 0; k < share.last; k += share.stride, ++i)
+      all.values[k] = std::move(result.values[i]);
   };
   exchangeShares(p, shares[processes().rank], shares, mine,
                  [&](const variantRange& share, const std::string& in, std::size_t& at) {
@@ -284,9 +280,9 @@ void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
   request.adjType = p.adjType;
   request.threads = p.threads;
   request.progress = &runProgress();
-  linkResult<T> result = sharedLinkValues(p, pairs, [&](const std::vector<pairChange>& asked) {
-    return measureLinkChangesSparse<T>(request, asked);
-  });
+  linkResult<T> result = shareLinks<T>(
+      p, pairs, [&](const std::vector<pairChange>& asked) { return measureLinkChangesSparse<T>(request, asked); });
+  if (processes().size == 1) addEngineTimes(p, result.times);
   keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
 }
 
@@ -301,10 +297,11 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
     linksByNeighbour(p, analysis);
   } else {
     const std::vector<pairChange> pairs = pairsOf(p, analysis);
-    const linkResult<T> result = sharedLinkValues(p, pairs, [&](const std::vector<pairChange>& asked) {
+    const linkResult<T> result = shareLinks<T>(p, pairs, [&](const std::vector<pairChange>& asked) {
       return measureLinkChanges(requestOf(p), changeOf(analysis), asked);
     });
     placeLinkValues(p, analysis, pairs, result);
+    if (processes().size == 1) addEngineTimes(p, result.times);
   }
   if (!processes().lead()) return true;
   const long long n = p.nNodes;
