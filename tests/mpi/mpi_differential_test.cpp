@@ -243,6 +243,17 @@ TEST(MpiDifferential, NotallFileHeldByNeighbour) {
   checkCase(c);
 }
 
+TEST(MpiDifferential, LinkAnalysesHeldByNeighbourAndInFull) {
+  for (const bool dense : {false, true}) {
+    mpiCase c = landscapeCase(dense ? "links_dense" : "links_by_neighbour", 13, 0, false, true);
+    extend(c.arguments, {"-confAdj", "700", "-confProb", "1000", "0.5", "-IIC", "-PC", "-NC", "-H", "-removal",
+                         "-improvement", "-change"});
+    if (dense) c.arguments.push_back("-dense");
+    c.processCounts = {2, 3};
+    checkCase(c);
+  }
+}
+
 TEST(MpiDifferential, ReferenceAndLinksOfANotallFile) {
   mpiCase c = landscapeCase("reference", 9, 2, false, true);
   extend(c.arguments, {"-confAdj", "700", "-confProb", "1000", "0.5", "-IIC", "-PC", "-NC", "-add", "-removal",
