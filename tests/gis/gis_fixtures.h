@@ -84,13 +84,13 @@ inline void writeLayer(const fs::path& file, const std::string& driverName, cons
     OGRFieldDefn definition(field.name.c_str(), field.type);
     ASSERT_EQ(layer->CreateField(&definition), OGRERR_NONE);
   }
-  for (const featureSpec& spec : features) {
+  for (const featureSpec& wanted : features) {
     OGRFeature feature(layer->GetLayerDefn());
-    for (std::size_t k = 0; k < spec.values.size(); ++k)
-      if (!spec.values[k].empty()) feature.SetField(static_cast<int>(k), spec.values[k].c_str());
-    if (!spec.wkt.empty()) {
+    for (std::size_t k = 0; k < wanted.values.size(); ++k)
+      if (!wanted.values[k].empty()) feature.SetField(static_cast<int>(k), wanted.values[k].c_str());
+    if (!wanted.wkt.empty()) {
       OGRGeometry* geometry = nullptr;
-      ASSERT_EQ(OGRGeometryFactory::createFromWkt(spec.wkt.c_str(), nullptr, &geometry), OGRERR_NONE) << spec.wkt;
+      ASSERT_EQ(OGRGeometryFactory::createFromWkt(wanted.wkt.c_str(), nullptr, &geometry), OGRERR_NONE) << wanted.wkt;
       feature.SetGeometryDirectly(geometry);
     }
     ASSERT_EQ(layer->CreateFeature(&feature), OGRERR_NONE);
