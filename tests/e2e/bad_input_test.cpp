@@ -16,16 +16,9 @@
 #include <string>
 #include <vector>
 
-namespace verdalis {
+#include "e2e/under_sanitizer.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VERDALIS_UNDER_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define VERDALIS_UNDER_ASAN 1
-#endif
+namespace verdalis {
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/help.h"
+#include "e2e/under_sanitizer.h"
 
 namespace verdalis {
 
@@ -159,7 +160,7 @@ TEST_F(ProgramRun, ValueRangeRunsOncePerValue) {
 }
 
 TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef VERDALIS_UNDER_ASAN
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit below";
 #endif
   // The first pair, held whole, needs far more memory than the limit allows.

@@ -27,6 +27,7 @@
 
 #include "e2e/differential_cases.h"
 #include "e2e/differential_sparse.h"
+#include "e2e/under_sanitizer.h"
 
 namespace verdalis {
 
@@ -296,6 +297,9 @@ TEST(MpiDifferential, MoreProcessesThanCases) {
 // every process with "error23", the next run still takes place, and the job
 // ends with the status of a failed run.
 TEST(MpiFaults, OutOfMemoryOnOneProcessEndsThatRunOnAll) {
+#ifdef VERDALIS_UNDER_ASAN
+  GTEST_SKIP() << "the address sanitizer cannot run under a data limit";
+#endif
   std::string pattern = (fs::temp_directory_path() / "verdalis_mpi_memory_XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   const fs::path work = pattern;
