@@ -18,13 +18,13 @@ namespace {
 constexpr unsigned long long kPiece = 1ULL << 30;
 constexpr int kShareTag = 13;
 
-// Rank 0 makes room for every share before any is sent, so that a rank 0
-// out of memory ends the run on every process instead of leaving the others
-// waiting to send.
-bool roomForShares(const std::vector<unsigned long long>& sizes, std::vector<std::string>& parts) {
+// Room for every share but the process's own, made before any is sent, so that a process out of memory ends the run on
+// every process instead of leaving the others waiting to send.
+bool roomForShares(const std::vector<unsigned long long>& sizes, int own, std::vector<std::string>& parts) {
   try {
     parts.assign(sizes.size(), std::string());
-    for (std::size_t r = 1; r < sizes.size(); ++r) parts[r].resize(sizes[r]);
+    for (std::size_t r = 0; r < sizes.size(); ++r)
+      if (static_cast<int>(r) != own) parts[r].resize(sizes[r]);
     return true;
   } catch (const std::bad_alloc&) {
     parts.clear();
@@ -42,7 +42,7 @@ bool gatherShares(const std::string& mine, bool failed, std::vector<std::string>
   unsigned long long length = mine.size();
   std::vector<unsigned long long> sizes(static_cast<std::size_t>(rank == 0 ? size : 1));
   MPI_Gather(&length, 1, MPI_UNSIGNED_LONG_LONG, sizes.data(), 1, MPI_UNSIGNED_LONG_LONG, 0, MPI_COMM_WORLD);
-  int room = rank == 0 ? (roomForShares(sizes, parts) ? 1 : 0) : 1;
+  int room = rank == 0 ? (roomForShares(sizes, 0, parts) ? 1 : 0) : 1;
   MPI_Bcast(&room, 1, MPI_INT, 0, MPI_COMM_WORLD);
   if (room == 0) return true;
   if (rank != 0) {
@@ -59,6 +59,27 @@ bool gatherShares(const std::string& mine, bool failed, std::vector<std::string>
   return false;
 }
 
+// Every process makes room for every share, and sends its own to all.
+bool allGatherShares(const std::string& mine, bool failed, std::vector<std::string>& parts) {
+  int size = 1, rank = 0;
+  MPI_Comm_size(MPI_COMM_WORLD, &size);
+  MPI_Comm_rank(MPI_COMM_WORLD, &rank);
+  int local = failed ? 1 : 0, any = 0;
+  MPI_Allreduce(&local, &any, 1, MPI_INT, MPI_MAX, MPI_COMM_WORLD);
+  if (any != 0) return true;
+  unsigned long long length = mine.size();
+  std::vector<unsigned long long> sizes(static_cast<std::size_t>(size));
+  MPI_Allgather(&length, 1, MPI_UNSIGNED_LONG_LONG, sizes.data(), 1, MPI_UNSIGNED_LONG_LONG, MPI_COMM_WORLD);
+  int room = roomForShares(sizes, rank, parts) ? 1 : 0, everywhere = 0;
+  MPI_Allreduce(&room, &everywhere, 1, MPI_INT, MPI_MIN, MPI_COMM_WORLD);
+  if (everywhere == 0) return true;
+  parts[rank] = mine;
+  for (int r = 0; r < size; ++r)
+    for (unsigned long long at = 0; at < sizes[r]; at += kPiece)
+      MPI_Bcast(&parts[r][at], static_cast<int>(std::min(kPiece, sizes[r] - at)), MPI_BYTE, r, MPI_COMM_WORLD);
+  return false;
+}
+
 }  // namespace
 
 void joinMpiGroup(int* argc, char*** argv) {
@@ -69,6 +90,7 @@ void joinMpiGroup(int* argc, char*** argv) {
   MPI_Comm_rank(MPI_COMM_WORLD, &group.rank);
   MPI_Comm_size(MPI_COMM_WORLD, &group.size);
   group.gather = gatherShares;
+  group.allGather = allGatherShares;
   console().quiet = group.rank != 0;
 }
 

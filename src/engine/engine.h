@@ -15,6 +15,7 @@
 #include "engine/tuning.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "support/process_group.h"
 #include "support/progress.h"
 
 namespace verdalis {
@@ -57,6 +58,9 @@ struct engineRequest {
   engineLimits limits;
   variantRange variants;              // the removed nodes to measure
   progressMeter* progress = nullptr;  // advanced by the sources finished
+  // The processes that measure the other shares of the node removals with
+  // this one: they build the lists every share needs together. Null: alone.
+  processGroup* group = nullptr;
 };
 
 template <class T>

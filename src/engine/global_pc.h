@@ -12,6 +12,7 @@
 #include "engine/global_searches.h"
 #include "engine/tuning.h"
 #include "landscape/landscape.h"
+#include "support/process_group.h"
 
 namespace verdalis {
 
@@ -27,10 +28,13 @@ template <class T>
 void pcSearchSetup(const landscape<T>& land, searchWeights& w, T& cut, const engineLimits& limits);
 
 // PC, PCnum and the best-path rows of land; the searches are left in
-// searches for the variants.
+// searches for the variants. With a group of several processes, each
+// searches a share of the sources and every process receives all the rows;
+// the sum is then added in order on each. Every process of the group calls
+// it; failureEverywhere says that one of them failed.
 template <class T>
 void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, const sourcesDone& progress,
-               const engineLimits& limits = engineLimits());
+               const engineLimits& limits = engineLimits(), processGroup* group = nullptr);
 
 // Whether every probability keeps the searches' weights non-negative; the
 // engine relies on it and leaves other landscapes to the straightforward

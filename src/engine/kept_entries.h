@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "graph/search_weights.h"
+#include "support/process_group.h"
 
 namespace verdalis {
 
@@ -80,8 +81,11 @@ removalEntries splitByWitness(const keptEntries& kept);
 // node is shorter by more than margin times the longest path sum; false
 // when more than maxKept pairs remain (the lists would not pay).
 // cpuMicros receives the processor time of the work, summed over threads.
+// With a group of several processes, each finds the pairs of a share of the
+// origins and every process receives all (every process calls it;
+// failureEverywhere says that one of them failed).
 bool buildKeptEntries(const searchWeights& w, double margin, std::size_t maxKept, unsigned threads,
-                      keptEntries& kept, std::atomic<long long>& cpuMicros);
+                      keptEntries& kept, std::atomic<long long>& cpuMicros, processGroup* group = nullptr);
 
 // The pairs no node beats, as compressed weights: a search without a cut
 // over them takes the same values, parents and order as over every pair,
@@ -92,11 +96,11 @@ searchWeights unbeatenWeights(const removalEntries& kept);
 // margin.
 template <class T>
 bool buildSearchEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
-                        std::atomic<long long>& cpuMicros);
+                        std::atomic<long long>& cpuMicros, processGroup* group = nullptr);
 
 // The pairs for the float-class checks of double-precision searches: beaten
 // by the class margin.
 bool buildClassEntries(const searchWeights& w, std::size_t maxKept, unsigned threads, keptEntries& kept,
-                       std::atomic<long long>& cpuMicros);
+                       std::atomic<long long>& cpuMicros, processGroup* group = nullptr);
 
 }  // namespace verdalis

@@ -80,7 +80,8 @@ class removalRepair {
       : w(weights), cut(cutValue), n(w.n), limits(engineLimits) {}
 
   // Builds the lists of pairs the repairs walk and check, when they pay.
-  void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
+  // Builds the kept pairs; with a group, its processes share the work.
+  void useLists(unsigned threads, std::atomic<long long>& cpuMicros, processGroup* group = nullptr);
   int bestEntriesPerNode() const { return limits.bestEntriesPerNode; }
   // The kept pairs, when the repairs walk them (null otherwise).
   const removalEntries* keptLists() const { return useKept ? &kept : nullptr; }
@@ -121,14 +122,14 @@ class removalRepair {
 };
 
 template <class T>
-void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
+void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros, processGroup* group) {
   if (cut != std::numeric_limits<T>::infinity()) return;
   keptEntries pairs;
   const std::size_t maxKept = limits.keptPairsWorthIt(n);
-  useKept = buildSearchEntries<T>(w, maxKept, threads, pairs, cpuMicros);
+  useKept = buildSearchEntries<T>(w, maxKept, threads, pairs, cpuMicros, group);
   if (useKept) kept = splitByWitness(pairs);
   if constexpr (!std::is_same_v<T, float>)
-    useClassKept = useKept && buildClassEntries(w, maxKept, threads, classKept, cpuMicros);
+    useClassKept = useKept && buildClassEntries(w, maxKept, threads, classKept, cpuMicros, group);
 }
 
 template <class T>

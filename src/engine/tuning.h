@@ -28,6 +28,11 @@ constexpr int kThreadedBetweennessFromNodes = 64;
 constexpr int kSourcesPerGlobalTask = 16;
 constexpr int kSourcesPerBetweennessTask = 8;
 
+// The rows of the global PC searches that the processes of a run hand each
+// other at once: the whole landscape up to a few thousand patches, and a
+// bounded copy beside the rows for larger ones.
+constexpr std::size_t kSharedSearchBytes = std::size_t{64} << 20;
+
 // Node removals: sources prepared per round for each thread (their derived
 // rows are shared by every removal task of the round), and removal tasks per
 // thread (each takes every so-many-th node, so that the costly hubs of the

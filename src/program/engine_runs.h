@@ -174,6 +174,7 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
     shareRemovals(p, true, [&](const variantRange& share) {
       engineRequest<T> request = requestOf(p);
       request.variants = share;
+      request.group = &processes();
       return measureNodeRemovals(request);
     });
   }

@@ -153,6 +153,8 @@ void measureGlobal(quivaraProgram<T>& p) {
     progressPhase phase("Overall landscape", p.pcFlag ? p.nNodes : 0);
     const sourcesCounted counted(runProgress());
     p.generate_landscape_global();
+  } catch (const failureEverywhere&) {
+    throw kNoMemory;
   } catch (...) {
     if (processes().size == 1) throw;
     failed = true;

@@ -90,7 +90,8 @@ void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
     if (dijkstraSaving && global) {
       land->generate_index_PC_DijkstraSaving_Write();
     } else if (fastMode && global) {
-      measurePC(*land, threads, pcSearchesGlobal, pcProgressLines(land->nNodes));
+      // The processes of a run share the searches of the whole landscape.
+      measurePC(*land, threads, pcSearchesGlobal, pcProgressLines(land->nNodes), engineLimits(), &processes());
       fastPC = true;
     } else if (fastMode) {
       // A variant measured in full: the same searches, in parallel.

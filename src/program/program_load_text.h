@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "support/decimal.h"
@@ -37,6 +38,17 @@ inline bool readWholeFile(const std::string& path, std::string& content) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   content.clear();
+  // Room for the whole file at once: growing by doubling would copy and
+  // fault in several times its size. A size that cannot be told (a pipe)
+  // or cannot be had (a directory may claim any) only leaves it to grow.
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    try {
+      if (size > 0) content.reserve(static_cast<std::size_t>(size));
+    } catch (const std::exception&) {
+    }
+  }
+  std::rewind(file);
   bool ok = true;
   // The file is closed before a memory failure leaves this function.
   try {

@@ -8,16 +8,15 @@
 // exchange, and then the run ends on every process as it ends on one.
 #include <array>
 #include <cstddef>
-#include <cstring>
 #include <ctime>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "engine/engine.h"
 #include "landscape/landscape.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
+#include "support/plain_bytes.h"
 #include "support/process_group.h"
 
 namespace verdalis {
@@ -43,34 +42,6 @@ inline variantRange rowShareOf(int n, int rank, int size) {
     return i;
   };
   return {firstRow(rank), firstRow(rank + 1)};
-}
-
-// ---- plain records as bytes (the processes run the same build) ----
-
-template <class X>
-void putBytes(std::string& out, const X& x) {
-  static_assert(std::is_trivially_copyable<X>::value, "plain records only");
-  out.append(reinterpret_cast<const char*>(&x), sizeof x);
-}
-
-template <class X>
-void takeBytes(const std::string& in, std::size_t& at, X& x) {
-  static_assert(std::is_trivially_copyable<X>::value, "plain records only");
-  std::memcpy(&x, in.data() + at, sizeof x);
-  at += sizeof x;
-}
-
-inline void putText(std::string& out, const std::string& text) {
-  putBytes(out, static_cast<unsigned long long>(text.size()));
-  out += text;
-}
-
-inline std::string takeText(const std::string& in, std::size_t& at) {
-  unsigned long long size = 0;
-  takeBytes(in, at, size);
-  std::string text = in.substr(at, size);
-  at += size;
-  return text;
 }
 
 // Every stored value of a variant landscape that a report may read; its
@@ -113,7 +84,8 @@ std::vector<std::clock_t> timersOf(const quivaraProgram<T>& p) {
 // Measures this process's share with `measure(share)`, which leaves the
 // share's bytes in `out`; then rank 0 reads every other share with
 // `read(share, bytes, at)`, in rank order. Exhausted memory anywhere ends the
-// run everywhere, after the exchange.
+// run everywhere, after the exchange (or within the measure, where the
+// processes exchange lists they build together).
 template <class T, class Measure, class Read>
 void exchangeShares(quivaraProgram<T>& p, const variantRange& mine, const std::vector<variantRange>& shares,
                     Measure&& measure, Read&& read) {
@@ -125,6 +97,8 @@ void exchangeShares(quivaraProgram<T>& p, const variantRange& mine, const std::v
     measure(mine, out);
     const std::vector<std::clock_t> after = timersOf(p);
     for (std::size_t k = 0; k < after.size(); ++k) putBytes(out, after[k] - before[k]);
+  } catch (const failureEverywhere&) {
+    throw kNoMemory;
   } catch (...) {
     failed = true;
     out.clear();

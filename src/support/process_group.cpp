@@ -3,10 +3,11 @@
 namespace verdalis {
 
 processGroup& processes() {
-  static processGroup group{0, 1, [](const std::string& mine, bool failed, std::vector<std::string>& parts) {
-                              parts.assign(1, mine);
-                              return failed;
-                            }};
+  auto alone = [](const std::string& mine, bool failed, std::vector<std::string>& parts) {
+    parts.assign(1, mine);
+    return failed;
+  };
+  static processGroup group{0, 1, alone, alone};
   return group;
 }
 

@@ -18,6 +18,10 @@ struct processGroup {
   // process's bytes in rank order (the others receive nothing). Returns, on
   // every process, whether any process failed; then no bytes are sent.
   std::function<bool(const std::string& mine, bool failed, std::vector<std::string>& parts)> gather;
+  // The same, every process receiving every process's bytes. Both begin by
+  // settling whether any process failed, so that a process that failed
+  // before it and calls agree() meets the others there.
+  std::function<bool(const std::string& mine, bool failed, std::vector<std::string>& parts)> allGather;
 
   bool lead() const { return rank == 0; }
   // The processes settle whether any of them failed, and nothing else.
@@ -26,6 +30,10 @@ struct processGroup {
     return gather(std::string(), failed, ignored);
   }
 };
+
+// Thrown where every process of the group already knows that one of them
+// failed, so that nothing is left to agree on.
+struct failureEverywhere {};
 
 // The group of this process; one process until a companion installs more.
 processGroup& processes();
