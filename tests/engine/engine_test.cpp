@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "engine/sparse_measure.h"
 #include "engine/sparse_removal.h"
+#include "engine/thread_group.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
 #include "landscape/landscape_builders.h"
@@ -174,6 +175,37 @@ void checkLinks(landscape<T>& g, const engineRequest<T>& request, const testland
   }
 }
 
+// Three processes (threads here) sharing the global searches, the kept
+// lists and the removals, every third node each: the same searches and sum
+// on each as on one, and the removals of every share.
+template <class T>
+removalResult<T> removalsOfThreeProcesses(const testland::Input& in, const profile& p, const landscape<T>& one,
+                                          const pcSearches<T>& alone) {
+  const int n = one.nNodes;
+  std::vector<landscape<T>> lands(3);
+  std::vector<pcSearches<T>> searches(3);
+  removalResult<T> whole;
+  whole.variants.resize(static_cast<std::size_t>(n));
+  threadGroup processes(3);
+  processes.run([&](processGroup& group) {
+    landscape<T>& g = lands[group.rank];
+    create(g, in, p);
+    measureInFull(g);
+    measurePC(g, 2, searches[group.rank], [](int, int) {}, p.limits, &group);
+    EXPECT_SAME(g.pcnum, one.pcnum);
+    EXPECT_EQ(searches[group.rank].rows.dist, alone.rows.dist);
+    EXPECT_EQ(searches[group.rank].rows.pred, alone.rows.pred);
+    EXPECT_EQ(searches[group.rank].rows.delicate, alone.rows.delicate);
+    EXPECT_EQ(searches[group.rank].rows.sameClassTies, alone.rows.sameClassTies);
+    engineRequest<T> request = requestFor(g, searches[group.rank], p, 2);
+    request.variants = variantRange{group.rank, -1, 3};
+    request.group = &group;
+    const removalResult<T> share = measureNodeRemovals(request);
+    for (int k = group.rank; k < n; k += 3) whole.variants[k] = share.variants[k];
+  });
+  return whole;
+}
+
 template <class T>
 void checkCase(const profile& p, unsigned seed, bool ties) {
   std::mt19937 rng(seed);
@@ -194,16 +226,35 @@ void checkCase(const profile& p, unsigned seed, bool ties) {
     checkRemovals(g, measureNodeRemovals(request));
     checkLinks(g, request, in, rng);
   }
-  // Three processes sharing the removals every third node each.
-  removalResult<T> whole;
-  for (int part = 0; part < 3; ++part) {
-    engineRequest<T> request = requestFor(g, searches, p, 2);
-    request.variants = variantRange{part, -1, 3};
-    const removalResult<T> share = measureNodeRemovals(request);
-    whole.variants.resize(share.variants.size());
-    for (int k = part; k < n; k += 3) whole.variants[k] = share.variants[k];
-  }
-  checkRemovals(g, whole);
+  checkRemovals(g, removalsOfThreeProcesses(in, p, g, searches));
+}
+
+// A process that fails before the searches it shares (and says so) ends
+// them on the others, who then know it and agree on nothing more: first the
+// global searches, then the kept lists of the removals.
+TEST(SharedWork, AProcessThatFailedBeforeEndsTheSharedStepOnAll) {
+  std::mt19937 rng(5);
+  const testland::Input in = testland::randomInput(rng, 20);
+  const profile& everyPair = kProfiles[1];
+  landscape<double> g;
+  create(g, in, everyPair);
+  pcSearches<double> searches;
+  measurePC(g, 1, searches, [](int, int) {}, everyPair.limits);
+  threadGroup processes(3);
+  processes.run([&](processGroup& group) {
+    if (group.rank == 1) {
+      EXPECT_TRUE(group.agree(true));
+      EXPECT_TRUE(group.agree(true));
+      return;
+    }
+    landscape<double> mine;
+    create(mine, in, everyPair);
+    pcSearches<double> own;
+    EXPECT_THROW(measurePC(mine, 1, own, [](int, int) {}, everyPair.limits, &group), failureEverywhere);
+    engineRequest<double> request = requestFor(g, searches, everyPair, 1);
+    request.group = &group;
+    EXPECT_THROW(measureNodeRemovals(request), failureEverywhere);
+  });
 }
 
 class EngineAgainstFullMeasure : public ::testing::TestWithParam<profile> {};
