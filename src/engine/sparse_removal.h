@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "support/process_group.h"
 #include "support/progress.h"
 #include "engine/sparse_measure.h"
 #include "landscape/landscape.h"
@@ -30,6 +31,11 @@ struct sparseRemovalRequest {
   variantRange variants;  // the removed nodes to measure
   engineLimits limits;
   progressMeter* progress = nullptr;  // advanced by the sources finished
+  // The processes that measure the other shares of the removals with this
+  // one: each prepares a share of the sources for every removal and
+  // receives the others', instead of searching every source again. Null:
+  // alone.
+  processGroup* group = nullptr;
 };
 
 template <class T>
