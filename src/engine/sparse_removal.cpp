@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,7 +13,6 @@
 #include "indices/terms.h"
 #include "support/messages.h"
 #include "support/parallel.h"
-#include "support/plain_bytes.h"
 
 namespace verdalis {
 
@@ -174,81 +172,37 @@ void sparseRemovalRun<T>::addFluxes(const laneSource<T>& d) {
     }
 }
 
-// The share of process `rank` among the `count` sources of a round.
-inline std::pair<int, int> roundShare(int count, int rank, int size) {
-  return {static_cast<int>(static_cast<long long>(count) * rank / size),
-          static_cast<int>(static_cast<long long>(count) * (rank + 1) / size)};
-}
-
-// Each process hands every other the sources it prepared in this round.
-template <class T>
-void exchangeSources(std::vector<laneSource<T>>& data, int first, int count, processGroup& group, bool failed) {
-  const auto [lo, hi] = roundShare(count, group.rank, group.size);
-  std::string mine;
-  if (!failed)
-    try {
-      for (int i = lo; i < hi; ++i) forEachPart(data[i], [&](const auto& part) { putVector(mine, part); });
-    } catch (...) {
-      failed = true;
-      mine.clear();
-    }
-  std::vector<std::string> parts;
-  if (group.allGather(mine, failed, parts)) throw failureEverywhere();
-  for (int r = 0; r < group.size; ++r) {
-    if (r == group.rank) continue;
-    const auto [from, to] = roundShare(count, r, group.size);
-    std::size_t at = 0;
-    for (int i = from; i < to; ++i) {
-      data[i].s = first + i;
-      forEachPart(data[i], [&](auto& part) { takeVector(parts[r], at, part); });
-    }
-  }
-}
-
 template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
-  processGroup* group = request.group != nullptr && request.group->size > 1 ? request.group : nullptr;
-  const int processes = group != nullptr ? group->size : 1, rank = group != nullptr ? group->rank : 0;
-  // Shared, a process prepares its sources for every removal: the others
-  // take the changes of theirs.
-  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary,
-                                 group != nullptr ? variantRange() : request.variants, request.limits);
-  if (pc) preparer.useLists(workers, pcMicros, group);
-  const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread * processes;
+  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants,
+                                 request.limits);
+  if (pc) preparer.useLists(workers, pcMicros);
+  const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk));
   std::vector<laneScratch<T>> scratch(workers);
   for (int first = 0; first < n; first += chunk) {
     const int count = std::min(chunk, n - first);
-    const auto [lo, hi] = roundShare(count, rank, processes);
-    bool failed = false;
-    try {
-      orderedParallel(
-          hi - lo, workers,
-          [&](int i, unsigned id) {
-            const double start = threadCpuMillis();
-            preparer.prepare(first + lo + i, data[lo + i], scratch[id]);
-            pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
-          },
-          [](int) {});
-    } catch (...) {
-      if (group == nullptr) throw;
-      failed = true;
-    }
-    if (group != nullptr) exchangeSources(data, first, count, *group, failed);
-    for (int i = 0; i < count; ++i) addFluxes(data[i]);
+    orderedParallel(
+        count, workers,
+        [&](int i, unsigned id) {
+          const double start = threadCpuMillis();
+          preparer.prepare(first + i, data[i], scratch[id]);
+          pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
+        },
+        [&](int i) { addFluxes(data[i]); });
     orderedParallel(
         blocks(), workers,
         [&](int b, unsigned) {
-          const auto [laneLo, laneHi] = block(b);
-          const double start = threadCpuMillis();
-          if (pc)
-            for (int i = 0; i < count; ++i) pcLanes(data[i], laneLo, laneHi);
-          const double middle = threadCpuMillis();
-          if (binary)
-            for (int i = 0; i < count; ++i) binaryLanes(data[i], laneLo, laneHi);
-          pcMicros += static_cast<long long>((middle - start) * 1000.0);
-          binaryMicros += static_cast<long long>((threadCpuMillis() - middle) * 1000.0);
+          const auto [lo, hi] = block(b);
+          for (int i = 0; i < count; ++i) {
+            const double start = threadCpuMillis();
+            if (pc) pcLanes(data[i], lo, hi);
+            const double middle = threadCpuMillis();
+            if (binary) binaryLanes(data[i], lo, hi);
+            pcMicros += static_cast<long long>((middle - start) * 1000.0);
+            binaryMicros += static_cast<long long>((threadCpuMillis() - middle) * 1000.0);
+          }
         },
         [](int) {});
     if (request.progress != nullptr) request.progress->advance(count);

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "support/process_group.h"
 #include "support/progress.h"
 #include "engine/sparse_measure.h"
 #include "landscape/landscape.h"
@@ -31,11 +30,6 @@ struct sparseRemovalRequest {
   variantRange variants;  // the removed nodes to measure
   engineLimits limits;
   progressMeter* progress = nullptr;  // advanced by the sources finished
-  // The processes that measure the other shares of the removals with this
-  // one: each prepares a share of the sources for every removal and
-  // receives the others', instead of searching every source again. Null:
-  // alone.
-  processGroup* group = nullptr;
 };
 
 template <class T>

@@ -10,8 +10,8 @@
 namespace verdalis {
 
 template <class T>
-void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros, processGroup* group) {
-  repairs.useLists(threads, cpuMicros, group);
+void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
+  repairs.useLists(threads, cpuMicros);
   if (repairs.keptLists() != nullptr) unbeaten = unbeatenWeights(*repairs.keptLists());
 }
 

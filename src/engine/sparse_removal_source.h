@@ -30,14 +30,6 @@ struct laneChange {
   bool whole = false;
 };
 
-// The parts of a prepared source, one by one (they travel between the
-// processes of a run).
-template <class Source, class F>
-void forEachPart(Source& d, F&& f) {
-  f(d.pcReach), f(d.pcTerms), f(d.pcBest), f(d.pcChanges), f(d.pcChangedNode), f(d.pcChangedTerm);
-  f(d.binReach), f(d.binLinks), f(d.binChanges), f(d.binChangedNode), f(d.binChangedLinks);
-}
-
 template <class T>
 struct laneSource {
   int s = -1;
@@ -97,7 +89,7 @@ class laneSourcePreparer {
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
-  void useLists(unsigned threads, std::atomic<long long>& cpuMicros, processGroup* group = nullptr);
+  void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
   void prepare(int s, laneSource<T>& d, laneScratch<T>& x) const;
 
  private:

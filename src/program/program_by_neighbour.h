@@ -250,7 +250,6 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
     progressPhase phase("Node removals", p.nNodes);
     shareRemovals(p, false, [&](const variantRange& share) {
       request.variants = share;
-      request.group = &processes();
       return measureNodeRemovalsSparse(request);
     });
   }

@@ -323,35 +323,21 @@ void checkByNeighbour(const profile& p, unsigned seed) {
   EXPECT_SAME(values.h, g.h);
   EXPECT_SAME(values.awf, g.awf);
   EXPECT_SAME(values.ccp, g.ccp);
-  sparseRemovalRequest<T> removals;
-  removals.land = &sparse;
-  removals.global = &g;
-  removals.indices = request.indices;
-  removals.adjType = true;
-  removals.threads = 2;
-  removals.limits = p.limits;
-  // Two halves measured apart, then three processes (threads here) that
-  // each prepare a third of the sources for every removal.
   removalResult<T> whole;
-  whole.variants.resize(static_cast<std::size_t>(g.nNodes));
   for (int part = 0; part < 2; ++part) {
-    sparseRemovalRequest<T> half = removals;
-    half.variants = part == 0 ? variantRange{0, g.nNodes / 2} : variantRange{g.nNodes / 2, -1};
-    const removalResult<T> values = measureNodeRemovalsSparse(half);
-    for (int k = half.variants.first; k < half.variants.end(g.nNodes); ++k) whole.variants[k] = values.variants[k];
+    sparseRemovalRequest<T> removals;
+    removals.land = &sparse;
+    removals.global = &g;
+    removals.indices = request.indices;
+    removals.adjType = true;
+    removals.threads = 2;
+    removals.limits = p.limits;
+    removals.variants = part == 0 ? variantRange{0, g.nNodes / 2} : variantRange{g.nNodes / 2, -1};
+    const removalResult<T> half = measureNodeRemovalsSparse(removals);
+    whole.variants.resize(half.variants.size());
+    for (int k = removals.variants.first; k < removals.variants.end(g.nNodes); ++k) whole.variants[k] = half.variants[k];
   }
   checkRemovals(g, whole);
-  removalResult<T> shared;
-  shared.variants.resize(static_cast<std::size_t>(g.nNodes));
-  threadGroup processes(3);
-  processes.run([&](processGroup& group) {
-    sparseRemovalRequest<T> third = removals;
-    third.variants = variantRange{g.nNodes * group.rank / 3, g.nNodes * (group.rank + 1) / 3};
-    third.group = &group;
-    const removalResult<T> values = measureNodeRemovalsSparse(third);
-    for (int k = third.variants.first; k < third.variants.end(g.nNodes); ++k) shared.variants[k] = values.variants[k];
-  });
-  checkRemovals(g, shared);
 }
 
 TEST_P(EngineAgainstFullMeasure, ByNeighbourInBothPrecisions) {
