@@ -2,7 +2,8 @@
 # The speed-up of verdalis-mpi: -np 2 -threads 1 against -np 1 -threads 1 on
 # target 2 (1000 patches, every pair, -IIC -PC) and on the archipelago's node
 # importances, with the time of the same run with onlyoverall (reading the
-# files and the global pass, which every process repeats).
+# files, which every process repeats, and the global pass, which the
+# processes share when every pair is listed and repeat by neighbour).
 #   tools/mpi_speedup.sh [build folder] [data folder]
 # Prints one line per run: name, processes, seconds, the processor time of
 # each process; then the ratios of the wall times.
