@@ -32,13 +32,20 @@ bool roomForShares(const std::vector<unsigned long long>& sizes, int own, std::v
   }
 }
 
+// The opening of every collective: each process learns whether any failed,
+// so that a process that failed earlier and calls agree() meets the others
+// inside whichever collective they are in.
+bool anyFailed(bool failed) {
+  int local = failed ? 1 : 0, any = 0;
+  MPI_Allreduce(&local, &any, 1, MPI_INT, MPI_MAX, MPI_COMM_WORLD);
+  return any != 0;
+}
+
 bool gatherShares(const std::string& mine, bool failed, std::vector<std::string>& parts) {
+  if (anyFailed(failed)) return true;
   int rank = 0, size = 1;
   MPI_Comm_rank(MPI_COMM_WORLD, &rank);
   MPI_Comm_size(MPI_COMM_WORLD, &size);
-  int local = failed ? 1 : 0, any = 0;
-  MPI_Allreduce(&local, &any, 1, MPI_INT, MPI_MAX, MPI_COMM_WORLD);
-  if (any != 0) return true;
   unsigned long long length = mine.size();
   std::vector<unsigned long long> sizes(static_cast<std::size_t>(rank == 0 ? size : 1));
   MPI_Gather(&length, 1, MPI_UNSIGNED_LONG_LONG, sizes.data(), 1, MPI_UNSIGNED_LONG_LONG, 0, MPI_COMM_WORLD);
@@ -61,12 +68,10 @@ bool gatherShares(const std::string& mine, bool failed, std::vector<std::string>
 
 // Every process makes room for every share, and sends its own to all.
 bool allGatherShares(const std::string& mine, bool failed, std::vector<std::string>& parts) {
+  if (anyFailed(failed)) return true;
   int size = 1, rank = 0;
   MPI_Comm_size(MPI_COMM_WORLD, &size);
   MPI_Comm_rank(MPI_COMM_WORLD, &rank);
-  int local = failed ? 1 : 0, any = 0;
-  MPI_Allreduce(&local, &any, 1, MPI_INT, MPI_MAX, MPI_COMM_WORLD);
-  if (any != 0) return true;
   unsigned long long length = mine.size();
   std::vector<unsigned long long> sizes(static_cast<std::size_t>(size));
   MPI_Allgather(&length, 1, MPI_UNSIGNED_LONG_LONG, sizes.data(), 1, MPI_UNSIGNED_LONG_LONG, MPI_COMM_WORLD);

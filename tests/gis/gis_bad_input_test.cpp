@@ -16,7 +16,7 @@ struct badCase {
 
 // The inputs of the cases, all in one folder.
 void writeInputs(const tempFolder& folder) {
-  const std::vector<fieldSpec> fields = {{"pid", OFTInteger64}, {"real_id", OFTReal}, {"quality", OFTReal}};
+  const std::vector<fieldDefinition> fields = {{"pid", OFTInteger64}, {"real_id", OFTReal}, {"quality", OFTReal}};
   writeLayer(folder / "good.gpkg", "GPKG", "patches", 3067, fields,
              {{square(0, 0, 100), {"1", "1", "2"}}, {square(300, 0, 100), {"2", "2.5", "-1"}}});
   writeLayer(folder / "two.gpkg", "GPKG", "first", 3067, {}, {{square(0, 0, 10), {}}});

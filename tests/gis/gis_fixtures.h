@@ -53,14 +53,14 @@ class tempFolder {
   fs::path root_;
 };
 
-struct fieldSpec {
+struct fieldDefinition {
   std::string name;
   OGRFieldType type;
 };
 
 // A feature: its geometry as well-known text ("" for none) and its field
 // values as text, in the order of the fields ("" leaves a field unset).
-struct featureSpec {
+struct featureDefinition {
   std::string wkt;
   std::vector<std::string> values;
 };
@@ -69,7 +69,7 @@ struct featureSpec {
 // a GeoPackage may take several layers through repeated calls. epsg 0: no
 // coordinate system.
 inline void writeLayer(const fs::path& file, const std::string& driverName, const std::string& layerName, int epsg,
-                       const std::vector<fieldSpec>& fields, const std::vector<featureSpec>& features,
+                       const std::vector<fieldDefinition>& fields, const std::vector<featureDefinition>& features,
                        OGRwkbGeometryType type = wkbUnknown) {
   GDALAllRegister();
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName.c_str());
@@ -80,11 +80,11 @@ inline void writeLayer(const fs::path& file, const std::string& driverName, cons
   if (epsg) system.importFromEPSG(epsg);
   OGRLayer* layer = dataset->CreateLayer(layerName.c_str(), epsg ? &system : nullptr, type, nullptr);
   ASSERT_NE(layer, nullptr);
-  for (const fieldSpec& field : fields) {
+  for (const fieldDefinition& field : fields) {
     OGRFieldDefn definition(field.name.c_str(), field.type);
     ASSERT_EQ(layer->CreateField(&definition), OGRERR_NONE);
   }
-  for (const featureSpec& wanted : features) {
+  for (const featureDefinition& wanted : features) {
     OGRFeature feature(layer->GetLayerDefn());
     for (std::size_t k = 0; k < wanted.values.size(); ++k)
       if (!wanted.values[k].empty()) feature.SetField(static_cast<int>(k), wanted.values[k].c_str());

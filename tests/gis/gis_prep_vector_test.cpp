@@ -134,7 +134,7 @@ TEST(PrepVector, ReprojectedFromDegrees) {
 // one large patch across many of them, so that rows differ in their cost.
 TEST(PrepVector, SameFilesWhateverTheThreads) {
   tempFolder folder;
-  std::vector<featureSpec> features = {{square(-500, -500, 2000), {"1000"}}};
+  std::vector<featureDefinition> features = {{square(-500, -500, 2000), {"1000"}}};
   for (int k = 0; k < 400; ++k) features.push_back({square(k % 20 * 150.0, k / 20 * 130.0, 60 + k % 7), {std::to_string(k + 1)}});
   writeLayer(folder / "in.gpkg", "GPKG", "patches", 3067, {{"pid", OFTInteger}}, features);
   std::vector<std::string> files;
