@@ -171,9 +171,8 @@ template <class T>
 void searchRoundShared(int first, int last, const pcSearches<T>& searches, unsigned threads,
                        globalSearches<T>& rows, processGroup& group) {
   auto shareOf = [&](int r) {
-    const long long count = last - first;
-    return std::pair<int, int>(first + static_cast<int>(count * r / group.size),
-                               first + static_cast<int>(count * (r + 1) / group.size));
+    const auto [from, to] = blockOf(last - first, r, group.size);
+    return std::pair<int, int>(first + from, first + to);
   };
   const auto [begin, end] = shareOf(group.rank);
   std::string mine;
@@ -198,23 +197,23 @@ void measurePC(landscape<T>& land, unsigned threads, pcSearches<T>& searches, co
                const engineLimits& limits, processGroup* group) {
   globalSearches<T>& rows = searches.rows;
   const int n = land.nNodes;
-  T index = 0;
-  if (group == nullptr || group->size == 1) {
+  const bool shared = group != nullptr && group->size > 1;
+  bool failed = false;
+  try {
     pcSearchSetup(land, searches.weights, searches.cut, limits);
     allocateSearchRows(land, rows);
+  } catch (...) {
+    if (!shared) throw;
+    failed = true;
+  }
+  if (shared && group->agree(failed)) throw failureEverywhere();
+  T index = 0;
+  if (!shared) {
     searchSources(0, n, searches, threads, rows, [&](int begin, int end) {
       progress(begin, end);
       addSourceTerms(land, rows, begin, end, index);
     });
   } else {
-    bool failed = false;
-    try {
-      pcSearchSetup(land, searches.weights, searches.cut, limits);
-      allocateSearchRows(land, rows);
-    } catch (...) {
-      failed = true;
-    }
-    if (group->agree(failed)) throw failureEverywhere();
     // Rounds of a bounded size keep the bytes in flight small beside the rows.
     const std::size_t rowBytes = static_cast<std::size_t>(std::max(1, n)) * (sizeof(T) + sizeof(int));
     const int round = static_cast<int>(

@@ -117,10 +117,7 @@ void keptOfOrigins(const searchWeights& w, double margin, std::size_t maxKept, i
 bool keptOfOriginsShared(const searchWeights& w, double margin, std::size_t maxKept, unsigned threads,
                          std::vector<std::vector<keptPair>>& byOrigin, std::atomic<long long>& cpuMicros,
                          processGroup& group) {
-  auto shareOf = [&](int r) {
-    return std::pair<int, int>(static_cast<int>(static_cast<long long>(w.n) * r / group.size),
-                               static_cast<int>(static_cast<long long>(w.n) * (r + 1) / group.size));
-  };
+  auto shareOf = [&](int r) { return blockOf(w.n, r, group.size); };
   const auto [first, last] = shareOf(group.rank);
   std::string mine;
   bool failed = false, tooMany = false;

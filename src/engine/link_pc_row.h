@@ -46,6 +46,13 @@ struct linkPair {
   bool linkedBefore, linkedAfter;
 };
 
+// The binary links of a landscape of `edges` once the pair is changed.
+inline int edgesWith(int edges, const linkPair& c) {
+  if (c.linkedBefore && !c.linkedAfter) return edges - 1;
+  if (!c.linkedBefore && c.linkedAfter) return edges + 1;
+  return edges;
+}
+
 // The working memory of one thread for the pairs of one source: the
 // variant's rows, global where unchanged, and the nodes that moved.
 template <class T>

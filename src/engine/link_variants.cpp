@@ -202,10 +202,7 @@ linkValues<T> linkVariantsRun<T>::finish(std::size_t index) const {
   const indexSelection& want = request.indices;
   const linkPair& c = pairs[index];
   linkValues<T> values;
-  int edges = g.nEdges;
-  if (c.linkedBefore && !c.linkedAfter) --edges;
-  if (!c.linkedBefore && c.linkedAfter) ++edges;
-  if (want.nl) values.nl = request.adjType ? edges : 0;
+  if (want.nl) values.nl = request.adjType ? edgesWith(g.nEdges, c) : 0;
   if (want.nc || want.ccp || want.lcp) {
     auto isPair = [&](int u, int z) { return (u == c.a && z == c.b) || (u == c.b && z == c.a); };
     std::vector<int> component;

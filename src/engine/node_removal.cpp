@@ -17,6 +17,7 @@
 #include "engine/engine.h"
 #include "engine/lane_sums.h"
 #include "engine/removal_repair.h"
+#include "engine/timed_passes.h"
 #include "engine/tuning.h"
 #include "landscape/fragmentIIC.h"
 #include "landscape/fragmentPC.h"
@@ -60,7 +61,6 @@ class nodeRemovalRun {
   std::atomic<long long> pcMicros{0}, binaryMicros{0};
 
   void prepare(int s, removalSource<T>& d) const;
-  void removalsOfSources(const removalSource<T>* d, int count, int first, int stride, removalWork<T>& x);
   void pcLanes(const removalSource<T>& d, int first, int stride, removalWork<T>& x);
   void binaryLanes(const removalSource<T>& d, int first, int stride, removalWork<T>& x);
   void pcOfSource(const removalSource<T>& d, int k, removalScratch<T>& x);
@@ -195,24 +195,6 @@ void nodeRemovalRun<T>::binaryLanes(const removalSource<T>& d, int first, int st
   for (int i = 0; i < m; ++i) sums.iic[sums.slot(b.nodes[i])] = b.sumT[i];
 }
 
-// The removals of every stride-th node from first, over `count` prepared
-// sources: PC over all of them, then the binary indices, whose sums are
-// apart, so that each keeps its source order. Timed per batch: a reading of
-// the thread's clock is a system call.
-template <class T>
-void nodeRemovalRun<T>::removalsOfSources(const removalSource<T>* d, int count, int first, int stride,
-                                          removalWork<T>& x) {
-  const double start = threadCpuMillis();
-  if (pc)
-    for (int i = 0; i < count; ++i) pcLanes(d[i], first, stride, x);
-  const double middle = threadCpuMillis();
-  if (binaryIndices)
-    for (int i = 0; i < count; ++i) binaryLanes(d[i], first, stride, x);
-  const double end = threadCpuMillis();
-  pcMicros += static_cast<long long>((middle - start) * 1000.0);
-  binaryMicros += static_cast<long long>((end - middle) * 1000.0);
-}
-
 template <class T>
 removalResult<T> nodeRemovalRun<T>::run() {
   if (pc) repairs.useLists(threads, pcMicros, request.group);
@@ -229,7 +211,11 @@ removalResult<T> nodeRemovalRun<T>::run() {
           count, threads, [&](int i, unsigned) { prepare(first + i, data[i]); }, [](int) {});
       orderedParallel(
           sums.tasks, threads,
-          [&](int r, unsigned id) { removalsOfSources(data.data(), count, r, sums.tasks, work[id]); },
+          [&](int r, unsigned id) {
+            timedPasses(
+                count, pc, binaryIndices, [&](int i) { pcLanes(data[i], r, sums.tasks, work[id]); },
+                [&](int i) { binaryLanes(data[i], r, sums.tasks, work[id]); }, pcMicros, binaryMicros);
+          },
           [](int) {});
       if (request.progress != nullptr) request.progress->advance(count);
     }

@@ -9,6 +9,7 @@
 #include "engine/lane_add.h"
 #include "engine/sparse_link_source.h"
 #include "engine/sparse_weights.h"
+#include "engine/timed_passes.h"
 #include "engine/tuning.h"
 #include "indices/terms.h"
 #include "support/messages.h"
@@ -187,14 +188,9 @@ void sparseLinkRun<T>::sourcePasses() {
     orderedParallel(
         blocks(), workers,
         [&](int b, unsigned) {
-          for (int i = 0; i < sources; ++i) {
-            const double start = threadCpuMillis();
-            if (pc) pcLanes(data[i], b);
-            const double middle = threadCpuMillis();
-            if (binary) binaryLanes(data[i], b);
-            pcMicros += static_cast<long long>((middle - start) * 1000.0);
-            binaryMicros += static_cast<long long>((threadCpuMillis() - middle) * 1000.0);
-          }
+          timedPasses(
+              sources, pc, binary, [&](int i) { pcLanes(data[i], b); }, [&](int i) { binaryLanes(data[i], b); },
+              pcMicros, binaryMicros);
         },
         [](int) {});
     if (request.progress != nullptr) request.progress->advance(sources);
@@ -244,10 +240,7 @@ linkValues<T> sparseLinkRun<T>::finish(int k, componentsScratch& x) const {
   const linkPair& c = lanes.pairs[k];
   const float area = g.sizeLandscapeArea;
   linkValues<T> values;
-  int edges = g.nEdges;
-  if (c.linkedBefore && !c.linkedAfter) --edges;
-  if (!c.linkedBefore && c.linkedAfter) ++edges;
-  if (want.nl) values.nl = request.adjType ? edges : 0;
+  if (want.nl) values.nl = request.adjType ? edgesWith(g.nEdges, c) : 0;
   if (want.nc || want.ccp || want.lcp) {
     const withoutValues v =
         componentsWithLink(g, components, c.a, c.b, c.linkedBefore, c.linkedAfter, want.ccp, want.lcp, whole, x);

@@ -9,6 +9,7 @@
 #include "engine/lane_add.h"
 #include "engine/sparse_removal_source.h"
 #include "engine/sparse_weights.h"
+#include "engine/timed_passes.h"
 #include "engine/tuning.h"
 #include "indices/terms.h"
 #include "support/messages.h"
@@ -195,14 +196,9 @@ void sparseRemovalRun<T>::sourcePasses() {
         blocks(), workers,
         [&](int b, unsigned) {
           const auto [lo, hi] = block(b);
-          for (int i = 0; i < count; ++i) {
-            const double start = threadCpuMillis();
-            if (pc) pcLanes(data[i], lo, hi);
-            const double middle = threadCpuMillis();
-            if (binary) binaryLanes(data[i], lo, hi);
-            pcMicros += static_cast<long long>((middle - start) * 1000.0);
-            binaryMicros += static_cast<long long>((threadCpuMillis() - middle) * 1000.0);
-          }
+          timedPasses(
+              count, pc, binary, [&](int i) { pcLanes(data[i], lo, hi); }, [&](int i) { binaryLanes(data[i], lo, hi); },
+              pcMicros, binaryMicros);
         },
         [](int) {});
     if (request.progress != nullptr) request.progress->advance(count);

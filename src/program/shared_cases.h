@@ -23,7 +23,8 @@ namespace verdalis {
 
 // The share of `count` cases of process `rank` of `size`.
 inline variantRange shareOf(long long count, int rank, int size) {
-  return {static_cast<int>(count * rank / size), static_cast<int>(count * (rank + 1) / size)};
+  const auto [first, last] = blockOf(count, rank, size);
+  return {first, last};
 }
 
 // Every size-th case from `rank`: for the engines, whose console text waits

@@ -6,6 +6,7 @@
 // processes talk: the companion supplies the exchange.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace verdalis {
@@ -30,6 +31,12 @@ struct processGroup {
     return gather(std::string(), failed, ignored);
   }
 };
+
+// The block [first, last) of `count` items that process `rank` of `size`
+// takes when they are split into consecutive blocks of nearly equal size.
+inline std::pair<int, int> blockOf(long long count, int rank, int size) {
+  return {static_cast<int>(count * rank / size), static_cast<int>(count * (rank + 1) / size)};
+}
 
 // Thrown where every process of the group already knows that one of them
 // failed, so that nothing is left to agree on.
