@@ -195,7 +195,8 @@ void sparseRemovalRun<T>::sourcePasses() {
     orderedParallel(
         blocks(), workers,
         [&](int b, unsigned) {
-          const auto [lo, hi] = block(b);
+          const std::pair<int, int> lanes = block(b);
+          const int lo = lanes.first, hi = lanes.second;
           timedPasses(
               count, pc, binary, [&](int i) { pcLanes(data[i], lo, hi); }, [&](int i) { binaryLanes(data[i], lo, hi); },
               pcMicros, binaryMicros);
