@@ -42,14 +42,18 @@ class sparseRemovalRun {
   std::vector<double> fluxPC, fluxIIC;
   std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
+  std::vector<int> lane;  // the lane of each node, -1 when its removal is not asked for
+
   unsigned threads() const { return std::max(1u, request.threads); }
-  // The lanes of the requested removals, in tasks of kLanesPerTask.
-  int laneFirst() const { return request.variants.first; }
-  int laneEnd() const { return request.variants.end(n); }
-  int blocks() const { return (laneEnd() - laneFirst() + kLanesPerTask - 1) / kLanesPerTask; }
+  // The requested removals are the lanes, in tasks of kLanesPerTask: lane i
+  // is node first + i · stride, so that a process that takes every N-th
+  // node holds its sums side by side.
+  int lanes() const { return request.variants.size(n); }
+  int nodeOf(int i) const { return request.variants.first + i * request.variants.stride; }
+  int blocks() const { return (lanes() + kLanesPerTask - 1) / kLanesPerTask; }
   std::pair<int, int> block(int b) const {
-    const int lo = laneFirst() + b * kLanesPerTask;
-    return {lo, std::min(laneEnd(), lo + kLanesPerTask)};
+    const int lo = b * kLanesPerTask;
+    return {lo, std::min(lanes(), lo + kLanesPerTask)};
   }
   void prepareAll();
   void sourcePasses();
@@ -61,11 +65,11 @@ class sparseRemovalRun {
   removalValues<T> finish(int k, componentsScratch& x) const;
 };
 
-// The changes of a source whose lane lies in [lo, hi).
-inline std::pair<std::size_t, std::size_t> changesIn(const std::vector<laneChange>& changes, int lo, int hi) {
-  auto byLane = [](const laneChange& c, int k) { return c.k < k; };
-  const auto first = std::lower_bound(changes.begin(), changes.end(), lo, byLane);
-  const auto last = std::lower_bound(first, changes.end(), hi, byLane);
+// The changes of a source whose node lies in [from, to).
+inline std::pair<std::size_t, std::size_t> changesIn(const std::vector<laneChange>& changes, int from, int to) {
+  auto byNode = [](const laneChange& c, int k) { return c.k < k; };
+  const auto first = std::lower_bound(changes.begin(), changes.end(), from, byNode);
+  const auto last = std::lower_bound(first, changes.end(), to, byNode);
   return {static_cast<std::size_t>(first - changes.begin()), static_cast<std::size_t>(last - changes.begin())};
 }
 
@@ -84,13 +88,16 @@ void addBut(Acc* acc, int lo, int hi, int skip, double t) {
 template <class T>
 void sparseRemovalRun<T>::pcLanes(const laneSource<T>& d, int lo, int hi) {
   T* acc = accPC.data();
-  const auto [first, last] = changesIn(d.pcChanges, lo, hi);
+  // The changed lanes of [lo, hi) are those of the changed nodes in range,
+  // as only the requested removals were prepared.
+  const auto [first, last] = changesIn(d.pcChanges, nodeOf(lo), nodeOf(hi));
   std::vector<T> saved;
-  for (std::size_t c = first; c < last; ++c) saved.push_back(acc[d.pcChanges[c].k]);
-  const bool ownLane = d.s >= lo && d.s < hi;
-  const T own = ownLane ? acc[d.s] : T(0);
-  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) addBut(acc, lo, hi, d.pcReach[idx], d.pcTerms[idx]);
-  if (ownLane) acc[d.s] = own;
+  for (std::size_t c = first; c < last; ++c) saved.push_back(acc[lane[d.pcChanges[c].k]]);
+  const int sourceLane = lane[d.s];
+  const bool ownLane = sourceLane >= lo && sourceLane < hi;
+  const T own = ownLane ? acc[sourceLane] : T(0);
+  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) addBut(acc, lo, hi, lane[d.pcReach[idx]], d.pcTerms[idx]);
+  if (ownLane) acc[sourceLane] = own;
   // The lanes whose removal changes the search take their own terms.
   for (std::size_t c = first; c < last; ++c) {
     const laneChange& change = d.pcChanges[c];
@@ -107,7 +114,7 @@ void sparseRemovalRun<T>::pcLanes(const laneSource<T>& d, int lo, int hi) {
         a = addPCTerm(a, t);
       }
     }
-    acc[change.k] = a;
+    acc[lane[change.k]] = a;
   }
 }
 
@@ -115,20 +122,25 @@ template <class T>
 void sparseRemovalRun<T>::binaryLanes(const laneSource<T>& d, int lo, int hi) {
   T* iic = accIIC.data();
   float* h = accH.data();
-  const auto [first, last] = changesIn(d.binChanges, lo, hi);
+  const auto [first, last] = changesIn(d.binChanges, nodeOf(lo), nodeOf(hi));
   std::vector<std::pair<T, float>> saved;
-  for (std::size_t c = first; c < last; ++c) saved.push_back({iic[d.binChanges[c].k], h[d.binChanges[c].k]});
-  const bool ownLane = d.s >= lo && d.s < hi;
-  const std::pair<T, float> own = ownLane ? std::make_pair(iic[d.s], h[d.s]) : std::make_pair(T(0), 0.0f);
+  for (std::size_t c = first; c < last; ++c) {
+    const int at = lane[d.binChanges[c].k];
+    saved.push_back({iic[at], h[at]});
+  }
+  const int sourceLane = lane[d.s];
+  const bool ownLane = sourceLane >= lo && sourceLane < hi;
+  const std::pair<T, float> own =
+      ownLane ? std::make_pair(iic[sourceLane], h[sourceLane]) : std::make_pair(T(0), 0.0f);
   const float as = g.sizes[d.s];
   for (std::size_t idx = 0; idx < d.binReach.size(); ++idx) {
     const int j = d.binReach[idx];
-    if (want.iic) addBut(iic, lo, hi, j, iicTerm(as, g.sizes[j], d.binLinks[idx]));
-    if (want.h && j != d.s) addBut(h, lo, hi, j, hararyTerm(d.binLinks[idx]));
+    if (want.iic) addBut(iic, lo, hi, lane[j], iicTerm(as, g.sizes[j], d.binLinks[idx]));
+    if (want.h && j != d.s) addBut(h, lo, hi, lane[j], hararyTerm(d.binLinks[idx]));
   }
   if (ownLane) {
-    iic[d.s] = own.first;
-    h[d.s] = own.second;
+    iic[sourceLane] = own.first;
+    h[sourceLane] = own.second;
   }
   for (std::size_t c = first; c < last; ++c) {
     const laneChange& change = d.binChanges[c];
@@ -144,8 +156,8 @@ void sparseRemovalRun<T>::binaryLanes(const laneSource<T>& d, int lo, int hi) {
       if (want.iic) a = addIICTerm(a, as, g.sizes[j], nl);
       if (want.h && j != d.s) harary = addHararyTerm(harary, nl);
     }
-    iic[change.k] = a;
-    h[change.k] = harary;
+    iic[lane[change.k]] = a;
+    h[lane[change.k]] = harary;
   }
 }
 
@@ -219,18 +231,19 @@ void sparseRemovalRun<T>::pairLanes() {
           for (std::size_t e = g.probStart[i]; e < g.probStart[i + 1]; ++e) {
             const int j = g.probTo[e];
             const float p = g.prob[e];
-            const bool keepI = i >= lo && i < hi, keepJ = j >= lo && j < hi;
-            const float fi = keepI ? accF[i] : 0, fj = keepJ ? accF[j] : 0;
-            const float ai = keepI ? accAWF[i] : 0, aj = keepJ ? accAWF[j] : 0;
+            const int li = lane[i], lj = lane[j];
+            const bool keepI = li >= lo && li < hi, keepJ = lj >= lo && lj < hi;
+            const float fi = keepI ? accF[li] : 0, fj = keepJ ? accF[lj] : 0;
+            const float ai = keepI ? accAWF[li] : 0, aj = keepJ ? accAWF[lj] : 0;
             if (want.f) addToAll(accF.data() + lo, static_cast<std::size_t>(hi - lo), p);
             if (want.awf) addToAll(accAWF.data() + lo, static_cast<std::size_t>(hi - lo), (g.sizes[i] * g.sizes[j]) * p);
             if (keepI) {
-              accF[i] = fi;
-              accAWF[i] = ai;
+              accF[li] = fi;
+              accAWF[li] = ai;
             }
             if (keepJ) {
-              accF[j] = fj;
-              accAWF[j] = aj;
+              accF[lj] = fj;
+              accAWF[lj] = aj;
             }
           }
         fMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
@@ -245,7 +258,7 @@ void sparseRemovalRun<T>::totalLanes() {
       blocks(), threads(),
       [&](int b, unsigned) {
         const auto [lo, hi] = block(b);
-        for (int j = 0; j < n; ++j) addBut(total.data(), lo, hi, j, g.sizes[j]);
+        for (int j = 0; j < n; ++j) addBut(total.data(), lo, hi, lane[j], g.sizes[j]);
       },
       [](int) {});
 }
@@ -255,8 +268,9 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
   const landscape<T>& global = *request.global;
   const int m = n - 1;
   const float area = g.sizeLandscapeArea;
+  const int at = lane[k];
   removalValues<T> v;
-  v.sizeTotalHabitat = total.empty() ? 0.0f : total[k];
+  v.sizeTotalHabitat = total.empty() ? 0.0f : total[at];
   if (request.adjType) v.nEdges = g.nEdges - g.degree(k);
   if (want.nl) v.nl = v.nEdges;
   if (want.nc || want.ccp || want.lcp) {
@@ -267,14 +281,14 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
     v.lcp = c.coincidence.lcp;
     v.lcpnum = c.coincidence.lcpnum;
   }
-  if (want.h) v.h = accH[k] / 2.0f;
-  if (want.f) v.f = accF[k];
-  if (want.awf) v.awf = accAWF[k];
+  if (want.h) v.h = accH[at] / 2.0f;
+  if (want.f) v.f = accF[at];
+  if (want.awf) v.awf = accAWF[at];
   const float a = g.sizes[k];
   const float squaredFloat = area * area;
   const double squared = squaredFloat;
   if (want.iic) {
-    v.iicnum = accIIC[k];
+    v.iicnum = accIIC[at];
     v.iic = normalisedByArea(v.iicnum, area, m);
     v.iicec = equivalentConnected(v.iicnum);
     const float quotient = (a * a) / static_cast<float>(0 + 1);
@@ -284,7 +298,7 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
         connectorOf(static_cast<T>(global.iic - v.iic), v.iicFractions.intra, v.iicFractions.flux);
   }
   if (want.pc) {
-    v.pcnum = accPC[k];
+    v.pcnum = accPC[at];
     v.pc = normalisedByArea(v.pcnum, area, m);
     v.pcec = equivalentConnected(v.pcnum);
     v.pcFractions.intra = static_cast<double>(pcFractionTerm(a, a, 1.0f)) / squared;
@@ -296,16 +310,18 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
 
 template <class T>
 void sparseRemovalRun<T>::prepareAll() {
-  const std::size_t size = static_cast<std::size_t>(n);
+  const std::size_t size = static_cast<std::size_t>(n), count = static_cast<std::size_t>(lanes());
   guardAlloc(kNoMemory, [&] {
+    lane.assign(size, -1);
+    for (int i = 0; i < lanes(); ++i) lane[nodeOf(i)] = i;
     if (pc) {
       pcSearchSetupSparse(g, weights, cut);
-      accPC.assign(size, T(0));
+      accPC.assign(count, T(0));
       fluxPC.assign(size, 0.0);
     }
     if (binary) {
-      accIIC.assign(size, T(0));
-      accH.assign(size, 0.0f);
+      accIIC.assign(count, T(0));
+      accH.assign(count, 0.0f);
       fluxIIC.assign(size, 0.0);
     }
     links.n = n;
@@ -313,10 +329,10 @@ void sparseRemovalRun<T>::prepareAll() {
     links.target = g.linkTo;
     if (binary || want.nc || want.ccp || want.lcp) components.build(g);
     if (want.f || want.awf) {
-      accF.assign(size, 0.0f);
-      accAWF.assign(size, 0.0f);
+      accF.assign(count, 0.0f);
+      accAWF.assign(count, 0.0f);
     }
-    if (want.ccp) total.assign(size, 0.0f);
+    if (want.ccp) total.assign(count, 0.0f);
   });
 }
 
@@ -329,9 +345,8 @@ removalResult<T> sparseRemovalRun<T>::run() {
   removalResult<T> result;
   guardAlloc(kNoMemory, [&] { result.variants.resize(static_cast<std::size_t>(n)); });
   std::vector<componentsScratch> scratch(threads());
-  const int first = laneFirst();
   orderedParallel(
-      laneEnd() - first, threads(), [&](int i, unsigned id) { result.variants[first + i] = finish(first + i, scratch[id]); },
+      lanes(), threads(), [&](int i, unsigned id) { result.variants[nodeOf(i)] = finish(nodeOf(i), scratch[id]); },
       [](int) {});
   result.times = {pcMicros.load(), binaryMicros.load(), fMicros.load()};
   return result;

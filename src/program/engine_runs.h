@@ -112,14 +112,13 @@ void placeRemovals(quivaraProgram<T>& p, const removalResult<T>& result) {
 }
 
 // The node removals of this process's share through `measure(share)`, then
-// every share's values on rank 0. Interleaved shares where the engine takes
-// them.
+// every share's values on rank 0. Each process takes every N-th node: the
+// costly removals (hubs of many trees) cluster where the patches do.
 template <class T, class Measure>
-void shareRemovals(quivaraProgram<T>& p, bool interleaved, Measure&& measure) {
+void shareRemovals(quivaraProgram<T>& p, Measure&& measure) {
   const int size = processes().size;
-  const std::vector<variantRange> shares = everyShare([&](int r) {
-    return interleaved ? interleavedShareOf(p.nNodes, r, size) : shareOf(p.nNodes, r, size);
-  });
+  const std::vector<variantRange> shares =
+      everyShare([&](int r) { return interleavedShareOf(p.nNodes, r, size); });
   auto mine = [&](const variantRange& share, std::string& out) {
     const removalResult<T> result = measure(share);
     placeRemovals(p, result);
@@ -171,7 +170,7 @@ bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
   if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
   {
     progressPhase phase("Node removals", p.nNodes);
-    shareRemovals(p, true, [&](const variantRange& share) {
+    shareRemovals(p, [&](const variantRange& share) {
       engineRequest<T> request = requestOf(p);
       request.variants = share;
       request.group = &processes();

@@ -248,7 +248,7 @@ bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
   request.progress = &runProgress();
   {
     progressPhase phase("Node removals", p.nNodes);
-    shareRemovals(p, false, [&](const variantRange& share) {
+    shareRemovals(p, [&](const variantRange& share) {
       request.variants = share;
       return measureNodeRemovalsSparse(request);
     });
