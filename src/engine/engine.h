@@ -34,9 +34,9 @@ struct engineTimes {
 // Which variants of a run a request measures: every stride-th of [first,
 // last) of the removed nodes or of the listed pairs, so that several
 // processes can share a run; every variant's values are the same whoever
-// measures it. last < 0: to the end. Node removals by neighbour take a
-// stride of 1 only. A stride spreads the costly variants (those whose
-// repairs fail and search again) evenly where they cluster in file order.
+// measures it. last < 0: to the end. A stride spreads the costly variants
+// (hubs of many trees, repairs that fail and search again) evenly where
+// they cluster in file order.
 struct variantRange {
   int first = 0, last = -1, stride = 1;
   int end(int count) const { return last < 0 || last > count ? count : last; }
