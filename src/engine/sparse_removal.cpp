@@ -40,9 +40,8 @@ class sparseRemovalRun {
   std::vector<T> accPC, accIIC;
   std::vector<float> accH, accF, accAWF, total;
   std::vector<double> fluxPC, fluxIIC;
-  std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
-
   std::vector<int> lane;  // the lane of each node, -1 when its removal is not asked for
+  std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
   unsigned threads() const { return std::max(1u, request.threads); }
   // The requested removals are the lanes, in tasks of kLanesPerTask: lane i
@@ -207,8 +206,8 @@ void sparseRemovalRun<T>::sourcePasses() {
     orderedParallel(
         blocks(), workers,
         [&](int b, unsigned) {
-          const std::pair<int, int> lanes = block(b);
-          const int lo = lanes.first, hi = lanes.second;
+          const std::pair<int, int> range = block(b);
+          const int lo = range.first, hi = range.second;
           timedPasses(
               count, pc, binary, [&](int i) { pcLanes(data[i], lo, hi); }, [&](int i) { binaryLanes(data[i], lo, hi); },
               pcMicros, binaryMicros);
