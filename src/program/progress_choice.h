@@ -53,7 +53,8 @@ progressShape progressShapeOf(const quivaraProgram<T>& p) {
   if (p.onlyoverall) return s;
   const bool analyses[] = {p.linkImportances1Flag, p.linkImportances2Flag, p.linkImportances3Flag};
   for (bool on : analyses) s.linkAnalyses += on ? 1 : 0;
-  if (!p.pcFlag || s.linkAnalyses == 0) return s;
+  // Without existing patches (every one a candidate) no pair is measured.
+  if (!p.pcFlag || s.linkAnalyses == 0 || p.nNodes == 0) return s;
   const long long perPair = pcSourceLineBytes(p.nNodes);
   const long long enough = kProgressTextBudget / perPair + 1;
   const long long n = p.nNodes;

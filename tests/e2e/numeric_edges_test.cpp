@@ -156,6 +156,17 @@ TEST_F(NumericEdges, OneExistingNodeWithOneCandidate) {
   EXPECT_EQ(lines(file("s_link_importances_improvement.txt")).size(), 1u);
 }
 
+TEST_F(NumericEdges, EveryNodeACandidateLeavesNoPairToMeasure) {
+  // No existing patch: the progress plan of the link analyses once divided
+  // by the bytes of a PC computation over no sources.
+  write("n.txt", "1\t5\t0\n2\t3\t0\n");
+  write("c.txt", "1\t2\t100\n");
+  run("-nodeFile n.txt -conFile c.txt -add -PC -confProb 1000 0.5 -removal -improvement -prefix e");
+  expectWellFormed("e_node_importances.txt");
+  EXPECT_EQ(lines(file("e_link_importances_removal.txt")).size(), 1u);
+  EXPECT_EQ(lines(file("e_link_importances_improvement.txt")).size(), 1u);
+}
+
 TEST_F(NumericEdges, TwoIdenticalNodesHaveTheSameImportances) {
   write("n.txt", "1\t10\n2\t10\n");
   write("c.txt", "1\t2\t0\n2\t1\t0\n");
