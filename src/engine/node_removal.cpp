@@ -78,6 +78,10 @@ void nodeRemovalRun<T>::prepare(int s, removalSource<T>& d) const {
     d.delicate = rows.delicate[s] != 0;
     d.ties = &rows.sameClassTies[s];
     fillPCTerms(g, dist, rows.predRow(s), d.rows);
+    const int* pred = rows.predRow(s);
+    d.tree.build(
+        n, s, [&](int v, auto&& f) { for (int c = d.rows.childStart[v]; c < d.rows.childStart[v + 1]; ++c) f(d.rows.children[c]); },
+        [&](int v) { return pred[v]; });
     d.reach.clear();
     for (int j = 0; j < n; ++j)
       if (dist[j] != unreachedDistance<T>()) d.reach.push_back(j);
@@ -112,7 +116,6 @@ void nodeRemovalRun<T>::pcOfSource(const removalSource<T>& d, int k, removalScra
     for (int j = 0; j < n; ++j)
       if (j != k) acc = addPCTerm(acc, pcTerm(as, g.nodes[j].size, x.full.dist[j]));
   }
-  for (int y : x.set) x.state[y] = repairState::outside;
   sums.pc[sums.slot(k)] = acc;
 }
 

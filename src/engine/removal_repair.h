@@ -2,9 +2,16 @@
 // The search from one source with one node k removed, repaired from the
 // global search: only the nodes below k in the tree of best paths can
 // change, and their new distances are the least fixed point of the
-// variant's relaxations. Each node takes its best entry from the unchanged
-// part of the tree, then the nodes below k settle among themselves, nearest
-// first. O(|D| · entries) for the D nodes below k, not O(n²).
+// variant's relaxations. O(|D| · entries) for the D nodes below k, not
+// O(n²).
+//
+// The nodes below k are one stretch of the tree's preorder
+// (tree_preorder.h). One sweep over them in that order gives each node its
+// best entry from the unchanged part of the tree and from the nodes swept
+// before it, and hands its value on to the nodes it steps to; a node
+// whose value drops after it was swept waits in a heap, and the heap then
+// settles those, nearest first. Most nodes keep the shape of the old tree
+// below a detour and are settled by the sweep alone, without a heap.
 //
 // Which pairs a node below k may enter by: over a dense matrix without a
 // cut, the kept pairs (kept_entries.h: a pair beaten through another node
@@ -21,6 +28,8 @@
 #include "engine/global_searches.h"
 #include "engine/kept_entries.h"
 #include "engine/source_terms.h"
+#include "engine/tree_entries.h"
+#include "engine/tree_preorder.h"
 #include "engine/tuning.h"
 #include "graph/exact_search.h"
 #include "graph/min_heap.h"
@@ -28,37 +37,31 @@
 
 namespace verdalis {
 
-// Where a node stands during one repair.
-enum class repairState : char { outside = 0, waiting = 1, settled = 2 };
-
 // What one source gives every removal, for the repairs: its distances (n
-// entries), its tree of best paths and what the float-class checks know of
-// its search. A repair reads a source through these members only, so that
-// the full form (rows kept for every source) and the form by neighbour (one
-// search at a time) share it.
+// entries), its tree of best paths in preorder and what the float-class
+// checks know of its search. A repair reads a source through these members
+// only, so that the full form (rows kept for every source) and the form by
+// neighbour (one search at a time) share it.
 template <class T>
 struct removalSource {
   sourceRows rows;
   std::vector<int> reach;     // nodes the PC search reached, in position order
   std::vector<char> critical; // sole shortest-path parent of some node
   bestEntries<T> entries;     // dense matrix with a cut only
+  treePreorder tree;
+  const treeEntries<T>* keyed = nullptr;  // not built for the full form
   const T* dist = nullptr;
   bool delicate = false;
   const std::vector<std::pair<int, int>>* ties = nullptr;
 
   int source() const { return rows.s; }
-  template <class F>
-  void forEachChild(int v, F&& f) const {
-    for (int c = rows.childStart[v]; c < rows.childStart[v + 1]; ++c) f(rows.children[c]);
-  }
 };
 
 // The working memory of one thread, kept between repairs: only the nodes of
-// each repair are touched and cleared.
+// each repair are touched.
 template <class T>
 struct removalScratch {
-  std::vector<repairState> state;
-  std::vector<int> set;  // the nodes below k
+  std::vector<int> set;  // the nodes below k, in preorder
   std::vector<T> newDist;
   std::vector<int> newPred;
   std::vector<int> ids;
@@ -70,7 +73,13 @@ struct removalScratch {
   std::vector<float> extraWeight;
   searchRow<T> full;
   std::vector<char> flags;
-  bool below(int v) const { return state[v] != repairState::outside; }
+  // The stretch of the preorder below k: positions (lo, hi), exclusive.
+  const int* position = nullptr;
+  int lo = 0, hi = 0;
+  bool below(int v) const {
+    const int at = position[v];
+    return at > lo && at < hi;
+  }
 };
 
 template <class T>
@@ -87,8 +96,8 @@ class removalRepair {
   const removalEntries* keptLists() const { return useKept ? &kept : nullptr; }
   bool needsBestEntries() const { return w.dense && !useKept; }
 
-  // New distances of the nodes below k in x.newDist over x.set, x.state
-  // marking them; false when the double-precision checks fail and the source
+  // New distances of the nodes below k in x.newDist over x.set (x.below
+  // tells them); false when the double-precision checks fail and the source
   // must be searched again in full. Source: removalSource or a type with
   // the same members.
   template <class Source>
@@ -106,12 +115,15 @@ class removalRepair {
 
   template <class Source>
   void collectBelow(const Source& d, int k, removalScratch<T>& x) const;
-  void enterKept(int k, removalScratch<T>& x, const T* dist) const;
-  void enterDense(const bestEntries<T>& entries, int k, removalScratch<T>& x, const T* dist) const;
-  void enterSparse(int k, removalScratch<T>& x, const T* dist) const;
+  void witnessPairs(int k, removalScratch<T>& x, const T* dist) const;
+  void entryKept(int y, int k, const removalScratch<T>& x, const T* dist, T& best, int& from) const;
+  void entryListed(const bestEntries<T>& entries, int y, int k, const removalScratch<T>& x, const T* dist, T& best,
+                   int& from) const;
+  void entryRows(int y, int k, const removalScratch<T>& x, const T* dist, T& best, int& from) const;
   void settleDense(removalScratch<T>& x) const;
-  template <class Steps>
-  void settle(removalScratch<T>& x, Steps&& steps) const;
+  template <class Entry, class Steps>
+  void sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps) const;
+  void sweepKeyed(const treeEntries<T>& keyed, int k, int dk, removalScratch<T>& x) const;
   bool classesHold(bool delicate, const std::vector<std::pair<int, int>>& ties, int k, const removalScratch<T>& x,
                    const T* dist) const;
   template <class Values>
@@ -135,22 +147,17 @@ void removalRepair<T>::useLists(unsigned threads, std::atomic<long long>& cpuMic
 template <class T>
 template <class Source>
 void removalRepair<T>::collectBelow(const Source& d, int k, removalScratch<T>& x) const {
-  const T unreached = unreachedDistance<T>();
-  x.set.clear();
-  if (x.state.size() != static_cast<std::size_t>(n)) {
-    x.state.assign(n, repairState::outside);
-    x.newDist.assign(n, unreached);
+  const treePreorder& tree = d.tree;
+  x.position = tree.position.data();
+  x.lo = tree.position[k];
+  x.hi = tree.end[x.lo];
+  x.set.assign(tree.nodes.begin() + x.lo + 1, tree.nodes.begin() + x.hi);
+  if (x.newDist.size() != static_cast<std::size_t>(n)) {
+    x.newDist.assign(n, unreachedDistance<T>());
     x.newPred.assign(n, -1);
   }
-  auto below = [&](int c) { x.set.push_back(c); };
-  d.forEachChild(k, below);
-  for (std::size_t at = 0; at < x.set.size(); ++at) {
-    const int v = x.set[at];
-    x.state[v] = repairState::waiting;
-    d.forEachChild(v, below);
-  }
   for (int y : x.set) {
-    x.newDist[y] = unreached;
+    x.newDist[y] = unreachedDistance<T>();
     x.newPred[y] = -1;
   }
 }
@@ -160,54 +167,41 @@ template <class Source>
 bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) const {
   const T* dist = d.dist;
   collectBelow(d, k, x);
-  // Best entry into each node from the unchanged part of the tree, then
-  // among themselves, nearest first.
-  if (useKept) {
-    enterKept(k, x, dist);
-    settle(x, [&](int y, auto& relax) {
-      for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
-      for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
-    });
+  auto rowSteps = [&](int y, auto&& relax) {
+    for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
+  };
+  if (d.keyed != nullptr) {
+    if (useKept) witnessPairs(k, x, dist);
+    sweepKeyed(*d.keyed, k, d.tree.depth[x.lo], x);
+    if (useKept)
+      for (int u : x.extraUsed) x.extraHead[u] = -1;
+  } else if (useKept) {
+    witnessPairs(k, x, dist);
+    sweep(
+        x, [&](int y, T& best, int& from) { entryKept(y, k, x, dist, best, from); },
+        [&](int y, auto&& relax) {
+          for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
+          for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
+        });
     for (int u : x.extraUsed) x.extraHead[u] = -1;
+  } else if (d.entries.built() && w.dense) {
+    for (int y : x.set) entryListed(d.entries, y, k, x, dist, x.newDist[y], x.newPred[y]);
+    settleDense(x);
   } else if (d.entries.built()) {
-    enterDense(d.entries, k, x, dist);
-    if (w.dense) {
-      settleDense(x);
-    } else {
-      settle(x, [&](int y, auto& relax) {
-        for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
-      });
-    }
+    sweep(
+        x, [&](int y, T& best, int& from) { entryListed(d.entries, y, k, x, dist, best, from); }, rowSteps);
   } else {
-    enterSparse(k, x, dist);
-    settle(x, [&](int y, auto& relax) {
-      for (std::size_t e = w.start[y]; e < w.start[y + 1]; ++e) relax(w.target[e], w.weight[e]);
-    });
+    sweep(
+        x, [&](int y, T& best, int& from) { entryRows(y, k, x, dist, best, from); }, rowSteps);
   }
   if constexpr (!std::is_same_v<T, float>) return classesHold(d.delicate, *d.ties, k, x, dist);
   return true;
 }
 
-// The best entry of each node below k, over the pairs that can still end a
-// best path without k; and the pairs only k beat, kept for the settling.
+// The pairs that only k beat: from the unchanged part, entries of the
+// nodes below k; between nodes below k, steps kept for the repair at hand.
 template <class T>
-void removalRepair<T>::enterKept(int k, removalScratch<T>& x, const T* dist) const {
-  const T unreached = unreachedDistance<T>();
-  for (int y : x.set) {
-    T best = unreached;
-    int from = -1;
-    for (std::size_t e = kept.inStart[y]; e < kept.inStart[y + 1]; ++e) {
-      const int u = kept.inFrom[e];
-      if (u == k || x.below(u) || dist[u] == unreached) continue;
-      const T alt = dist[u] + static_cast<T>(kept.inWeight[e]);
-      if (alt < best) {
-        best = alt;
-        from = u;
-      }
-    }
-    x.newDist[y] = best;
-    x.newPred[y] = from;
-  }
+void removalRepair<T>::witnessPairs(int k, removalScratch<T>& x, const T* dist) const {
   if (x.extraHead.size() != static_cast<std::size_t>(n)) x.extraHead.assign(n, -1);
   x.extraNext.clear();
   x.extraTo.clear();
@@ -225,7 +219,7 @@ void removalRepair<T>::enterKept(int k, removalScratch<T>& x, const T* dist) con
       x.extraWeight.push_back(kept.byWitnessWeight[e]);
       continue;
     }
-    if (dist[u] == unreached) continue;
+    if (dist[u] == unreachedDistance<T>()) continue;
     const T alt = dist[u] + static_cast<T>(kept.byWitnessWeight[e]);
     if (alt < x.newDist[y]) {
       x.newDist[y] = alt;
@@ -234,55 +228,149 @@ void removalRepair<T>::enterKept(int k, removalScratch<T>& x, const T* dist) con
   }
 }
 
-// The first listed best entry still in place; the nodes whose every listed
-// entry comes from below k read their whole column.
+// The best entry of y from the unchanged part of the tree, over the pairs
+// that can still end a best path without k.
 template <class T>
-void removalRepair<T>::enterDense(const bestEntries<T>& entries, int k, removalScratch<T>& x, const T* dist) const {
-  const int M = entries.perNode;
-  x.ids.clear();
-  for (int y : x.set) {
-    const std::size_t row = static_cast<std::size_t>(entries.rowOf(y));
-    const int* from = entries.from.data() + row * M;
-    const T* alts = entries.alt.data() + row * M;
-    const int count = entries.count[row];
-    int at = 0;
-    while (at < count && !stepsFrom(from[at], k, x, dist)) ++at;
-    if (at < count) {
-      x.newDist[y] = alts[at];
-      x.newPred[y] = from[at];
-      continue;
+void removalRepair<T>::entryKept(int y, int k, const removalScratch<T>& x, const T* dist, T& best, int& from) const {
+  const T unreached = unreachedDistance<T>();
+  for (std::size_t e = kept.inStart[y]; e < kept.inStart[y + 1]; ++e) {
+    const int u = kept.inFrom[e];
+    if (u == k || x.below(u) || dist[u] == unreached) continue;
+    const T alt = dist[u] + static_cast<T>(kept.inWeight[e]);
+    if (alt < best) {
+      best = alt;
+      from = u;
     }
-    if (count < M) continue;  // no entry at all from the unchanged part
-    x.ids.push_back(y);
-  }
-  for (int y : x.ids) {
-    T best = x.newDist[y];
-    int bestFrom = x.newPred[y];
-    w.forEachIn(y, [&](int u, float weight) {
-      if (!stepsFrom(u, k, x, dist)) return;
-      const T alt = dist[u] + static_cast<T>(weight);
-      if (alt < best) {
-        best = alt;
-        bestFrom = u;
-      }
-    });
-    x.newDist[y] = best;
-    x.newPred[y] = bestFrom;
   }
 }
 
+// The first listed best entry still in place; a node whose every listed
+// entry comes from below k reads all its entries.
 template <class T>
-void removalRepair<T>::enterSparse(int k, removalScratch<T>& x, const T* dist) const {
-  for (int y : x.set)
-    for (std::size_t e = w.inStart[y]; e < w.inStart[y + 1]; ++e) {
-      const int u = w.inSource[e];
-      if (!stepsFrom(u, k, x, dist)) continue;
-      const T alt = dist[u] + static_cast<T>(w.inWeight[e]);
-      if (alt < x.newDist[y]) {
-        x.newDist[y] = alt;
-        x.newPred[y] = u;
-      }
+void removalRepair<T>::entryListed(const bestEntries<T>& entries, int y, int k, const removalScratch<T>& x,
+                                   const T* dist, T& best, int& from) const {
+  const int M = entries.perNode;
+  const std::size_t row = static_cast<std::size_t>(entries.rowOf(y));
+  const int* froms = entries.from.data() + row * M;
+  const T* alts = entries.alt.data() + row * M;
+  const int count = entries.count[row];
+  int at = 0;
+  while (at < count && !stepsFrom(froms[at], k, x, dist)) ++at;
+  if (at < count) {
+    if (alts[at] < best) {
+      best = alts[at];
+      from = froms[at];
     }
+    return;
+  }
+  if (count < M) return;  // no entry at all from the unchanged part
+  w.forEachIn(y, [&](int u, float weight) {
+    if (!stepsFrom(u, k, x, dist)) return;
+    const T alt = dist[u] + static_cast<T>(weight);
+    if (alt < best) {
+      best = alt;
+      from = u;
+    }
+  });
+}
+
+template <class T>
+void removalRepair<T>::entryRows(int y, int k, const removalScratch<T>& x, const T* dist, T& best, int& from) const {
+  for (std::size_t e = w.inStart[y]; e < w.inStart[y + 1]; ++e) {
+    const int u = w.inSource[e];
+    if (!stepsFrom(u, k, x, dist)) continue;
+    const T alt = dist[u] + static_cast<T>(w.inWeight[e]);
+    if (alt < best) {
+      best = alt;
+      from = u;
+    }
+  }
+}
+
+// One pass over the nodes below k in preorder: each takes its best entry
+// from the unchanged part (entry), on top of what the nodes before it
+// handed on, and hands its value on (steps) to the nodes it reaches. A
+// node whose value drops after its turn waits in the heap, which then
+// settles the waiting nodes nearest first. Every value is that of a path
+// of the variant, and at the end no step lowers any, so they are the least
+// fixed point, whatever the order of the pass.
+template <class T>
+template <class Entry, class Steps>
+void removalRepair<T>::sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps) const {
+  indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
+  const T unreached = unreachedDistance<T>();
+  T* value = x.newDist.data();
+  int* parent = x.newPred.data();
+  const int* position = x.position;
+  auto handOn = [&](int y, bool swept) {
+    const T dy = value[y];
+    if (dy == unreached || !(dy <= cut)) return;
+    const int at = position[y];
+    steps(y, [&](int z, float weight) {
+      if (!x.below(z)) return;
+      const T alt = dy + static_cast<T>(weight);
+      if (alt < value[z]) {
+        value[z] = alt;
+        parent[z] = y;
+        if (!swept || position[z] < at) heap.push({alt, z});
+      }
+    });
+  };
+  for (int y : x.set) {
+    entry(y, value[y], parent[y]);
+    handOn(y, true);
+  }
+  while (!heap.empty()) {
+    const int y = heap.top().second;
+    heap.pop();
+    handOn(y, false);
+  }
+}
+
+// The sweep over lists keyed by subtree (tree_entries.h): a node reads its
+// best entry from outside the subtree of k at once, and walks only the
+// steps that stay below k, then those that only k beat.
+template <class T>
+void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, removalScratch<T>& x) const {
+  indexedHeap<T>& heap = x.heap;
+  heap.prepare(n);
+  const T unreached = unreachedDistance<T>();
+  T* value = x.newDist.data();
+  int* parent = x.newPred.data();
+  const int* position = x.position;
+  const bool extras = useKept;
+  auto handOn = [&](int y, int at, bool swept) {
+    const T dy = value[y];
+    if (dy == unreached || !(dy <= cut)) return;
+    auto relax = [&](int z, float weight) {
+      const T alt = dy + static_cast<T>(weight);
+      if (alt < value[z]) {
+        value[z] = alt;
+        parent[z] = y;
+        if (!swept || position[z] < at) heap.push({alt, z});
+      }
+    };
+    keyed.forEachStepBelow(at, dk, relax);
+    if (extras)
+      for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
+  };
+  int at = x.lo;
+  for (int y : x.set) {
+    ++at;
+    T best;
+    int from;
+    if (keyed.bestOutside(at, dk, k, best, from) && best < value[y]) {
+      value[y] = best;
+      parent[y] = from;
+    }
+    handOn(y, at, true);
+  }
+  while (!heap.empty()) {
+    const int y = heap.top().second;
+    heap.pop();
+    handOn(y, position[y], false);
+  }
 }
 
 // Complete graphs: a linear pass over compact copies of the distances below
@@ -324,38 +412,6 @@ void removalRepair<T>::settleDense(removalScratch<T>& x) const {
     best = next;
   }
   for (int m = 0; m < remaining; ++m) x.newDist[x.ids[m]] = x.vals[m];
-}
-
-// A heap over the nodes below k; steps(y, relax) walks the steps out of y.
-template <class T>
-template <class Steps>
-void removalRepair<T>::settle(removalScratch<T>& x, Steps&& steps) const {
-  using entry = std::pair<T, int>;
-  indexedHeap<T>& heap = x.heap;
-  heap.prepare(n);
-  const T unreached = unreachedDistance<T>();
-  for (int y : x.set)
-    if (x.newDist[y] != unreached) heap.push({x.newDist[y], y});
-  while (!heap.empty()) {
-    const entry top = heap.top();
-    heap.pop();
-    const int y = top.second;
-    if (x.state[y] != repairState::waiting || top.first != x.newDist[y]) continue;
-    x.state[y] = repairState::settled;
-    const T dy = x.newDist[y];
-    if (!(dy <= cut)) continue;
-    auto relax = [&](int z, float weight) {
-      if (x.state[z] != repairState::waiting) return;
-      const T alt = dy + static_cast<T>(weight);
-      if (alt < x.newDist[z]) {
-        x.newDist[z] = alt;
-        x.newPred[z] = y;
-        heap.push({alt, z});
-      }
-    };
-    steps(y, relax);
-  }
-  for (int y : x.set) x.state[y] = repairState::waiting;
 }
 
 // Whether every entry of y gives its value or a higher float class, in the

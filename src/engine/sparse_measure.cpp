@@ -37,6 +37,7 @@ namespace {
 // What one source adds to the sums, in target order.
 struct sourceSums {
   std::vector<double> pc, step, iic;
+  std::vector<float> best;  // p*_sj of the reached nodes
   std::vector<int> hararyLinks;  // the distances of the H terms
   std::vector<double> pcFocusRow, iicFocusRow;  // the focus node's own row
   double pcToFocus = 0, iicToFocus = 0;         // the source's term towards the focus node
@@ -145,7 +146,14 @@ void sparseRun<T>::pcOfSource(int s, localSearch<T>& search, sourceSums& r) cons
   r.step.clear();
   r.pcFocusRow.clear();
   r.pcToFocus = 0;
-  for (int j : reached) r.pc.push_back(pcTerm(as, g.sizes[j], search.dist(j)));
+  // exp once per pair: the terms and the stepping-stone part read the same
+  // probability.
+  r.best.clear();
+  for (int j : reached) {
+    const double p = bestPathProbability(search.dist(j));
+    r.best.push_back(static_cast<float>(p));
+    r.pc.push_back(pcTermOfProbability(as, g.sizes[j], p));
+  }
   auto best = [&](int j) { return static_cast<float>(bestPathProbability(search.dist(j))); };
   if (request.focus >= 0 && s != request.focus && search.dist(request.focus) != unreachedDistance<T>())
     r.pcToFocus = pcFractionTerm(as, g.sizes[request.focus], best(request.focus));
@@ -158,7 +166,7 @@ void sparseRun<T>::pcOfSource(int s, localSearch<T>& search, sourceSums& r) cons
   const std::size_t end = g.probStart[s + 1];
   while (a < reached.size() || e < end) {
     const int j = e == end || (a < reached.size() && reached[a] < g.probTo[e]) ? reached[a] : g.probTo[e];
-    const float maxProduct = a < reached.size() && reached[a] == j ? best(j) : 0.0f;
+    const float maxProduct = a < reached.size() && reached[a] == j ? r.best[a] : 0.0f;
     const float direct = e < end && g.probTo[e] == j ? g.prob[e] : 0.0f;
     if (a < reached.size() && reached[a] == j) ++a;
     if (e < end && g.probTo[e] == j) ++e;

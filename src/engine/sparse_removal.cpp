@@ -7,6 +7,7 @@
 
 #include "engine/components_without.h"
 #include "engine/lane_add.h"
+#include "engine/lane_exceptions.h"
 #include "engine/sparse_removal_source.h"
 #include "engine/sparse_weights.h"
 #include "engine/timed_passes.h"
@@ -44,33 +45,22 @@ class sparseRemovalRun {
   std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
   unsigned threads() const { return std::max(1u, request.threads); }
-  // The requested removals are the lanes, in tasks of kLanesPerTask: lane i
-  // is node first + i · stride, so that a process that takes every N-th
-  // node holds its sums side by side.
-  int lanes() const { return request.variants.size(n); }
+  // The requested removals are the lanes: lane i is node first + i · stride,
+  // so that a process that takes every N-th node holds its sums side by
+  // side. Their tasks are of equal size, as many as the threads or a
+  // multiple of them, each small enough to keep its accumulators in cache.
+  laneTasks tasks;
+  int lanes() const { return tasks.lanes; }
   int nodeOf(int i) const { return request.variants.first + i * request.variants.stride; }
-  int blocks() const { return (lanes() + kLanesPerTask - 1) / kLanesPerTask; }
-  std::pair<int, int> block(int b) const {
-    const int lo = b * kLanesPerTask;
-    return {lo, std::min(lanes(), lo + kLanesPerTask)};
-  }
   void prepareAll();
   void sourcePasses();
-  void pcLanes(const laneSource<T>& d, int lo, int hi);
-  void binaryLanes(const laneSource<T>& d, int lo, int hi);
+  void pcLanes(const laneSource<T>& d, int task);
+  void binaryLanes(const laneSource<T>& d, int task);
   void addFluxes(const laneSource<T>& d);
   void pairLanes();
   void totalLanes();
   removalValues<T> finish(int k, componentsScratch& x) const;
 };
-
-// The changes of a source whose node lies in [from, to).
-inline std::pair<std::size_t, std::size_t> changesIn(const std::vector<laneChange>& changes, int from, int to) {
-  auto byNode = [](const laneChange& c, int k) { return c.k < k; };
-  const auto first = std::lower_bound(changes.begin(), changes.end(), from, byNode);
-  const auto last = std::lower_bound(first, changes.end(), to, byNode);
-  return {static_cast<std::size_t>(first - changes.begin()), static_cast<std::size_t>(last - changes.begin())};
-}
 
 // Adds t to every lane of [lo, hi) but lane `skip`, which adds nothing.
 template <class Acc>
@@ -85,78 +75,59 @@ void addBut(Acc* acc, int lo, int hi, int skip, double t) {
 }
 
 template <class T>
-void sparseRemovalRun<T>::pcLanes(const laneSource<T>& d, int lo, int hi) {
+void sparseRemovalRun<T>::pcLanes(const laneSource<T>& d, int task) {
   T* acc = accPC.data();
-  // The changed lanes of [lo, hi) are those of the changed nodes in range,
-  // as only the requested removals were prepared.
-  const auto [first, last] = changesIn(d.pcChanges, nodeOf(lo), nodeOf(hi));
-  std::vector<T> saved;
-  for (std::size_t c = first; c < last; ++c) saved.push_back(acc[lane[d.pcChanges[c].k]]);
+  const auto [lo, hi] = tasks.range(task);
   const int sourceLane = lane[d.s];
   const bool ownLane = sourceLane >= lo && sourceLane < hi;
   const T own = ownLane ? acc[sourceLane] : T(0);
-  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) addBut(acc, lo, hi, lane[d.pcReach[idx]], d.pcTerms[idx]);
-  if (ownLane) acc[sourceLane] = own;
-  // The lanes whose removal changes the search take their own terms.
-  for (std::size_t c = first; c < last; ++c) {
-    const laneChange& change = d.pcChanges[c];
-    T a = saved[c - first];
-    if (change.whole) {
-      for (std::size_t e = change.first; e < change.last; ++e) a = addPCTerm(a, d.pcChangedTerm[e]);
-    } else {
-      std::size_t e = change.first;
-      for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) {
-        const int j = d.pcReach[idx];
-        if (j == change.k) continue;
-        double t = d.pcTerms[idx];
-        if (e < change.last && d.pcChangedNode[e] == j) t = d.pcChangedTerm[e++];
-        a = addPCTerm(a, t);
-      }
-    }
-    acc[lane[change.k]] = a;
+  const laneExceptions<double>& moved = d.pcMoved;
+  std::vector<T> saved;
+  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) {
+    const auto [first, last] = moved.at(task, static_cast<int>(idx));
+    saved.resize(last - first);
+    for (std::size_t e = first; e < last; ++e) saved[e - first] = acc[moved.lane[e]];
+    addBut(acc, lo, hi, lane[d.pcReach[idx]], d.pcTerms[idx]);
+    // The lanes whose removal changes the search take their own terms.
+    for (std::size_t e = first; e < last; ++e) acc[moved.lane[e]] = addPCTerm(saved[e - first], moved.value[e]);
   }
+  if (ownLane) acc[sourceLane] = own;
 }
 
 template <class T>
-void sparseRemovalRun<T>::binaryLanes(const laneSource<T>& d, int lo, int hi) {
+void sparseRemovalRun<T>::binaryLanes(const laneSource<T>& d, int task) {
   T* iic = accIIC.data();
   float* h = accH.data();
-  const auto [first, last] = changesIn(d.binChanges, nodeOf(lo), nodeOf(hi));
-  std::vector<std::pair<T, float>> saved;
-  for (std::size_t c = first; c < last; ++c) {
-    const int at = lane[d.binChanges[c].k];
-    saved.push_back({iic[at], h[at]});
-  }
+  const auto [lo, hi] = tasks.range(task);
   const int sourceLane = lane[d.s];
   const bool ownLane = sourceLane >= lo && sourceLane < hi;
   const std::pair<T, float> own =
       ownLane ? std::make_pair(iic[sourceLane], h[sourceLane]) : std::make_pair(T(0), 0.0f);
   const float as = g.sizes[d.s];
+  const laneExceptions<int>& moved = d.binMoved;
+  std::vector<std::pair<T, float>> saved;
   for (std::size_t idx = 0; idx < d.binReach.size(); ++idx) {
     const int j = d.binReach[idx];
+    const auto [first, last] = moved.at(task, static_cast<int>(idx));
+    saved.resize(last - first);
+    for (std::size_t e = first; e < last; ++e) saved[e - first] = {iic[moved.lane[e]], h[moved.lane[e]]};
     if (want.iic) addBut(iic, lo, hi, lane[j], iicTerm(as, g.sizes[j], d.binLinks[idx]));
     if (want.h && j != d.s) addBut(h, lo, hi, lane[j], hararyTerm(d.binLinks[idx]));
+    for (std::size_t e = first; e < last; ++e) {
+      const int at = moved.lane[e], nl = moved.value[e];
+      T a = saved[e - first].first;
+      float harary = saved[e - first].second;
+      if (nl != kUnreached) {
+        if (want.iic) a = addIICTerm(a, as, g.sizes[j], nl);
+        if (want.h && j != d.s) harary = addHararyTerm(harary, nl);
+      }
+      iic[at] = a;
+      h[at] = harary;
+    }
   }
   if (ownLane) {
     iic[sourceLane] = own.first;
     h[sourceLane] = own.second;
-  }
-  for (std::size_t c = first; c < last; ++c) {
-    const laneChange& change = d.binChanges[c];
-    T a = saved[c - first].first;
-    float harary = saved[c - first].second;
-    std::size_t e = change.first;
-    for (std::size_t idx = 0; idx < d.binReach.size(); ++idx) {
-      const int j = d.binReach[idx];
-      if (j == change.k) continue;
-      int nl = d.binLinks[idx];
-      if (e < change.last && d.binChangedNode[e] == j) nl = d.binChangedLinks[e++];
-      if (nl == kUnreached) continue;
-      if (want.iic) a = addIICTerm(a, as, g.sizes[j], nl);
-      if (want.h && j != d.s) harary = addHararyTerm(harary, nl);
-    }
-    iic[lane[change.k]] = a;
-    h[lane[change.k]] = harary;
   }
 }
 
@@ -187,34 +158,41 @@ void sparseRemovalRun<T>::addFluxes(const laneSource<T>& d) {
 template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
-  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants,
+  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants, tasks,
                                  request.limits);
   if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
-  std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk));
+  const int ahead = kLaneRoundsInHand;
+  std::vector<laneSource<T>> data(static_cast<std::size_t>(chunk) * ahead);
   std::vector<laneScratch<T>> scratch(workers);
-  for (int first = 0; first < n; first += chunk) {
-    const int count = std::min(chunk, n - first);
-    orderedParallel(
-        count, workers,
-        [&](int i, unsigned id) {
-          const double start = threadCpuMillis();
-          preparer.prepare(first + i, data[i], scratch[id]);
-          pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
-        },
-        [&](int i) { addFluxes(data[i]); });
-    orderedParallel(
-        blocks(), workers,
-        [&](int b, unsigned) {
-          const std::pair<int, int> range = block(b);
-          const int lo = range.first, hi = range.second;
-          timedPasses(
-              count, pc, binary, [&](int i) { pcLanes(data[i], lo, hi); }, [&](int i) { binaryLanes(data[i], lo, hi); },
-              pcMicros, binaryMicros);
-        },
-        [](int) {});
-    if (request.progress != nullptr) request.progress->advance(count);
-  }
+  auto firstOf = [&](int round) { return round * chunk; };
+  auto countOf = [&](int round) { return std::min(chunk, n - firstOf(round)); };
+  auto slotOf = [&](int round) { return data.data() + static_cast<std::size_t>(round % ahead) * chunk; };
+  // The lane tasks, then one part that adds the fluxes in source order.
+  const int fluxPart = tasks.count();
+  roundStages stages;
+  stages.rounds = (n + chunk - 1) / chunk;
+  stages.parts = fluxPart + 1;
+  stages.ahead = ahead;
+  stages.itemsOf = countOf;
+  stages.prepare = [&](int round, int i, unsigned id) {
+    const double start = threadCpuMillis();
+    preparer.prepare(firstOf(round) + i, slotOf(round)[i], scratch[id]);
+    pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
+  };
+  stages.consume = [&](int round, int part, unsigned) {
+    laneSource<T>* batch = slotOf(round);
+    const int count = countOf(round);
+    if (part == fluxPart) {
+      for (int i = 0; i < count; ++i) addFluxes(batch[i]);
+      if (request.progress != nullptr) request.progress->advance(count);
+      return;
+    }
+    timedPasses(
+        count, pc, binary, [&](int i) { pcLanes(batch[i], part); }, [&](int i) { binaryLanes(batch[i], part); },
+        pcMicros, binaryMicros);
+  };
+  pipelinedRounds(stages, workers);
 }
 
 // F and AWF without k: every listed pair in row order, in every lane but
@@ -222,10 +200,10 @@ void sparseRemovalRun<T>::sourcePasses() {
 template <class T>
 void sparseRemovalRun<T>::pairLanes() {
   orderedParallel(
-      blocks(), threads(),
+      tasks.count(), threads(),
       [&](int b, unsigned) {
         const double start = threadCpuMillis();
-        const auto [lo, hi] = block(b);
+        const auto [lo, hi] = tasks.range(b);
         for (int i = 0; i < n; ++i)
           for (std::size_t e = g.probStart[i]; e < g.probStart[i + 1]; ++e) {
             const int j = g.probTo[e];
@@ -254,9 +232,9 @@ void sparseRemovalRun<T>::pairLanes() {
 template <class T>
 void sparseRemovalRun<T>::totalLanes() {
   orderedParallel(
-      blocks(), threads(),
+      tasks.count(), threads(),
       [&](int b, unsigned) {
-        const auto [lo, hi] = block(b);
+        const auto [lo, hi] = tasks.range(b);
         for (int j = 0; j < n; ++j) addBut(total.data(), lo, hi, lane[j], g.sizes[j]);
       },
       [](int) {});
@@ -309,18 +287,25 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
 
 template <class T>
 void sparseRemovalRun<T>::prepareAll() {
-  const std::size_t size = static_cast<std::size_t>(n), count = static_cast<std::size_t>(lanes());
+  tasks.first = request.variants.first;
+  tasks.stride = request.variants.stride;
+  tasks.lanes = request.variants.size(n);
+  const int workers = static_cast<int>(threads());
+  const int least = (tasks.lanes + kLanesPerTask - 1) / kLanesPerTask;
+  const int count = std::max(1, (least + workers - 1) / workers * workers);
+  tasks.perTask = std::max(1, (tasks.lanes + count - 1) / count);
+  const std::size_t size = static_cast<std::size_t>(n), lanesAsked = static_cast<std::size_t>(lanes());
   guardAlloc(kNoMemory, [&] {
     lane.assign(size, -1);
     for (int i = 0; i < lanes(); ++i) lane[nodeOf(i)] = i;
     if (pc) {
       pcSearchSetupSparse(g, weights, cut);
-      accPC.assign(count, T(0));
+      accPC.assign(lanesAsked, T(0));
       fluxPC.assign(size, 0.0);
     }
     if (binary) {
-      accIIC.assign(count, T(0));
-      accH.assign(count, 0.0f);
+      accIIC.assign(lanesAsked, T(0));
+      accH.assign(lanesAsked, 0.0f);
       fluxIIC.assign(size, 0.0);
     }
     links.n = n;
@@ -328,10 +313,10 @@ void sparseRemovalRun<T>::prepareAll() {
     links.target = g.linkTo;
     if (binary || want.nc || want.ccp || want.lcp) components.build(g);
     if (want.f || want.awf) {
-      accF.assign(count, 0.0f);
-      accAWF.assign(count, 0.0f);
+      accF.assign(lanesAsked, 0.0f);
+      accAWF.assign(lanesAsked, 0.0f);
     }
-    if (want.ccp) total.assign(count, 0.0f);
+    if (want.ccp) total.assign(lanesAsked, 0.0f);
   });
 }
 

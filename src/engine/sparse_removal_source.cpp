@@ -54,8 +54,9 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   d.pcTerms.clear();
   d.pcBest.clear();
   for (int j : reached) {
-    d.pcTerms.push_back(pcTerm(as, g.sizes[j], x.search.dist(j)));
-    d.pcBest.push_back(static_cast<float>(bestPathProbability(x.search.dist(j))));
+    const double p = bestPathProbability(x.search.dist(j));
+    d.pcTerms.push_back(pcTermOfProbability(as, g.sizes[j], p));
+    d.pcBest.push_back(static_cast<float>(p));
   }
   // The tree of best paths, as lists of children.
   if (x.firstChild.size() != static_cast<std::size_t>(g.n)) {
@@ -68,24 +69,43 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
     x.nextSibling[v] = x.firstChild[parent];
     x.firstChild[parent] = v;
   }
-  // Repairs that walk no kept pairs take the best entries of each node.
-  if (repairs.keptLists() == nullptr) {
-    x.entries.perNode = repairs.bestEntriesPerNode();
-    x.entries.buildReached(w, x.search.distances(), cut, reached);
-  }
-  localTreeSource<T> view(x.entries);
+  // Children in the reverse of their treatment order, so that the preorder
+  // takes the nearer ones first.
+  x.tree.build(
+      g.n, s, [&](int v, auto&& f) { for (int c = x.firstChild[v]; c >= 0; c = x.nextSibling[c]) f(c); },
+      [&](int v) { return x.search.pred(v); });
+  if (const removalEntries* kept = repairs.keptLists())
+    x.keyed.build(x.tree, x.search.distances(), cut, [&](int u, auto&& f) {
+      for (std::size_t e = kept->outStart[u]; e < kept->outStart[u + 1]; ++e) f(kept->outTo[e], kept->outWeight[e]);
+    });
+  else
+    x.keyed.build(x.tree, x.search.distances(), cut, [&](int u, auto&& f) {
+      for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e) f(w.target[e], w.weight[e]);
+    });
+  localTreeSource<T> view(x.entries, x.tree);
+  view.keyed = &x.keyed;
   view.s = s;
   view.dist = x.search.distances();
   view.delicate = classify(s, x);
   view.ties = &x.ties;
-  view.firstChild = x.firstChild.data();
-  view.nextSibling = x.nextSibling.data();
-  d.pcChanges.clear();
-  d.pcChangedNode.clear();
-  d.pcChangedTerm.clear();
+  markPositions(d.pcReach, x);
+  x.pcRecords.clear();
   for (int k : reached)
     if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n)) pcChange(k, view, d, x);
+  d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
+  clearPositions(d.pcReach, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
+}
+
+template <class T>
+void laneSourcePreparer<T>::markPositions(const std::vector<int>& row, laneScratch<T>& x) const {
+  if (x.position.size() != static_cast<std::size_t>(g.n)) x.position.assign(g.n, -1);
+  for (std::size_t at = 0; at < row.size(); ++at) x.position[row[at]] = static_cast<int>(at);
+}
+
+template <class T>
+void laneSourcePreparer<T>::clearPositions(const std::vector<int>& row, laneScratch<T>& x) const {
+  for (int v : row) x.position[v] = -1;
 }
 
 // The terms of the search from s without k that differ from the plain ones.
@@ -93,28 +113,20 @@ template <class T>
 void laneSourcePreparer<T>::pcChange(int k, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const {
   const int s = view.s;
   const float as = g.sizes[s];
-  laneChange change;
-  change.k = k;
-  change.first = d.pcChangedNode.size();
+  const int lane = tasks.laneOf(k);
   if (repairs.repair(view, k, x.repair)) {
-    x.moved.clear();
-    for (int y : x.repair.set) x.moved.push_back({y, pcTerm(as, g.sizes[y], x.repair.newDist[y])});
-    std::sort(x.moved.begin(), x.moved.end());
-    for (const auto& [y, t] : x.moved) {
-      d.pcChangedNode.push_back(y);
-      d.pcChangedTerm.push_back(t);
-    }
+    for (int y : x.repair.set)
+      x.pcRecords.push_back({lane, x.position[y], pcTerm(as, g.sizes[y], x.repair.newDist[y])});
   } else {
-    change.whole = true;
+    // Searched again in full: every term of the row is the lane's own.
     x.again.run(s, w, cut, k);
-    for (int j : x.again.reachedAscending()) {
-      d.pcChangedNode.push_back(j);
-      d.pcChangedTerm.push_back(pcTerm(as, g.sizes[j], x.again.dist(j)));
+    for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
+      const int j = d.pcReach[at];
+      if (j == k) continue;
+      const bool reached = x.again.dist(j) != unreachedDistance<T>();
+      x.pcRecords.push_back({lane, static_cast<int>(at), reached ? pcTerm(as, g.sizes[j], x.again.dist(j)) : 0.0});
     }
   }
-  for (int y : x.repair.set) x.repair.state[y] = repairState::outside;
-  change.last = d.pcChangedNode.size();
-  d.pcChanges.push_back(change);
 }
 
 template <class T>
@@ -132,23 +144,16 @@ void laneSourcePreparer<T>::binarySide(int s, laneSource<T>& d, laneScratch<T>& 
     const int parent = soleParent(links, nl, v);
     if (parent >= 0) x.critical[parent] = 1;
   }
-  d.binChanges.clear();
-  d.binChangedNode.clear();
-  d.binChangedLinks.clear();
+  markPositions(d.binReach, x);
+  x.binRecords.clear();
   for (int k : d.binReach) {
     if (!x.critical[k] || k == s || !removals.contains(k, g.n)) continue;
     binaryLostWithout(links, nl, k, x.binary);
-    std::sort(x.binary.set.begin(), x.binary.set.end());
-    laneChange change;
-    change.k = k;
-    change.first = d.binChangedNode.size();
-    for (int y : x.binary.set) {
-      d.binChangedNode.push_back(y);
-      d.binChangedLinks.push_back(x.binary.lostNl[y]);
-    }
-    change.last = d.binChangedNode.size();
-    d.binChanges.push_back(change);
+    const int lane = tasks.laneOf(k);
+    for (int y : x.binary.set) x.binRecords.push_back({lane, x.position[y], x.binary.lostNl[y]});
   }
+  d.binMoved.group(x.binRecords, static_cast<int>(d.binReach.size()), tasks);
+  clearPositions(d.binReach, x);
   for (int v : d.binReach) x.critical[v] = 0;
 }
 

@@ -15,20 +15,13 @@
 #include "engine/binary_rows.h"
 #include "engine/components_without.h"
 #include "engine/engine.h"
+#include "engine/lane_exceptions.h"
 #include "engine/removal_repair.h"
+#include "engine/tree_preorder.h"
 #include "graph/local_search.h"
 #include "landscape/sparse_landscape.h"
 
 namespace verdalis {
-
-// A lane whose sums differ from the plain terms of the source: the moved
-// nodes' new values lie in [first, last) of the source's change lists;
-// `whole` when those are every term of a search made again in full.
-struct laneChange {
-  int k = 0;
-  std::size_t first = 0, last = 0;
-  bool whole = false;
-};
 
 template <class T>
 struct laneSource {
@@ -36,32 +29,27 @@ struct laneSource {
   std::vector<int> pcReach;         // reached nodes, ascending
   std::vector<double> pcTerms;      // a_s a_j p*_sj
   std::vector<float> pcBest;        // p*_sj, for the fractions
-  std::vector<laneChange> pcChanges;
-  std::vector<int> pcChangedNode;
-  std::vector<double> pcChangedTerm;
+  // The terms of the removals that change the search, by position in
+  // pcReach: the repaired ones, or every term of a search made again in
+  // full (+0 for a node it no longer reaches).
+  laneExceptions<double> pcMoved;
   std::vector<int> binReach;        // the component of s, ascending
   std::vector<int> binLinks;        // breadth-first distances
-  std::vector<laneChange> binChanges;
-  std::vector<int> binChangedNode;
-  std::vector<int> binChangedLinks; // kUnreached when cut off
+  laneExceptions<int> binMoved;     // new distances, kUnreached when cut off
 };
 
 // The source view the repairs read: the thread's search and its tree.
 template <class T>
 struct localTreeSource {
-  explicit localTreeSource(const bestEntries<T>& best) : entries(best) {}
+  localTreeSource(const bestEntries<T>& best, const treePreorder& order) : entries(best), tree(order) {}
   int s = -1;
   const T* dist = nullptr;
   bool delicate = false;
   const std::vector<std::pair<int, int>>* ties = nullptr;
-  const int* firstChild = nullptr;
-  const int* nextSibling = nullptr;
-  const bestEntries<T>& entries;  // built when no kept pairs are walked
+  const bestEntries<T>& entries;  // not built: the repairs read `keyed`
+  const treePreorder& tree;
+  const treeEntries<T>* keyed = nullptr;
   int source() const { return s; }
-  template <class F>
-  void forEachChild(int v, F&& f) const {
-    for (int c = firstChild[v]; c >= 0; c = nextSibling[c]) f(c);
-  }
 };
 
 // The working memory of one thread.
@@ -70,12 +58,16 @@ struct laneScratch {
   localSearch<T> search, again;
   localBreadthFirst breadth;
   std::vector<int> firstChild, nextSibling;
+  treePreorder tree;
+  treeEntries<T> keyed;
   std::vector<char> critical;
   std::vector<std::pair<int, int>> ties;
   removalScratch<T> repair;
   bestEntries<T> entries;
   binaryScratch binary;
-  std::vector<std::pair<int, double>> moved;
+  std::vector<int> position;  // of each reached node in the row, -1 elsewhere
+  std::vector<laneRecord<double>> pcRecords;
+  std::vector<laneRecord<int>> binRecords;
 };
 
 template <class T>
@@ -83,9 +75,9 @@ class laneSourcePreparer {
  public:
   laneSourcePreparer(const sparseLandscape& land, const searchWeights& weights, T cut, const binaryGraph& links,
                      const componentIndex& components, bool pc, bool binary, variantRange removals,
-                     const engineLimits& limits)
+                     const laneTasks& tasks, const engineLimits& limits)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        removals(removals), repairs(weights, cut, limits) {}
+        removals(removals), tasks(tasks), repairs(weights, cut, limits) {}
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
@@ -100,6 +92,7 @@ class laneSourcePreparer {
   const componentIndex& components;
   const bool pc, binary;
   const variantRange removals;  // only their changed terms are prepared
+  const laneTasks tasks;
   removalRepair<T> repairs;
   searchWeights unbeaten;  // the pairs no node beats, when kept
   const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
@@ -107,6 +100,8 @@ class laneSourcePreparer {
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
   void pcChange(int k, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
+  void markPositions(const std::vector<int>& row, laneScratch<T>& x) const;
+  void clearPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void binarySide(int s, laneSource<T>& d, laneScratch<T>& x) const;
 };
 

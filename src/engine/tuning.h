@@ -45,13 +45,16 @@ constexpr unsigned kRemovalTasksPerThread = 32;
 constexpr int kLinkSourcesPerThread = 4;
 constexpr unsigned kLinkTasksPerThread = 4;
 
-// Removals by neighbour: sources prepared per round for each thread, and
-// removals per lane task: the task's accumulators (a few tens of kilobytes)
-// stay in the first-level cache while every term of the round passes. A
-// prepared source holds the changed terms of every removal on its tree
-// (megabytes without a PC heuristic): 8 per thread hold the archipelago's
-// removals in 130 MB instead of 390 MB, and ran no slower than 32.
-constexpr int kLaneSourcesPerThread = 8;
+// Removals by neighbour: sources prepared per round for each thread, rounds
+// in hand at once, and removals per lane task at most: the task's
+// accumulators (a few tens of kilobytes) stay in the first-level cache
+// while every term of the round passes. A prepared source holds the changed
+// terms of every removal on its tree (megabytes without a PC heuristic), so
+// the sources in hand set the memory: 4 per thread in 3 rounds hold the
+// archipelago's removals in about 130 MB. Three rounds let a thread prepare
+// ahead while another finishes a costly source, instead of waiting for it.
+constexpr int kLaneSourcesPerThread = 4;
+constexpr int kLaneRoundsInHand = 3;
 constexpr int kLanesPerTask = 2048;
 
 // The most pairs worth listing as kept entries for n nodes: an eighth of the

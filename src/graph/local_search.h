@@ -10,6 +10,7 @@
 // localBreadthFirst gives breadth-first distances over the binary links.
 // Both cost O(reached · log reached) and O(reached), plus their links.
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,7 @@ class localSearch {
   std::vector<int> parent;
   std::vector<char> treated;
   std::vector<int> touched, treatedOrder, ascending, group;
+  std::vector<std::uint64_t> marks;
   // Each waiting node once, at its current distance: a lower distance moves
   // it up instead of adding an entry.
   indexedHeap<T> heap;
@@ -93,43 +95,70 @@ void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded
   }
   clear();
   heap.prepare(w.n);
-  auto push = [&](T d, int v) { heap.push({d, v}); };
+  T* dist = distance.data();
+  int* pred = parent.data();
+  char* state = treated.data();
+  const std::size_t* start = w.start.data();
+  const int* target = w.target.data();
+  const float* weight = w.weight.data();
   if (excluded >= 0) {
-    treated[excluded] = 1;
+    state[excluded] = 1;
     touched.push_back(excluded);
   }
   touch(source);
-  distance[source] = 0;
-  push(T(0), source);
+  dist[source] = 0;
+  heap.push({T(0), source});
   while (!heap.empty()) {
-    const int u = takeScanChoice(heap, group, distance.data());
-    treated[u] = 1;
+    // The scan's choice: the top itself when no other waiting node shares
+    // its float class, which is nearly always.
+    int u = heap.top().second;
+    heap.pop();
+    if (!heap.empty() && static_cast<float>(heap.top().first) == static_cast<float>(dist[u])) {
+      heap.push({dist[u], u});
+      u = takeScanChoice(heap, group, dist);
+    }
+    state[u] = 1;
     treatedOrder.push_back(u);
-    const T du = distance[u];
+    const T du = dist[u];
     if (!(du <= cut)) continue;
     const int changed = change.touches(u) ? change.other(u) : -1;
-    auto relax = [&](int v, float weight) {
-      if (treated[v] == 1) return;
-      const T alt = du + static_cast<T>(weight);
-      if (distance[v] > alt) {
+    auto relax = [&](int v, float step) {
+      if (state[v] == 1) return;
+      const T alt = du + static_cast<T>(step);
+      if (dist[v] > alt) {
         touch(v);
-        distance[v] = alt;
-        parent[v] = u;
-        push(alt, v);
+        dist[v] = alt;
+        pred[v] = u;
+        heap.push({alt, v});
       }
     };
-    for (std::size_t e = w.start[u]; e < w.start[u + 1]; ++e)
-      if (w.target[e] != changed) relax(w.target[e], w.weight[e]);
-    if (changed >= 0 && change.w != kNoLink) relax(changed, change.w);
+    if (changed < 0) {
+      for (std::size_t e = start[u]; e < start[u + 1]; ++e) relax(target[e], weight[e]);
+    } else {
+      for (std::size_t e = start[u]; e < start[u + 1]; ++e)
+        if (target[e] != changed) relax(target[e], weight[e]);
+      if (change.w != kNoLink) relax(changed, change.w);
+    }
   }
 }
 
+// Ascending: a sort of what was reached or, when that is a good share of
+// the nodes, one pass over a mark per node (the same list).
 template <class T>
 const std::vector<int>& localSearch<T>::reachedAscending() {
-  if (ascending.empty() && !treatedOrder.empty()) {
+  if (!ascending.empty() || treatedOrder.empty()) return ascending;
+  const std::size_t n = distance.size(), reached = treatedOrder.size();
+  if (reached * 32 < n) {
     ascending = treatedOrder;
     std::sort(ascending.begin(), ascending.end());
+    return ascending;
   }
+  marks.assign((n + 63) / 64, 0);
+  for (int v : treatedOrder) marks[static_cast<std::size_t>(v) >> 6] |= std::uint64_t{1} << (v & 63);
+  ascending.reserve(reached);
+  for (std::size_t word = 0; word < marks.size(); ++word)
+    for (std::uint64_t bits = marks[word]; bits != 0; bits &= bits - 1)
+      ascending.push_back(static_cast<int>(word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))));
   return ascending;
 }
 

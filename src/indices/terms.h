@@ -47,11 +47,16 @@ double bestPathProbability(T distance) {
   return std::exp(-static_cast<double>(distance));
 }
 
-// a_i a_j p*_ij: the product of attributes in float, the rest in double.
+// a_i a_j p*_ij: the product of attributes in float, the rest in double;
+// from the best-path probability when it is at hand already.
+inline double pcTermOfProbability(float ai, float aj, double best) {
+  const float aiaj = ai * aj;
+  return static_cast<double>(aiaj) * best;
+}
+
 template <class T>
 double pcTerm(float ai, float aj, T distance) {
-  const float aiaj = ai * aj;
-  return static_cast<double>(aiaj) * bestPathProbability(distance);
+  return pcTermOfProbability(ai, aj, bestPathProbability(distance));
 }
 
 template <class T>

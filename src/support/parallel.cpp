@@ -73,4 +73,130 @@ void orderedParallel(int count, unsigned threads, const std::function<void(int, 
   if (error) std::rethrow_exception(error);
 }
 
+namespace {
+
+// The state of the rounds in hand, under one lock. A task is a prepare
+// (round, item) or a consume (round, part); workers take the consumes of
+// the oldest rounds first, so that slots free up, and prepare ahead
+// otherwise.
+class roundScheduler {
+ public:
+  roundScheduler(const roundStages& s) : stages(s), nextRound(static_cast<std::size_t>(s.parts), 0),
+                                         partBusy(static_cast<std::size_t>(s.parts), 0) {}
+  void work(unsigned id);
+  void rethrow() {
+    if (error) std::rethrow_exception(error);
+  }
+
+ private:
+  struct task {
+    enum class kind { none, prepare, consume } what = kind::none;
+    int round = 0, index = 0;
+  };
+  struct roundState {
+    int handed = 0, done = 0, items = 0;
+  };
+  const roundStages& stages;
+  std::vector<int> nextRound;  // per part, the round it consumes next
+  std::vector<char> partBusy;
+  std::vector<roundState> states;  // by round, grown as rounds start
+  int preparing = 0;               // the round whose items are being handed out
+  int consumedAll = 0;             // rounds below this are consumed by every part
+  bool failed = false;
+  std::exception_ptr error;
+  std::mutex mutex;
+  std::condition_variable changed;
+
+  bool finished() const { return consumedAll >= stages.rounds; }
+  task pick();
+  void complete(const task& t);
+};
+
+roundScheduler::task roundScheduler::pick() {
+  task t;
+  // The part furthest behind whose next round is ready.
+  int best = -1;
+  for (int p = 0; p < stages.parts; ++p) {
+    const int r = nextRound[static_cast<std::size_t>(p)];
+    if (partBusy[static_cast<std::size_t>(p)] || r >= stages.rounds || r >= static_cast<int>(states.size())) continue;
+    const roundState& state = states[static_cast<std::size_t>(r)];
+    if (state.done < state.items || state.handed < state.items) continue;
+    if (best < 0 || r < nextRound[static_cast<std::size_t>(best)]) best = p;
+  }
+  if (best >= 0) {
+    t.what = task::kind::consume;
+    t.round = nextRound[static_cast<std::size_t>(best)];
+    t.index = best;
+    partBusy[static_cast<std::size_t>(best)] = 1;
+    return t;
+  }
+  if (preparing < stages.rounds && preparing < consumedAll + stages.ahead) {
+    if (preparing == static_cast<int>(states.size())) {
+      roundState fresh;
+      fresh.items = std::max(1, stages.itemsOf(preparing));
+      states.push_back(fresh);
+    }
+    roundState& state = states[static_cast<std::size_t>(preparing)];
+    t.what = task::kind::prepare;
+    t.round = preparing;
+    t.index = state.handed++;
+    if (state.handed == state.items) ++preparing;
+  }
+  return t;
+}
+
+void roundScheduler::complete(const task& t) {
+  if (t.what == task::kind::prepare) {
+    ++states[static_cast<std::size_t>(t.round)].done;
+    return;
+  }
+  const std::size_t p = static_cast<std::size_t>(t.index);
+  partBusy[p] = 0;
+  ++nextRound[p];
+  int least = stages.rounds;
+  for (int r : nextRound) least = std::min(least, r);
+  consumedAll = least;
+}
+
+void roundScheduler::work(unsigned id) {
+  std::unique_lock<std::mutex> lock(mutex);
+  for (;;) {
+    if (failed || finished()) break;
+    const task t = pick();
+    if (t.what == task::kind::none) {
+      changed.wait(lock);
+      continue;
+    }
+    lock.unlock();
+    try {
+      if (t.what == task::kind::prepare)
+        stages.prepare(t.round, t.index, id);
+      else
+        stages.consume(t.round, t.index, id);
+    } catch (...) {
+      lock.lock();
+      if (!error) error = std::current_exception();
+      failed = true;
+      changed.notify_all();
+      break;
+    }
+    lock.lock();
+    complete(t);
+    changed.notify_all();
+  }
+  changed.notify_all();
+}
+
+}  // namespace
+
+void pipelinedRounds(const roundStages& stages, unsigned threads) {
+  if (stages.rounds <= 0) return;
+  roundScheduler scheduler(stages);
+  std::vector<std::thread> pool;
+  for (unsigned id = 1; id < std::max(1u, threads); ++id) pool.emplace_back([&scheduler, id] { scheduler.work(id); });
+  scheduler.work(0);
+  for (std::thread& t : pool) t.join();
+  scheduler.rethrow();
+}
+
 }  // namespace verdalis

@@ -18,4 +18,22 @@ double threadCpuMillis();
 void orderedParallel(int count, unsigned threads, const std::function<void(int, unsigned)>& work,
                      const std::function<void(int)>& done);
 
+// Rounds of work in two stages that overlap, so that no worker waits at the
+// end of a round while another finishes its share:
+//  - prepare(round, item, worker) for each item of a round, in any order;
+//  - consume(round, part, worker) for each part, once every item of the
+//    round is prepared and the same part has consumed the round before: each
+//    part meets the rounds in order, on one worker at a time.
+// At most `ahead` rounds are in hand at once (a round is in hand from its
+// first item until every part has consumed it), so that their data can live
+// in `ahead` slots, round r in slot r % ahead. The calling thread is one of
+// the workers. An exception stops the work and is rethrown here.
+struct roundStages {
+  int rounds = 0, parts = 0, ahead = 2;
+  std::function<int(int)> itemsOf;  // items of a round (at least 1)
+  std::function<void(int, int, unsigned)> prepare;
+  std::function<void(int, int, unsigned)> consume;
+};
+void pipelinedRounds(const roundStages& stages, unsigned threads);
+
 }  // namespace verdalis
