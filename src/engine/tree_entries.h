@@ -138,9 +138,10 @@ void treeEntries<T>::build(const treePreorder& tree, const T* dist, T cut, Steps
   // lowest key first, with the least two of every prefix.
   steps.resize(m);
   for (std::size_t e = 0; e < m; ++e) steps[e] = {targetOf[e], keyOf[e], weightOf[e]};
+  // Whole orders, so that the lists come out the same on every machine.
   for (std::size_t p = 0; p < count; ++p)
     std::sort(steps.begin() + stepStart[p], steps.begin() + stepStart[p + 1],
-              [](const step& a, const step& b) { return a.key > b.key; });
+              [](const step& a, const step& b) { return a.key > b.key || (a.key == b.key && a.to < b.to); });
   entryStart.assign(count + 1, 0);
   entries.clear();
   for (std::size_t p = 0; p < count; ++p) {
@@ -151,8 +152,8 @@ void treeEntries<T>::build(const treePreorder& tree, const T* dist, T cut, Steps
       entries.push_back({u, keyOf[e], dist[u] + static_cast<T>(weightOf[e])});
     }
     entryStart[p + 1] = entries.size();
-    std::stable_sort(entries.begin() + entryStart[p], entries.end(),
-                     [](const entry& a, const entry& b) { return a.key < b.key; });
+    std::sort(entries.begin() + entryStart[p], entries.end(),
+              [](const entry& a, const entry& b) { return a.key < b.key || (a.key == b.key && a.from < b.from); });
   }
   prefix.resize(entries.size());
   const T none = std::numeric_limits<T>::infinity();
