@@ -106,15 +106,17 @@ TEST_F(UserMistakes, DecimalCommaAndSemicolonsSayWhatWasFound) {
                          "selected).\n"),
             std::string::npos);
   EXPECT_EQ(errors,
-            "Found: 1 column in line 1 of semicolon.txt, which starts \"id;area\"; columns are separated by blanks "
-            "or tabs. A semicolon does not separate columns: save the table as tab-delimited text.\n"
+            "Found: 1 column in line 1 of semicolon.txt, which starts \"id;area\", where 2 are needed: identifier "
+            "and attribute (a third column needs -add); columns are separated by blanks or tabs. A semicolon does "
+            "not separate columns: save the table as tab-delimited text.\n"
             "Summary: no result file written: the run stopped at the checks of its settings or input files.\n");
   write("comma.csv", "1,10\n2,20\n3,30\n");
   EXPECT_EQ(run(std::string("-nodeFile comma.csv -conFile c.txt") + kIIC), 2);
   EXPECT_EQ(errors.substr(0, errors.find('\n') + 1),
-            "Found: 1 column in line 1 of comma.csv, which starts \"1,10\"; columns are separated by blanks or "
-            "tabs. A comma does not separate columns, nor does it mark decimals: save the table as tab-delimited "
-            "text with decimal points.\n");
+            "Found: 1 column in line 1 of comma.csv, which starts \"1,10\", where 2 are needed: identifier and "
+            "attribute (a third column needs -add); columns are separated by blanks or tabs. A comma does not "
+            "separate columns, nor does it mark decimals: save the table as tab-delimited text with decimal "
+            "points.\n");
 }
 
 TEST_F(UserMistakes, PairsListedOneWayAreToldAndSymmetricReadsThemBothWays) {
@@ -129,8 +131,16 @@ TEST_F(UserMistakes, PairsListedOneWayAreToldAndSymmetricReadsThemBothWays) {
             "directions, or add -symmetric to read such pairs both ways.\n");
   EXPECT_EQ(file("r_direct_probabilities.txt"), "1\t2\t0.5\n1\t3\t0\n2\t1\t0\n2\t3\t0.4\n3\t1\t0\n3\t2\t0.3\n");
 
+  // The second run under the same prefix and thresholds is told that the
+  // summary files now hold two lines that cannot be told apart.
   EXPECT_EQ(run("-nodeFile n.txt -conFile c.txt -symmetric" + pc), 0);
-  EXPECT_EQ(errors.find("Warning"), std::string::npos) << errors;
+  EXPECT_EQ(errors.substr(0, errors.find('\n') + 1),
+            "Warning: results_all_overall_indices.txt, results_all_EC(PC).txt and node_importances_sum_PC.txt "
+            "already held lines of a run with the prefix r and these thresholds; a second one was appended. Give "
+            "each run its own -prefix to tell them apart.\n")
+      << errors;
+  EXPECT_EQ(file("results_all_EC(PC).txt"), "Prefix\tDistance\tProbability\tEC(PC)\t\nr\t0\t0\t44.4972\t\n"
+                                             "r\t0\t0\t46.0977\t\n");
   EXPECT_EQ(file("r_direct_probabilities.txt"), "1\t2\t0.5\n1\t3\t0\n2\t1\t0.5\n2\t3\t0.4\n3\t1\t0\n3\t2\t0.3\n");
   const std::string symmetric = file("overall_indices.txt");
   EXPECT_EQ(run("-nodeFile n.txt -conFile both.txt" + pc), 0);
@@ -175,6 +185,8 @@ TEST_F(UserMistakes, SeveralRunsEndWithTheWorstStatusAndEachSaysItsSummary) {
             "results_all_EC(IIC).txt, ra.txt_node_importances.txt, node_importances_sum_IIC.txt\n"
             "Summary: 0 warnings, 0 reading problems\n"
             "Summary: IICnum 1600, EC(IIC) 40, IIC 0.444444\n"
+            "Error: n_b.txt has negative attributes (second column): an attribute is 0 or more. The run goes on, "
+            "but its results will be invalid (line 2: -20)\n"
             "Summary: 2 result files written: overall_indices.txt, rb.txt_node_importances.txt\n"
             "Summary: 0 warnings, 1 reading problem\n"
             "Summary: IICnum 1200, EC(IIC) 34.641, IIC 0.333333\n" +
