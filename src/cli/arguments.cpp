@@ -5,6 +5,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -193,6 +194,7 @@ class commandLineReader {
   // The unknown word whose line collects the numbers that follow it, which
   // were meant as its values.
   std::size_t unknownLine = 0, unknownEnd = 0;
+  std::string unknownName;
   std::vector<std::string> unknownValues;
 
   bool exists(std::size_t k) const { return k < tok.size(); }
@@ -217,8 +219,7 @@ class commandLineReader {
   void number(std::size_t k, float& field, const std::string& option) {
     if (readCommandLineNumber(tok[k], field)) return;
     const std::string& word = tok[k];
-    const std::string why = isKnownOptionName(word) || isHelp(word)
-                                ? "; it is followed by the option " + word + " instead"
+    const std::string why = looksLikeOption(word) ? "; it is followed by " + word + " instead"
                                 : "; \"" + word + "\" is not a number" + notNumberHint(word);
     fail("\nArgument '" + word + "' could not be a number\n", takesText(option) + why, option);
   }
@@ -229,18 +230,27 @@ class commandLineReader {
     const std::string& word = tok[i];
     fail("\nArgument '" + word + "' not valid\n");
     float ignored = 0;
-    if (!told.empty() && unknownLine == told.size() && unknownEnd + 1 == i &&
-        readCommandLineNumber(word, ignored)) {
+    const bool number = readCommandLineNumber(word, ignored);
+    if (number && !told.empty() && unknownLine == told.size() && unknownEnd + 1 == i) {
       unknownValues.push_back(word);
       unknownEnd = i;
-      told.back().text = unknownText(tok[i - unknownValues.size()], unknownValues);
+      told.back().text = unknownText(unknownName, unknownValues);
       return;
     }
-    const std::string closest = closestOptionName(word);
-    told.push_back({problemLevel::error, unknownText(word, {}), closest});
+    // A mistyped option read as the value of the one before it: the
+    // numbers after it were still meant for it.
+    const bool afterStray = number && i >= 2 && looksLikeOption(tok[i - 1]) && !isKnownOptionName(tok[i - 1]) &&
+                            !isHelp(tok[i - 1]) && !(unknownLine == told.size() && unknownEnd + 1 == i);
+    unknownName = afterStray ? tok[i - 1] : word;
+    unknownValues.clear();
+    if (afterStray) unknownValues.push_back(word);
+    told.push_back({problemLevel::error, unknownText(unknownName, unknownValues), closestOptionName(unknownName)});
     unknownLine = told.size();
     unknownEnd = i;
-    unknownValues.clear();
+  }
+
+  static bool looksLikeOption(const std::string& word) {
+    return word.size() > 1 && word[0] == '-' && (std::isalpha(static_cast<unsigned char>(word[1])) || word[1] == '-');
   }
 
   static std::string unknownText(const std::string& word, const std::vector<std::string>& values) {
