@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "program/program_load_arrays.h"
 #include "program/program_load_connections.h"
 #include "program/program_load_nodes.h"
 #include "program/program_links_by_neighbour.h"
@@ -180,6 +181,7 @@ int quivaraProgram<T>::initial_check() {
   probType = fFlag || awfFlag || pcFlag || bcpcFlag;
   betweenness_centrality = bcFlag;
   int errors = checkSettings(*this);
+  if (errors == 0 && arrays != nullptr) return checkArrayShapes(*this);
   if (errors == 0) errors += checkNodeFile(*this);
   if (errors == 0) errors += checkConnectionFile(*this);
   return errors;
@@ -190,7 +192,7 @@ int quivaraProgram<T>::create_arrays() {
   if (addNodes) {
     // The count cannot pass the number of node lines after a passed initial
     // check; bounding it keeps nNodes from going negative otherwise.
-    int counted = verifyNodesNoExist(fileNodes);
+    int counted = arrays != nullptr ? candidateRows(*arrays) : verifyNodesNoExist(fileNodes);
     nNodesAdd = counted < nNodesTotal ? counted : nNodesTotal;
     nNodes = nNodesTotal - nNodesAdd;
   } else {
@@ -235,6 +237,11 @@ template <class T>
 int quivaraProgram<T>::load_data() {
   findings = loadFindings{};
   create_arrays();
+  if (arrays != nullptr) {
+    loadNodeArrays(*this);
+    loadPairArrays(*this);
+    return 0;
+  }
   initialize_arrays_nodes();
   initialize_arrays_connections();
   return 0;
