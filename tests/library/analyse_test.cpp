@@ -173,7 +173,8 @@ TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
     SCOPED_TRACE("case " + std::to_string(k) + ": " + c.summary);
     EXPECT_EQ(overallText(r), readFile(work / "overall_indices.txt"));
     auto same = [&](bool asked, const std::string& values, const std::string& file) {
-      if (asked) EXPECT_EQ(values, readFile(work / file)) << file;
+      if (!asked) return;
+      EXPECT_EQ(values, readFile(work / file)) << file;
     };
     same(!arg.onlyoverall, tableText(r.nodes), arg.node_importances);
     same(arg.bcomponents, componentsText(r.components), arg.components);
