@@ -2,6 +2,7 @@
 #include "map/class_breaks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace verdalis::gis {
@@ -71,6 +72,27 @@ int classOf(double value, const std::vector<double>& upperLimits) {
   const auto found = std::lower_bound(upperLimits.begin(), upperLimits.end(), value);
   if (found == upperLimits.end()) return static_cast<int>(upperLimits.size()) - 1;
   return static_cast<int>(found - upperLimits.begin());
+}
+
+double skewness(const std::vector<double>& values) {
+  const double n = static_cast<double>(values.size());
+  if (values.size() < 3) return std::numeric_limits<double>::quiet_NaN();
+  double mean = 0;
+  for (double v : values) mean += v;
+  mean /= n;
+  double second = 0, third = 0;
+  for (double v : values) {
+    const double d = v - mean;
+    second += d * d;
+    third += d * d * d;
+  }
+  second /= n;
+  third /= n;
+  return second > 0 ? third / std::pow(second, 1.5) : std::numeric_limits<double>::quiet_NaN();
+}
+
+breakMethod breaksFor(double skew) {
+  return std::fabs(skew) > kSkewedFrom ? breakMethod::natural : breakMethod::quantile;
 }
 
 }  // namespace verdalis::gis

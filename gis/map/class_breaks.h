@@ -17,4 +17,12 @@ std::vector<double> classBreaks(std::vector<double> values, int classes, breakMe
 // The class of a value: the first whose upper limit it does not exceed.
 int classOf(double value, const std::vector<double>& upperLimits);
 
+// The default: natural breaks for skewed values, whose skewness (the third
+// standardised moment) lies beyond ±kSkewedFrom, where quantile classes
+// would put a few dominant patches with ordinary ones; quantiles otherwise.
+constexpr double kSkewedFrom = 1.0;
+// NaN with fewer than three values or values all equal; summed in order.
+double skewness(const std::vector<double>& values);
+breakMethod breaksFor(double skewness);
+
 }  // namespace verdalis::gis
