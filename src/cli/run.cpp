@@ -15,8 +15,10 @@
 #include "program/quivaraProgram.h"
 #include "reports/saveresults.h"
 #include "support/clock.h"
+#include "support/files.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 #include "support/process_group.h"
 #include "support/progress_lines.h"
 
@@ -155,6 +157,13 @@ void writeReports(quivaraProgram<T>* program, const dataArg& arg, runReport& rep
   report.writtenFiles = writer.writtenFiles;
   report.failedFiles = writer.failedFiles;
   report.summariesSkipped = !appendSummaries;
+  if (!writer.repeatedSummaries.empty()) {
+    tellUser("Warning: " + joinedList(writer.repeatedSummaries) +
+             (writer.repeatedSummaries.size() == 1 ? " already held a line" : " already held lines") +
+             " of a run with the prefix " + (arg.prefix_name.empty() ? std::string("NA") : arg.prefix_name) +
+             " and these thresholds; a second one was appended. Give each run its own -prefix to tell them apart.");
+    ++report.warnings;
+  }
 }
 
 // Said when the run is large. A run that certainly cannot fit is refused
@@ -168,6 +177,7 @@ void checkMemory(const quivaraProgram<T>& program) {
     tellUser("Not enough memory: this run needs at least " + memoryText(needed.certain) + " and " +
              memoryText(available) + " are available (free memory and swap, within the limits of the process); "
              "it stops here.");
+    for (const std::string& remedy : memoryRemedies(program, available)) tellUser("  " + remedy);
     throw kNoMemory;
   }
   if (needed.peak >= kReportedPeakFrom) tellUser("Estimated peak memory: " + memoryText(needed.peak));
@@ -201,8 +211,10 @@ int runSteps(dataArg arg, runReport& report) {
   program->symmetric = arg.symmetric;
   int errors = 0;
   bool failed = false;
+  problems().clear();
   try {
     errors = program->initial_check();
+    if (errors != 0) problems().tell();
   } catch (...) {
     if (processes().size == 1) throw;
     failed = true;
@@ -216,7 +228,7 @@ int runSteps(dataArg arg, runReport& report) {
       checkMemory(*program);
       errors = program->load_data();
       say(program->information_execution() + "\n");
-      report.warnings = sayRunWarnings(*program, arg);
+      report.warnings = arg.commandLineWarnings + problems().tell() + sayRunWarnings(*program, arg);
       report.readingProblems = program->findings.readingProblems;
       const float al = program->midaSizeLandscapeArea();
       if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
@@ -263,10 +275,15 @@ int execution(dataArg arg) {
   } catch (...) {
     // Only exhausted memory throws; the run ends, the next one still runs.
     say("error23");
+    problems().clear();
     status = kExitRunFailed;
     report.ending = runEnding::outOfMemory;
   }
   redirection.restore();
+  // "error23" ends without a line feed; where the console shows it, the
+  // summary still starts on a line of its own.
+  if (report.ending == runEnding::outOfMemory && (!arg.bexecution_events || logLost) && standardStreamsShareFile())
+    tellUser("");
   sayClosingSummary(report);
   return logLost ? worseStatus(status, kExitRunFailed) : status;
 }

@@ -2,6 +2,7 @@
 // What a run tells the user beside its log, on standard error: warnings
 // about mistakes that change the results without making any value invalid,
 // and the closing summary of the run.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "reports/result_lists.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
 
@@ -65,6 +67,33 @@ std::string headlineIndices(quivaraProgram<T>& p) {
   return text;
 }
 
+// Thresholds that no listed distance comes near: most often the distances
+// and the thresholds are in different units (metres against kilometres).
+// The probability is computed as the probabilistic indices compute it.
+template <class T>
+void unitWarnings(const quivaraProgram<T>& p, std::vector<std::string>& lines) {
+  const loadFindings& found = p.findings;
+  if (!p.inputDist || !found.anyListedValue) return;
+  const std::string units = " Are the thresholds and the distances of " + p.fileConnections + " in the same units?";
+  const float shortest = found.smallestPositiveListed;
+  if (p.probType && shortest > 0 && p.kDistanceProb > 0) {
+    const double probability = std::pow(static_cast<double>(p.kProbProb), shortest / p.kDistanceProb);
+    if (probability < 1e-6)
+      lines.push_back("with -confProb " + toText(p.kDistanceProb) + " " + toText(p.kProbProb) +
+                      " the probability at the shortest listed distance above 0, " + toText(shortest) + ", is " +
+                      toText(probability) + ": hardly any pair is connected, and PC is almost only its intra "
+                      "part." + units);
+  }
+  if (!p.adjType) return;
+  if (p.adjacentTail < found.smallestListed)
+    lines.push_back("-confAdj " + toText(p.adjacentTail) + " is below every listed distance (the shortest is " +
+                    toText(found.smallestListed) + "): no pair is linked for the binary indices." + units);
+  else if (p.adjacentTail > found.largestListed)
+    lines.push_back("-confAdj " + toText(p.adjacentTail) + " is above every listed distance (the longest is " +
+                    toText(found.largestListed) + "): every listed pair is linked for the binary indices, and a "
+                    "pair farther apart than the file lists is not." + units);
+}
+
 // One line per mistake found, each with a count and the first example;
 // returns the number of lines said.
 template <class T>
@@ -93,6 +122,7 @@ int sayRunWarnings(const quivaraProgram<T>& p, const dataArg& a) {
                     ") are written, not the indices themselves. Give -landArea with the study area, in the "
                     "units of the node attributes.");
   }
+  unitWarnings(p, lines);
   for (const std::string& line : lines) tellUser("Warning: " + line);
   return static_cast<int>(lines.size());
 }

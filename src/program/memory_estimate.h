@@ -8,10 +8,12 @@
 // Archipelago Sea, both file kinds, both precisions, each analysis): the
 // peak errs high, by up to about a third once the matrices dominate (a few
 // thousand patches; below, by a few tens of megabytes).
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "program/program_by_neighbour.h"
 #include "program/program_load_nodes.h"
@@ -66,6 +68,22 @@ std::string memoryText(double bytes);
 // Estimates below this are not worth a line on the console.
 constexpr double kReportedPeakFrom = 100e6;
 
+// What a run that does not fit could change, beside its shape.
+struct remedyContext {
+  bool denseAsked = false;      // -dense
+  bool referenceAsked = false;  // -reference
+  // The distance at which the direct probability falls below the -pcHeur
+  // value (or 0.005 when none is given), with -confProb on distances; 0
+  // when it cannot be told.
+  double reach = 0;
+  double reachProbability = 0;
+};
+
+// The changes that the estimate says would make the run fit in `available`
+// bytes, one line each with the estimate they give, and last what
+// verdalis-mpi would and would not change.
+std::vector<std::string> memoryRemedies(const runShape& shape, double available, const remedyContext& context);
+
 template <class T>
 runShape runShapeOf(const quivaraProgram<T>& p) {
   runShape s;
@@ -95,6 +113,19 @@ runShape runShapeOf(const quivaraProgram<T>& p) {
   s.fast = p.fastMode;
   s.threads = p.threads;
   return s;
+}
+
+template <class T>
+std::vector<std::string> memoryRemedies(const quivaraProgram<T>& p, double available) {
+  remedyContext context;
+  context.denseAsked = p.denseInput;
+  context.referenceAsked = !p.fastMode;
+  const double floor = p.minProb > 0 && !p.allpaths ? p.minProb : 0.005;
+  if (p.inputDist && p.probType && p.kProbProb > 0 && p.kProbProb < 1 && p.kDistanceProb > 0) {
+    context.reach = p.kDistanceProb * std::log(floor) / std::log(static_cast<double>(p.kProbProb));
+    context.reachProbability = floor;
+  }
+  return memoryRemedies(runShapeOf(p), available, context);
 }
 
 }  // namespace verdalis

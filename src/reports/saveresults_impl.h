@@ -54,7 +54,16 @@ void appendSummary(saveresults<T>& writer, const std::string& file, bool selecte
                    const std::vector<summaryColumn>& columns) {
   if (!selected) return;
   const bool fileIsNew = !fileReadable(file);
+  if (!fileIsNew && anyLineStartsWith(file, leadingCells)) writer.repeatedSummaries.push_back(file);
   appendFile(writer, file, summaryBlock(fileIsNew, leadingHeader, leadingCells, columns));
+}
+
+// The prefix, thresholds and index name of the first line of a block of
+// overall indices: all of the line but its value.
+inline std::string firstLineHead(const std::string& block) {
+  const std::size_t end = block.find('\n');
+  const std::size_t lastTab = block.rfind('\t', end);
+  return lastTab == std::string::npos ? std::string() : block.substr(0, lastTab + 1);
 }
 
 }  // namespace saveresultsDetail
@@ -72,7 +81,10 @@ void saveresults<T>::ActionSaveAllGlobResExecute(quivaraProgram<T>* program, std
   if (arg.prefix_name.empty()) return;
   const std::string binaryHead = binaryLineHead(arg.prefix_name, arg.adjacentTail, arg.kDistanceProb);
   const std::string probabilisticHead = probabilisticLineHead(arg.prefix_name, arg.kDistanceProb, arg.kProbProb);
-  saveresultsDetail::appendFile(*this, file, overallIndicesText(*program, binaryHead, probabilisticHead));
+  const std::string block = overallIndicesText(*program, binaryHead, probabilisticHead);
+  const std::string head = saveresultsDetail::firstLineHead(block);
+  if (!head.empty() && anyLineStartsWith(file, head)) repeatedSummaries.push_back(file);
+  saveresultsDetail::appendFile(*this, file, block);
 }
 
 template <class T>
