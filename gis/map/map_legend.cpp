@@ -110,9 +110,9 @@ void drawLegend(cairo_t* cr, const mapLayout& l, const patchClasses& classes, co
   }
   if (style.labels > 0) {
     drawLabel(cr, x + 9 * u, y + 9 * u, "", u);
-    const std::string which = style.labels == 1 ? std::string("patch") : std::to_string(style.labels) + " patches";
-    for (const std::string& line :
-         wrappedLines(cr, "identifier of the " + which + " of highest " + style.column, 13 * u, l.width - l.margin - x - 26 * u)) {
+    const std::string which = style.labels == 1 ? std::string("identifier of the highest")
+                                                : "identifiers of the " + std::to_string(style.labels) + " highest";
+    for (const std::string& line : wrappedLines(cr, which, 13 * u, l.width - l.margin - x - 26 * u)) {
       drawText(cr, x + 26 * u, y + 14 * u, line, 13 * u, false);
       y += 17 * u;
     }

@@ -201,6 +201,16 @@ TEST(MapClasses, QuantilesNaturalBreaksAndTies) {
   EXPECT_EQ(verdalis::gis::roundLength(2345), 2000);
   EXPECT_EQ(verdalis::gis::roundLength(7.5), 5);
   EXPECT_EQ(verdalis::gis::roundLength(1000), 1000);
+  // Beyond 2,000 values the breaks come from evenly spaced order statistics,
+  // which skip 9.6 and 10 here; the patch far above the others still gets a
+  // class of its own.
+  std::vector<double> many;
+  for (int k = 0; k < 4997; ++k) many.push_back(k / 4997.0);
+  many.insert(many.end(), {9.5, 9.6, 10, 55});
+  const std::vector<double> limits = classBreaks(many, 5, breakMethod::natural);
+  ASSERT_EQ(limits.size(), 5u);
+  EXPECT_EQ(limits[3], 10);
+  EXPECT_EQ(limits[4], 55);
   // A long upper tail is skewed; equal values have no skewness.
   EXPECT_NEAR(verdalis::gis::skewness({0, 0, 0, 1}), 1.1547, 1e-4);
   EXPECT_TRUE(std::isnan(verdalis::gis::skewness({2, 2, 2})));
