@@ -43,6 +43,7 @@ class outputRedirection {
     if (log == nullptr) {
       sayError("The execution events file " + file +
                          " cannot be opened; the run goes on with its output on the console");
+      tellUser("Warning: the log file " + file + " of -noout cannot be written; the run log goes to the console.");
       return false;
     }
     console = dup(fileno(stdout));

@@ -3,6 +3,8 @@
 // result_tables.h, result_lists.h and summary_lines.h. Files that describe one
 // run are written to a temporary file and replace their earlier version only
 // when complete; summary files receive each run's block with a single write.
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,7 +23,10 @@ namespace saveresultsDetail {
 // Reports a result file that could not be written; the run goes on with the
 // other files, and the count decides the exit status of the process.
 inline void reportUnwritable(const std::string& file, int& failedFiles) {
+  const int reason = errno;
   sayError("Cannot write the result file " + file);
+  tellUser("Error: cannot write the result file " + file + (reason != 0 ? std::string(": ") + std::strerror(reason) : "") +
+           ". Check that its folder exists and can be written, and that the disk has room.");
   ++failedFiles;
 }
 
