@@ -1,0 +1,1 @@
+verdalis_prep <- function(layer, max_distance) stop("not yet")

@@ -1,0 +1,248 @@
+// verdalis_analyse's way into the library: R's vectors become the
+// landscape's arrays (integer vectors as they are, numbers converted once to
+// single precision, as the files are read), the options list becomes
+// analysisOptions, the analysis runs on a worker thread while R's thread
+// shows its progress and watches for an interrupt, and the results come
+// back as R vectors and data frames under the result files' names.
+#include <Rcpp.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <verdalis/verdalis.h>
+
+#include "worker_run.h"
+
+namespace {
+
+using verdalis::analysisOptions;
+using verdalis::analysisResults;
+using verdalis::landscapeArrays;
+using verdalis::resultsTable;
+using verdalisr::workerRun;
+
+// Single-precision copies of the number columns; the integer columns are
+// viewed where R keeps them.
+struct arraysHeld {
+  std::vector<float> attribute, value, alternative;
+};
+
+std::vector<float> singlePrecision(SEXP column) {
+  std::vector<float> values(Rf_xlength(column));
+  if (TYPEOF(column) == INTSXP) {
+    const int* in = INTEGER(column);
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = static_cast<float>(in[k]);
+  } else {
+    const double* in = REAL(column);
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = static_cast<float>(in[k]);
+  }
+  return values;
+}
+
+verdalis::arrayView<int> integers(SEXP column) {
+  if (Rf_isNull(column)) return {};
+  return {INTEGER(column), static_cast<std::size_t>(Rf_xlength(column))};
+}
+
+verdalis::arrayView<float> viewOf(const std::vector<float>& values) { return {values.data(), values.size()}; }
+
+landscapeArrays landscapeOf(const Rcpp::List& nodes, const Rcpp::List& pairs, const Rcpp::List& reading,
+                            arraysHeld& held) {
+  landscapeArrays land;
+  land.id = integers(nodes["id"]);
+  held.attribute = singlePrecision(nodes["attribute"]);
+  land.attribute = viewOf(held.attribute);
+  land.candidate = integers(nodes["candidate"]);
+  land.from = integers(pairs["from"]);
+  land.to = integers(pairs["to"]);
+  held.value = singlePrecision(pairs["value"]);
+  land.value = viewOf(held.value);
+  if (!Rf_isNull(pairs["alternative"])) {
+    held.alternative = singlePrecision(pairs["alternative"]);
+    land.alternative = viewOf(held.alternative);
+  }
+  const std::string type = Rcpp::as<std::string>(reading["type"]);
+  land.reading.kind = type == "prob"  ? verdalis::pairValue::probability
+                      : type == "adj" ? verdalis::pairValue::link
+                                      : verdalis::pairValue::distance;
+  land.reading.everyPair = Rcpp::as<bool>(reading["all"]);
+  land.reading.symmetric = Rcpp::as<bool>(reading["symmetric"]);
+  land.nodesName = Rcpp::as<std::string>(reading["nodes_name"]);
+  land.pairsName = Rcpp::as<std::string>(reading["pairs_name"]);
+  return land;
+}
+
+verdalis::indexChoice indicesOf(const Rcpp::CharacterVector& names) {
+  verdalis::indexChoice i;
+  for (const auto& entry : names) {
+    const std::string name(entry);
+    bool* flag = name == "NC"      ? &i.NC
+                 : name == "NL"    ? &i.NL
+                 : name == "H"     ? &i.H
+                 : name == "CCP"   ? &i.CCP
+                 : name == "LCP"   ? &i.LCP
+                 : name == "IIC"   ? &i.IIC
+                 : name == "BC"    ? &i.BC
+                 : name == "BCIIC" ? &i.BCIIC
+                 : name == "F"     ? &i.F
+                 : name == "AWF"   ? &i.AWF
+                 : name == "PC"    ? &i.PC
+                 : name == "BCPC"  ? &i.BCPC
+                 : name == "A"     ? &i.A
+                                   : nullptr;
+    if (flag == nullptr) Rcpp::stop("unknown index " + name);
+    *flag = true;
+  }
+  return i;
+}
+
+// The list verdalis_analyse builds, one element per field, already checked.
+analysisOptions optionsOf(const Rcpp::List& o, verdalisr::heldText* log) {
+  analysisOptions options;
+  options.indices = indicesOf(o["indices"]);
+  options.confAdj = Rcpp::as<float>(o["conf_adj"]);
+  const Rcpp::NumericVector confProb = o["conf_prob"];
+  options.confProb = {static_cast<float>(confProb[0]), static_cast<float>(confProb[1])};
+  options.landArea = Rcpp::as<float>(o["land_area"]);
+  options.pcHeurAll = Rcpp::as<bool>(o["pc_heur_all"]);
+  options.pcHeur = Rcpp::as<float>(o["pc_heur"]);
+  options.onlyOverall = Rcpp::as<bool>(o["only_overall"]);
+  options.removal = Rcpp::as<bool>(o["removal"]);
+  options.improvement = Rcpp::as<bool>(o["improvement"]);
+  options.linkMaxValue = Rcpp::as<float>(o["max_value"]);
+  options.change = Rcpp::as<bool>(o["change"]);
+  options.components = Rcpp::as<bool>(o["components"]);
+  options.singlePrecision = Rcpp::as<std::string>(o["precision"]) == "single";
+  options.threads = Rcpp::as<int>(o["threads"]);
+  options.reference = Rcpp::as<bool>(o["reference"]);
+  options.dense = Rcpp::as<bool>(o["dense"]);
+  if (log != nullptr) options.sinks.log = [log](const std::string& text) { log->add(text); };
+  return options;
+}
+
+// Columns of whole numbers come back as integer vectors.
+bool isIdentifier(const std::string& name) {
+  return name == "Node" || name == "Node1" || name == "Node2" || name == "Component" || name == "From" ||
+         name == "To" || name == "Link";
+}
+
+Rcpp::List dataFrameOf(const resultsTable& table) {
+  Rcpp::List columns(table.names.size());
+  for (std::size_t c = 0; c < table.names.size(); ++c) {
+    const std::vector<double>& values = table.columns[c];
+    if (isIdentifier(table.names[c]))
+      columns[c] = Rcpp::IntegerVector(values.begin(), values.end());
+    else
+      columns[c] = Rcpp::NumericVector(values.begin(), values.end());
+  }
+  columns.attr("names") = Rcpp::CharacterVector(table.names.begin(), table.names.end());
+  columns.attr("row.names") = Rcpp::IntegerVector::create(NA_INTEGER, -static_cast<int>(table.rows()));
+  columns.attr("class") = "data.frame";
+  return columns;
+}
+
+Rcpp::List resultsOf(const analysisResults& r, const Rcpp::List& o) {
+  Rcpp::NumericVector overall(r.overall.size());
+  Rcpp::CharacterVector labels(r.overall.size());
+  for (std::size_t k = 0; k < r.overall.size(); ++k) {
+    labels[k] = r.overall[k].first;
+    overall[k] = r.overall[k].second;
+  }
+  overall.attr("names") = labels;
+  Rcpp::List out;
+  out["overall"] = overall;
+  if (!Rcpp::as<bool>(o["only_overall"])) out["nodes"] = dataFrameOf(r.nodes);
+  using verdalis::linkAnalysisKind;
+  if (Rcpp::as<bool>(o["removal"])) out["removal"] = dataFrameOf(r.linkTable(linkAnalysisKind::removal));
+  if (Rcpp::as<bool>(o["improvement"]))
+    out["improvement"] = dataFrameOf(r.linkTable(linkAnalysisKind::improvement));
+  if (Rcpp::as<bool>(o["change"])) out["change"] = dataFrameOf(r.linkTable(linkAnalysisKind::change));
+  if (Rcpp::as<bool>(o["components"])) out["components"] = dataFrameOf(r.components);
+  if (Rcpp::as<bool>(o["link_list"])) out["link_list"] = dataFrameOf(r.linkList());
+  if (Rcpp::as<bool>(o["direct_probabilities"])) out["direct_probabilities"] = dataFrameOf(r.probabilities(false));
+  if (Rcpp::as<bool>(o["maximum_product_probabilities"]))
+    out["maximum_product_probabilities"] = dataFrameOf(r.probabilities(true));
+  out["messages"] = Rcpp::CharacterVector(r.told.begin(), r.told.end());
+  out["warnings"] = r.warnings;
+  out["reading_problems"] = r.readingProblems;
+  out["route"] = r.route.text;
+  return out;
+}
+
+// A failed run as verdalis_analyse signals it: the class of its condition
+// and the message.
+Rcpp::List failureOf(const std::exception_ptr& failure) {
+  auto as = [](const char* kind, const std::string& message) {
+    return Rcpp::List::create(Rcpp::Named("failure") = kind, Rcpp::Named("message") = message);
+  };
+  try {
+    std::rethrow_exception(failure);
+  } catch (const verdalis::inputRefused& e) {
+    return as("verdalis_input_refused", e.what());
+  } catch (const verdalis::outOfMemory& e) {
+    return as("verdalis_out_of_memory", e.what());
+  } catch (const std::bad_alloc&) {
+    return as("verdalis_out_of_memory", "the run needs more memory than the machine has");
+  } catch (const std::exception& e) {
+    return as("verdalis_error", e.what());
+  }
+}
+
+// The phase and count that the progress callback last saw.
+struct shownProgress {
+  std::string phase;
+  long long done = -1;
+  bool changedBy(const verdalis::progressSnapshot& now) {
+    if (now.phase == phase && now.done == done) return false;
+    phase = now.phase;
+    done = now.done;
+    return true;
+  }
+};
+
+// R's thread while the worker runs: every tenth of a second the log, the
+// progress and the interrupt. An interrupt (or an error in the callback)
+// leaves by an exception, through the worker's destructor, which cancels
+// the run and joins its thread.
+verdalisr::workerOutcome waitForWorker(workerRun& worker, verdalisr::heldText& log, SEXP progress) {
+  shownProgress shown;
+  for (;;) {
+    const bool ended = worker.waitFor(std::chrono::milliseconds(100));
+    const std::string text = log.take();
+    if (!text.empty()) Rcpp::Rcout << text;
+    if (ended) return worker.outcome();
+    const verdalis::progressSnapshot now = worker.progress();
+    if (!Rf_isNull(progress) && now.running && shown.changedBy(now)) {
+      Rcpp::Function update(progress);
+      update(now.phase, static_cast<double>(now.done), static_cast<double>(now.total));
+    }
+    Rcpp::checkUserInterrupt();
+  }
+}
+
+}  // namespace
+
+// [[Rcpp::export(.verdalis_run)]]
+Rcpp::List verdalisRun(Rcpp::List nodes, Rcpp::List pairs, Rcpp::List reading, Rcpp::List options,
+                       SEXP progress, bool verbose) {
+  arraysHeld held;
+  const landscapeArrays land = landscapeOf(nodes, pairs, reading, held);
+  verdalisr::heldText log;
+  const analysisOptions settings = optionsOf(options, verbose ? &log : nullptr);
+  verdalisr::workerOutcome outcome;
+  {
+    workerRun worker([&](verdalis::runControl& control) { return verdalis::analyse(land, settings, &control); });
+    outcome = waitForWorker(worker, log, progress);
+  }
+  if (outcome.failure) return failureOf(outcome.failure);
+  return resultsOf(*outcome.results, options);
+}
+
+// [[Rcpp::export(.verdalis_version)]]
+std::string verdalisVersion() { return verdalis::version(); }
+
+// Where the library was found when the package was built: its programs
+// (verdalis, verdalis-prep) are in the bin folder beside it.
+// [[Rcpp::export(.verdalis_prefix)]]
+std::string verdalisPrefix() { return VERDALIS_PREFIX; }
