@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -240,6 +241,52 @@ TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
   EXPECT_FALSE(control.progress().running);
   // And the next one runs.
   EXPECT_EQ(analyse(small.land(), options).nodes.rows(), 3u);
+}
+
+// Patches on a grid 100 m apart, each pair within 250 m listed both ways.
+struct gridLandscape {
+  std::vector<int> id, from, to;
+  std::vector<float> attribute, value;
+  gridLandscape(int columns, int rows) {
+    for (int k = 0; k < columns * rows; ++k) {
+      id.push_back(k + 1);
+      attribute.push_back(1.0f + static_cast<float>(k % 7));
+    }
+    for (int a = 0; a < columns * rows; ++a)
+      for (int b = 0; b < columns * rows; ++b) {
+        const int dx = a % columns - b % columns, dy = a / columns - b / columns;
+        const float d = 100.0f * std::sqrt(static_cast<float>(dx * dx + dy * dy));
+        if (a == b || d > 250.0f) continue;
+        from.push_back(a + 1);
+        to.push_back(b + 1);
+        value.push_back(d);
+      }
+  }
+};
+
+// Cancelled in the middle of a phase that two threads share, here at the
+// first progress line of the calling thread (which, in a caller, another
+// thread would do at any moment), the run ends with runCancelled and every
+// thread of it stops.
+TEST(LibraryErrors, ARunCancelledWhileItRunsEndsTyped) {
+  const gridLandscape grid(50, 40);
+  landscapeArrays land;
+  land.id = grid.id;
+  land.attribute = grid.attribute;
+  land.from = grid.from;
+  land.to = grid.to;
+  land.value = grid.value;
+  analysisOptions options;
+  options.indices.PC = true;
+  options.confProb = {100, 0.5};
+  options.threads = 2;
+  options.progressLines = logDetail::all;
+  runControl control;
+  options.sinks.log = [&](const std::string& text) {
+    if (text.find("Processing node") != std::string::npos) control.cancel();
+  };
+  EXPECT_THROW(analyse(land, options, &control), runCancelled);
+  EXPECT_FALSE(control.progress().running);
 }
 
 TEST(LibraryErrors, TheTablesOfArraysOfTheWrongShapeAreRefused) {
