@@ -196,7 +196,7 @@ useful <- function(name, asked, available, needed) {
 }
 
 results_of <- function(out) {
-  for (line in out$messages) warn(r_option_names(sub("^Warning: ", "", line)))
+  for (line in out$messages) warn(r_option_names(sub("^(Warning|Error): ", "", line)))
   if (out$reading_problems > 0)
     warn(out$reading_problems, if (out$reading_problems == 1) " value" else " values",
          " of the input could not be used (see the warnings above): the results are invalid")
@@ -230,6 +230,8 @@ print.verdalis_results <- function(x, ...) {
   print(x$overall)
   for (table in setdiff(names(x), c("overall", "messages", "reading_problems")))
     cat(sprintf("%s: %d rows (%s)\n", table, nrow(x[[table]]), paste(utils::head(names(x[[table]]), 6), collapse = ", ")))
-  if (x$reading_problems > 0) cat("The input had", x$reading_problems, "problems: the results are invalid\n")
+  if (x$reading_problems > 0)
+    cat(sprintf("The input had %d reading problem%s: the results are invalid\n", x$reading_problems,
+                if (x$reading_problems == 1) "" else "s"))
   invisible(x)
 }
