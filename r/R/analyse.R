@@ -27,8 +27,8 @@ verdalis_analyse <- function(nodes, links, indices = c("PC", "IIC"), conf_adj = 
   reporter <- progress_reporter(progress)
   on.exit(reporter$close(), add = TRUE)
   out <- .verdalis_run(node_arrays, pairs$arrays, reading, options, reporter$update, flag(verbose, "verbose"))
-  reporter$close()
-  if (!is.null(out$failure)) refuse(out$message, out$failure)
+  reporter$close(complete = is.null(out$failure))
+  if (!is.null(out$failure)) refuse(r_option_names(sub("\n$", "", out$message)), class = out$failure)
   results_of(out)
 }
 
@@ -132,6 +132,9 @@ analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_h
                              improvement, max_value, change, components, link_list, direct_probabilities,
                              maximum_product_probabilities, threads, precision, reference, dense) {
   indices <- index_names(indices)
+  requires <- c(BCIIC = "IIC", BCPC = "PC")
+  for (index in intersect(names(requires), indices))
+    if (!requires[[index]] %in% indices) refuse(index, " needs ", requires[[index]], " as well: add it to indices")
   binary <- any(indices %in% binary_indices)
   probabilistic <- any(indices %in% probabilistic_indices)
   if (binary && type != "adj" && is.null(conf_adj))
@@ -146,9 +149,6 @@ analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_h
     refuse("conf_prob turns distances into probabilities; with type = \"", type, "\" leave it out")
   if (!is.null(conf_prob) && (!is.numeric(conf_prob) || length(conf_prob) != 2 || anyNA(conf_prob)))
     refuse("conf_prob must be two numbers, a distance and the probability at it: c(1000, 0.5)")
-  requires <- c(BCIIC = "IIC", BCPC = "PC")
-  for (index in intersect(names(requires), indices))
-    if (!requires[[index]] %in% indices) refuse(index, " needs ", requires[[index]], " as well: add it to indices")
   if (!is.null(pc_heur) && !"PC" %in% indices) refuse("pc_heur applies to PC only: add \"PC\" to indices")
   heur_all <- identical(pc_heur, "all")
   only_overall <- flag(only_overall, "only_overall")
@@ -210,7 +210,8 @@ results_of <- function(out) {
 r_option_names <- function(text) {
   names <- c("-landArea" = "land_area", "-confAdj" = "conf_adj", "-confProb" = "conf_prob",
              "-pcHeur" = "pc_heur", "-symmetric" = "symmetric = TRUE", "-removal" = "removal",
-             "-improvement" = "improvement", "-change" = "change")
+             "-improvement" = "improvement", "-change" = "change", "-dense" = "dense = TRUE",
+             "-reference" = "reference = TRUE", "-simple" = "precision = \"single\"")
   for (option in names(names)) text <- gsub(paste0(option, "\\b"), names[[option]], text)
   text
 }

@@ -1,11 +1,13 @@
 # How a run shows its progress: `update(phase, done, total)` is called from
 # the wait for the run about every tenth of a second while the phase or its
-# count changes, and `close()` once the run has ended, however it ended.
+# count changes, and `close(complete)` once the run has ended, however it
+# ended (complete: it ended with its results).
 progress_reporter <- function(progress) {
-  if (is.function(progress)) return(list(update = progress, close = function() invisible()))
+  nothing <- function(complete = FALSE) invisible()
+  if (is.function(progress)) return(list(update = progress, close = nothing))
   if (!isTRUE(progress) && !isFALSE(progress))
     refuse("progress must be TRUE, FALSE or a function(phase, done, total)")
-  if (!progress) return(list(update = NULL, close = function() invisible()))
+  if (!progress) return(list(update = NULL, close = nothing))
   console_progress(if (requireNamespace("cli", quietly = TRUE)) "cli" else "txt")
 }
 
@@ -16,6 +18,7 @@ console_progress <- function(style = c("cli", "txt")) {
   style <- match.arg(style)
   phase <- ""
   bar <- NULL
+  size <- 0
   here <- environment()
   open <- function(name, total) {
     if (style == "cli")
@@ -29,7 +32,9 @@ console_progress <- function(style = c("cli", "txt")) {
     if (style == "cli") cli::cli_progress_update(id = bar, set = done, .envir = here)
     else utils::setTxtProgressBar(bar, done)
   }
-  close <- function() {
+  # A phase that ended is shown whole before its bar goes.
+  close <- function(complete = FALSE) {
+    if (complete) move(size)
     if (!is.null(bar)) {
       if (style == "cli") cli::cli_progress_done(id = bar, .envir = here) else base::close(bar)
     }
@@ -39,8 +44,9 @@ console_progress <- function(style = c("cli", "txt")) {
   }
   update <- function(name, done, total) {
     if (!identical(name, phase)) {
-      close()
+      close(complete = TRUE)
       phase <<- name
+      size <<- total
       if (nzchar(name)) bar <<- open(name, total)
     }
     move(done)

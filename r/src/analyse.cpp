@@ -53,12 +53,12 @@ landscapeArrays landscapeOf(const Rcpp::List& nodes, const Rcpp::List& pairs, co
   land.id = integers(nodes["id"]);
   held.attribute = singlePrecision(nodes["attribute"]);
   land.attribute = viewOf(held.attribute);
-  land.candidate = integers(nodes["candidate"]);
+  if (nodes.containsElementNamed("candidate")) land.candidate = integers(nodes["candidate"]);
   land.from = integers(pairs["from"]);
   land.to = integers(pairs["to"]);
   held.value = singlePrecision(pairs["value"]);
   land.value = viewOf(held.value);
-  if (!Rf_isNull(pairs["alternative"])) {
+  if (pairs.containsElementNamed("alternative") && !Rf_isNull(pairs["alternative"])) {
     held.alternative = singlePrecision(pairs["alternative"]);
     land.alternative = viewOf(held.alternative);
   }
@@ -98,7 +98,7 @@ verdalis::indexChoice indicesOf(const Rcpp::CharacterVector& names) {
 }
 
 // The list verdalis_analyse builds, one element per field, already checked.
-analysisOptions optionsOf(const Rcpp::List& o, verdalisr::heldText* log) {
+analysisOptions optionsOf(const Rcpp::List& o, verdalisr::heldText* log, verdalisr::heldText& told) {
   analysisOptions options;
   options.indices = indicesOf(o["indices"]);
   options.confAdj = Rcpp::as<float>(o["conf_adj"]);
@@ -118,6 +118,7 @@ analysisOptions optionsOf(const Rcpp::List& o, verdalisr::heldText* log) {
   options.reference = Rcpp::as<bool>(o["reference"]);
   options.dense = Rcpp::as<bool>(o["dense"]);
   if (log != nullptr) options.sinks.log = [log](const std::string& text) { log->add(text); };
+  options.sinks.tell = [&told](const std::string& line) { told.add(line + "\n"); };
   return options;
 }
 
@@ -171,8 +172,9 @@ Rcpp::List resultsOf(const analysisResults& r, const Rcpp::List& o) {
 }
 
 // A failed run as verdalis_analyse signals it: the class of its condition
-// and the message.
-Rcpp::List failureOf(const std::exception_ptr& failure) {
+// and the message. A run refused for its memory told why and what would
+// make it fit.
+Rcpp::List failureOf(const std::exception_ptr& failure, const std::string& told) {
   auto as = [](const char* kind, const std::string& message) {
     return Rcpp::List::create(Rcpp::Named("failure") = kind, Rcpp::Named("message") = message);
   };
@@ -180,10 +182,12 @@ Rcpp::List failureOf(const std::exception_ptr& failure) {
     std::rethrow_exception(failure);
   } catch (const verdalis::inputRefused& e) {
     return as("verdalis_input_refused", e.what());
-  } catch (const verdalis::outOfMemory& e) {
-    return as("verdalis_out_of_memory", e.what());
+  } catch (const verdalis::outOfMemory&) {
+    return as("verdalis_out_of_memory", told.find("Not enough memory") != std::string::npos
+                                            ? told.substr(told.find("Not enough memory"))
+                                            : "the run needs more memory than the machine has\n");
   } catch (const std::bad_alloc&) {
-    return as("verdalis_out_of_memory", "the run needs more memory than the machine has");
+    return as("verdalis_out_of_memory", "the run needs more memory than the machine has\n");
   } catch (const std::exception& e) {
     return as("verdalis_error", e.what());
   }
@@ -228,14 +232,14 @@ Rcpp::List verdalisRun(Rcpp::List nodes, Rcpp::List pairs, Rcpp::List reading, R
                        SEXP progress, bool verbose) {
   arraysHeld held;
   const landscapeArrays land = landscapeOf(nodes, pairs, reading, held);
-  verdalisr::heldText log;
-  const analysisOptions settings = optionsOf(options, verbose ? &log : nullptr);
+  verdalisr::heldText log, told;
+  const analysisOptions settings = optionsOf(options, verbose ? &log : nullptr, told);
   verdalisr::workerOutcome outcome;
   {
     workerRun worker([&](verdalis::runControl& control) { return verdalis::analyse(land, settings, &control); });
     outcome = waitForWorker(worker, log, progress);
   }
-  if (outcome.failure) return failureOf(outcome.failure);
+  if (outcome.failure) return failureOf(outcome.failure, told.take());
   return resultsOf(*outcome.results, options);
 }
 
