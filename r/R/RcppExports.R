@@ -13,3 +13,11 @@
     .Call(`_verdalis_verdalisPrefix`)
 }
 
+.verdalis_interrupt <- function() {
+    invisible(.Call(`_verdalis_verdalisInterrupt`))
+}
+
+.verdalis_run_program <- function(command, out, err) {
+    .Call(`_verdalis_verdalisRunProgram`, command, out, err)
+}
+

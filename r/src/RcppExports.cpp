@@ -46,11 +46,35 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// verdalisInterrupt
+void verdalisInterrupt();
+RcppExport SEXP _verdalis_verdalisInterrupt() {
+BEGIN_RCPP
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    verdalisInterrupt();
+    return R_NilValue;
+END_RCPP
+}
+// verdalisRunProgram
+int verdalisRunProgram(std::vector<std::string> command, std::string out, std::string err);
+RcppExport SEXP _verdalis_verdalisRunProgram(SEXP commandSEXP, SEXP outSEXP, SEXP errSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< std::vector<std::string> >::type command(commandSEXP);
+    Rcpp::traits::input_parameter< std::string >::type out(outSEXP);
+    Rcpp::traits::input_parameter< std::string >::type err(errSEXP);
+    rcpp_result_gen = Rcpp::wrap(verdalisRunProgram(command, out, err));
+    return rcpp_result_gen;
+END_RCPP
+}
 
 static const R_CallMethodDef CallEntries[] = {
     {"_verdalis_verdalisRun", (DL_FUNC) &_verdalis_verdalisRun, 6},
     {"_verdalis_verdalisVersion", (DL_FUNC) &_verdalis_verdalisVersion, 0},
     {"_verdalis_verdalisPrefix", (DL_FUNC) &_verdalis_verdalisPrefix, 0},
+    {"_verdalis_verdalisInterrupt", (DL_FUNC) &_verdalis_verdalisInterrupt, 0},
+    {"_verdalis_verdalisRunProgram", (DL_FUNC) &_verdalis_verdalisRunProgram, 3},
     {NULL, NULL, 0}
 };
 

@@ -250,3 +250,7 @@ std::string verdalisVersion() { return verdalis::version(); }
 // (verdalis, verdalis-prep) are in the bin folder beside it.
 // [[Rcpp::export(.verdalis_prefix)]]
 std::string verdalisPrefix() { return VERDALIS_PREFIX; }
+
+// An interrupt of R, once what it stopped has ended (verdalis-prep).
+// [[Rcpp::export(.verdalis_interrupt)]]
+void verdalisInterrupt() { throw Rcpp::internal::InterruptedException(); }
