@@ -47,7 +47,8 @@ node_table <- function(nodes, id, attribute, candidate) {
   list(
     id = identifiers(nodes[[id]], paste0("nodes$", id)),
     attribute = numbers(values, paste0("nodes$", attribute)),
-    candidate = if (candidate %in% columns) identifiers(nodes[[candidate]], paste0("nodes$", candidate))
+    candidate = if (candidate %in% columns) identifiers(nodes[[candidate]], paste0("nodes$", candidate)),
+    labels = c(id = paste0("nodes$", id), candidate = paste0("nodes$", candidate))
   )
 }
 
@@ -68,7 +69,8 @@ pair_table <- function(links, ids, change) {
     from = identifiers(links$from, "links$from"),
     to = identifiers(links$to, "links$to"),
     value = numbers(links$value, "links$value"),
-    alternative = if (isTRUE(change)) numbers(links$alternative, "links$alternative")
+    alternative = if (isTRUE(change)) numbers(links$alternative, "links$alternative"),
+    labels = c(from = "links$from", to = "links$to")
   )
   list(arrays = arrays, every_pair = FALSE)
 }
@@ -81,23 +83,18 @@ pair_matrix <- function(links, ids) {
   values <- matrix(as.numeric(links), n, n)
   off <- t(row(values) != col(values))
   values <- t(values)[off]
-  list(arrays = list(from = rep(ids, each = n - 1), to = rep(ids, n)[off], value = numbers(values, "links")),
+  list(arrays = list(from = rep(ids, each = n - 1), to = rep(ids, n)[off], value = numbers(values, "links"),
+                     alternative = NULL, labels = c(from = "the identifiers", to = "the identifiers")),
        every_pair = TRUE)
 }
 
-# Whole numbers as an integer vector, checked once: the library takes
-# identifiers and marks as 32-bit integers.
+# Whole numbers: integer (or logical) vectors go to the library as they are;
+# a double vector is converted once there, each value checked to be whole.
 identifiers <- function(x, what) {
-  if (is.logical(x)) x <- as.integer(x)
-  if (!is.numeric(x) || is.factor(x))
+  if (!(is.numeric(x) || is.logical(x)) || is.factor(x))
     refuse(what, " must hold whole numbers; it is ", class(x)[1])
   no_value(x, what)
-  if (is.integer(x)) return(x)
-  bad <- which(x != trunc(x) | abs(x) > .Machine$integer.max)
-  if (length(bad) > 0)
-    refuse(what, " must hold whole numbers between -2147483647 and 2147483647; row ", bad[1], " holds ",
-           format(x[bad[1]], digits = 15), more(bad))
-  as.integer(x)
+  x
 }
 
 numbers <- function(x, what) {
@@ -108,8 +105,9 @@ numbers <- function(x, what) {
 }
 
 no_value <- function(x, what) {
+  if (!anyNA(x)) return(invisible())
   bad <- which(is.na(x))
-  if (length(bad) > 0) refuse(what, " has no value (NA) in row ", bad[1], more(bad), ": every row needs one")
+  refuse(what, " has no value (NA) in row ", bad[1], more(bad), ": every row needs one")
 }
 
 more <- function(rows) if (length(rows) > 1) paste0(" (and ", length(rows) - 1, " more)") else ""

@@ -7,6 +7,10 @@
 #include <Rcpp.h>
 
 #include <chrono>
+#include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,10 +26,17 @@ using verdalis::landscapeArrays;
 using verdalis::resultsTable;
 using verdalisr::workerRun;
 
-// Single-precision copies of the number columns; the integer columns are
-// viewed where R keeps them.
+// A column that the library cannot take, as verdalis_analyse refuses it.
+struct columnRefused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The converted columns: numbers in single precision, whole numbers given
+// as doubles in 32 bits; integer and logical columns are viewed where R
+// keeps them.
 struct arraysHeld {
   std::vector<float> attribute, value, alternative;
+  std::vector<int> id, candidate, from, to;
 };
 
 std::vector<float> singlePrecision(SEXP column) {
@@ -40,22 +51,42 @@ std::vector<float> singlePrecision(SEXP column) {
   return values;
 }
 
-verdalis::arrayView<int> integers(SEXP column) {
+verdalis::arrayView<int> integers(SEXP column, const std::string& label, std::vector<int>& held) {
   if (Rf_isNull(column)) return {};
-  return {INTEGER(column), static_cast<std::size_t>(Rf_xlength(column))};
+  const std::size_t n = static_cast<std::size_t>(Rf_xlength(column));
+  if (TYPEOF(column) == INTSXP || TYPEOF(column) == LGLSXP) return {INTEGER(column), n};
+  const double* in = REAL(column);
+  held.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const double v = in[k];
+    if (v != std::trunc(v) || std::fabs(v) > 2147483647.0) {
+      std::ostringstream text;
+      text << std::setprecision(15) << label << " must hold whole numbers between -2147483647 and 2147483647; row "
+           << k + 1 << " holds " << v;
+      throw columnRefused(text.str());
+    }
+    held[k] = static_cast<int>(v);
+  }
+  return {held.data(), n};
 }
 
 verdalis::arrayView<float> viewOf(const std::vector<float>& values) { return {values.data(), values.size()}; }
 
+std::string labelOf(const Rcpp::List& table, const char* column) {
+  const Rcpp::CharacterVector labels = table["labels"];
+  return Rcpp::as<std::string>(labels[column]);
+}
+
 landscapeArrays landscapeOf(const Rcpp::List& nodes, const Rcpp::List& pairs, const Rcpp::List& reading,
                             arraysHeld& held) {
   landscapeArrays land;
-  land.id = integers(nodes["id"]);
+  land.id = integers(nodes["id"], labelOf(nodes, "id"), held.id);
   held.attribute = singlePrecision(nodes["attribute"]);
   land.attribute = viewOf(held.attribute);
-  if (nodes.containsElementNamed("candidate")) land.candidate = integers(nodes["candidate"]);
-  land.from = integers(pairs["from"]);
-  land.to = integers(pairs["to"]);
+  if (nodes.containsElementNamed("candidate"))
+    land.candidate = integers(nodes["candidate"], labelOf(nodes, "candidate"), held.candidate);
+  land.from = integers(pairs["from"], labelOf(pairs, "from"), held.from);
+  land.to = integers(pairs["to"], labelOf(pairs, "to"), held.to);
   held.value = singlePrecision(pairs["value"]);
   land.value = viewOf(held.value);
   if (pairs.containsElementNamed("alternative") && !Rf_isNull(pairs["alternative"])) {
@@ -231,7 +262,12 @@ verdalisr::workerOutcome waitForWorker(workerRun& worker, verdalisr::heldText& l
 Rcpp::List verdalisRun(Rcpp::List nodes, Rcpp::List pairs, Rcpp::List reading, Rcpp::List options,
                        SEXP progress, bool verbose) {
   arraysHeld held;
-  const landscapeArrays land = landscapeOf(nodes, pairs, reading, held);
+  landscapeArrays land;
+  try {
+    land = landscapeOf(nodes, pairs, reading, held);
+  } catch (const columnRefused& e) {
+    return Rcpp::List::create(Rcpp::Named("failure") = "verdalis_input_refused", Rcpp::Named("message") = e.what());
+  }
   verdalisr::heldText log, told;
   const analysisOptions settings = optionsOf(options, verbose ? &log : nullptr, told);
   verdalisr::workerOutcome outcome;

@@ -61,8 +61,11 @@ test_that("generated landscapes give the program's files", {
                      indices = c("NC", "PC"), conf_adj = 500, conf_prob = c(700, 0.5), land_area = 1e5,
                      symmetric = TRUE,
                      precision = "single", threads = 1, removal = TRUE, components = TRUE)
-  # Probabilities, then binary links, with the straightforward measure.
+  # Probabilities, with identifiers given as doubles; then binary links,
+  # with the straightforward measure.
   prob <- random_landscape(40, seed = 5)
+  prob$nodes$id <- as.numeric(prob$nodes$id)
+  prob$links[c("from", "to")] <- lapply(prob$links[c("from", "to")], as.numeric)
   prob$links$value <- round(exp(-prob$links$value / 300), 4)
   expect_same_as_cli(prob, c("-t", "prob", "-PC", "-F", "-NC", "-confAdj", "0.2", "-landArea", "1e4", "-reference",
                              "-improvement"),
