@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <verdalis/verdalis.h>
@@ -159,22 +160,26 @@ bool isIdentifier(const std::string& name) {
          name == "To" || name == "Link";
 }
 
-Rcpp::List dataFrameOf(const resultsTable& table) {
+// Each column of the library's table is let go once R holds its copy, so
+// that a large table is never held twice over.
+Rcpp::List dataFrameOf(resultsTable table) {
   Rcpp::List columns(table.names.size());
   for (std::size_t c = 0; c < table.names.size(); ++c) {
-    const std::vector<double>& values = table.columns[c];
+    std::vector<double>& values = table.columns[c];
     if (isIdentifier(table.names[c]))
       columns[c] = Rcpp::IntegerVector(values.begin(), values.end());
     else
       columns[c] = Rcpp::NumericVector(values.begin(), values.end());
+    std::vector<double>().swap(values);
   }
   columns.attr("names") = Rcpp::CharacterVector(table.names.begin(), table.names.end());
-  columns.attr("row.names") = Rcpp::IntegerVector::create(NA_INTEGER, -static_cast<int>(table.rows()));
+  const int rows = columns.size() > 0 ? static_cast<int>(Rf_xlength(VECTOR_ELT(columns, 0))) : 0;
+  columns.attr("row.names") = Rcpp::IntegerVector::create(NA_INTEGER, -rows);
   columns.attr("class") = "data.frame";
   return columns;
 }
 
-Rcpp::List resultsOf(const analysisResults& r, const Rcpp::List& o) {
+Rcpp::List resultsOf(analysisResults& r, const Rcpp::List& o) {
   Rcpp::NumericVector overall(r.overall.size());
   Rcpp::CharacterVector labels(r.overall.size());
   for (std::size_t k = 0; k < r.overall.size(); ++k) {
@@ -184,13 +189,13 @@ Rcpp::List resultsOf(const analysisResults& r, const Rcpp::List& o) {
   overall.attr("names") = labels;
   Rcpp::List out;
   out["overall"] = overall;
-  if (!Rcpp::as<bool>(o["only_overall"])) out["nodes"] = dataFrameOf(r.nodes);
+  if (!Rcpp::as<bool>(o["only_overall"])) out["nodes"] = dataFrameOf(std::move(r.nodes));
   using verdalis::linkAnalysisKind;
   if (Rcpp::as<bool>(o["removal"])) out["removal"] = dataFrameOf(r.linkTable(linkAnalysisKind::removal));
   if (Rcpp::as<bool>(o["improvement"]))
     out["improvement"] = dataFrameOf(r.linkTable(linkAnalysisKind::improvement));
   if (Rcpp::as<bool>(o["change"])) out["change"] = dataFrameOf(r.linkTable(linkAnalysisKind::change));
-  if (Rcpp::as<bool>(o["components"])) out["components"] = dataFrameOf(r.components);
+  if (Rcpp::as<bool>(o["components"])) out["components"] = dataFrameOf(std::move(r.components));
   if (Rcpp::as<bool>(o["link_list"])) out["link_list"] = dataFrameOf(r.linkList());
   if (Rcpp::as<bool>(o["direct_probabilities"])) out["direct_probabilities"] = dataFrameOf(r.probabilities(false));
   if (Rcpp::as<bool>(o["maximum_product_probabilities"]))
