@@ -106,27 +106,24 @@ landscapeArrays landscapeOf(const Rcpp::List& nodes, const Rcpp::List& pairs, co
 }
 
 verdalis::indexChoice indicesOf(const Rcpp::CharacterVector& names) {
-  verdalis::indexChoice i;
+  using choice = verdalis::indexChoice;
+  static const std::pair<const char*, bool choice::*> flags[] = {
+      {"NC", &choice::NC},   {"NL", &choice::NL},       {"H", &choice::H},   {"CCP", &choice::CCP},
+      {"LCP", &choice::LCP}, {"IIC", &choice::IIC},     {"BC", &choice::BC}, {"BCIIC", &choice::BCIIC},
+      {"F", &choice::F},     {"AWF", &choice::AWF},     {"PC", &choice::PC}, {"BCPC", &choice::BCPC},
+      {"A", &choice::A}};
+  choice chosen;
   for (const auto& entry : names) {
     const std::string name(entry);
-    bool* flag = name == "NC"      ? &i.NC
-                 : name == "NL"    ? &i.NL
-                 : name == "H"     ? &i.H
-                 : name == "CCP"   ? &i.CCP
-                 : name == "LCP"   ? &i.LCP
-                 : name == "IIC"   ? &i.IIC
-                 : name == "BC"    ? &i.BC
-                 : name == "BCIIC" ? &i.BCIIC
-                 : name == "F"     ? &i.F
-                 : name == "AWF"   ? &i.AWF
-                 : name == "PC"    ? &i.PC
-                 : name == "BCPC"  ? &i.BCPC
-                 : name == "A"     ? &i.A
-                                   : nullptr;
-    if (flag == nullptr) Rcpp::stop("unknown index " + name);
-    *flag = true;
+    bool known = false;
+    for (const auto& [label, flag] : flags)
+      if (name == label) {
+        chosen.*flag = true;
+        known = true;
+      }
+    if (!known) Rcpp::stop("unknown index " + name);
   }
-  return i;
+  return chosen;
 }
 
 // The list verdalis_analyse builds, one element per field, already checked.

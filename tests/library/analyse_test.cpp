@@ -194,10 +194,10 @@ TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
 INSTANTIATE_TEST_SUITE_P(Series, LibraryAgainstProgram, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Sparse" : "Random"; });
 
-// Three patches in a row, 100 m apart.
-struct smallLandscape {
-  std::vector<int> id{1, 2, 3}, from{1, 2, 2, 3}, to{2, 1, 3, 2};
-  std::vector<float> attribute{10, 20, 30}, value{100, 100, 100, 100};
+// A landscape held in vectors, and its view as the library's arrays.
+struct vectorLandscape {
+  std::vector<int> id, from, to;
+  std::vector<float> attribute, value;
   landscapeArrays land() const {
     landscapeArrays l;
     l.id = id;
@@ -206,6 +206,17 @@ struct smallLandscape {
     l.to = to;
     l.value = value;
     return l;
+  }
+};
+
+// Three patches in a row, 100 m apart.
+struct smallLandscape : vectorLandscape {
+  smallLandscape() {
+    id = {1, 2, 3};
+    from = {1, 2, 2, 3};
+    to = {2, 1, 3, 2};
+    attribute = {10, 20, 30};
+    value = {100, 100, 100, 100};
   }
 };
 
@@ -244,9 +255,7 @@ TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
 }
 
 // Patches on a grid 100 m apart, each pair within 250 m listed both ways.
-struct gridLandscape {
-  std::vector<int> id, from, to;
-  std::vector<float> attribute, value;
+struct gridLandscape : vectorLandscape {
   gridLandscape(int columns, int rows) {
     for (int k = 0; k < columns * rows; ++k) {
       id.push_back(k + 1);
@@ -270,12 +279,6 @@ struct gridLandscape {
 // thread of it stops.
 TEST(LibraryErrors, ARunCancelledWhileItRunsEndsTyped) {
   const gridLandscape grid(50, 40);
-  landscapeArrays land;
-  land.id = grid.id;
-  land.attribute = grid.attribute;
-  land.from = grid.from;
-  land.to = grid.to;
-  land.value = grid.value;
   analysisOptions options;
   options.indices.PC = true;
   options.confProb = {100, 0.5};
@@ -285,7 +288,7 @@ TEST(LibraryErrors, ARunCancelledWhileItRunsEndsTyped) {
   options.sinks.log = [&](const std::string& text) {
     if (text.find("Processing node") != std::string::npos) control.cancel();
   };
-  EXPECT_THROW(analyse(land, options, &control), runCancelled);
+  EXPECT_THROW(analyse(grid.land(), options, &control), runCancelled);
   EXPECT_FALSE(control.progress().running);
 }
 
