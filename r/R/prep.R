@@ -66,6 +66,8 @@ read_columns <- function(file, classes) {
   utils::read.table(file, col.names = names(classes), colClasses = unname(classes))
 }
 
+# A program of Verdalis: beside the library the package was built against,
+# or on the PATH.
 companion_program <- function(name) {
   installed <- file.path(.verdalis_prefix(), "bin", name)
   if (file.exists(installed)) return(installed)

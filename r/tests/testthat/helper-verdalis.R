@@ -2,12 +2,7 @@
 # package was built against, the text of its result files made from the
 # values verdalis_analyse returns, and small generated landscapes.
 
-cli_program <- function() {
-  installed <- file.path(verdalis:::.verdalis_prefix(), "bin", "verdalis")
-  if (file.exists(installed)) return(installed)
-  found <- Sys.which("verdalis")
-  if (nzchar(found)) found else NULL
-}
+cli_program <- function() tryCatch(verdalis:::companion_program("verdalis"), error = function(e) NULL)
 
 skip_without_cli <- function() {
   if (is.null(cli_program())) skip("the verdalis program is not installed beside the library")

@@ -4,7 +4,7 @@
 
 skip_without_prep <- function() {
   skip_if_not_installed("sf")
-  skip_if(inherits(try(verdalis:::companion_program("verdalis-prep"), silent = TRUE), "try-error"),
+  skip_if(is.null(tryCatch(verdalis:::companion_program("verdalis-prep"), error = function(e) NULL)),
           "verdalis-prep is not installed")
 }
 
