@@ -224,11 +224,14 @@ warn <- function(...) {
   warning(structure(class = c("verdalis_warning", "warning", "condition"),
                     list(message = paste0(...), call = NULL)))
 }
+
+# The overall indices and the size of every table, not their rows.
 print.verdalis_results <- function(x, ...) {
   cat("Overall indices:\n")
   print(x$overall)
   for (table in setdiff(names(x), c("overall", "messages", "reading_problems")))
-    cat(sprintf("%s: %d rows (%s)\n", table, nrow(x[[table]]), paste(utils::head(names(x[[table]]), 6), collapse = ", ")))
+    cat(sprintf("%s: %d rows (%s)\n", table, nrow(x[[table]]),
+                paste(utils::head(names(x[[table]]), 6), collapse = ", ")))
   if (x$reading_problems > 0)
     cat(sprintf("The input had %d reading problem%s: the results are invalid\n", x$reading_problems,
                 if (x$reading_problems == 1) "" else "s"))
