@@ -11,6 +11,7 @@
 #include "cli/arguments.h"
 #include "cli/run_report.h"
 #include "program/memory_estimate.h"
+#include "program/plan_report.h"
 #include "program/progress_choice.h"
 #include "program/quivaraProgram.h"
 #include "reports/saveresults.h"
@@ -71,11 +72,16 @@ class outputRedirection {
 
 template <class T>
 std::unique_ptr<quivaraProgram<T>> createProgram(const dataArg& a) {
-  return std::make_unique<quivaraProgram<T>>(
+  auto program = std::make_unique<quivaraProgram<T>>(
       a.inputDist, a.inputProb, a.inputAdjacen, a.A, a.CCP, a.LCP, a.IIC, a.NC, a.NL, a.H, a.F, a.AWF, a.PC, a.BC,
       a.BCPC, a.BCIIC, a.fileNodes, a.fileConnections, a.adjacentTail, a.kDistanceProb, a.kProbProb, a.minProbp,
       a.allpathsp, false, a.onlyoverall, false, a.structType, a.addNodes, a.linkImportances1, a.linkImportances2,
       a.linkImportancesPij, a.linkImportances3, a.landscapeArea);
+  program->routing.engine = !a.reference;
+  program->routing.denseAsked = a.dense;
+  program->threads = workerThreads(a.threads);
+  program->symmetric = a.symmetric;
+  return program;
 }
 
 // The overall-index files and the node-importance files. The summary files
@@ -206,10 +212,6 @@ int runSteps(dataArg arg, runReport& report) {
   const std::time_t start = std::time(nullptr);
   say("Execution started at: " + calendarText(start) + "\n");
   std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
-  program->fastMode = !arg.reference;
-  program->denseInput = arg.dense;
-  program->threads = workerThreads(arg.threads);
-  program->symmetric = arg.symmetric;
   int errors = 0;
   bool failed = false;
   problems().clear();
@@ -262,6 +264,27 @@ int runSteps(dataArg arg, runReport& report) {
   return report.readingProblems > 0 ? kExitInvalidInput : kExitDone;
 }
 
+// -plan: the checks and the reading of the files, then the plan and the
+// memory estimate instead of the analysis. Each process of a job plans on
+// its own; rank 0 alone prints.
+template <class T>
+int planSteps(const dataArg& arg, runReport& report) {
+  std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
+  problems().clear();
+  if (program->initial_check() != 0) {
+    problems().tell();
+    report.ending = runEnding::checksFailed;
+    return kExitRunFailed;
+  }
+  const memoryEstimate needed = estimatedPeak(runShapeOf(*program));
+  const double available = static_cast<double>(memoryAvailable(program->threads));
+  if (needed.certain <= available) program->load_data();
+  problems().tell();
+  say(planReport(*program, needed, available));
+  report.ending = runEnding::planned;
+  return kExitDone;
+}
+
 template <class T>
 int execution(dataArg arg) {
   // The processes of a run start it together: none lists the folder of a
@@ -272,7 +295,7 @@ int execution(dataArg arg) {
   int status = kExitDone;
   runReport report;
   try {
-    status = runSteps<T>(arg, report);
+    status = arg.plan ? planSteps<T>(arg, report) : runSteps<T>(arg, report);
   } catch (...) {
     // Only exhausted memory throws; the run ends, the next one still runs.
     say("error23");

@@ -7,7 +7,8 @@
 
 #include "program/program_load_connections.h"
 #include "program/program_load_nodes.h"
-#include "program/program_links_by_neighbour.h"
+#include "program/program_plan.h"
+#include "program/program_sparse_links.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
@@ -52,11 +53,12 @@ quivaraProgram<T>::quivaraProgram(bool inputDistp, bool inputProbp, bool inputAd
       kDistanceProb(kDistanceProbp),
       minProb(minProbp),
       allpaths(allpathsp),
-      dijkstraSaving(dijkstraSavingp),
       onlyoverall(onlyoverallp),
       onlyAddDeltas(onlyAddDeltasp),
       structType(structTypep),
-      addNodes(addNodesp) {}
+      addNodes(addNodesp) {
+  routing.savedPaths = dijkstraSavingp;
+}
 
 template <class T>
 quivaraProgram<T>::~quivaraProgram() {
@@ -182,6 +184,8 @@ int quivaraProgram<T>::initial_check() {
   int errors = checkSettings(*this);
   if (errors == 0) errors += checkNodeFile(*this);
   if (errors == 0) errors += checkConnectionFile(*this);
+  // The form the files are read into, and the memory estimate, follow it.
+  if (errors == 0) chooseFirstPlan(*this);
   return errors;
 }
 
@@ -206,8 +210,7 @@ int quivaraProgram<T>::create_arrays() {
     size.assign(n, 0.0f);
     sizeAdd.assign(m, 0.0f);
   });
-  byNeighbour = byNeighbourApplies();
-  if (!byNeighbour) {
+  if (!heldSparse()) {
     guardAlloc(kNoMemory, [&] { connections.assign(n, n, 0.0f); });
     if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
     guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
@@ -226,8 +229,8 @@ int quivaraProgram<T>::create_arrays() {
     landAdd.clear();
     landAdd.resize(m);
   });
-  // Held by neighbour, the link analyses keep their measured pairs only.
-  if (!byNeighbour) allocateLinkRecords(*this);
+  // In the sparse form the link analyses keep their measured pairs only.
+  if (!heldSparse()) allocateLinkRecords(*this);
   return 0;
 }
 
@@ -237,6 +240,7 @@ int quivaraProgram<T>::load_data() {
   create_arrays();
   initialize_arrays_nodes();
   initialize_arrays_connections();
+  settleRunPlan(*this);
   return 0;
 }
 
