@@ -106,12 +106,21 @@ const char* formReasonText(formReason why) {
   return "";
 }
 
-const char* routeReasonText(routeReason why) {
+// What the engine of the dense form leaves to the straightforward route.
+const char* noDenseEngineText(runPhase phase) {
+  switch (phase) {
+    case runPhase::overall: return "without PC, which alone the engine searches on the dense form";
+    case runPhase::betweenness: return "BC alone, for which the engine has no route of its own on the dense form";
+    default: return "the engine has no route for candidates on the dense form";
+  }
+}
+
+const char* routeReasonText(runPhase phase, routeReason why) {
   switch (why) {
     case routeReason::none: return "";
     case routeReason::referenceAsked: return "-reference";
     case routeReason::savedPaths: return "the saved-path search";
-    case routeReason::noDenseEngine: return "the engine has no route for it on the dense form";
+    case routeReason::noDenseEngine: return noDenseEngineText(phase);
     case routeReason::noExistingPatch: return "no existing patch";
     case routeReason::fewerThanTwoPatches: return "fewer than two existing patches";
     case routeReason::probabilityAboveOne: return "a probability above 1";
@@ -186,7 +195,8 @@ std::string planText(const runPlan& plan, const std::string& files) {
     const phasePlan& phase = plan.phases[k];
     if (!phase.asked) continue;
     text += std::string(phaseText(static_cast<runPhase>(k))) + ": " + routeText(phase.route);
-    if (phase.why != routeReason::none) text += std::string(" (") + routeReasonText(phase.why) + ")";
+    if (phase.why != routeReason::none)
+      text += std::string(" (") + routeReasonText(static_cast<runPhase>(k), phase.why) + ")";
     text += "\n";
   }
   text += "Threads: " + toText(static_cast<long long>(plan.threads));
