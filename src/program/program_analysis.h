@@ -51,6 +51,9 @@ std::string processedIndices(const quivaraProgram<T>& p) {
 
 template <class T>
 void nodeRemovalLoop(quivaraProgram<T>& p) {
+  // Each removal records its route too: a landscape without existing
+  // patches has none to record.
+  p.taken.record(runPhase::removals, phaseRoute::straightforward);
   progressPhase phase("Node removals", p.nNodes);
   const int n = p.nNodes;
   // The divisor counts the candidates too, so this loop ends short of 100%

@@ -8,7 +8,6 @@
 // cover: the global landscape and the candidates, each measured in full.
 // Included from program_impl.h only.
 #include <algorithm>
-#include <ctime>
 #include <cstdint>
 #include <limits>
 #include <vector>
