@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "landscape/landscape_form.h"
+#include "program/program_load_arrays.h"
 #include "program/program_load_nodes.h"
 #include "program/quivaraProgram.h"
 
@@ -87,14 +88,17 @@ std::vector<std::string> memoryRemedies(const runShape& shape, double available,
 template <class T>
 runShape runShapeOf(const quivaraProgram<T>& p) {
   runShape s;
-  if (p.addNodes) {
+  if (p.arrays != nullptr) {
+    s.candidates = candidateRows(*p.arrays);
+  } else if (p.addNodes) {
     std::string text;
     if (readWholeFile(p.fileNodes, text)) s.candidates = countCandidateLines(text).candidates;
   }
   s.nodes = p.nNodesTotal - s.candidates;
   s.connectionLines = p.connectionLines;
+  // Arrays are read where they lie: no text to hold.
   std::error_code unknown;
-  const std::uintmax_t bytes = std::filesystem::file_size(p.fileConnections, unknown);
+  const std::uintmax_t bytes = p.arrays != nullptr ? 0 : std::filesystem::file_size(p.fileConnections, unknown);
   s.connectionBytes = unknown ? 0 : static_cast<long long>(bytes);
   // The first plan's form: the values read may still turn the run dense;
   // the estimate then errs low, which never refuses a run that fits.

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "program/program_load_arrays.h"
 #include "program/program_load_connections.h"
 #include "program/program_load_nodes.h"
 #include "program/program_plan.h"
@@ -182,8 +183,12 @@ int quivaraProgram<T>::initial_check() {
   probType = fFlag || awfFlag || pcFlag || bcpcFlag;
   betweenness_centrality = bcFlag;
   int errors = checkSettings(*this);
-  if (errors == 0) errors += checkNodeFile(*this);
-  if (errors == 0) errors += checkConnectionFile(*this);
+  if (errors == 0 && arrays != nullptr) {
+    errors += checkArrayShapes(*this);
+  } else {
+    if (errors == 0) errors += checkNodeFile(*this);
+    if (errors == 0) errors += checkConnectionFile(*this);
+  }
   // The form the files are read into, and the memory estimate, follow it.
   if (errors == 0) chooseFirstPlan(*this);
   return errors;
@@ -194,7 +199,7 @@ int quivaraProgram<T>::create_arrays() {
   if (addNodes) {
     // The count cannot pass the number of node lines after a passed initial
     // check; bounding it keeps nNodes from going negative otherwise.
-    int counted = verifyNodesNoExist(fileNodes);
+    int counted = arrays != nullptr ? candidateRows(*arrays) : verifyNodesNoExist(fileNodes);
     nNodesAdd = counted < nNodesTotal ? counted : nNodesTotal;
     nNodes = nNodesTotal - nNodesAdd;
   } else {
@@ -238,8 +243,13 @@ template <class T>
 int quivaraProgram<T>::load_data() {
   findings = loadFindings{};
   create_arrays();
-  initialize_arrays_nodes();
-  initialize_arrays_connections();
+  if (arrays != nullptr) {
+    loadNodeArrays(*this);
+    loadPairArrays(*this);
+  } else {
+    initialize_arrays_nodes();
+    initialize_arrays_connections();
+  }
   settleRunPlan(*this);
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
+#include "program/input_arrays.h"
 #include "program/link_records.h"
 #include "program/load_findings.h"
 #include "program/run_plan.h"
@@ -87,6 +88,9 @@ class quivaraProgram {
   bool addNodes;
   bool symmetric = false;  // -symmetric: a pair listed one way is read both ways
   loadFindings findings;
+  // A landscape given as arrays instead of the two files, which then only
+  // name the two tables in messages; null: read the files.
+  const inputArrays* arrays = nullptr;
 
   // ---- the plan of the run (run_plan.h, program_plan.h) ----
   // The options of the routes (the saved-path search is the constructor's
