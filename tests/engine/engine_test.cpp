@@ -276,7 +276,7 @@ TEST_P(EngineAgainstFullMeasure, EveryVariantInBothPrecisions) {
 INSTANTIATE_TEST_SUITE_P(Profiles, EngineAgainstFullMeasure, ::testing::ValuesIn(kProfiles),
                          [](const ::testing::TestParamInfo<profile>& info) { return std::string(info.param.name); });
 
-// The same input held by neighbour: the listed cells only.
+// The same input in the sparse form: the listed cells only.
 listedPairs listedOf(const testland::Input& in) {
   listedPairs out;
   out.n = in.n();
@@ -292,8 +292,8 @@ listedPairs listedOf(const testland::Input& in) {
   return out;
 }
 
-// Every overall index and every removal of a landscape held by neighbour,
-// against the full form measured in full; the removals in two ranges, as
+// Every overall index and every removal of a landscape of the sparse form,
+// against the dense form measured in full; the removals in two ranges, as
 // two processes would share them.
 template <class T>
 void checkByNeighbour(const profile& p, unsigned seed) {

@@ -1,5 +1,5 @@
-// The link analyses of a landscape held by neighbour against those of the
-// full form, in process: for small generated landscapes with and without
+// The link analyses of a landscape of the sparse form against those of the
+// dense form, in process: for small generated landscapes with and without
 // ties, every pair removed, made sure and changed (to values that join,
 // split and leave components, and to no link at all) must carry the same
 // values to the bit, in both precisions and with any number of threads.
