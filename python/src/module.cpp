@@ -147,6 +147,7 @@ runResults analyseArrays(const py::dict& nodes, const py::dict& pairs, const py:
   land.value = viewOf<float>(pairs["value"], "value");
   land.alternative = viewOf<float>(pairs["alternative"], "alternative");
   land.reading = readingOf(settings);
+  land.pairsName = "links";  // as the package names the table
   analysisOptions options = optionsOf(settings);
   textQueue text;
   if (!log.is_none()) options.sinks.log = text.sink();

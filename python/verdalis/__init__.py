@@ -14,8 +14,8 @@ options, prep() for patches from a GeoDataFrame, and the README's section
 """
 
 from ._verdalis import InputRefused, OutOfMemory, VerdalisError, has_gis, version
-from ._analysis import Results, analyse
+from ._analysis import Results, VerdalisWarning, analyse
 from ._prep import Prepared, prep
 
 __all__ = ["analyse", "prep", "Results", "Prepared", "VerdalisError", "InputRefused", "OutOfMemory",
-           "has_gis", "version"]
+           "VerdalisWarning", "has_gis", "version"]
