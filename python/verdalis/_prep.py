@@ -135,6 +135,7 @@ def prep(layer, max_distance=None, *, id=None, attribute=None, area=None, centro
                    max_distance beyond which the probability falls below floor
     progress       as analyse()'s
 
+    Messages name verdalis-prep's options (--max-distance for max_distance).
     Returns a Prepared, whose analyse() method runs analyse on it. Raises
     ValueError for options prep refuses, InputRefused for a layer it cannot
     read or use, and VerdalisError when this build has no GIS part.
@@ -162,6 +163,8 @@ def prep(layer, max_distance=None, *, id=None, attribute=None, area=None, centro
     finally:
         if bars is not None:
             bars.close()
+    if source is not layer:  # the temporary file is gone: name what the caller gave
+        out["report"] = out["report"].replace(source, "the GeoDataFrame")
     prepared = Prepared(out)
     for line in prepared.warnings:
         warnings.warn(line, VerdalisWarning, stacklevel=2)
