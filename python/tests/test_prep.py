@@ -1,7 +1,7 @@
-"""verdalis.prep against verdalis-prep: a GeoDataFrame measured in-process
-gives the values of the program's files as verdalis reads them, and the
-same results as the program run on those files. Needs the GIS part of the
-module and geopandas."""
+"""verdalis.prep against verdalis-prep: a layer (a file, or a GeoDataFrame
+when geopandas is installed) measured in-process gives the values of the
+program's files as verdalis reads them, and the same results as the
+program run on those files. Needs the GIS part of the module."""
 
 import subprocess
 import tempfile
@@ -12,19 +12,26 @@ import pytest
 from conftest import EXAMPLES, overall_text, program, read_table, run_program, table_text
 import verdalis
 
-gpd = pytest.importorskip("geopandas")
+try:
+    import geopandas as gpd
+except ImportError:
+    gpd = None
+needs_geopandas = pytest.mark.skipif(gpd is None, reason="geopandas is not installed")
 pytestmark = pytest.mark.skipif(not verdalis.has_gis, reason="the module was built without the GIS part")
 
 LAYER = EXAMPLES / "gis" / "patches.geojson"
 
 
-@pytest.mark.parametrize("options,words", [
-    ({}, []),
-    ({"max_distance": 1500, "decimals": 2, "area": "m2"}, ["--max-distance", "1500", "--decimals", "2", "--area", "m2"]),
+@pytest.mark.parametrize("source,options,words", [
+    pytest.param("frame", {}, [], marks=needs_geopandas),
+    ("file", {"max_distance": 1500, "decimals": 2, "area": "m2"}, ["--max-distance", "1500", "--decimals", "2",
+                                                                  "--area", "m2"]),
 ])
-def test_a_geodataframe_gives_the_files_values(tmp_path, options, words):
-    patches = gpd.read_file(LAYER).set_index("patch_id")
-    prepared = verdalis.prep(patches, progress=False, **options)
+def test_a_layer_gives_the_files_values(tmp_path, source, options, words):
+    if source == "frame":
+        prepared = verdalis.prep(gpd.read_file(LAYER).set_index("patch_id"), progress=False, **options)
+    else:
+        prepared = verdalis.prep(str(LAYER), id="patch_id", progress=False, **options)
     subprocess.run([program("verdalis-prep"), str(LAYER), "--id", "patch_id", "--nodes", "nodes.txt",
                     "--connections", "pairs.txt"] + words, cwd=tmp_path, check=True, capture_output=True)
     nodes = read_table(tmp_path / "nodes.txt", ["id", "attribute"])
@@ -47,6 +54,7 @@ def test_a_geodataframe_gives_the_files_values(tmp_path, options, words):
     assert table_text(r.nodes) == (run / "node_importances.txt").read_text()
 
 
+@needs_geopandas
 def test_what_prep_refuses_is_told_and_no_file_is_left(tmp_path, monkeypatch):
     monkeypatch.setattr(tempfile, "tempdir", str(tmp_path))
     patches = gpd.read_file(LAYER)
