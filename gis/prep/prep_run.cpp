@@ -3,7 +3,6 @@
 #include "prep/prep_run.h"
 
 #include <cstdlib>
-#include <limits>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -58,14 +57,11 @@ void printSummary(std::ostream& out, const prepOptions& o, const patchSet& set, 
 
 // The two tables as verdalis would read them from the files: every number
 // written as prep writes it, then read back as verdalis reads its files.
+// Identifiers fit: loading refuses those verdalis cannot read exactly.
 void keepArrays(const prepOptions& o, const patchSet& set, const pairRows& rows, preparedLandscape& out) {
   auto asRead = [](const std::string& text) { return strtof_l(text.c_str(), nullptr, classicCLocale()); };
   const std::size_t n = set.patches.size();
   for (const patch& p : set.patches) {
-    if (p.id < std::numeric_limits<int>::min() || p.id > std::numeric_limits<int>::max())
-      inputError("identifier " + std::to_string(p.id) + " of " + p.origin + " is beyond the identifiers verdalis reads (" +
-                 std::to_string(std::numeric_limits<int>::min()) + " to " +
-                 std::to_string(std::numeric_limits<int>::max()) + ")");
     out.id.push_back(static_cast<int>(p.id));
     out.attribute.push_back(asRead(fixedText(p.attribute, 4)));
   }
