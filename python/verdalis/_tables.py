@@ -42,12 +42,22 @@ def _columns_of(table, names, what):
     return {names[k]: array[:, k] for k in range(array.shape[1])}, list(names[:array.shape[1]])
 
 
-def _whole(column, what, name):
+def _one_dimensional(column, what, name):
     array = np.asarray(column)
-    if array.dtype == np.int32 and array.flags.c_contiguous and array.ndim == 1:
-        return array
     if array.ndim != 1:
         raise ValueError(f"{what}, column {name}: one value per row, not an array of shape {array.shape}")
+    return array
+
+
+def _in_place(array, dtype):
+    """Whether the library can read the array where it lies."""
+    return array.dtype == dtype and array.flags.c_contiguous
+
+
+def _whole(column, what, name):
+    array = _one_dimensional(column, what, name)
+    if _in_place(array, np.int32):
+        return array
     if array.dtype.kind in "iub":
         if array.size and (array.min() < _INT32.min or array.max() > _INT32.max):
             bad = np.flatnonzero((array < _INT32.min) | (array > _INT32.max))[0]
@@ -67,11 +77,9 @@ def _whole(column, what, name):
 
 
 def _single(column, what, name):
-    array = np.asarray(column)
-    if array.dtype == np.float32 and array.flags.c_contiguous and array.ndim == 1:
+    array = _one_dimensional(column, what, name)
+    if _in_place(array, np.float32):
         return array
-    if array.ndim != 1:
-        raise ValueError(f"{what}, column {name}: one value per row, not an array of shape {array.shape}")
     try:
         return np.ascontiguousarray(array, dtype=np.float32)
     except (TypeError, ValueError) as error:
