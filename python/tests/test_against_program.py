@@ -8,7 +8,7 @@ import subprocess
 
 import pytest
 
-from conftest import (EXAMPLES, components_text, overall_text, program, read_table, run_program,
+from conftest import (EXAMPLES, components_text, number_text, overall_text, program, read_table, run_program,
                       table_text)
 import verdalis
 
@@ -92,3 +92,13 @@ def test_generated_landscapes(tmp_path, seed, shape, indices, options):
     subprocess.run([program("gen_landscape"), "--nodes", "45", "--seed", str(seed), "--side", "6000",
                     "--out-nodes", str(nodes), "--out-connections", str(pairs)] + shape, check=True)
     same_as_program(tmp_path, nodes, pairs, indices, options)
+
+
+def test_values_that_are_not_numbers(tmp_path):
+    # Patches of attribute 0: PC is 0 and its parts and importances 0/0.
+    (tmp_path / "zero_nodes.txt").write_text("1\t0\n2\t0\n3\t0\n")
+    (tmp_path / "zero_pairs.txt").write_text("1 2 100\n2 1 100\n2 3 100\n3 2 100\n")
+    same_as_program(tmp_path, tmp_path / "zero_nodes.txt", tmp_path / "zero_pairs.txt", ["PC", "IIC"],
+                    dict(conf_adj=150, conf_prob=(100, 0.5), land_area=10))
+    # A stream writes infinities as "%g" does.
+    assert [number_text(v) for v in (float("inf"), -float("inf"), float("nan"))] == ["inf", "-inf", "nan"]
