@@ -22,7 +22,7 @@ class BarProgress:
         if phase != self.phase:
             self.close()
             self.phase = phase
-            self.bar = _tqdm(total=total or None, desc=phase, delay=BAR_DELAY_SECONDS, leave=False)
+            self.bar = _tqdm(total=total or None, desc=phase, delay=BAR_DELAY_SECONDS)
         # update() shows the bar only once the delay has passed.
         self.bar.update(done - self.bar.n)
 
