@@ -14,9 +14,14 @@ LINKS = {"from": [1, 2, 2, 3], "to": [2, 1, 3, 2], "value": [100.0, 100.0, 100.0
 
 
 def test_refused_input_carries_the_run_messages_and_the_next_run_goes_on():
-    with pytest.raises(verdalis.InputRefused, match="confProb") as refused:
+    with pytest.raises(verdalis.InputRefused, match="need conf_prob=\\(D, P\\)") as refused:
         verdalis.analyse(NODES, LINKS, ["PC"])
     assert isinstance(refused.value, verdalis.VerdalisError)
+    # A threshold of 0 is not the threshold forgotten: refused as the command line does.
+    with pytest.raises(verdalis.InputRefused, match="need conf_adj.*\n.*BCPC needs PC"):
+        verdalis.analyse(NODES, LINKS, ["NC", "BCPC"], conf_prob=(100, 0.5))
+    with pytest.raises(verdalis.InputRefused, match="confProb 100 0: the probability"):
+        verdalis.analyse(NODES, LINKS, ["PC"], conf_prob=(100, 0))
     short = dict(NODES, attribute=[10.0, 20.0])
     with pytest.raises(verdalis.InputRefused, match="nodes has 3 identifiers and 2 attributes"):
         verdalis.analyse(short, LINKS, ["NC"], conf_adj=150)

@@ -17,5 +17,9 @@ from ._verdalis import InputRefused, OutOfMemory, VerdalisError, has_gis, versio
 from ._analysis import Results, VerdalisWarning, analyse
 from ._prep import Prepared, prep
 
+# Shown as verdalis.InputRefused, ... in tracebacks, where users catch them.
+for _error in (VerdalisError, InputRefused, OutOfMemory):
+    _error.__module__ = "verdalis"
+
 __all__ = ["analyse", "prep", "Results", "Prepared", "VerdalisError", "InputRefused", "OutOfMemory",
            "VerdalisWarning", "has_gis", "version"]

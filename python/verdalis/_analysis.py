@@ -81,6 +81,36 @@ def _settings(indices, o):
     return s
 
 
+BINARY = {"NC", "NL", "H", "CCP", "LCP", "IIC", "BC", "BCIIC"}
+PROBABILISTIC = {"F", "AWF", "PC", "BCPC"}
+
+
+def _refused_combinations(s):
+    """What the command line refuses before a run starts, in the package's
+    names: the library takes a threshold of 0 for one not given."""
+    chosen = set(s["indices"])
+    problems = []
+    if chosen & BINARY and "conf_adj" not in s and s["type"] != "adj":
+        problems.append("the binary indices (NC, NL, H, CCP, LCP, IIC, BC, BCIIC) need conf_adj, the link "
+                        "threshold: a distance, or with type=\"prob\" a probability (e.g. conf_adj=1000)")
+    if chosen & PROBABILISTIC and s["type"] == "dist" and "conf_prob" not in s:
+        problems.append("the probabilistic indices (F, AWF, PC, BCPC) on distances need conf_prob=(D, P), the "
+                        "probability P at distance D (e.g. conf_prob=(1000, 0.5))")
+    if chosen & PROBABILISTIC and s["type"] == "prob" and "conf_prob" in s:
+        problems.append("conf_prob turns distances into probabilities; with type=\"prob\" the links give the "
+                        "probabilities themselves: leave conf_prob out")
+    if chosen & PROBABILISTIC and s["type"] == "adj":
+        problems.append("binary links (type=\"adj\") give no probabilities: F, AWF, PC and BCPC need distances "
+                        "(type=\"dist\") or probabilities (type=\"prob\")")
+    if ("pc_heur" in s or "pc_heur_all" in s) and "PC" not in chosen:
+        problems.append("pc_heur applies to PC only: add PC, or leave pc_heur out")
+    for index, needed in (("BCIIC", "IIC"), ("BCPC", "PC")):
+        if index in chosen and needed not in chosen:
+            problems.append(f"{index} needs {needed} as well: add {needed}")
+    if problems:
+        raise _verdalis.InputRefused("".join(f"Error: {p}\n" for p in problems))
+
+
 def _frame(table):
     names, columns = table
     data = {}
@@ -236,7 +266,8 @@ def analyse(nodes, links, indices=(), **options):
     files are read). The arrays may be freed once analyse has returned.
 
     Returns a Results. Raises InputRefused when the checks of the options or
-    of the landscape stop the run (its message holds what they said),
+    of the landscape stop the run (its message holds what they said, in the
+    command line's terms but for the combinations of options checked here),
     OutOfMemory when the run cannot fit in memory, and KeyboardInterrupt on
     Ctrl-C, which stops the run within a moment. An exception raised by the
     progress function stops the run too and is raised again.
@@ -250,6 +281,7 @@ def analyse(nodes, links, indices=(), **options):
                             False, 0, "double", False, False, "automatic", None, None)))
     o.update(options)
     settings = _settings(indices, o)
+    _refused_combinations(settings)
     node_arrays = arrays_of(nodes, NODE_COLUMNS, ("id", "attribute"), "nodes")
     pair_arrays = arrays_of(links, PAIR_COLUMNS, ("from", "to", "value"), "links")
     if settings["change"] and pair_arrays["alternative"] is None:
