@@ -13,11 +13,11 @@
     .Call(`_verdalis_verdalisPrefix`)
 }
 
-.verdalis_interrupt <- function() {
-    invisible(.Call(`_verdalis_verdalisInterrupt`))
+.verdalis_prep_run <- function(arguments, progress) {
+    .Call(`_verdalis_verdalisPrepRun`, arguments, progress)
 }
 
-.verdalis_run_program <- function(command, out, err) {
-    .Call(`_verdalis_verdalisRunProgram`, command, out, err)
+.verdalis_gis_built <- function() {
+    .Call(`_verdalis_verdalisGisBuilt`)
 }
 

@@ -1,6 +1,6 @@
 verdalis_prep <- function(layer, max_distance = NULL, id = NULL, attribute = NULL, area = c("ha", "m2", "km2"),
                           where = NULL, dissolve = FALSE, centroid = FALSE, decimals = 1, to = NULL,
-                          study_area = NULL, threads = 0) {
+                          study_area = NULL, threads = 0, progress = interactive()) {
   area <- match.arg(area)
   folder <- tempfile("verdalis-prep-")
   dir.create(folder)
@@ -14,10 +14,19 @@ verdalis_prep <- function(layer, max_distance = NULL, id = NULL, attribute = NUL
     option("--study-area", if (!is.null(study_area)) layer_file(study_area, folder, "study_area")),
     "--threads", number(threads, "threads")
   )
-  prepared <- run_prep(arguments, folder)
-  for (line in prepared$warnings) warn(line)
-  list(nodes = prepared$nodes, links = prepared$links, all = is.null(max_distance), land_area = prepared$land_area,
-       report = prepared$report)
+  reporter <- progress_reporter(progress)
+  on.exit(reporter$close(), add = TRUE)
+  out <- .verdalis_prep_run(arguments, reporter$update)
+  reporter$close(complete = is.null(out$failure))
+  if (!is.null(out$failure)) refuse(out$message, class = out$failure)
+  for (line in out$warnings) warn(line)
+  # The library gives each number as verdalis reads it from the file, in
+  # single precision; here it has the decimals the file writes, which
+  # verdalis_analyse turns back into the same single-precision number.
+  out$nodes$attribute <- round(out$nodes$attribute, 4)
+  out$links$value <- round(out$links$value, decimals)
+  out$report <- strsplit(out$report, "\n")[[1]]
+  out[c("nodes", "links", "all", "land_area", "report")]
 }
 
 option <- function(name, value) if (!is.null(value)) c(name, as.character(value))
@@ -35,45 +44,3 @@ layer_file <- function(layer, folder, name) {
   file
 }
 
-# verdalis-prep run on the layer, its two files read back: the values
-# verdalis would read from them.
-run_prep <- function(arguments, folder) {
-  program <- companion_program("verdalis-prep")
-  nodes <- file.path(folder, "nodes.txt")
-  pairs <- file.path(folder, "pairs.txt")
-  report <- file.path(folder, "report.txt")
-  told <- file.path(folder, "told.txt")
-  status <- .verdalis_run_program(c(program, arguments, "--nodes", nodes, "--connections", pairs), report, told)
-  told <- sub("^verdalis-prep: (warning: )?", "", readLines(told))
-  told <- told[!grepl("% done|: done in ", told)]
-  # The lines about the files, which are gone when this call returns, are left out.
-  report <- readLines(report)
-  if (status %in% c(130, 143)) .verdalis_interrupt()
-  if (status != 0) {
-    refuse(paste(c(told, if (length(told) == 0) report), collapse = "\n"),
-           class = if (status == 1 || status == 2) "verdalis_input_refused" else "verdalis_error")
-  }
-  next_command <- grep("-landArea", report, value = TRUE)
-  land_area <- if (length(next_command) > 0) as.numeric(sub(".*-landArea ([^ ]+).*", "\\1", next_command[1])) else NULL
-  report <- report[!grepl("^(Wrote |Next:|  verdalis )", report)]
-  list(nodes = read_columns(nodes, c(id = "integer", attribute = "numeric")),
-       links = read_columns(pairs, c(from = "integer", to = "integer", value = "numeric")),
-       land_area = land_area, report = report, warnings = told)
-}
-
-read_columns <- function(file, classes) {
-  if (file.size(file) == 0) return(as.data.frame(lapply(classes, vector)))
-  utils::read.table(file, col.names = names(classes), colClasses = unname(classes))
-}
-
-# A program of Verdalis: beside the library the package was built against,
-# or on the PATH.
-companion_program <- function(name) {
-  installed <- file.path(.verdalis_prefix(), "bin", name)
-  if (file.exists(installed)) return(installed)
-  found <- Sys.which(name)
-  if (nzchar(found)) return(found)
-  refuse(name, " was not found in ", dirname(installed), " nor on the PATH: it is built with Verdalis when GDAL, ",
-         "GEOS and cairo are present (Debian: apt-get install libgdal-dev libgeos-dev libcairo2-dev), then ",
-         "installed by make install", class = "verdalis_error")
-}

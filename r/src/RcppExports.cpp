@@ -46,25 +46,25 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
-// verdalisInterrupt
-void verdalisInterrupt();
-RcppExport SEXP _verdalis_verdalisInterrupt() {
-BEGIN_RCPP
-    Rcpp::RNGScope rcpp_rngScope_gen;
-    verdalisInterrupt();
-    return R_NilValue;
-END_RCPP
-}
-// verdalisRunProgram
-int verdalisRunProgram(std::vector<std::string> command, std::string out, std::string err);
-RcppExport SEXP _verdalis_verdalisRunProgram(SEXP commandSEXP, SEXP outSEXP, SEXP errSEXP) {
+// verdalisPrepRun
+Rcpp::List verdalisPrepRun(std::vector<std::string> arguments, SEXP progress);
+RcppExport SEXP _verdalis_verdalisPrepRun(SEXP argumentsSEXP, SEXP progressSEXP) {
 BEGIN_RCPP
     Rcpp::RObject rcpp_result_gen;
     Rcpp::RNGScope rcpp_rngScope_gen;
-    Rcpp::traits::input_parameter< std::vector<std::string> >::type command(commandSEXP);
-    Rcpp::traits::input_parameter< std::string >::type out(outSEXP);
-    Rcpp::traits::input_parameter< std::string >::type err(errSEXP);
-    rcpp_result_gen = Rcpp::wrap(verdalisRunProgram(command, out, err));
+    Rcpp::traits::input_parameter< std::vector<std::string> >::type arguments(argumentsSEXP);
+    Rcpp::traits::input_parameter< SEXP >::type progress(progressSEXP);
+    rcpp_result_gen = Rcpp::wrap(verdalisPrepRun(arguments, progress));
+    return rcpp_result_gen;
+END_RCPP
+}
+// verdalisGisBuilt
+bool verdalisGisBuilt();
+RcppExport SEXP _verdalis_verdalisGisBuilt() {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    rcpp_result_gen = Rcpp::wrap(verdalisGisBuilt());
     return rcpp_result_gen;
 END_RCPP
 }
@@ -73,8 +73,8 @@ static const R_CallMethodDef CallEntries[] = {
     {"_verdalis_verdalisRun", (DL_FUNC) &_verdalis_verdalisRun, 6},
     {"_verdalis_verdalisVersion", (DL_FUNC) &_verdalis_verdalisVersion, 0},
     {"_verdalis_verdalisPrefix", (DL_FUNC) &_verdalis_verdalisPrefix, 0},
-    {"_verdalis_verdalisInterrupt", (DL_FUNC) &_verdalis_verdalisInterrupt, 0},
-    {"_verdalis_verdalisRunProgram", (DL_FUNC) &_verdalis_verdalisRunProgram, 3},
+    {"_verdalis_verdalisPrepRun", (DL_FUNC) &_verdalis_verdalisPrepRun, 2},
+    {"_verdalis_verdalisGisBuilt", (DL_FUNC) &_verdalis_verdalisGisBuilt, 0},
     {NULL, NULL, 0}
 };
 

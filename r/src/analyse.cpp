@@ -226,38 +226,6 @@ Rcpp::List failureOf(const std::exception_ptr& failure, const std::string& told)
   }
 }
 
-// The phase and count that the progress callback last saw.
-struct shownProgress {
-  std::string phase;
-  long long done = -1;
-  bool changedBy(const verdalis::progressSnapshot& now) {
-    if (now.phase == phase && now.done == done) return false;
-    phase = now.phase;
-    done = now.done;
-    return true;
-  }
-};
-
-// R's thread while the worker runs: every tenth of a second the log, the
-// progress and the interrupt. An interrupt (or an error in the callback)
-// leaves by an exception, through the worker's destructor, which cancels
-// the run and joins its thread.
-verdalisr::workerOutcome waitForWorker(workerRun& worker, verdalisr::heldText& log, SEXP progress) {
-  shownProgress shown;
-  for (;;) {
-    const bool ended = worker.waitFor(std::chrono::milliseconds(100));
-    const std::string text = log.take();
-    if (!text.empty()) Rcpp::Rcout << text;
-    if (ended) return worker.outcome();
-    const verdalis::progressSnapshot now = worker.progress();
-    if (!Rf_isNull(progress) && now.running && shown.changedBy(now)) {
-      Rcpp::Function update(progress);
-      update(now.phase, static_cast<double>(now.done), static_cast<double>(now.total));
-    }
-    Rcpp::checkUserInterrupt();
-  }
-}
-
 }  // namespace
 
 // [[Rcpp::export(.verdalis_run)]]
@@ -272,10 +240,11 @@ Rcpp::List verdalisRun(Rcpp::List nodes, Rcpp::List pairs, Rcpp::List reading, R
   }
   verdalisr::heldText log, told;
   const analysisOptions settings = optionsOf(options, verbose ? &log : nullptr, told);
-  verdalisr::workerOutcome outcome;
+  verdalisr::workerOutcome<analysisResults> outcome;
   {
-    workerRun worker([&](verdalis::runControl& control) { return verdalis::analyse(land, settings, &control); });
-    outcome = waitForWorker(worker, log, progress);
+    workerRun<analysisResults> worker(
+        [&](verdalis::runControl& control) { return verdalis::analyse(land, settings, &control); });
+    outcome = verdalisr::waitForWorker(worker, log, progress);
   }
   if (outcome.failure) return failureOf(outcome.failure, told.take());
   return resultsOf(*outcome.results, options);
@@ -289,6 +258,3 @@ std::string verdalisVersion() { return verdalis::version(); }
 // [[Rcpp::export(.verdalis_prefix)]]
 std::string verdalisPrefix() { return VERDALIS_PREFIX; }
 
-// An interrupt of R, once what it stopped has ended (verdalis-prep).
-// [[Rcpp::export(.verdalis_interrupt)]]
-void verdalisInterrupt() { throw Rcpp::internal::InterruptedException(); }

@@ -1,9 +1,10 @@
 #pragma once
-// One analysis on a thread of its own while R's thread waits for it: R's
-// thread alone touches R (the progress bar, the console, the interrupt), the
-// worker only the library. Whatever ends the wait (the analysis ending, an
-// interrupt, an error in R's own code), the worker is cancelled if it still
-// runs and joined before the wait returns, so no thread outlives the call.
+// One run of the library (an analysis, a prep) on a thread of its own while
+// R's thread waits for it: R's thread alone touches R (the progress bar, the
+// console, the interrupt), the worker only the library. Whatever ends the
+// wait (the run ending, an interrupt, an error in R's own code), the worker
+// is cancelled if it still runs and joined before the wait returns, so no
+// thread outlives the call.
 #include <signal.h>
 
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include <Rcpp.h>
 #include <verdalis/verdalis.h>
 
 namespace verdalisr {
@@ -39,18 +41,20 @@ class heldText {
 };
 
 // What the worker left: the results, or the exception that ended it.
+template <class Result>
 struct workerOutcome {
-  std::optional<verdalis::analysisResults> results;
+  std::optional<Result> results;
   std::exception_ptr failure;
 };
 
+template <class Result>
 class workerRun {
  public:
-  using analysis = std::function<verdalis::analysisResults(verdalis::runControl&)>;
+  using work = std::function<Result(verdalis::runControl&)>;
 
-  explicit workerRun(analysis run) {
-    std::packaged_task<workerOutcome()> task([this, run = std::move(run)] {
-      workerOutcome outcome;
+  explicit workerRun(work run) {
+    std::packaged_task<workerOutcome<Result>()> task([this, run = std::move(run)] {
+      workerOutcome<Result> outcome;
       try {
         outcome.results.emplace(run(control_));
       } catch (...) {
@@ -61,8 +65,10 @@ class workerRun {
     done_ = task.get_future();
     // Signals go to R's thread, whose handlers turn Ctrl-C into an
     // interrupt: the worker and the threads it starts inherit a full mask.
+    // Faults stay with the thread that makes them.
     sigset_t all, previous;
     sigfillset(&all);
+    for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) sigdelset(&all, fault);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
     try {
       thread_ = std::thread(std::move(task));
@@ -86,15 +92,48 @@ class workerRun {
   }
   verdalis::progressSnapshot progress() const { return control_.progress(); }
   // The outcome, once waitFor said the run ended.
-  workerOutcome outcome() {
+  workerOutcome<Result> outcome() {
     thread_.join();
     return done_.get();
   }
 
  private:
   verdalis::runControl control_;
-  std::future<workerOutcome> done_;
+  std::future<workerOutcome<Result>> done_;
   std::thread thread_;
 };
+
+// The phase and count that the progress callback last saw.
+struct shownProgress {
+  std::string phase;
+  long long done = -1;
+  bool changedBy(const verdalis::progressSnapshot& now) {
+    if (now.phase == phase && now.done == done) return false;
+    phase = now.phase;
+    done = now.done;
+    return true;
+  }
+};
+
+// R's thread while the worker runs: every tenth of a second the log, the
+// progress and the interrupt. An interrupt (or an error in the callback)
+// leaves by an exception, through the worker's destructor, which cancels
+// the run and joins its thread.
+template <class Result>
+workerOutcome<Result> waitForWorker(workerRun<Result>& worker, heldText& log, SEXP progress) {
+  shownProgress shown;
+  for (;;) {
+    const bool ended = worker.waitFor(std::chrono::milliseconds(100));
+    const std::string text = log.take();
+    if (!text.empty()) Rcpp::Rcout << text;
+    if (ended) return worker.outcome();
+    const verdalis::progressSnapshot now = worker.progress();
+    if (!Rf_isNull(progress) && now.running && shown.changedBy(now)) {
+      Rcpp::Function update(progress);
+      update(now.phase, static_cast<double>(now.done), static_cast<double>(now.total));
+    }
+    Rcpp::checkUserInterrupt();
+  }
+}
 
 }  // namespace verdalisr

@@ -2,7 +2,14 @@
 # package was built against, the text of its result files made from the
 # values verdalis_analyse returns, and small generated landscapes.
 
-cli_program <- function() tryCatch(verdalis:::companion_program("verdalis"), error = function(e) NULL)
+# A program of Verdalis: beside the library the package was built against,
+# or on the PATH; NULL when there is none.
+cli_program <- function(name = "verdalis") {
+  installed <- file.path(verdalis:::.verdalis_prefix(), "bin", name)
+  if (file.exists(installed)) return(installed)
+  found <- Sys.which(name)
+  if (nzchar(found)) found else NULL
+}
 
 skip_without_cli <- function() {
   if (is.null(cli_program())) skip("the verdalis program is not installed beside the library")

@@ -1,11 +1,10 @@
 # verdalis_prep: the tables of a layer of patches are those verdalis-prep
 # writes for it, and an interrupt stops it without leaving a file or a
-# process behind.
+# thread behind.
 
 skip_without_prep <- function() {
   skip_if_not_installed("sf")
-  skip_if(is.null(tryCatch(verdalis:::companion_program("verdalis-prep"), error = function(e) NULL)),
-          "verdalis-prep is not installed")
+  skip_if_not(verdalis:::.verdalis_gis_built(), "the library was installed without its GIS part")
 }
 
 test_that("an sf layer gives the tables of verdalis-prep's files", {
@@ -16,7 +15,8 @@ test_that("an sf layer gives the tables of verdalis-prep's files", {
   folder <- tempfile()
   dir.create(folder)
   on.exit(unlink(folder, recursive = TRUE))
-  system2(verdalis:::companion_program("verdalis-prep"),
+  skip_if(is.null(cli_program("verdalis-prep")))
+  system2(cli_program("verdalis-prep"),
           c(file, "--id", "patch_id", "--max-distance", "2000", "--nodes", file.path(folder, "n.txt"),
             "--connections", file.path(folder, "c.txt")), stdout = FALSE)
   expect_identical(p$nodes, utils::read.table(file.path(folder, "n.txt"), col.names = c("id", "attribute")))
@@ -35,7 +35,10 @@ test_that("an interrupt stops verdalis-prep and leaves nothing behind", {
   layer <- sf::st_buffer(points, 30)
   system(sprintf("(sleep 2; kill -INT %d)", Sys.getpid()), wait = FALSE)
   started <- Sys.time()
-  expect_identical(tryCatch(verdalis_prep(layer), interrupt = function(e) "interrupted"), "interrupted")
+  threads <- thread_count()
+  expect_identical(tryCatch(verdalis_prep(layer, progress = FALSE), interrupt = function(e) "interrupted"),
+                   "interrupted")
   expect_lt(as.numeric(Sys.time() - started, units = "secs"), 30)
   expect_length(list.files(tempdir(), "^verdalis-prep-"), 0)
+  expect_identical(thread_count(), threads)
 })
