@@ -55,7 +55,8 @@ std::vector<float> singlePrecision(SEXP column) {
 verdalis::arrayView<int> integers(SEXP column, const std::string& label, std::vector<int>& held) {
   if (Rf_isNull(column)) return {};
   const std::size_t n = static_cast<std::size_t>(Rf_xlength(column));
-  if (TYPEOF(column) == INTSXP || TYPEOF(column) == LGLSXP) return {INTEGER(column), n};
+  if (TYPEOF(column) == INTSXP) return {INTEGER(column), n};
+  if (TYPEOF(column) == LGLSXP) return {LOGICAL(column), n};  // TRUE 1, FALSE 0
   const double* in = REAL(column);
   held.resize(n);
   for (std::size_t k = 0; k < n; ++k) {

@@ -15,10 +15,11 @@ text_of <- function(name, table) {
   cli_lines(table, header = name == "components")
 }
 
-expect_same_as_cli <- function(land, cli_arguments, ...) {
+# r_nodes: the node table as R gives it, when it is not written as such.
+expect_same_as_cli <- function(land, cli_arguments, ..., r_nodes = land$nodes) {
   cli <- cli_run(land$nodes, land$links, cli_arguments)
   expect_true(cli$status %in% c(0, 3))
-  r <- verdalis_analyse(land$nodes, land$links, ...)
+  r <- verdalis_analyse(r_nodes, land$links, ...)
   expect_identical(cli_overall(r$overall), cli$files[["overall_indices.txt"]])
   tables <- intersect(names(result_files), names(r))
   for (name in tables) expect_identical(text_of(name, r[[name]]), cli$files[[result_files[[name]]]], label = name)
@@ -48,11 +49,14 @@ test_that("generated landscapes give the program's files", {
   skip_without_cli()
   land <- random_landscape(70, seed = 3, candidates = 8)
   land$links$alternative <- round(land$links$value * 0.5, 1)
-  # Candidates, a link change and a PC heuristic, by neighbour.
+  # Candidates (marked TRUE and FALSE in R), a link change and a PC
+  # heuristic, in the sparse form.
+  marks <- land$nodes
+  marks$candidate <- as.logical(marks$candidate)
   expect_same_as_cli(land, c("-add", "-PC", "-IIC", "-confAdj", "400", "-confProb", "500", "0.3", "-pcHeur",
                              "0.001", "-landArea", "1e5", "-change"),
                      indices = c("PC", "IIC"), conf_adj = 400, conf_prob = c(500, 0.3), pc_heur = 0.001,
-                     land_area = 1e5, change = TRUE)
+                     land_area = 1e5, change = TRUE, r_nodes = marks)
   # Each pair listed one way, read both ways; single precision, one thread.
   one_way <- random_landscape(50, seed = 4)
   one_way$links <- one_way$links[one_way$links$from < one_way$links$to, ]
