@@ -8,7 +8,7 @@ verdalis_analyse <- function(nodes, links, indices = c("PC", "IIC"), conf_adj = 
                              max_value = NULL, change = FALSE, components = FALSE, link_list = FALSE,
                              direct_probabilities = FALSE, maximum_product_probabilities = FALSE,
                              threads = 0, precision = c("double", "single"), reference = FALSE, dense = FALSE,
-                             id = "id", attribute = "attribute", candidate = "candidate",
+                             plan_only = FALSE, id = "id", attribute = "attribute", candidate = "candidate",
                              progress = interactive(), verbose = FALSE) {
   type <- match.arg(type)
   precision <- match.arg(precision)
@@ -20,7 +20,7 @@ verdalis_analyse <- function(nodes, links, indices = c("PC", "IIC"), conf_adj = 
     pc_heur = pc_heur, only_overall = only_overall, removal = removal, improvement = improvement,
     max_value = max_value, change = change, components = components, link_list = link_list,
     direct_probabilities = direct_probabilities, maximum_product_probabilities = maximum_product_probabilities,
-    threads = threads, precision = precision, reference = reference, dense = dense
+    threads = threads, precision = precision, reference = reference, dense = dense, plan_only = plan_only
   )
   reading <- list(type = type, all = flag(all, "all"), symmetric = flag(symmetric, "symmetric"),
                   nodes_name = "nodes", pairs_name = "links")
@@ -128,7 +128,7 @@ number <- function(x, what, default = 0) {
 # indices asked for cannot fill.
 analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_heur, only_overall, removal,
                              improvement, max_value, change, components, link_list, direct_probabilities,
-                             maximum_product_probabilities, threads, precision, reference, dense) {
+                             maximum_product_probabilities, threads, precision, reference, dense, plan_only) {
   indices <- index_names(indices)
   requires <- c(BCIIC = "IIC", BCPC = "PC")
   for (index in intersect(names(requires), indices))
@@ -174,7 +174,8 @@ analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_h
          land_area = number(land_area, "land_area"), pc_heur_all = heur_all,
          pc_heur = if (heur_all) 0 else number(pc_heur, "pc_heur"), only_overall = only_overall,
          max_value = number(max_value, "max_value"), threads = as.integer(threads), precision = precision,
-         reference = flag(reference, "reference"), dense = flag(dense, "dense")),
+         reference = flag(reference, "reference"), dense = flag(dense, "dense"),
+         plan_only = flag(plan_only, "plan_only")),
     as.list(links), as.list(outputs))
 }
 
@@ -198,9 +199,9 @@ results_of <- function(out) {
   if (out$reading_problems > 0)
     warn(out$reading_problems, if (out$reading_problems == 1) " value" else " values",
          " of the input could not be used (see the warnings above): the results are invalid")
-  tables <- setdiff(names(out), c("messages", "warnings", "reading_problems", "route"))
-  structure(c(out[tables], list(messages = out$messages, reading_problems = out$reading_problems)),
-            class = "verdalis_results")
+  out$route <- strsplit(out$route, "\n")[[1]]
+  tables <- setdiff(names(out), c("route", "messages", "reading_problems"))
+  structure(c(out[tables], out[c("route", "messages", "reading_problems")]), class = "verdalis_results")
 }
 
 # The library's messages name the command line's options; here they name
@@ -229,7 +230,7 @@ warn <- function(...) {
 print.verdalis_results <- function(x, ...) {
   cat("Overall indices:\n")
   print(x$overall)
-  for (table in setdiff(names(x), c("overall", "messages", "reading_problems")))
+  for (table in setdiff(names(x), c("overall", "route", "messages", "reading_problems")))
     cat(sprintf("%s: %d rows (%s)\n", table, nrow(x[[table]]),
                 paste(utils::head(names(x[[table]]), 6), collapse = ", ")))
   if (x$reading_problems > 0)

@@ -147,6 +147,7 @@ analysisOptions optionsOf(const Rcpp::List& o, verdalisr::heldText* log, verdali
   options.threads = Rcpp::as<int>(o["threads"]);
   options.reference = Rcpp::as<bool>(o["reference"]);
   options.dense = Rcpp::as<bool>(o["dense"]);
+  options.planOnly = Rcpp::as<bool>(o["plan_only"]);
   if (log != nullptr) options.sinks.log = [log](const std::string& text) { log->add(text); };
   options.sinks.tell = [&told](const std::string& line) { told.add(line + "\n"); };
   return options;
@@ -187,6 +188,10 @@ Rcpp::List resultsOf(analysisResults& r, const Rcpp::List& o) {
   overall.attr("names") = labels;
   Rcpp::List out;
   out["overall"] = overall;
+  out["route"] = r.route.text;
+  out["messages"] = Rcpp::CharacterVector(r.told.begin(), r.told.end());
+  out["reading_problems"] = r.readingProblems;
+  if (Rcpp::as<bool>(o["plan_only"])) return out;
   if (!Rcpp::as<bool>(o["only_overall"])) out["nodes"] = dataFrameOf(std::move(r.nodes));
   using verdalis::linkAnalysisKind;
   if (Rcpp::as<bool>(o["removal"])) out["removal"] = dataFrameOf(r.linkTable(linkAnalysisKind::removal));
@@ -198,10 +203,6 @@ Rcpp::List resultsOf(analysisResults& r, const Rcpp::List& o) {
   if (Rcpp::as<bool>(o["direct_probabilities"])) out["direct_probabilities"] = dataFrameOf(r.probabilities(false));
   if (Rcpp::as<bool>(o["maximum_product_probabilities"]))
     out["maximum_product_probabilities"] = dataFrameOf(r.probabilities(true));
-  out["messages"] = Rcpp::CharacterVector(r.told.begin(), r.told.end());
-  out["warnings"] = r.warnings;
-  out["reading_problems"] = r.readingProblems;
-  out["route"] = r.route.text;
   return out;
 }
 

@@ -95,3 +95,15 @@ test_that("an interrupt, or an error of the progress function, stops the run and
   # And the next run goes on.
   expect_s3_class(pc(only_overall = TRUE, progress = FALSE), "verdalis_results")
 })
+
+test_that("a run says how it was computed, and plan_only says it alone", {
+  land <- example_landscape()
+  pc <- function(links, ...) verdalis_analyse(land$nodes, links, indices = "PC", conf_prob = c(1000, 0.5),
+                                              land_area = 14400, ...)
+  expect_match(pc(land$links, all = TRUE)$route, "^Form: dense", all = FALSE)
+  plan <- pc(land$links[land$links$value < 1000, ], plan_only = TRUE)
+  expect_match(plan$route, "^Form: sparse", all = FALSE)
+  expect_match(plan$route, "^Estimated peak memory", all = FALSE)
+  expect_length(plan$overall, 0)
+  expect_null(plan$nodes)
+})
