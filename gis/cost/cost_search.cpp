@@ -1,0 +1,158 @@
+// Dijkstra's search from the cells of one patch over its window.
+#include "cost/cost_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "common/failure.h"
+
+namespace verdalis::gis {
+
+namespace {
+constexpr double unreached = std::numeric_limits<double>::infinity();
+constexpr std::uint8_t sourceCell = 255;  // the step of a cell of the source patch
+
+int clampedReach(double cells, int size) { return cells >= size ? size : static_cast<int>(cells); }
+}  // namespace
+
+cellBox searchWindow(const cellBox& box, const resistanceGrid& grid, std::optional<double> maxCost) {
+  const cellBox whole{0, grid.height - 1, 0, grid.width - 1};
+  if (!maxCost || !(grid.smallest > 0)) return whole;
+  // One cell more than the reach, so that rounding in the division can only widen the window.
+  const double metres = *maxCost / grid.smallest;
+  const int rows = clampedReach(metres / (grid.cellY * grid.metresPerUnit) + 1, grid.height);
+  const int columns = clampedReach(metres / (grid.cellX * grid.metresPerUnit) + 1, grid.width);
+  return {std::max(0, box.firstRow - rows), std::min(grid.height - 1, box.lastRow + rows),
+          std::max(0, box.firstColumn - columns), std::min(grid.width - 1, box.lastColumn + columns)};
+}
+
+boundedCostSearch::boundedCostSearch(const resistanceGrid& grid, const patchCells& patches,
+                                     const searchSettings& settings)
+    : grid_(grid),
+      patches_(patches),
+      settings_(settings),
+      steps_(cellSteps(settings.neighbours, grid.cellX * grid.metresPerUnit, grid.cellY * grid.metresPerUnit)),
+      foundBy_(patches.boxes.size(), std::numeric_limits<std::uint32_t>::max()) {}
+
+std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
+  found_.clear();
+  remaining_ = patches_.boxes.size() - 1 - source;
+  if (remaining_ == 0) return {};
+  const cellBox box = searchWindow(patches_.boxes[source], grid_, settings_.maxCost);
+  const window w{box.firstRow, box.firstColumn, box.lastRow - box.firstRow + 1, box.lastColumn - box.firstColumn + 1};
+  const std::uint64_t cells = std::uint64_t(w.rows) * std::uint64_t(w.columns);
+  if (cells > std::numeric_limits<std::uint32_t>::max())
+    inputError("the search window of a patch holds " + std::to_string(cells) +
+               " cells, more than 4294967295; give a smaller --max-cost");
+  windowCells_ = cells;
+  if (cost_.size() < cells) cost_.resize(cells, unreached);
+  const bool tracing = settings_.lengths || settings_.pathsUpTo;
+  if (tracing && from_.size() < cells) from_.resize(cells);
+  current_ = w;
+  seed(source, w);
+  double cost = 0;
+  while (!heap_.empty() && remaining_ > 0) {
+    const std::uint32_t cell = heap_.pop(cost);
+    if (cost > cost_[cell]) continue;  // reached again since at a lower cost
+    const cellIndex g = grid_.index(int(cell / w.columns) + w.firstRow, int(cell % w.columns) + w.firstColumn);
+    if (patches_.owned(g)) notePartners(g, cell, cost, source);
+    settle(cell, cost, w);
+  }
+  reset();
+  std::sort(found_.begin(), found_.end(), [](const foundPair& a, const foundPair& b) { return a.partner < b.partner; });
+  return std::move(found_);
+}
+
+void boundedCostSearch::seed(std::uint32_t source, const window& w) {
+  const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
+  touched_.reserve(std::min(cap, touched_.capacity() + 1024));
+  for (std::size_t at = patches_.start[source]; at < patches_.start[source + 1]; ++at) {
+    const cellIndex g = patches_.cells[at];
+    const std::uint32_t cell = std::uint32_t((int(g / grid_.width) - w.firstRow) * std::int64_t(w.columns) +
+                                             (int(g % grid_.width) - w.firstColumn));
+    cost_[cell] = 0;
+    if (!from_.empty()) from_[cell] = sourceCell;
+    touched_.push_back(cell);
+    heap_.push(0.0, cell);
+  }
+}
+
+// Relaxes the steps out of a settled cell.
+void boundedCostSearch::settle(std::uint32_t cell, double cost, const window& w) {
+  const int row = int(cell / w.columns), column = int(cell % w.columns);
+  const cellIndex g = grid_.index(row + w.firstRow, column + w.firstColumn);
+  const double here = grid_.cells[g];
+  const bool bounded = settings_.maxCost.has_value();
+  const double bound = bounded ? *settings_.maxCost : unreached;
+  const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
+  for (std::size_t d = 0; d < steps_.size(); ++d) {
+    const cellStep& s = steps_[d];
+    if (unsigned(row + s.rows) >= unsigned(w.rows) || unsigned(column + s.columns) >= unsigned(w.columns)) continue;
+    const std::int64_t gridStep = std::int64_t(s.rows) * grid_.width + s.columns;
+    const float there = grid_.cells[g + gridStep];
+    if (std::isnan(there)) continue;
+    if (s.knight && (!grid_.passable(g + std::int64_t(s.besideRows[0]) * grid_.width + s.besideColumns[0]) ||
+                     !grid_.passable(g + std::int64_t(s.besideRows[1]) * grid_.width + s.besideColumns[1])))
+      continue;
+    const double next = cost + 0.5 * (here + double(there)) * s.length;
+    if (next > bound) continue;
+    const std::uint32_t to = std::uint32_t(std::int64_t(cell) + std::int64_t(s.rows) * w.columns + s.columns);
+    if (!(next < cost_[to])) continue;
+    if (cost_[to] == unreached && !touchedAll_) {
+      if (touched_.size() < cap) touched_.push_back(to);
+      else touchedAll_ = true;
+    }
+    cost_[to] = next;
+    if (!from_.empty()) from_[to] = static_cast<std::uint8_t>(d);
+    heap_.push(next, to);
+  }
+}
+
+void boundedCostSearch::notePartners(cellIndex g, std::uint32_t cell, double cost, std::uint32_t source) {
+  auto at = std::lower_bound(patches_.owners.begin(), patches_.owners.end(), std::make_pair(g, std::uint32_t(0)));
+  for (; at != patches_.owners.end() && at->first == g; ++at) {
+    const std::uint32_t partner = at->second;
+    if (partner <= source || foundBy_[partner] == source) continue;
+    foundBy_[partner] = source;
+    foundPair pair;
+    pair.partner = partner;
+    pair.cost = cost;
+    if (!from_.empty()) trace(cell, current_, pair);
+    found_.push_back(std::move(pair));
+    --remaining_;
+  }
+}
+
+// Follows the steps back from a settled cell to the source patch; the chain
+// of a settled cell no longer changes.
+void boundedCostSearch::trace(std::uint32_t cell, const window& w, foundPair& pair) const {
+  const bool keep = settings_.pathsUpTo && pair.cost <= *settings_.pathsUpTo;
+  auto global = [&](std::uint32_t c) {
+    return grid_.index(int(c / w.columns) + w.firstRow, int(c % w.columns) + w.firstColumn);
+  };
+  if (keep) pair.path.push_back(global(cell));
+  int previous = -1;
+  while (from_[cell] != sourceCell) {
+    const int d = from_[cell];
+    pair.length += steps_[d].length;
+    if (keep && previous >= 0 && d != previous) pair.path.push_back(global(cell));
+    previous = d;
+    cell = std::uint32_t(std::int64_t(cell) - std::int64_t(steps_[d].rows) * w.columns - steps_[d].columns);
+  }
+  if (keep) {
+    pair.path.push_back(global(cell));
+    std::reverse(pair.path.begin(), pair.path.end());
+  }
+}
+
+void boundedCostSearch::reset() {
+  if (touchedAll_) std::fill(cost_.begin(), cost_.begin() + std::ptrdiff_t(windowCells_), unreached);
+  else
+    for (std::uint32_t cell : touched_) cost_[cell] = unreached;
+  touched_.clear();
+  touchedAll_ = false;
+  heap_.clear();
+}
+
+}  // namespace verdalis::gis
