@@ -26,6 +26,11 @@ void warn(const std::string& message) {
   std::cerr << programName() << ": warning: " << message << "\n";
 }
 
+void printBareUsage(const char* usage) {
+  const std::string text = usage;
+  std::cout << text.substr(0, text.find('\n') + 1) << "Every option: " << programName() << " --help\n";
+}
+
 int runProgram(const std::string& name, int (*body)(int, char**), int argc, char** argv) {
   setProgramName(name);
   installInterruptHandlers();

@@ -35,6 +35,10 @@ inline constexpr const char* exitStatusText =
     "output that cannot be written; 130 or 143 interrupted. No file is ever left\n"
     "half-written.\n";
 
+// What a program run without any argument prints: the first line of its
+// usage text and where to find the rest.
+void printBareUsage(const char* usage);
+
 // Warnings go to standard error, one line each, after the program's name.
 void setProgramName(const std::string& name);
 const std::string& programName();

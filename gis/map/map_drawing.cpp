@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "common/failure.h"
+#include "common/patch_loading.h"
 #include "common/staged_file.h"
 
 namespace verdalis::gis {
@@ -29,16 +30,6 @@ patchClasses classify(const std::vector<double>& values, int classes, breakMetho
 }
 
 namespace {
-envelope extentOf(const patchSet& set, const geosContext& context) {
-  envelope all = envelopeOf(context, set.patches.front().outline.get());
-  for (const patch& p : set.patches) {
-    const envelope box = envelopeOf(context, p.outline.get());
-    all = {std::min(all.minX, box.minX), std::min(all.minY, box.minY), std::max(all.maxX, box.maxX),
-           std::max(all.maxY, box.maxY)};
-  }
-  return all;
-}
-
 // Higher classes are drawn last, so that an important patch is never hidden
 // under a neighbour. Every patch gets an outline in a darker shade, which
 // keeps patches smaller than a pixel visible.
@@ -110,7 +101,7 @@ void checkSurface(cairo_surface_t* surface, const std::string& path) {
 void drawMapImages(const std::string& png, const std::string& svg, const patchSet& set, const geosContext& context,
                    const std::vector<double>& values, const patchLinks* links, const mapStyle& style) {
   const patchClasses classes = classify(values, style.classes, style.breaks);
-  const mapLayout l = planLayout(extentOf(set, context), style.width);
+  const mapLayout l = planLayout(boundingBoxOf(set.patches, context), style.width);
   const int w = static_cast<int>(l.width), h = static_cast<int>(l.height);
   if (!png.empty()) {
     stagedFile file(png);

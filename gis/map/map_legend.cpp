@@ -2,8 +2,8 @@
 // a scale bar; the layout and colours they share with the patches.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "common/number_text.h"
 #include "map/map_layout.h"
 
 namespace verdalis::gis {
@@ -47,12 +47,6 @@ void text(cairo_t* cr, double x, double y, const std::string& line, double size,
   cairo_show_text(cr, line.c_str());
 }
 
-std::string shortNumber(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.3g", value);
-  return buffer;
-}
-
 void swatch(cairo_t* cr, double x, double y, double size, colour fill, double unit) {
   cairo_rectangle(cr, x, y, size, size);
   cairo_set_source_rgb(cr, fill.r, fill.g, fill.b);
@@ -78,7 +72,7 @@ void drawLegend(cairo_t* cr, const mapLayout& l, const patchClasses& classes, co
   const int count = static_cast<int>(classes.upper.size());
   for (int k = count - 1; k >= 0; --k) {
     const double lower = k == 0 ? classes.smallest : classes.upper[k - 1];
-    const std::string range = shortNumber(lower) + " \u2013 " + shortNumber(classes.upper[k]);
+    const std::string range = roundedText(lower) + " \u2013 " + roundedText(classes.upper[k]);
     swatch(cr, x, y, 18 * u, classColour(k, count), u);
     text(cr, x + 26 * u, y + 14 * u, range + "  (" + std::to_string(classes.counts[k]) + ")", 13 * u, false);
     y += 26 * u;
@@ -120,7 +114,7 @@ void drawScaleBar(cairo_t* cr, const mapLayout& l, double metresPerUnit) {
     cairo_stroke(cr);
   }
   const bool km = metres >= 1000;
-  const auto label = [&](double m) { return shortNumber(km ? m / 1000 : m); };
+  const auto label = [&](double m) { return roundedText(km ? m / 1000 : m); };
   text(cr, x - 3 * u, y + h + 16 * u, "0", 12 * u, false);
   text(cr, x + length / 2 - 6 * u, y + h + 16 * u, label(metres / 2), 12 * u, false);
   text(cr, x + length - 6 * u, y + h + 16 * u, label(metres) + (km ? " km" : " m"), 12 * u, false);

@@ -75,7 +75,9 @@ mapOptions parseMapOptions(const std::vector<std::string>& args) {
   o.help = !readCommandLine(args, o.source, [&o](const std::vector<std::string>& words, std::size_t& at) {
     takeMapOption(words, at, o);
   });
-  if (!o.help) checkMapOutputs(o);
+  if (o.help) return o;
+  checkPatchOptions(o.source);
+  checkMapOutputs(o);
   return o;
 }
 

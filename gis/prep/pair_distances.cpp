@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/failure.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
@@ -129,13 +130,17 @@ pairRows measurePairs(const patchSet& set, const distanceRequest& request) {
   constexpr std::size_t chunk = 16;
   const unsigned workers = std::max(1u, request.threads);
   std::vector<std::exception_ptr> failures(workers);
+  // Every pair: a row costs its partners after it. Nearby pairs: about the same for every row.
+  progressPhase phase("Distances", static_cast<long long>(limited ? n : n * (n - 1) / 2));
   auto work = [&](std::exception_ptr& failure) {
     try {
       geosContext mine;
       std::vector<std::uint32_t> candidates;
       for (std::size_t from = next.fetch_add(chunk); from < n; from = next.fetch_add(chunk))
-        for (std::size_t i = from; i < std::min(n, from + chunk); ++i)
+        for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
           measureRow(shapes, mine, static_cast<std::uint32_t>(i), limit, limited, candidates, after[i]);
+          runProgress().advance(static_cast<long long>(limited ? 1 : n - 1 - i));
+        }
     } catch (...) {
       failure = std::current_exception();
       next = n;

@@ -10,6 +10,8 @@ namespace verdalis::gis {
 
 const char* const prepUsage =
     "Usage: verdalis-prep INPUT --nodes NODEFILE --connections CONFILE [options]\n"
+    "       verdalis-prep INPUT --fields\n"
+    "       verdalis-prep --suggest-for D P [--floor F]\n"
     "\n"
     "Reads habitat patches from a polygon layer (GeoPackage, Shapefile, GeoJSON, any\n"
     "layer GDAL reads) or a land-cover raster, and writes Verdalis's node file and\n"
@@ -40,6 +42,16 @@ const char* const prepUsage =
     "  --connections FILE    the connection file to write (ID1 ID2 distance)\n"
     "  --patches FILE.gpkg   also a GeoPackage of the patches as measured (for verdalis-map)\n"
     "  --threads N           worker threads for the distances (default: all cores)\n"
+    "Guidance:\n"
+    "  --fields              list the layers of INPUT, their fields with types and a\n"
+    "                        sample value (or a raster's classes), and stop\n"
+    "  --suggest-for D P     the -confProb D P of the run to come: prints the distance\n"
+    "                        beyond which the probability falls below --floor (the\n"
+    "                        --max-distance it suggests) and fills -confProb in the\n"
+    "                        command printed at the end; without INPUT it only prints\n"
+    "  --floor F             the probability not worth a line (default 0.001)\n"
+    "  --study-area FILE     a polygon layer of the study area: its area is -landArea\n"
+    "                        (default: the extent of the patches, or of the raster)\n"
     "  -h, --help            this text\n";
 
 namespace {
@@ -66,20 +78,61 @@ void takeOutputOption(const std::vector<std::string>& args, std::size_t& at, pre
   }
 }
 
+// The options that help choose the run to come; false for any other option.
+bool takeGuidanceOption(const std::vector<std::string>& args, std::size_t& at, prepOptions& o, bool& floorGiven) {
+  const optionWord option = splitOption(args[at]);
+  const std::string& name = option.name;
+  if (name == "--fields") {
+    if (option.inlineValue) commandLineError("--fields takes no value");
+    o.listFields = true;
+    return true;
+  }
+  if (name == "--suggest-for") {
+    if (option.inlineValue || at + 2 >= args.size())
+      commandLineError("--suggest-for takes two values, D P: the distance and probability of -confProb");
+    dispersalKernel kernel{numberOption(args[at + 1], name), numberOption(args[at + 2], name)};
+    if (kernel.distance <= 0 || kernel.probability <= 0 || kernel.probability >= 1)
+      commandLineError("--suggest-for D P needs a distance above 0 and a probability between 0 and 1 (both excluded)");
+    o.suggestFor = kernel;
+    at += 2;
+    return true;
+  }
+  if (name != "--floor" && name != "--study-area") return false;
+  const std::string value = optionValue(args, at, option);
+  if (name == "--study-area") {
+    o.studyArea = value;
+  } else {
+    o.floor = numberOption(value, name);
+    if (o.floor <= 0 || o.floor >= 1) commandLineError("--floor expects a probability between 0 and 1 (both excluded)");
+    floorGiven = true;
+  }
+  return true;
+}
+
 void checkOutputs(const prepOptions& o) {
   if (o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
   if (o.connectionFile.empty()) commandLineError("--connections CONFILE is required");
   checkDistinctOutputs(o.source.input, {o.nodeFile, o.connectionFile, o.patchLayer});
+  if (!o.studyArea.empty()) checkDistinctOutputs(o.studyArea, {o.nodeFile, o.connectionFile, o.patchLayer});
 }
 }  // namespace
 
 prepOptions parsePrepOptions(const std::vector<std::string>& args) {
   prepOptions o;
   o.distances.threads = 0;
-  o.help = !readCommandLine(args, o.source, [&o](const std::vector<std::string>& words, std::size_t& at) {
-    takeOutputOption(words, at, o);
+  bool floorGiven = false;
+  o.help = !readCommandLine(args, o.source, [&](const std::vector<std::string>& words, std::size_t& at) {
+    if (!takeGuidanceOption(words, at, o, floorGiven)) takeOutputOption(words, at, o);
   });
   if (o.help) return o;
+  if (floorGiven && !o.suggestFor) commandLineError("--floor applies to --suggest-for D P");
+  if (o.listFields) {
+    if (o.source.input.empty()) commandLineError("--fields lists the layers and fields of INPUT: give the file");
+    return o;
+  }
+  o.suggestionOnly = o.suggestFor && o.source.input.empty() && o.nodeFile.empty() && o.connectionFile.empty();
+  if (o.suggestionOnly) return o;
+  checkPatchOptions(o.source);
   checkOutputs(o);
   if (o.distances.threads == 0) o.distances.threads = std::max(1u, std::thread::hardware_concurrency());
   return o;

@@ -9,6 +9,13 @@
 
 namespace verdalis::gis {
 
+// -confProb D P of the run to come: probability P at distance D, decaying
+// exponentially.
+struct dispersalKernel {
+  double distance = 0;
+  double probability = 0;
+};
+
 struct prepOptions {
   patchSourceOptions source;
   std::string nodeFile;
@@ -17,6 +24,12 @@ struct prepOptions {
   distanceRequest distances;
   int decimals = 1;
   bool help = false;
+  // Guidance for the run to come.
+  std::optional<dispersalKernel> suggestFor;  // --suggest-for D P
+  double floor = 0.001;                       // --floor: the probability that is not worth a line
+  std::string studyArea;                      // --study-area: a layer whose area is -landArea
+  bool listFields = false;                    // --fields: list the layers and fields of INPUT
+  bool suggestionOnly = false;                // --suggest-for without input: print it and stop
 };
 
 // Throws a command-line failure for anything it cannot use.
