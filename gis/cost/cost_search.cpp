@@ -33,7 +33,13 @@ boundedCostSearch::boundedCostSearch(const resistanceGrid& grid, const patchCell
       patches_(patches),
       settings_(settings),
       steps_(cellSteps(settings.neighbours, grid.cellX * grid.metresPerUnit, grid.cellY * grid.metresPerUnit)),
-      foundBy_(patches.boxes.size(), std::numeric_limits<std::uint32_t>::max()) {}
+      foundBy_(patches.boxes.size(), std::numeric_limits<std::uint32_t>::max()),
+      foundAt_(patches.boxes.size(), 0) {
+  double shortest = unreached, longest = 0;
+  for (const cellStep& s : steps_) shortest = std::min(shortest, s.length), longest = std::max(longest, s.length);
+  const double least = grid.smallest * shortest, largest = double(grid.largest) * longest;
+  if (least > 0 && bucketQueue::ringSize(least, largest) <= 4096) buckets_.emplace(least, largest);
+}
 
 std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
   found_.clear();
@@ -50,21 +56,15 @@ std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
   const bool tracing = settings_.lengths || settings_.pathsUpTo;
   if (tracing && from_.size() < cells) from_.resize(cells);
   current_ = w;
-  seed(source, w);
-  double cost = 0;
-  while (!heap_.empty() && remaining_ > 0) {
-    const std::uint32_t cell = heap_.pop(cost);
-    if (cost > cost_[cell]) continue;  // reached again since at a lower cost
-    const cellIndex g = grid_.index(int(cell / w.columns) + w.firstRow, int(cell % w.columns) + w.firstColumn);
-    if (patches_.owned(g)) notePartners(g, cell, cost, source);
-    settle(cell, cost, w);
-  }
+  if (buckets_) search(*buckets_, source, w);
+  else search(heap_, source, w);
   reset();
   std::sort(found_.begin(), found_.end(), [](const foundPair& a, const foundPair& b) { return a.partner < b.partner; });
   return std::move(found_);
 }
 
-void boundedCostSearch::seed(std::uint32_t source, const window& w) {
+template <class queue>
+void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) {
   const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
   touched_.reserve(std::min(cap, touched_.capacity() + 1024));
   for (std::size_t at = patches_.start[source]; at < patches_.start[source + 1]; ++at) {
@@ -74,38 +74,61 @@ void boundedCostSearch::seed(std::uint32_t source, const window& w) {
     cost_[cell] = 0;
     if (!from_.empty()) from_[cell] = sourceCell;
     touched_.push_back(cell);
-    heap_.push(0.0, cell);
+    q.push(0.0, cell);
   }
-}
-
-// Relaxes the steps out of a settled cell.
-void boundedCostSearch::settle(std::uint32_t cell, double cost, const window& w) {
-  const int row = int(cell / w.columns), column = int(cell % w.columns);
-  const cellIndex g = grid_.index(row + w.firstRow, column + w.firstColumn);
-  const double here = grid_.cells[g];
-  const bool bounded = settings_.maxCost.has_value();
-  const double bound = bounded ? *settings_.maxCost : unreached;
-  const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
+  const cellIndex origin = grid_.index(w.firstRow, w.firstColumn);
+  offsets_.clear();
   for (std::size_t d = 0; d < steps_.size(); ++d) {
     const cellStep& s = steps_[d];
-    if (unsigned(row + s.rows) >= unsigned(w.rows) || unsigned(column + s.columns) >= unsigned(w.columns)) continue;
-    const std::int64_t gridStep = std::int64_t(s.rows) * grid_.width + s.columns;
-    const float there = grid_.cells[g + gridStep];
-    if (std::isnan(there)) continue;
-    if (s.knight && (!grid_.passable(g + std::int64_t(s.besideRows[0]) * grid_.width + s.besideColumns[0]) ||
-                     !grid_.passable(g + std::int64_t(s.besideRows[1]) * grid_.width + s.besideColumns[1])))
+    auto gridOffset = [&](int r, int c) { return std::int64_t(r) * grid_.width + c; };
+    offsets_.push_back({std::int64_t(s.rows) * w.columns + s.columns, gridOffset(s.rows, s.columns),
+                        {gridOffset(s.besideRows[0], s.besideColumns[0]), gridOffset(s.besideRows[1], s.besideColumns[1])},
+                        0.5 * s.length, s.rows, s.columns, s.knight, static_cast<std::uint8_t>(d)});
+  }
+  bound_ = settings_.maxCost.value_or(unreached);
+  double cost = 0;
+  while (!q.empty()) {
+    const std::uint32_t cell = q.pop(cost);
+    if (cost > cost_[cell]) continue;  // reached again since at a lower cost
+    // Once every later patch is met, only what can still lower their costs is taken.
+    if (remaining_ == 0 && q.after(cost, lastFirstFound_)) break;
+    const int row = int(cell / std::uint32_t(w.columns));
+    const int column = int(cell - std::uint32_t(row) * std::uint32_t(w.columns));
+    const settledCell u{cell, row, column, origin + cellIndex(row) * cellIndex(grid_.width) + cellIndex(column), cost};
+    if (patches_.owned(u.grid)) notePartners(u.grid, cell, cost, source);
+    if (row >= 2 && column >= 2 && row + 2 < w.rows && column + 2 < w.columns) settle<queue, true>(q, u);
+    else settle<queue, false>(q, u);
+  }
+  q.clear();
+}
+
+// Relaxes the steps out of a settled cell; inside the window's border of two
+// cells no step can leave it, so the bounds are not tested.
+template <class queue, bool inside>
+void boundedCostSearch::settle(queue& q, const settledCell& u) {
+  const double here = grid_.cells[u.grid];
+  const float* cells = grid_.cells.data();
+  const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
+  for (const stepOffset& s : offsets_) {
+    if (!inside && (unsigned(u.row + s.rows) >= unsigned(current_.rows) ||
+                    unsigned(u.column + s.columns) >= unsigned(current_.columns)))
       continue;
-    const double next = cost + 0.5 * (here + double(there)) * s.length;
-    if (next > bound) continue;
-    const std::uint32_t to = std::uint32_t(std::int64_t(cell) + std::int64_t(s.rows) * w.columns + s.columns);
+    const float there = cells[std::int64_t(u.grid) + s.grid];
+    if (std::isnan(there)) continue;
+    if (s.knight && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
+                     std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
+      continue;
+    const double next = u.cost + (here + double(there)) * s.halfLength;
+    if (next > bound_) continue;
+    const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
     if (!(next < cost_[to])) continue;
     if (cost_[to] == unreached && !touchedAll_) {
       if (touched_.size() < cap) touched_.push_back(to);
       else touchedAll_ = true;
     }
     cost_[to] = next;
-    if (!from_.empty()) from_[to] = static_cast<std::uint8_t>(d);
-    heap_.push(next, to);
+    if (!from_.empty()) from_[to] = s.step;
+    q.push(next, to);
   }
 }
 
@@ -113,14 +136,24 @@ void boundedCostSearch::notePartners(cellIndex g, std::uint32_t cell, double cos
   auto at = std::lower_bound(patches_.owners.begin(), patches_.owners.end(), std::make_pair(g, std::uint32_t(0)));
   for (; at != patches_.owners.end() && at->first == g; ++at) {
     const std::uint32_t partner = at->second;
-    if (partner <= source || foundBy_[partner] == source) continue;
+    if (partner <= source) continue;
+    if (foundBy_[partner] == source) {
+      // Met again in the same bucket: the least of its cells counts.
+      foundPair& pair = found_[foundAt_[partner]];
+      if (cost < pair.cost) {
+        pair = foundPair{partner, cost, 0, {}};
+        if (!from_.empty()) trace(cell, current_, pair);
+      }
+      continue;
+    }
     foundBy_[partner] = source;
+    foundAt_[partner] = static_cast<std::uint32_t>(found_.size());
     foundPair pair;
     pair.partner = partner;
     pair.cost = cost;
     if (!from_.empty()) trace(cell, current_, pair);
     found_.push_back(std::move(pair));
-    --remaining_;
+    if (--remaining_ == 0) lastFirstFound_ = cost;
   }
 }
 
@@ -152,7 +185,6 @@ void boundedCostSearch::reset() {
     for (std::uint32_t cell : touched_) cost_[cell] = unreached;
   touched_.clear();
   touchedAll_ = false;
-  heap_.clear();
 }
 
 }  // namespace verdalis::gis

@@ -14,8 +14,11 @@
 // are settled in one fixed order (that of the queue, then of the steps), so
 // the path kept among equal ones, and its length, are the same on every run.
 //
-// Cost: O(V (k + log)) for V cells settled in the window and k neighbours,
-// with the radix heap's amortised bucket moves. Memory: 8 bytes a window cell
+// The queue is Dial's buckets (bucket_queue.h) when every step costs at least
+// some least > 0 and the ring of buckets is small: O(k) per cell settled.
+// Otherwise the radix heap: O(k + 64) amortised, in practice a few moves. With
+// buckets, the cells of one bucket are final in any order, so a patch's cost
+// is the least over its cells taken from the bucket where it is first met. Memory: 8 bytes a window cell
 // (one more with paths or lengths), allocated once per search object and
 // reset through the list of cells touched, so a thread's memory follows the
 // largest window it meets, not the raster.
@@ -23,6 +26,7 @@
 #include <optional>
 #include <vector>
 
+#include "cost/bucket_queue.h"
 #include "cost/cell_steps.h"
 #include "cost/patch_cells.h"
 #include "cost/radix_heap.h"
@@ -59,8 +63,24 @@ class boundedCostSearch {
   struct window {
     int firstRow, firstColumn, rows, columns;
   };
-  void seed(std::uint32_t source, const window& w);
-  void settle(std::uint32_t cell, double cost, const window& w);
+  template <class queue>
+  void search(queue& q, std::uint32_t source, const window& w);
+  struct settledCell {
+    std::uint32_t cell;  // in the window
+    int row, column;     // in the window
+    cellIndex grid;
+    double cost;
+  };
+  // A step in the current window: offsets in the window and in the grid.
+  struct stepOffset {
+    std::int64_t local, grid, beside[2];
+    double halfLength;
+    int rows, columns;
+    bool knight;
+    std::uint8_t step;
+  };
+  template <class queue, bool inside>
+  void settle(queue& q, const settledCell& u);
   void notePartners(cellIndex g, std::uint32_t cell, double cost, std::uint32_t source);
   void trace(std::uint32_t cell, const window& w, foundPair& pair) const;
   void reset();
@@ -69,13 +89,18 @@ class boundedCostSearch {
   const patchCells& patches_;
   searchSettings settings_;
   std::vector<cellStep> steps_;
+  std::vector<stepOffset> offsets_;
+  double bound_ = 0;
   std::vector<double> cost_;
   std::vector<std::uint8_t> from_;  // the step that reached each cell
   std::vector<std::uint32_t> touched_;
   bool touchedAll_ = false;
   std::size_t windowCells_ = 0;
   radixHeap heap_;
+  std::optional<bucketQueue> buckets_;
   std::vector<std::uint32_t> foundBy_;  // per patch, the last source that found it
+  std::vector<std::uint32_t> foundAt_;  // per patch, its place in found_ when found
+  double lastFirstFound_ = 0;           // the cost at which the last partner was first met
   std::vector<foundPair> found_;
   std::size_t remaining_ = 0;
   window current_{};

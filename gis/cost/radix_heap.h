@@ -34,6 +34,9 @@ class radixHeap {
     buckets_[bucketOf(bits)].push_back({bits, item});
     ++size_;
   }
+  // Keys come out in order, so an item of a key at least the reference
+  // cannot lower a value found at it.
+  bool after(double key, double reference) const { return key >= reference; }
   // The item of a least key, and that key.
   std::uint32_t pop(double& key) {
     if (buckets_[0].empty()) refill();

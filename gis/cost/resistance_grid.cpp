@@ -14,6 +14,7 @@
 #include "common/crs.h"
 #include "common/failure.h"
 #include "common/gdal_handles.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
@@ -138,7 +139,8 @@ resistanceGrid readResistance(const resistanceSource& s) {
   g.cells.resize(cellIndex(g.width) * cellIndex(g.height));
   std::vector<double> values(static_cast<std::size_t>(g.width));
   std::set<double> missing;
-  for (int row = 0; row < g.height; ++row) {
+  progressPhase phase("Reading the resistance raster", g.height);
+  for (int row = 0; row < g.height; ++row, runProgress().advance(1)) {
     if (band->RasterIO(GF_Read, 0, row, g.width, 1, values.data(), g.width, 1, GDT_Float64, 0, 0, nullptr) != CE_None)
       inputError("cannot read row " + std::to_string(row + 1) + " of " + s.path + ": " + CPLGetLastErrorMsg());
     storeRow(g, row, values, hasNoData != 0, noData, s, missing);
@@ -150,8 +152,10 @@ resistanceGrid readResistance(const resistanceSource& s) {
                (missing.size() == 1 ? " has" : " have") + " no line in the cost table " + s.costTable);
   }
   g.smallest = std::numeric_limits<float>::infinity();
-  for (float r : g.cells)
+  for (float r : g.cells) {
     if (r < g.smallest) g.smallest = r;
+    if (r > g.largest) g.largest = r;
+  }
   if (!std::isfinite(g.smallest)) g.smallest = 0;
   return g;
 }

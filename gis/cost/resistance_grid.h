@@ -24,6 +24,7 @@ struct resistanceGrid {
   std::string path;     // the raster read, for messages
   std::vector<float> cells;
   float smallest = 0;  // the least passable resistance; 0 when none is passable
+  float largest = 0;   // the largest passable resistance
 
   cellIndex index(int row, int column) const { return cellIndex(row) * cellIndex(width) + cellIndex(column); }
   bool passable(cellIndex k) const { return !std::isnan(cells[k]); }

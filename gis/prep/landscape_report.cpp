@@ -109,7 +109,7 @@ void printLandscape(const prepOptions& o, const patchSet& set, const landscapeFi
 
 std::string nextCommand(const prepOptions& o, const landscapeFigures& f) {
   std::string command = "verdalis -nodeFile " + shellWord(o.nodeFile) + " -conFile " + shellWord(o.connectionFile) +
-                        " -t dist " + (o.distances.maxDistance ? "notall" : "all");
+                        " -t dist " + (o.bounded() ? "notall" : "all");
   if (f.attributeIsArea)
     command += " -landArea " + landAreaText(f.studyArea.value_or(f.extentArea));
   else

@@ -28,6 +28,7 @@ resistanceGrid gridOf(const std::vector<std::vector<float>>& rows) {
     for (float r : row) {
       g.cells.push_back(r);
       if (r < g.smallest) g.smallest = r;
+      if (r > g.largest) g.largest = r;
     }
   return g;
 }
