@@ -51,6 +51,14 @@ class bucketQueue {
     key = e.key;
     return e.item;
   }
+  // The item that comes out next when it lies in the same bucket, or none:
+  // lets the searcher fetch its neighbourhood from memory in advance.
+  bool peek(std::uint32_t& item) const {
+    const std::vector<entry>& bucket = ring_[current_ & mask_];
+    if (bucket.empty()) return false;
+    item = bucket.back().item;
+    return true;
+  }
   // Whether an item of this key comes out after every item that could still
   // lower a value found at reference: a later bucket.
   bool after(double key, double reference) const { return bucketOf(key) > bucketOf(reference); }

@@ -65,8 +65,8 @@ std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
 
 template <class queue>
 void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) {
-  const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
-  touched_.reserve(std::min(cap, touched_.capacity() + 1024));
+  touchedCap_ = std::max<std::size_t>(1024, windowCells_ / 8);
+  touched_.reserve(std::min(touchedCap_, touched_.capacity() + 1024));
   for (std::size_t at = patches_.start[source]; at < patches_.start[source + 1]; ++at) {
     const cellIndex g = patches_.cells[at];
     const std::uint32_t cell = std::uint32_t((int(g / grid_.width) - w.firstRow) * std::int64_t(w.columns) +
@@ -90,45 +90,80 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
   while (!q.empty()) {
     const std::uint32_t cell = q.pop(cost);
     if (cost > cost_[cell]) continue;  // reached again since at a lower cost
+    std::uint32_t ahead = 0;
+    if (q.peek(ahead)) prefetchAround(ahead, w, origin);
     // Once every later patch is met, only what can still lower their costs is taken.
     if (remaining_ == 0 && q.after(cost, lastFirstFound_)) break;
     const int row = int(cell / std::uint32_t(w.columns));
     const int column = int(cell - std::uint32_t(row) * std::uint32_t(w.columns));
     const settledCell u{cell, row, column, origin + cellIndex(row) * cellIndex(grid_.width) + cellIndex(column), cost};
     if (patches_.owned(u.grid)) notePartners(u.grid, cell, cost, source);
-    if (row >= 2 && column >= 2 && row + 2 < w.rows && column + 2 < w.columns) settle<queue, true>(q, u);
-    else settle<queue, false>(q, u);
+    if (row >= 2 && column >= 2 && row + 2 < w.rows && column + 2 < w.columns) settleBy<queue, true>(q, u);
+    else settleBy<queue, false>(q, u);
   }
   q.clear();
 }
 
+// The rows above and below the next cell, in the costs and the raster, are
+// asked from memory while this one is settled: the wave of a search moves
+// along its whole front, and these rows are rarely in the cache.
+void boundedCostSearch::prefetchAround(std::uint32_t cell, const window& w, cellIndex origin) const {
+  const std::int64_t reach = offsets_.size() > 8 ? 2 : 1;
+  const std::uint32_t row = cell / std::uint32_t(w.columns);
+  const cellIndex g = origin + cellIndex(row) * cellIndex(grid_.width) + (cell - row * std::uint32_t(w.columns));
+  for (std::int64_t r = -reach; r <= reach; ++r) {
+    const std::int64_t local = std::int64_t(cell) + r * w.columns;
+    if (local < 0 || local >= std::int64_t(windowCells_)) continue;
+    __builtin_prefetch(&cost_[std::size_t(local)]);
+    __builtin_prefetch(&grid_.cells[std::size_t(std::int64_t(g) + r * grid_.width)]);
+  }
+}
+
 // Relaxes the steps out of a settled cell; inside the window's border of two
-// cells no step can leave it, so the bounds are not tested.
-template <class queue, bool inside>
+// cells no step can leave it, so the bounds are not tested. The number of
+// steps is a constant, so that the loop unrolls and a knight's move (steps 8
+// to 15) is known as one where it is compiled.
+template <class queue, bool inside, int steps, bool tracing>
 void boundedCostSearch::settle(queue& q, const settledCell& u) {
-  const double here = grid_.cells[u.grid];
   const float* cells = grid_.cells.data();
-  const std::size_t cap = std::max<std::size_t>(1024, windowCells_ / 8);
-  for (const stepOffset& s : offsets_) {
-    if (!inside && (unsigned(u.row + s.rows) >= unsigned(current_.rows) ||
-                    unsigned(u.column + s.columns) >= unsigned(current_.columns)))
+  double* cost = cost_.data();
+  std::uint8_t* from = from_.data();
+  const stepOffset* offsets = offsets_.data();
+  const double here = cells[u.grid], bound = bound_;
+  const int rows = current_.rows, columns = current_.columns;
+  for (int d = 0; d < steps; ++d) {
+    const stepOffset& s = offsets[d];
+    if (!inside && (unsigned(u.row + s.rows) >= unsigned(rows) || unsigned(u.column + s.columns) >= unsigned(columns)))
       continue;
     const float there = cells[std::int64_t(u.grid) + s.grid];
     if (std::isnan(there)) continue;
-    if (s.knight && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
-                     std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
+    if (d >= 8 && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
+                   std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
       continue;
     const double next = u.cost + (here + double(there)) * s.halfLength;
-    if (next > bound_) continue;
     const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
-    if (!(next < cost_[to])) continue;
-    if (cost_[to] == unreached && !touchedAll_) {
-      if (touched_.size() < cap) touched_.push_back(to);
-      else touchedAll_ = true;
-    }
-    cost_[to] = next;
-    if (!from_.empty()) from_[to] = s.step;
+    const double before = cost[to];
+    if (!(next < before) || next > bound) continue;
+    if (before == unreached) touch(to);
+    cost[to] = next;
+    if (tracing) from[to] = static_cast<std::uint8_t>(d);
     q.push(next, to);
+  }
+}
+
+void boundedCostSearch::touch(std::uint32_t cell) {
+  if (touchedAll_) return;
+  if (touched_.size() < touchedCap_) touched_.push_back(cell);
+  else touchedAll_ = true;
+}
+
+template <class queue, bool inside>
+void boundedCostSearch::settleBy(queue& q, const settledCell& u) {
+  const bool tracing = !from_.empty();
+  switch (offsets_.size()) {
+    case 4: return tracing ? settle<queue, inside, 4, true>(q, u) : settle<queue, inside, 4, false>(q, u);
+    case 8: return tracing ? settle<queue, inside, 8, true>(q, u) : settle<queue, inside, 8, false>(q, u);
+    default: return tracing ? settle<queue, inside, 16, true>(q, u) : settle<queue, inside, 16, false>(q, u);
   }
 }
 

@@ -79,8 +79,12 @@ class boundedCostSearch {
     bool knight;
     std::uint8_t step;
   };
-  template <class queue, bool inside>
+  template <class queue, bool inside, int steps, bool tracing>
   void settle(queue& q, const settledCell& u);
+  template <class queue, bool inside>
+  void settleBy(queue& q, const settledCell& u);
+  void touch(std::uint32_t cell);
+  void prefetchAround(std::uint32_t cell, const window& w, cellIndex origin) const;
   void notePartners(cellIndex g, std::uint32_t cell, double cost, std::uint32_t source);
   void trace(std::uint32_t cell, const window& w, foundPair& pair) const;
   void reset();
@@ -95,6 +99,7 @@ class boundedCostSearch {
   std::vector<std::uint8_t> from_;  // the step that reached each cell
   std::vector<std::uint32_t> touched_;
   bool touchedAll_ = false;
+  std::size_t touchedCap_ = 0;
   std::size_t windowCells_ = 0;
   radixHeap heap_;
   std::optional<bucketQueue> buckets_;

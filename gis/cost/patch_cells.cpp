@@ -9,12 +9,15 @@
 
 namespace verdalis::gis {
 
-void fillBetweenCrossings(std::vector<double>& crossings, int width, std::vector<int>& columns) {
+bool fillBetweenCrossings(std::vector<double>& crossings, int width, std::vector<int>& columns) {
   std::sort(crossings.begin(), crossings.end());
+  bool clipped = false;
   for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
     const double first = std::ceil(crossings[k] - 0.5), stop = std::ceil(crossings[k + 1] - 0.5);
+    if (stop > first && (first < 0 || stop > width)) clipped = true;
     for (double c = std::max(first, 0.0); c < stop && c < width; ++c) columns.push_back(static_cast<int>(c));
   }
+  return clipped;
 }
 
 namespace {
@@ -62,7 +65,7 @@ coveredCentres coveredCells(const std::vector<std::vector<gridPoint>>& rings, co
       if (a.v == b.v) continue;
       const double low = std::min(a.v, b.v), high = std::max(a.v, b.v);
       const double first = std::ceil(low - 0.5), stop = std::ceil(high - 0.5);
-      if (first < 0 || stop > grid.height) covered.clipped = true;
+      if (stop > first && (first < 0 || stop > grid.height)) covered.clipped = true;
       for (double row = std::max(first, 0.0); row < stop && row < grid.height; ++row)
         crossings.emplace_back(static_cast<int>(row), a.u + (row + 0.5 - a.v) * (b.u - a.u) / (b.v - a.v));
     }
@@ -73,16 +76,15 @@ coveredCentres coveredCells(const std::vector<std::vector<gridPoint>>& rings, co
     const int row = crossings[k].first;
     line.clear();
     for (; k < crossings.size() && crossings[k].first == row; ++k) line.push_back(crossings[k].second);
-    if (line.front() < 0.5 || line.back() > grid.width - 0.5) covered.clipped = true;
     columns.clear();
-    fillBetweenCrossings(line, grid.width, columns);
+    if (fillBetweenCrossings(line, grid.width, columns)) covered.clipped = true;
     for (int column : columns) covered.cells.push_back(grid.index(row, column));
   }
   return covered;
 }
 
 [[noreturn]] void unusablePatch(const patch& p, const resistanceGrid& grid, bool outside, const std::string& what) {
-  inputError("patch " + std::to_string(p.id) + " (" + p.origin + ") " + what + " " +
+  inputError("patch " + std::to_string(p.id) + " (" + p.origin + ") " + (what.empty() ? "" : what + " ") +
              (outside ? "lies outside the resistance raster " : "lies only on cells without data in ") + grid.path +
              (outside ? "" : " (cells without data are impassable)"));
 }

@@ -56,7 +56,8 @@ patchCells rasterisePatches(const patchSet& set, const resistanceGrid& grid, pat
 patchCells indexPatchCells(std::vector<std::vector<cellIndex>> cellsOfEach, int gridWidth, std::size_t gridCells);
 
 // The columns c of one row whose centres c + 0.5 lie inside, given the
-// crossings of the row's centre line (in column units), by the even-odd rule.
-void fillBetweenCrossings(std::vector<double>& crossings, int width, std::vector<int>& columns);
+// crossings of the row's centre line (in column units), by the even-odd rule;
+// true when some centre inside lies beyond the grid's columns.
+bool fillBetweenCrossings(std::vector<double>& crossings, int width, std::vector<int>& columns);
 
 }  // namespace verdalis::gis

@@ -5,15 +5,18 @@
 // mapped to resistances from 1 to 28, mean about 10, with the
 // most resistant tenth left without data where --holes is given. The patches
 // are discs of 12 vertices, radius 15 to 60 m, at uniform random places, as
-// a GeoPackage with layer "patches" and field "patch_id" = 1..K. The
-// generator is splitmix64, so a seed gives the same files everywhere. The
+// a GeoPackage with layer "patches" and field "patch_id" = 1..K, and with
+// --habitat FILE.tif also as a habitat raster on the same grid (1 where a
+// cell's centre lies in a disc, 0 elsewhere), for tools that take patches as
+// cells. The generator is splitmix64, so a seed gives the same files everywhere. The
 // mean resistance is printed, to choose --max-cost.
 //
 // Usage: gen_resistance_raster --cells N --patches K --raster FILE.tif --layer FILE.gpkg|.geojson
-//          [--cell METRES] [--seed S] [--holes]
+//          [--cell METRES] [--seed S] [--holes] [--habitat FILE.tif]
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -39,12 +42,16 @@ struct settings {
   double cell = 10;
   std::uint64_t seed = 1;
   bool holes = false;
-  std::string raster, layer;
+  std::string raster, layer, habitat;
+};
+
+struct disc {
+  double x, y, radius;
 };
 
 [[noreturn]] void usage(const char* problem) {
   std::fprintf(stderr, "gen_resistance_raster: %s\nUsage: gen_resistance_raster --cells N --patches K --raster FILE.tif "
-                       "--layer FILE.gpkg [--cell METRES] [--seed S] [--holes]\n", problem);
+                       "--layer FILE.gpkg [--cell METRES] [--seed S] [--holes] [--habitat FILE.tif]\n", problem);
   std::exit(1);
 }
 
@@ -61,6 +68,7 @@ settings readSettings(int argc, char** argv) {
     else if (word == "--seed") s.seed = std::strtoull(value, nullptr, 10);
     else if (word == "--raster") s.raster = value;
     else if (word == "--layer") s.layer = value;
+    else if (word == "--habitat") s.habitat = value;
     else usage("unknown option");
   }
   if (s.cells < 2 || s.patches < 1 || s.raster.empty() || s.layer.empty() || !(s.cell > 0)) usage("missing or bad values");
@@ -122,7 +130,20 @@ double writeRaster(const settings& s, OGRSpatialReference& system) {
   return total / count;
 }
 
-void writePatches(const settings& s, OGRSpatialReference& system) {
+std::vector<disc> placeDiscs(const settings& s) {
+  random64 random{s.seed * 7919 + 17};
+  const double side = s.cells * s.cell;
+  std::vector<disc> discs;
+  for (long k = 1; k <= s.patches; ++k) {
+    const double radius = 15 + 45 * random.uniform();
+    const double x = left + radius + (side - 2 * radius) * random.uniform();
+    const double y = top - radius - (side - 2 * radius) * random.uniform();
+    discs.push_back({x, y, radius});
+  }
+  return discs;
+}
+
+void writePatches(const settings& s, OGRSpatialReference& system, const std::vector<disc>& discs) {
   const bool json = s.layer.size() > 8 && s.layer.compare(s.layer.size() - 8, 8, ".geojson") == 0;
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(json ? "GeoJSON" : "GPKG");
   GDALDataset* out = driver->Create(s.layer.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
@@ -130,26 +151,46 @@ void writePatches(const settings& s, OGRSpatialReference& system) {
   OGRLayer* layer = out->CreateLayer("patches", &system, wkbPolygon, nullptr);
   OGRFieldDefn id("patch_id", OFTInteger);
   layer->CreateField(&id);
-  random64 random{s.seed * 7919 + 17};
-  const double side = s.cells * s.cell;
   out->StartTransaction();
-  for (long k = 1; k <= s.patches; ++k) {
-    const double radius = 15 + 45 * random.uniform();
-    const double x = left + radius + (side - 2 * radius) * random.uniform();
-    const double y = top - radius - (side - 2 * radius) * random.uniform();
+  for (std::size_t k = 0; k < discs.size(); ++k) {
     OGRLinearRing ring;
     for (int v = 0; v <= 12; ++v) {
       const double angle = 6.283185307179586 * (v % 12) / 12;
-      ring.addPoint(std::round((x + radius * std::cos(angle)) * 10) / 10, std::round((y + radius * std::sin(angle)) * 10) / 10);
+      ring.addPoint(std::round((discs[k].x + discs[k].radius * std::cos(angle)) * 10) / 10,
+                    std::round((discs[k].y + discs[k].radius * std::sin(angle)) * 10) / 10);
     }
-    OGRPolygon disc;
-    disc.addRing(&ring);
+    OGRPolygon polygon;
+    polygon.addRing(&ring);
     OGRFeature feature(layer->GetLayerDefn());
-    feature.SetField(0, static_cast<int>(k));
-    feature.SetGeometry(&disc);
-    layer->CreateFeature(&feature);
+    feature.SetField(0, static_cast<int>(k + 1));
+    feature.SetGeometry(&polygon);
+    if (layer->CreateFeature(&feature) != OGRERR_NONE) usage("cannot write the patch layer");
   }
   out->CommitTransaction();
+  GDALClose(out);
+}
+
+void writeHabitat(const settings& s, OGRSpatialReference& system, const std::vector<disc>& discs) {
+  const int n = int(s.cells);
+  std::vector<unsigned char> cells(std::size_t(n) * std::size_t(n), 0);
+  for (const disc& d : discs) {
+    const int firstColumn = std::max(0, int((d.x - d.radius - left) / s.cell) - 1);
+    const int lastColumn = std::min(n - 1, int((d.x + d.radius - left) / s.cell) + 1);
+    const int firstRow = std::max(0, int((top - d.y - d.radius) / s.cell) - 1);
+    const int lastRow = std::min(n - 1, int((top - d.y + d.radius) / s.cell) + 1);
+    for (int r = firstRow; r <= lastRow; ++r)
+      for (int c = firstColumn; c <= lastColumn; ++c)
+        if (std::hypot(left + (c + 0.5) * s.cell - d.x, top - (r + 0.5) * s.cell - d.y) < d.radius)
+          cells[std::size_t(r) * n + c] = 1;
+  }
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
+  GDALDataset* out = driver->Create(s.habitat.c_str(), n, n, 1, GDT_Byte, nullptr);
+  if (!out) usage("cannot create the habitat raster");
+  double transform[6] = {left, s.cell, 0, top, 0, -s.cell};
+  out->SetGeoTransform(transform);
+  out->SetSpatialRef(&system);
+  if (out->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, n, n, cells.data(), n, n, GDT_Byte, 0, 0, nullptr) != CE_None)
+    usage("cannot write the habitat raster");
   GDALClose(out);
 }
 }  // namespace
@@ -160,7 +201,9 @@ int main(int argc, char** argv) {
   OGRSpatialReference system;
   system.importFromEPSG(3067);
   const double mean = writeRaster(s, system);
-  writePatches(s, system);
+  const std::vector<disc> discs = placeDiscs(s);
+  writePatches(s, system, discs);
+  if (!s.habitat.empty()) writeHabitat(s, system, discs);
   std::printf("%s: %ld x %ld cells of %g m, mean resistance %.3f; %s: %ld patches\n", s.raster.c_str(), s.cells,
               s.cells, s.cell, mean, s.layer.c_str(), s.patches);
   return 0;
