@@ -3,7 +3,7 @@
 // least > 0: the keys are cut into buckets of width w = least (1 - 2^-10),
 // and since a step out of bucket i lands in bucket i + 1 or later, no item
 // of the lowest bucket can still be lowered: all of them are final, and they
-// come out in any fixed order (last in, first out). The width is a little
+// come out in any fixed order (here first in, first out). The width is a little
 // under the least step so that rounding in key / w can never put a step's
 // end in its own bucket. Buckets sit on a ring of at least (largest step / w) + 2 (a power of two), so
 // O(1) per insertion and per removal, plus one look per empty bucket passed.
@@ -36,28 +36,25 @@ class bucketQueue {
     for (std::vector<entry>& bucket : ring_) bucket.clear();
     size_ = 0;
     current_ = 0;
+    read_ = 0;
   }
   // key must lie in the bucket last taken from or a later one.
   void push(double key, std::uint32_t item) {
     ring_[bucketOf(key) & mask_].push_back({key, item});
     ++size_;
   }
+  // First in, first out within a bucket: the cells come out in the order
+  // the front of the search reached them, which keeps neighbours together.
   std::uint32_t pop(double& key) {
-    while (ring_[current_ & mask_].empty()) ++current_;
-    std::vector<entry>& bucket = ring_[current_ & mask_];
-    const entry e = bucket.back();
-    bucket.pop_back();
+    while (read_ == ring_[current_ & mask_].size()) {
+      ring_[current_ & mask_].clear();
+      read_ = 0;
+      ++current_;
+    }
+    const entry e = ring_[current_ & mask_][read_++];
     --size_;
     key = e.key;
     return e.item;
-  }
-  // The item that comes out next when it lies in the same bucket, or none:
-  // lets the searcher fetch its neighbourhood from memory in advance.
-  bool peek(std::uint32_t& item) const {
-    const std::vector<entry>& bucket = ring_[current_ & mask_];
-    if (bucket.empty()) return false;
-    item = bucket.back().item;
-    return true;
   }
   // Whether an item of this key comes out after every item that could still
   // lower a value found at reference: a later bucket.
@@ -77,6 +74,7 @@ class bucketQueue {
   std::uint64_t mask_;
   std::size_t size_ = 0;
   std::uint64_t current_ = 0;
+  std::size_t read_ = 0;  // the next item of the current bucket
 };
 
 }  // namespace verdalis::gis

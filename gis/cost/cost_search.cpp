@@ -56,14 +56,14 @@ std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
   const bool tracing = settings_.lengths || settings_.pathsUpTo;
   if (tracing && from_.size() < cells) from_.resize(cells);
   current_ = w;
-  if (buckets_) search(*buckets_, source, w);
-  else search(heap_, source, w);
+  if (buckets_) searchBy(*buckets_, source, w);
+  else searchBy(heap_, source, w);
   reset();
   std::sort(found_.begin(), found_.end(), [](const foundPair& a, const foundPair& b) { return a.partner < b.partner; });
   return std::move(found_);
 }
 
-template <class queue>
+template <class queue, int steps, bool tracing>
 void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) {
   touchedCap_ = std::max<std::size_t>(1024, windowCells_ / 8);
   touched_.reserve(std::min(touchedCap_, touched_.capacity() + 1024));
@@ -90,33 +90,16 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
   while (!q.empty()) {
     const std::uint32_t cell = q.pop(cost);
     if (cost > cost_[cell]) continue;  // reached again since at a lower cost
-    std::uint32_t ahead = 0;
-    if (q.peek(ahead)) prefetchAround(ahead, w, origin);
     // Once every later patch is met, only what can still lower their costs is taken.
     if (remaining_ == 0 && q.after(cost, lastFirstFound_)) break;
     const int row = int(cell / std::uint32_t(w.columns));
     const int column = int(cell - std::uint32_t(row) * std::uint32_t(w.columns));
     const settledCell u{cell, row, column, origin + cellIndex(row) * cellIndex(grid_.width) + cellIndex(column), cost};
     if (patches_.owned(u.grid)) notePartners(u.grid, cell, cost, source);
-    if (row >= 2 && column >= 2 && row + 2 < w.rows && column + 2 < w.columns) settleBy<queue, true>(q, u);
-    else settleBy<queue, false>(q, u);
+    if (row >= 2 && column >= 2 && row + 2 < w.rows && column + 2 < w.columns) settle<queue, true, steps, tracing>(q, u);
+    else settle<queue, false, steps, tracing>(q, u);
   }
   q.clear();
-}
-
-// The rows above and below the next cell, in the costs and the raster, are
-// asked from memory while this one is settled: the wave of a search moves
-// along its whole front, and these rows are rarely in the cache.
-void boundedCostSearch::prefetchAround(std::uint32_t cell, const window& w, cellIndex origin) const {
-  const std::int64_t reach = offsets_.size() > 8 ? 2 : 1;
-  const std::uint32_t row = cell / std::uint32_t(w.columns);
-  const cellIndex g = origin + cellIndex(row) * cellIndex(grid_.width) + (cell - row * std::uint32_t(w.columns));
-  for (std::int64_t r = -reach; r <= reach; ++r) {
-    const std::int64_t local = std::int64_t(cell) + r * w.columns;
-    if (local < 0 || local >= std::int64_t(windowCells_)) continue;
-    __builtin_prefetch(&cost_[std::size_t(local)]);
-    __builtin_prefetch(&grid_.cells[std::size_t(std::int64_t(g) + r * grid_.width)]);
-  }
 }
 
 // Relaxes the steps out of a settled cell; inside the window's border of two
@@ -131,18 +114,20 @@ void boundedCostSearch::settle(queue& q, const settledCell& u) {
   const stepOffset* offsets = offsets_.data();
   const double here = cells[u.grid], bound = bound_;
   const int rows = current_.rows, columns = current_.columns;
+#pragma GCC unroll 16
   for (int d = 0; d < steps; ++d) {
     const stepOffset& s = offsets[d];
     if (!inside && (unsigned(u.row + s.rows) >= unsigned(rows) || unsigned(u.column + s.columns) >= unsigned(columns)))
       continue;
+    const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
+    const double before = cost[to];
+    if (before <= u.cost) continue;  // settled, or no step can lower it
     const float there = cells[std::int64_t(u.grid) + s.grid];
     if (std::isnan(there)) continue;
     if (d >= 8 && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
                    std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
       continue;
     const double next = u.cost + (here + double(there)) * s.halfLength;
-    const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
-    const double before = cost[to];
     if (!(next < before) || next > bound) continue;
     if (before == unreached) touch(to);
     cost[to] = next;
@@ -157,13 +142,13 @@ void boundedCostSearch::touch(std::uint32_t cell) {
   else touchedAll_ = true;
 }
 
-template <class queue, bool inside>
-void boundedCostSearch::settleBy(queue& q, const settledCell& u) {
+template <class queue>
+void boundedCostSearch::searchBy(queue& q, std::uint32_t source, const window& w) {
   const bool tracing = !from_.empty();
-  switch (offsets_.size()) {
-    case 4: return tracing ? settle<queue, inside, 4, true>(q, u) : settle<queue, inside, 4, false>(q, u);
-    case 8: return tracing ? settle<queue, inside, 8, true>(q, u) : settle<queue, inside, 8, false>(q, u);
-    default: return tracing ? settle<queue, inside, 16, true>(q, u) : settle<queue, inside, 16, false>(q, u);
+  switch (steps_.size()) {
+    case 4: return tracing ? search<queue, 4, true>(q, source, w) : search<queue, 4, false>(q, source, w);
+    case 8: return tracing ? search<queue, 8, true>(q, source, w) : search<queue, 8, false>(q, source, w);
+    default: return tracing ? search<queue, 16, true>(q, source, w) : search<queue, 16, false>(q, source, w);
   }
 }
 

@@ -64,6 +64,8 @@ class boundedCostSearch {
     int firstRow, firstColumn, rows, columns;
   };
   template <class queue>
+  void searchBy(queue& q, std::uint32_t source, const window& w);
+  template <class queue, int steps, bool tracing>
   void search(queue& q, std::uint32_t source, const window& w);
   struct settledCell {
     std::uint32_t cell;  // in the window
@@ -81,10 +83,7 @@ class boundedCostSearch {
   };
   template <class queue, bool inside, int steps, bool tracing>
   void settle(queue& q, const settledCell& u);
-  template <class queue, bool inside>
-  void settleBy(queue& q, const settledCell& u);
   void touch(std::uint32_t cell);
-  void prefetchAround(std::uint32_t cell, const window& w, cellIndex origin) const;
   void notePartners(cellIndex g, std::uint32_t cell, double cost, std::uint32_t source);
   void trace(std::uint32_t cell, const window& w, foundPair& pair) const;
   void reset();

@@ -34,11 +34,6 @@ class radixHeap {
     buckets_[bucketOf(bits)].push_back({bits, item});
     ++size_;
   }
-  bool peek(std::uint32_t& item) const {
-    if (buckets_[0].empty()) return false;
-    item = buckets_[0].back().item;
-    return true;
-  }
   // Keys come out in order, so an item of a key at least the reference
   // cannot lower a value found at it.
   bool after(double key, double reference) const { return key >= reference; }

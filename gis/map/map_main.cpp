@@ -9,6 +9,7 @@
 #include "common/staged_file.h"
 #include "map/map_drawing.h"
 #include "map/map_options.h"
+#include "map/path_links.h"
 #include "map/result_join.h"
 
 namespace verdalis::gis {
@@ -40,6 +41,20 @@ mapStyle styleOf(const mapOptions& o, const patchSet& set) {
   return style;
 }
 
+void followLinkPaths(const mapOptions& o, const patchSet& set, patchLinks& links) {
+  const bool ownLinks = links.from.empty();
+  const pathJoin join = followPaths(links, set, readPathLayer(o.linksFrom));
+  if (join.unknown > 0)
+    warn(std::to_string(join.unknown) + " path" + (join.unknown == 1 ? "" : "s") + " of " + o.linksFrom +
+         " name a patch that " + o.source.input + " does not hold; they are left out");
+  if (join.straight > 0)
+    warn(std::to_string(join.straight) + " link" + (join.straight == 1 ? " has" : "s have") + " no path in " +
+         o.linksFrom + " (beyond --paths-max-cost?); drawn straight");
+  if (ownLinks && !links.from.empty())
+    std::cout << "No link importances in the results: drawing the " << links.from.size() << " least-cost paths of "
+              << o.linksFrom << "\n";
+}
+
 void printSummary(const mapOptions& o, const patchSet& set, const joinedResults& joined) {
   std::cout << "Joined the results in " << o.resultsFolder << " to " << set.patches.size() << " patches of "
             << o.source.input << ": " << joined.columns.size() << " columns";
@@ -62,7 +77,8 @@ int mapMain(int argc, char** argv) {
   const runResults results = readRunResults(o.resultsFolder, o.prefix);
   geosContext context;
   const patchSet set = loadPatches(o.source, context);
-  const joinedResults joined = joinResults(set, results);
+  joinedResults joined = joinResults(set, results);
+  if (!o.linksFrom.empty()) followLinkPaths(o, set, joined.links);
   const patchLinks* links = joined.links.from.empty() ? nullptr : &joined.links;
   if (o.links && !links) warn("no link importances in the results: no link is drawn");
   const dataColumn* drawn = o.png.empty() && o.svg.empty() ? nullptr : &drawnColumn(joined, o);

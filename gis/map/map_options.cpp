@@ -28,6 +28,8 @@ const char* const mapUsage =
     "  --classes N           number of classes, 2 to 9 (default 5)\n"
     "  --breaks quantile|natural  class limits: quantiles (default) or natural breaks\n"
     "  --links               draw the links that have link importances\n"
+    "  --links-from FILE.gpkg  draw the links along the least-cost paths of verdalis-prep\n"
+    "                        --paths (every path when the run has no link importances)\n"
     "  --width PX            width of the image in pixels, 600 to 10000 (default 1200)\n"
     "  --title TEXT          the title (default: the column and the input)\n"
     "  -h, --help            this text\n";
@@ -48,7 +50,8 @@ void takeMapOption(const std::vector<std::string>& args, std::size_t& at, mapOpt
     return;
   }
   if (name != "--results" && name != "--prefix" && name != "--out" && name != "--png" && name != "--svg" &&
-      name != "--column" && name != "--classes" && name != "--breaks" && name != "--width" && name != "--title")
+      name != "--column" && name != "--classes" && name != "--breaks" && name != "--width" && name != "--title" &&
+      name != "--links-from")
     commandLineError("unknown option " + name + " (see --help)");
   const std::string value = optionValue(args, at, option);
   if (name == "--results") o.resultsFolder = value;
@@ -56,6 +59,7 @@ void takeMapOption(const std::vector<std::string>& args, std::size_t& at, mapOpt
   else if (name == "--out") o.out = value;
   else if (name == "--png") o.png = value;
   else if (name == "--svg") o.svg = value;
+  else if (name == "--links-from") o.linksFrom = value, o.links = true;
   else if (name == "--column") o.column = value, o.columnGiven = true;
   else if (name == "--classes") o.classes = static_cast<int>(wholeOption(value, name, 2, 9));
   else if (name == "--breaks") o.breaks = parseBreaks(value);
@@ -67,6 +71,7 @@ void checkMapOutputs(const mapOptions& o) {
   if (o.resultsFolder.empty()) commandLineError("--results DIR is required");
   if (o.out.empty() && o.png.empty() && o.svg.empty()) commandLineError("nothing to write: give --out, --png or --svg");
   checkDistinctOutputs(o.source.input, {o.out, o.png, o.svg});
+  if (!o.linksFrom.empty()) checkDistinctOutputs(o.linksFrom, {o.out, o.png, o.svg});
 }
 }  // namespace
 

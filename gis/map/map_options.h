@@ -18,6 +18,7 @@ struct mapOptions {
   std::string column = "dPC";
   bool columnGiven = false;
   bool links = false;
+  std::string linksFrom;  // --links-from: the least-cost paths of verdalis-prep
   int classes = 5;
   breakMethod breaks = breakMethod::quantile;
   int width = 1200;

@@ -11,8 +11,10 @@
 // cells. The generator is splitmix64, so a seed gives the same files everywhere. The
 // mean resistance is printed, to choose --max-cost.
 //
-// Usage: gen_resistance_raster --cells N --patches K --raster FILE.tif --layer FILE.gpkg|.geojson
-//          [--cell METRES] [--seed S] [--holes] [--habitat FILE.tif]
+// Usage: gen_resistance_raster --cells N --raster FILE.tif [--patches K --layer FILE.gpkg|.geojson]
+//          [--cell METRES] [--seed S] [--holes] [--habitat FILE.tif] [--left X --top Y]
+// The top-left corner is (300000, 7000000) unless given; the raster is
+// compressed (DEFLATE), which keeps the example's small raster small in git.
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
@@ -42,6 +44,7 @@ struct settings {
   double cell = 10;
   std::uint64_t seed = 1;
   bool holes = false;
+  double left = 300000, top = 7000000;
   std::string raster, layer, habitat;
 };
 
@@ -51,7 +54,7 @@ struct disc {
 
 [[noreturn]] void usage(const char* problem) {
   std::fprintf(stderr, "gen_resistance_raster: %s\nUsage: gen_resistance_raster --cells N --patches K --raster FILE.tif "
-                       "--layer FILE.gpkg [--cell METRES] [--seed S] [--holes] [--habitat FILE.tif]\n", problem);
+                       "--layer FILE.gpkg [--cell METRES] [--seed S] [--holes] [--habitat FILE.tif] [--left X --top Y]\n", problem);
   std::exit(1);
 }
 
@@ -69,9 +72,12 @@ settings readSettings(int argc, char** argv) {
     else if (word == "--raster") s.raster = value;
     else if (word == "--layer") s.layer = value;
     else if (word == "--habitat") s.habitat = value;
+    else if (word == "--left") s.left = std::atof(value);
+    else if (word == "--top") s.top = std::atof(value);
     else usage("unknown option");
   }
-  if (s.cells < 2 || s.patches < 1 || s.raster.empty() || s.layer.empty() || !(s.cell > 0)) usage("missing or bad values");
+  if (s.cells < 2 || s.patches < 0 || s.raster.empty() || (s.patches > 0) != !s.layer.empty() || !(s.cell > 0))
+    usage("missing or bad values");
   return s;
 }
 
@@ -99,16 +105,15 @@ double field(std::uint64_t seed, double x, double y) {
   return sum / weight;
 }
 
-constexpr double left = 300000, top = 7000000;
-
 double writeRaster(const settings& s, OGRSpatialReference& system) {
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
   char** options = CSLSetNameValue(nullptr, "TILED", "YES");
+  options = CSLSetNameValue(options, "COMPRESS", "DEFLATE");
   options = CSLSetNameValue(options, "BIGTIFF", "IF_SAFER");
   GDALDataset* out = driver->Create(s.raster.c_str(), int(s.cells), int(s.cells), 1, GDT_Float32, options);
   CSLDestroy(options);
   if (!out) usage("cannot create the raster");
-  double transform[6] = {left, s.cell, 0, top, 0, -s.cell};
+  double transform[6] = {s.left, s.cell, 0, s.top, 0, -s.cell};
   out->SetGeoTransform(transform);
   out->SetSpatialRef(&system);
   GDALRasterBand* band = out->GetRasterBand(1);
@@ -136,8 +141,8 @@ std::vector<disc> placeDiscs(const settings& s) {
   std::vector<disc> discs;
   for (long k = 1; k <= s.patches; ++k) {
     const double radius = 15 + 45 * random.uniform();
-    const double x = left + radius + (side - 2 * radius) * random.uniform();
-    const double y = top - radius - (side - 2 * radius) * random.uniform();
+    const double x = s.left + radius + (side - 2 * radius) * random.uniform();
+    const double y = s.top - radius - (side - 2 * radius) * random.uniform();
     discs.push_back({x, y, radius});
   }
   return discs;
@@ -174,19 +179,19 @@ void writeHabitat(const settings& s, OGRSpatialReference& system, const std::vec
   const int n = int(s.cells);
   std::vector<unsigned char> cells(std::size_t(n) * std::size_t(n), 0);
   for (const disc& d : discs) {
-    const int firstColumn = std::max(0, int((d.x - d.radius - left) / s.cell) - 1);
-    const int lastColumn = std::min(n - 1, int((d.x + d.radius - left) / s.cell) + 1);
-    const int firstRow = std::max(0, int((top - d.y - d.radius) / s.cell) - 1);
-    const int lastRow = std::min(n - 1, int((top - d.y + d.radius) / s.cell) + 1);
+    const int firstColumn = std::max(0, int((d.x - d.radius - s.left) / s.cell) - 1);
+    const int lastColumn = std::min(n - 1, int((d.x + d.radius - s.left) / s.cell) + 1);
+    const int firstRow = std::max(0, int((s.top - d.y - d.radius) / s.cell) - 1);
+    const int lastRow = std::min(n - 1, int((s.top - d.y + d.radius) / s.cell) + 1);
     for (int r = firstRow; r <= lastRow; ++r)
       for (int c = firstColumn; c <= lastColumn; ++c)
-        if (std::hypot(left + (c + 0.5) * s.cell - d.x, top - (r + 0.5) * s.cell - d.y) < d.radius)
+        if (std::hypot(s.left + (c + 0.5) * s.cell - d.x, s.top - (r + 0.5) * s.cell - d.y) < d.radius)
           cells[std::size_t(r) * n + c] = 1;
   }
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
   GDALDataset* out = driver->Create(s.habitat.c_str(), n, n, 1, GDT_Byte, nullptr);
   if (!out) usage("cannot create the habitat raster");
-  double transform[6] = {left, s.cell, 0, top, 0, -s.cell};
+  double transform[6] = {s.left, s.cell, 0, s.top, 0, -s.cell};
   out->SetGeoTransform(transform);
   out->SetSpatialRef(&system);
   if (out->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, n, n, cells.data(), n, n, GDT_Byte, 0, 0, nullptr) != CE_None)
@@ -202,9 +207,10 @@ int main(int argc, char** argv) {
   system.importFromEPSG(3067);
   const double mean = writeRaster(s, system);
   const std::vector<disc> discs = placeDiscs(s);
-  writePatches(s, system, discs);
+  if (s.patches > 0) writePatches(s, system, discs);
   if (!s.habitat.empty()) writeHabitat(s, system, discs);
-  std::printf("%s: %ld x %ld cells of %g m, mean resistance %.3f; %s: %ld patches\n", s.raster.c_str(), s.cells,
-              s.cells, s.cell, mean, s.layer.c_str(), s.patches);
+  std::printf("%s: %ld x %ld cells of %g m, mean resistance %.3f", s.raster.c_str(), s.cells, s.cells, s.cell, mean);
+  if (s.patches > 0) std::printf("; %s: %ld patches", s.layer.c_str(), s.patches);
+  std::printf("\n");
   return 0;
 }
