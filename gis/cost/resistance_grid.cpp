@@ -99,6 +99,18 @@ std::string numberText(double value) {
   return text.str();
 }
 
+// The raster is held whole; one that cannot be is refused before any work,
+// rather than ending in an allocation failure halfway.
+void checkMemory(const resistanceGrid& g, const std::string& path) {
+  const double bytes = double(g.width) * double(g.height) * sizeof(float);
+  const double memory = double(::sysconf(_SC_PHYS_PAGES)) * double(::sysconf(_SC_PAGE_SIZE));
+  if (memory > 0 && bytes > 0.75 * memory)
+    inputError(path + " holds " + std::to_string(g.width) + " x " + std::to_string(g.height) + " cells, " +
+               std::to_string(static_cast<long long>(bytes / 1e9)) + " GB as 32-bit floats, more than this machine's " +
+               "memory allows (" + std::to_string(static_cast<long long>(memory / 1e9)) +
+               " GB); cut it into tiles or coarsen it (gdal_translate -tr, gdalwarp -tr)");
+}
+
 // One row's values turned into resistances; codes without a cost are kept
 // for the message.
 void storeRow(resistanceGrid& g, int row, const std::vector<double>& values, bool hasNoData, double noData,
@@ -136,6 +148,7 @@ resistanceGrid readResistance(const resistanceSource& s) {
   GDALRasterBand* band = dataset->GetRasterBand(std::max(1, s.band));
   int hasNoData = 0;
   const double noData = band->GetNoDataValue(&hasNoData);
+  checkMemory(g, s.path);
   g.cells.resize(cellIndex(g.width) * cellIndex(g.height));
   std::vector<double> values(static_cast<std::size_t>(g.width));
   std::set<double> missing;

@@ -49,6 +49,8 @@ pathJoin followPaths(patchLinks& links, const patchSet& set, std::vector<leastCo
       continue;
     }
     links.shapes[k] = found->points;
+    // A path runs from its smaller identifier; a link's line from Node1 to Node2.
+    if (set.patches[links.from[k]].id != found->node1) std::reverse(links.shapes[k].begin(), links.shapes[k].end());
   }
   return join;
 }

@@ -3,6 +3,7 @@
 // of a land-cover raster, the representative point of --centroid, and every
 // bad input with its message, its exit status and no file left behind.
 #include <limits>
+#include <map>
 
 #include "common/representative_point.h"
 #include "gis_fixtures.h"
@@ -120,6 +121,46 @@ TEST(PrepLeastCost, CentroidsAreRepresentativePoints) {
   verdalis::gis::geometryPtr point = verdalis::gis::representativePoint(context, u);
   EXPECT_EQ(GEOSContains_r(context.get(), u, point.get()), 1);
   GEOSGeom_destroy_r(context.get(), u);
+}
+
+// verdalis-map --links-from: links of the results along their least-cost
+// paths; a link whose path was not written (beyond --paths-max-cost) stays
+// straight, and is counted.
+TEST(PrepLeastCost, MapDrawsLinksAlongThePaths) {
+  tempFolder folder;
+  writeLandscape(folder);
+  ASSERT_EQ(prep({"p.gpkg", "--id", "pid", "--resistance", "r.tif", "--paths", "paths.gpkg", "--paths-max-cost", "50",
+                  "--nodes", "n.txt", "--connections", "c.txt"},
+                 folder.path())
+                .status,
+            0);
+  fs::create_directory(folder / "res");
+  const runResult core = run(VERDALIS_BINARY,
+                             {"-nodeFile", "../n.txt", "-conFile", "../c.txt", "-t", "dist", "all", "-PC", "-confProb",
+                              "50", "0.5", "-removal", "-prefix", "run"},
+                             folder / "res");
+  ASSERT_EQ(core.status, 0) << core.out;
+  const runResult r = map({"p.gpkg", "--id", "pid", "--results", "res", "--prefix", "run", "--links-from",
+                           "paths.gpkg", "--out", "out.gpkg", "--png", "map.png"},
+                          folder.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("1 link has no path in paths.gpkg (beyond --paths-max-cost?); drawn straight"), std::string::npos)
+      << r.err;
+  GDALDataset* out = GDALDataset::Open((folder / "out.gpkg").c_str(), GDAL_OF_VECTOR);
+  ASSERT_NE(out, nullptr);
+  std::map<std::pair<int, int>, std::string> lines;
+  OGRLayer* links = out->GetLayerByName("links");
+  ASSERT_NE(links, nullptr);
+  for (OGRFeature* f = links->GetNextFeature(); f; f = links->GetNextFeature()) {
+    lines[{f->GetFieldAsInteger("Node1"), f->GetFieldAsInteger("Node2")}] = f->GetGeometryRef()->exportToWkt();
+    OGRFeature::DestroyFeature(f);
+  }
+  GDALClose(out);
+  ASSERT_EQ(lines.size(), 3u);
+  // From Node1 to Node2: along row 0 from C, down a corner to A.
+  EXPECT_EQ(lines[std::make_pair(3, 1)], "LINESTRING (1035 1995,1015 1995,1005 1985)");
+  EXPECT_EQ(lines[std::make_pair(2, 1)], "LINESTRING (1065 1985,1005 1985)");  // straight, between the two patches
+  EXPECT_EQ(readFile(folder / "map.png").substr(0, 4), "\x89PNG");
 }
 
 struct badCase {
