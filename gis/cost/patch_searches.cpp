@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
 #include <mutex>
-#include <thread>
+
+#include "common/worker_threads.h"
 
 namespace verdalis::gis {
 
@@ -18,27 +18,16 @@ std::vector<std::vector<foundPair>> searchEveryPatch(const resistanceGrid& grid,
   std::mutex reporting;
   std::size_t done = 0;
   const unsigned workers = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(n, 1))));
-  std::vector<std::exception_ptr> failures(workers);
-  auto work = [&](std::exception_ptr& failure) {
-    try {
-      boundedCostSearch search(grid, patches, settings);
-      for (std::size_t k = next++; k < n; k = next++) {
-        rows[k] = search.run(static_cast<std::uint32_t>(k));
-        const std::lock_guard<std::mutex> hold(reporting);
-        ++done;
-        if (progress) progress(done);
-      }
-    } catch (...) {
-      failure = std::current_exception();
-      next = n;
+  auto work = [&] {
+    boundedCostSearch search(grid, patches, settings);
+    for (std::size_t k = next++; k < n; k = next++) {
+      rows[k] = search.run(static_cast<std::uint32_t>(k));
+      const std::lock_guard<std::mutex> hold(reporting);
+      ++done;
+      if (progress) progress(done);
     }
   };
-  std::vector<std::thread> pool;
-  for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work, std::ref(failures[w]));
-  work(failures[0]);
-  for (std::thread& t : pool) t.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
+  runOnThreads(workers, work, [&] { next = n; });
   return rows;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/failure.h"
 #include "common/representative_point.h"
+#include "common/worker_threads.h"
 #include "support/progress.h"
 
 namespace verdalis::gis {
@@ -122,30 +123,18 @@ pairRows measurePairs(const patchSet& set, const distanceRequest& request) {
   std::vector<std::vector<nearPair>> after(n);
   std::atomic<std::size_t> next{0};
   constexpr std::size_t chunk = 16;
-  const unsigned workers = std::max(1u, request.threads);
-  std::vector<std::exception_ptr> failures(workers);
   // Every pair: a row costs its partners after it. Nearby pairs: about the same for every row.
   progressPhase phase("Distances", static_cast<long long>(limited ? n : n * (n - 1) / 2));
-  auto work = [&](std::exception_ptr& failure) {
-    try {
-      geosContext mine;
-      std::vector<std::uint32_t> candidates;
-      for (std::size_t from = next.fetch_add(chunk); from < n; from = next.fetch_add(chunk))
-        for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
-          measureRow(shapes, mine, static_cast<std::uint32_t>(i), limit, limited, candidates, after[i]);
-          runProgress().advance(static_cast<long long>(limited ? 1 : n - 1 - i));
-        }
-    } catch (...) {
-      failure = std::current_exception();
-      next = n;
-    }
+  auto work = [&] {
+    geosContext mine;
+    std::vector<std::uint32_t> candidates;
+    for (std::size_t from = next.fetch_add(chunk); from < n; from = next.fetch_add(chunk))
+      for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
+        measureRow(shapes, mine, static_cast<std::uint32_t>(i), limit, limited, candidates, after[i]);
+        runProgress().advance(static_cast<long long>(limited ? 1 : n - 1 - i));
+      }
   };
-  std::vector<std::thread> pool;
-  for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work, std::ref(failures[w]));
-  work(failures[0]);
-  for (std::thread& t : pool) t.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
+  runOnThreads(std::max(1u, request.threads), work, [&] { next = n; });
   return bothDirections(after, set.metresPerUnit);
 }
 
