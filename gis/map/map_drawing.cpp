@@ -2,13 +2,10 @@
 #include "map/map_drawing.h"
 
 #include <algorithm>
-#include <cairo-svg.h>
 #include <cmath>
 #include <numeric>
 
-#include "common/failure.h"
 #include "common/patch_loading.h"
-#include "common/staged_file.h"
 
 namespace verdalis::gis {
 
@@ -77,8 +74,20 @@ void drawLinks(cairo_t* cr, const patchSet& set, const geosContext& context, con
   cairo_stroke(cr);
 }
 
+// The highest patch is drawn last, so that its label stays on top.
+void drawLabels(cairo_t* cr, const patchSet& set, const geosContext& context, const std::vector<std::size_t>& labelled,
+                const mapLayout& l) {
+  for (auto k = labelled.rbegin(); k != labelled.rend(); ++k) {
+    geometryPtr point = insidePoint(context, set.patches[*k].outline.get());
+    double x = 0, y = 0;
+    GEOSGeomGetX_r(context.get(), point.get(), &x);
+    GEOSGeomGetY_r(context.get(), point.get(), &y);
+    drawLabel(cr, l.view.x(x), l.view.y(y), std::to_string(set.patches[*k].id), l.unit);
+  }
+}
+
 void drawMap(cairo_t* cr, const patchSet& set, const geosContext& context, const patchClasses& classes,
-             const patchLinks* links, const mapStyle& style, const mapLayout& l) {
+             const patchLinks* links, const mapStyle& style, const mapLayout& l, const std::vector<std::size_t>& labelled) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   drawTitle(cr, l, style);
@@ -92,39 +101,21 @@ void drawMap(cairo_t* cr, const patchSet& set, const geosContext& context, const
   cairo_clip(cr);
   drawPatches(cr, set, context, classes, l);
   if (links && style.links) drawLinks(cr, set, context, *links, l);
+  drawLabels(cr, set, context, labelled, l);
   cairo_restore(cr);
   drawLegend(cr, l, classes, style);
   drawScaleBar(cr, l, set.metresPerUnit);
 }
 
-void checkSurface(cairo_surface_t* surface, const std::string& path) {
-  const cairo_status_t status = cairo_surface_status(surface);
-  if (status != CAIRO_STATUS_SUCCESS) inputError("cannot write " + path + ": " + cairo_status_to_string(status));
-}
 }  // namespace
 
-void drawMapImages(const std::string& png, const std::string& svg, const patchSet& set, const geosContext& context,
-                   const std::vector<double>& values, const patchLinks* links, const mapStyle& style) {
-  const patchClasses classes = classify(values, style.classes, style.breaks);
+void drawMapImages(const std::vector<const stagedFile*>& images, const patchSet& set, const geosContext& context,
+                   const patchClasses& classes, const patchLinks* links, const mapStyle& style,
+                   const std::vector<std::size_t>& labelled) {
   const mapLayout l = planLayout(boundingBoxOf(set.patches, context), style.width);
-  const int w = static_cast<int>(l.width), h = static_cast<int>(l.height);
-  if (!png.empty()) {
-    stagedFile file(png);
-    surfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
-    drawMap(drawingPtr(cairo_create(surface.get())).get(), set, context, classes, links, style, l);
-    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), file.temporaryPath().c_str());
-    if (status != CAIRO_STATUS_SUCCESS) inputError("cannot write " + png + ": " + cairo_status_to_string(status));
-    file.commit();
-  }
-  if (!svg.empty()) {
-    stagedFile file(svg);
-    surfacePtr surface(cairo_svg_surface_create(file.temporaryPath().c_str(), w, h));
-    checkSurface(surface.get(), svg);
-    drawMap(drawingPtr(cairo_create(surface.get())).get(), set, context, classes, links, style, l);
-    cairo_surface_finish(surface.get());
-    checkSurface(surface.get(), svg);
-    file.commit();
-  }
+  for (const stagedFile* image : images)
+    writeImage(*image, imageFormatOf(image->path()), static_cast<int>(l.width), static_cast<int>(l.height),
+               [&](cairo_t* cr) { drawMap(cr, set, context, classes, links, style, l, labelled); });
 }
 
 }  // namespace verdalis::gis

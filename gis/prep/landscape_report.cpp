@@ -46,8 +46,10 @@ double outlineArea(const patchSet& set, const geosContext& context) {
   return total * set.metresPerUnit * set.metresPerUnit;
 }
 
-std::string lengthText(double metres) {
-  return metres >= 10000 ? toText(std::round(metres / 100) / 10) + " km" : toText(std::round(metres)) + " m";
+// "8005 m by 7273 m", or in kilometres when either side reaches 10 km.
+std::string sizeText(double width, double height) {
+  if (std::max(width, height) < 10000) return toText(std::round(width)) + " m by " + toText(std::round(height)) + " m";
+  return toText(std::round(width / 100) / 10) + " km by " + toText(std::round(height / 100) / 10) + " km";
 }
 
 // Rounded up to six significant digits and written without an exponent, so
@@ -98,8 +100,7 @@ void printLandscape(const prepOptions& o, const patchSet& set, const landscapeFi
   const std::size_t n = set.patches.size();
   std::cout << (o.source.habitat.empty() ? "Extent: x " : "Extent of the raster: x ") << fixedText(e.minX, 0)
             << " to " << fixedText(e.maxX, 0) << ", y " << fixedText(e.minY, 0) << " to " << fixedText(e.maxY, 0)
-            << " (" << lengthText((e.maxX - e.minX) * set.metresPerUnit) << " by "
-            << lengthText((e.maxY - e.minY) * set.metresPerUnit) << "), " << toText(f.extentArea) << " " << f.unit
+            << " (" << sizeText((e.maxX - e.minX) * set.metresPerUnit, (e.maxY - e.minY) * set.metresPerUnit) << "), " << toText(f.extentArea) << " " << f.unit
             << "; the " << n << " patch" << (n == 1 ? " covers " : "es cover ") << toText(f.patchArea) << " "
             << f.unit;
   if (f.extentArea > 0) std::cout << " (" << roundedText(100 * f.patchArea / f.extentArea) << " %)";

@@ -99,6 +99,9 @@ class dataArg {
   // log of a large run; by default the brief one only where the full text
   // would pass its budget (program/progress_choice.h).
   progressRequest progress = progressRequest::automatic;
+  // The warnings told on standard error about the command line itself,
+  // which every run of it counts in its closing summary.
+  int commandLineWarnings = 0;
 
   void setPrefix(std::string p);
   void actualitzaPrefix();

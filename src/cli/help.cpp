@@ -1,5 +1,7 @@
 #include "cli/help.h"
 
+#include "verdalis/verdalis.h"
+
 namespace verdalis {
 
 // The usage lines name only a few options; a user who asks for help needs all
@@ -63,6 +65,6 @@ std::string helpReference() {
          "Exit status: 0 done, 1 command line refused, 2 a run did not complete, 3 a run read invalid input.\n";
 }
 
-std::string versionText() { return "Verdalis 2.8.8 (command line version 1.1.6)\n"; }
+std::string versionText() { return version() + "\n"; }
 
 }  // namespace verdalis

@@ -157,6 +157,84 @@ memoryEstimate estimatedPeak(const runShape& s) {
   return {model(s, true), model(s, false)};
 }
 
+namespace {
+
+// The most lines a file held by neighbour may have for the run to fit: the
+// estimate grows with the lines, so halving finds the limit.
+double fittingLines(runShape s, double available) {
+  const double bytesPerLine =
+      s.connectionLines > 0 ? static_cast<double>(s.connectionBytes) / static_cast<double>(s.connectionLines) : 20;
+  auto fits = [&](double lines) {
+    s.connectionLines = static_cast<long long>(lines);
+    s.connectionBytes = static_cast<long long>(lines * bytesPerLine);
+    return byNeighbourPeakBytes(s, false) <= available;
+  };
+  double low = 0, high = std::max(1.0, static_cast<double>(s.nodes) * static_cast<double>(s.nodes));
+  if (!fits(low)) return 0;
+  if (fits(high)) return high;
+  for (int step = 0; step < 60; ++step) {
+    const double middle = (low + high) / 2;
+    (fits(middle) ? low : high) = middle;
+  }
+  return low;
+}
+
+std::string byNeighbourRemedy(const runShape& s, double available, const remedyContext& c) {
+  runShape sparse = s;
+  sparse.byNeighbour = true;
+  sparse.fullFile = false;
+  sparse.fast = true;
+  const double lines = fittingLines(sparse, available);
+  if (lines < static_cast<double>(s.nodes)) return "";
+  std::string text = "held by neighbour, from a notall file (-t dist notall) of the pairs within reach: up to "
+                     "about " + toText(std::floor(lines)) + " lines fit";
+  if (c.reach > 0)
+    text += "; the direct probability falls below " + toText(c.reachProbability) + " beyond " +
+            toText(std::ceil(c.reach)) + " (verdalis-prep --max-distance " + toText(std::ceil(c.reach)) +
+            "; -pcHeur " + toText(c.reachProbability) + " leaves out what lies below it)";
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> memoryRemedies(const runShape& s, double available, const remedyContext& c) {
+  std::vector<std::string> lines;
+  auto tryChange = [&](const std::string& what, runShape changed) {
+    const double needed = estimatedPeak(changed).certain;
+    if (needed <= available) lines.push_back("It would fit " + what + ": about " + memoryText(needed) + ".");
+  };
+  if (!s.byNeighbour && !s.fullFile && (c.denseAsked || c.referenceAsked)) {
+    runShape sparse = s;
+    sparse.byNeighbour = true;
+    sparse.fast = true;
+    tryChange(std::string("without ") + (c.denseAsked ? "-dense" : "-reference") + " (held by neighbour)", sparse);
+  } else if (!s.byNeighbour) {
+    const std::string text = byNeighbourRemedy(s, available, c);
+    if (!text.empty()) lines.push_back("It would fit " + text + ".");
+  }
+  if (s.threads > 1) {
+    runShape one = s;
+    one.threads = 1;
+    tryChange("with -threads 1", one);
+  }
+  if (s.doublePrecision) {
+    runShape single = s;
+    single.doublePrecision = false;
+    tryChange("in single precision (-simple)", single);
+  }
+  if (s.linkAnalyses > 0) {
+    runShape noLinks = s;
+    noLinks.linkAnalyses = 0;
+    noLinks.linkChange = noLinks.improvesEveryPair = false;
+    tryChange("without the link analyses", noLinks);
+  }
+  if (lines.empty()) lines.push_back("No single change of the options makes it fit; the landscape needs fewer patches or "
+                                     "pairs, or a machine with more memory.");
+  lines.push_back("verdalis-mpi shares the time of a run among machines, not its memory: each of its processes "
+                  "holds the landscape as this one would.");
+  return lines;
+}
+
 std::string memoryText(double bytes) {
   static const char* const units[] = {"bytes", "kB", "MB", "GB", "TB", "PB"};
   int unit = 0;

@@ -8,12 +8,15 @@
 // Archipelago Sea, both file kinds, both precisions, each analysis): the
 // peak errs high, by up to about a third once the matrices dominate (a few
 // thousand patches; below, by a few tens of megabytes).
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "program/program_by_neighbour.h"
+#include "program/program_load_arrays.h"
 #include "program/program_load_nodes.h"
 #include "program/quivaraProgram.h"
 
@@ -66,17 +69,36 @@ std::string memoryText(double bytes);
 // Estimates below this are not worth a line on the console.
 constexpr double kReportedPeakFrom = 100e6;
 
+// What a run that does not fit could change, beside its shape.
+struct remedyContext {
+  bool denseAsked = false;      // -dense
+  bool referenceAsked = false;  // -reference
+  // The distance at which the direct probability falls below the -pcHeur
+  // value (or 0.005 when none is given), with -confProb on distances; 0
+  // when it cannot be told.
+  double reach = 0;
+  double reachProbability = 0;
+};
+
+// The changes that the estimate says would make the run fit in `available`
+// bytes, one line each with the estimate they give, and last what
+// verdalis-mpi would and would not change.
+std::vector<std::string> memoryRemedies(const runShape& shape, double available, const remedyContext& context);
+
 template <class T>
 runShape runShapeOf(const quivaraProgram<T>& p) {
   runShape s;
-  if (p.addNodes) {
+  if (p.arrays != nullptr) {
+    s.candidates = candidateRows(*p.arrays);
+  } else if (p.addNodes) {
     std::string text;
     if (readWholeFile(p.fileNodes, text)) s.candidates = countCandidateLines(text).candidates;
   }
   s.nodes = p.nNodesTotal - s.candidates;
   s.connectionLines = p.connectionLines;
+  // Arrays are read where they lie: no text to hold.
   std::error_code unknown;
-  const std::uintmax_t bytes = std::filesystem::file_size(p.fileConnections, unknown);
+  const std::uintmax_t bytes = p.arrays != nullptr ? 0 : std::filesystem::file_size(p.fileConnections, unknown);
   s.connectionBytes = unknown ? 0 : static_cast<long long>(bytes);
   // The values read may still turn the run to the matrices; the estimate
   // then errs low, which never refuses a run that fits.
@@ -95,6 +117,19 @@ runShape runShapeOf(const quivaraProgram<T>& p) {
   s.fast = p.fastMode;
   s.threads = p.threads;
   return s;
+}
+
+template <class T>
+std::vector<std::string> memoryRemedies(const quivaraProgram<T>& p, double available) {
+  remedyContext context;
+  context.denseAsked = p.denseInput;
+  context.referenceAsked = !p.fastMode;
+  const double floor = p.minProb > 0 && !p.allpaths ? p.minProb : 0.005;
+  if (p.inputDist && p.probType && p.kProbProb > 0 && p.kProbProb < 1 && p.kDistanceProb > 0) {
+    context.reach = p.kDistanceProb * std::log(floor) / std::log(static_cast<double>(p.kProbProb));
+    context.reachProbability = floor;
+  }
+  return memoryRemedies(runShapeOf(p), available, context);
 }
 
 }  // namespace verdalis

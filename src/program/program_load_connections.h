@@ -2,6 +2,7 @@
 // The column check of an input file and the reading of the connection file
 // into the three connection matrices.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -14,6 +15,7 @@
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
 
@@ -120,15 +122,34 @@ inline void reportUnknownNode(int id1, int id2, int line) {
            "input data.\nPlease cancel and discard the processing and correct the format of the input files.\n");
 }
 
+// The line on standard error for the values out of range of one kind, told
+// once with their count and first examples.
+inline void noteOutOfRange(connectionKind kind, bool fourthColumn, const std::string& file, int line, float value) {
+  static const char* const what[] = {"negative distances", "probabilities below 0 or above 1",
+                                     "link values other than 0 or 1"};
+  static const char* const advice[] = {
+      "a distance is 0 or more", "if the file holds distances, read it with -t dist",
+      "if the file holds distances or probabilities, read it with -t dist or -t prob"};
+  const int k = static_cast<int>(kind);
+  const std::string column = fourthColumn ? "fourth" : "third";
+  problems().note(problemLevel::error, "range " + column + " " + toText(k),
+                  file + " has " + what[k] + " in its " + column + " column: " + advice[k] +
+                      ". The run goes on, but its results will be invalid",
+                  "line " + toText(line) + ": " + toText(value), "lines");
+}
+
 // The range checks of one record; returns the number of problems.
-inline int checkConnectionRanges(connectionKind kind, const connectionRecord& rec) {
+inline int checkConnectionRanges(connectionKind kind, const connectionRecord& rec, const std::string& file,
+                                 int line) {
   int problems = 0;
   if (rec.valueRead && !valueInRange(kind, rec.value)) {
     reportOutOfRange(kind, false, rec.id1, rec.id2);
+    noteOutOfRange(kind, false, file, line, rec.value);
     ++problems;
   }
   if (rec.changedRead && !valueInRange(kind, rec.changed)) {
     reportOutOfRange(kind, true, rec.id1, rec.id2);
+    noteOutOfRange(kind, true, file, line, rec.changed);
     ++problems;
   }
   return problems;
@@ -162,6 +183,7 @@ int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int
       if (p.linkImportances3Flag) p.connectionsDiff(i, j) = p.connectionsDiff(j, i) = rec.changed;
     }
     if (listed != nullptr && i != j) guardAlloc(kNoMemory, [&] { listed->push_back(directedPairKey(i, j)); });
+    if (i != j) noteListedValue(p.findings, rec.value);
     return 0;
   }
   if (!first && !second) return 0;
@@ -175,6 +197,11 @@ int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int
     return 0;
   }
   reportUnknownNode(rec.id1, rec.id2, line);
+  problems().note(problemLevel::error, "unknown node",
+                  p.fileConnections + " has lines that name an identifier missing from " + p.fileNodes +
+                      ": their links are left out, and the results will be invalid. Check that the two files "
+                      "describe the same patches",
+                  "line " + toText(line) + ": " + toText(first ? rec.id2 : rec.id1), "lines");
   return 1;
 }
 
@@ -229,12 +256,16 @@ void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed)
 // the first line too.
 inline int checkFileColumns(const std::string& file, int& words, int& lines, std::string& text) {
   if (!readWholeFile(file, text)) {
+    const int reason = errno;
     sayError("Cannot open node file or connection file " + file);
+    tellCannotOpen(file, reason);
     return 1;
   }
   columnMismatch odd;
   const int errors = countColumnsAndLines(text, words, lines, &odd);
-  if (odd.found) tellColumnsFound(file, text, odd.offset, odd.columns, " (its first line has " + toText(words) + ")");
+  const std::string others = errors > 1 ? "; " + toText(errors) + " lines differ from it" : "";
+  if (odd.found)
+    tellColumnsFound(file, text, odd.offset, odd.columns, " (its first line has " + toText(words) + others + ")");
   return errors;
 }
 
@@ -268,7 +299,7 @@ int quivaraProgram<T>::initialize_arrays_connections() {
     connectionRecord rec;
     bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec, fileConnections);
     if (!read) ++problems;
-    problems += checkConnectionRanges(kind, rec);
+    problems += checkConnectionRanges(kind, rec, fileConnections, k + 1);
     if (!read) break;
     problems += storeConnectionRecord(*this, rec, k + 1, pairs, gathered);
   }

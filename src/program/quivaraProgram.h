@@ -17,6 +17,7 @@
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
+#include "program/input_arrays.h"
 #include "program/link_records.h"
 #include "program/load_findings.h"
 #include "support/matrix.h"
@@ -87,6 +88,9 @@ class quivaraProgram {
   bool addNodes;
   bool symmetric = false;  // -symmetric: a pair listed one way is read both ways
   loadFindings findings;
+  // A landscape given as arrays instead of the two files, which then only
+  // name the two tables in messages; null: read the files.
+  const inputArrays* arrays = nullptr;
 
   // ---- the fast engine ----
   // Off: every variant is built and measured in full, one thread. On: the

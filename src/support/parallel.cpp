@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/cancellation.h"
+
 namespace verdalis {
 
 unsigned workerThreads(int requested) {
@@ -30,6 +32,7 @@ void orderedParallel(int count, unsigned threads, const std::function<void(int, 
   threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(count)));
   if (threads == 1) {
     for (int task = 0; task < count; ++task) {
+      stopIfCancelled();
       work(task, 0);
       done(task);
     }
@@ -46,6 +49,7 @@ void orderedParallel(int count, unsigned threads, const std::function<void(int, 
       const int task = next.fetch_add(1);
       if (task >= count || failed.load()) break;
       try {
+        stopIfCancelled();
         work(task, id);
       } catch (...) {
         std::lock_guard<std::mutex> lock(mutex);
