@@ -56,13 +56,14 @@ echo
 echo
 # 4. Least-cost distances: a step costs the mean resistance of its two cells
 #    times its length, so 8000 is about 1000 m at the raster's mean
-#    resistance (8.2). The pairs within 16000, their paths as lines; the same
-#    run of verdalis on costs; the links drawn along the paths.
+#    resistance (8.2). The pairs within 16000, their paths as lines; the
+#    command prep prints, with the links within 8000 removed in turn; the
+#    links drawn along the paths.
 "$build/verdalis-prep" ../patches.geojson --id patch_id --resistance ../resistance.tif --max-cost 16000 \
-  --nodes nodes.txt --connections costs.txt --paths paths.gpkg
+  --suggest-for 8000 0.5 --nodes nodes.txt --connections costs.txt --paths paths.gpkg | tee prep_leastcost.log
 echo
-"$build/verdalis" -nodeFile nodes.txt -conFile costs.txt -t dist notall \
-  -NC -PC -confAdj 8000 -confProb 8000 0.5 -removal maxValue 8000 -wcomp -prefix leastcost > verdalis_leastcost.log
+next_command="$(sed -n '/^Next:$/{n;s/^  verdalis //;p;}' prep_leastcost.log)"
+eval "\"\$build/verdalis\" $next_command -removal maxValue 8000 -wcomp -prefix leastcost" > verdalis_leastcost.log
 echo "verdalis: results of run leastcost written (console output in verdalis_leastcost.log)"
 echo
 "$build/verdalis-map" ../patches.geojson --id patch_id --results . --prefix leastcost \

@@ -31,8 +31,11 @@ double distanceBelowFloor(const dispersalKernel& kernel, double floor) {
   return std::ceil(kernel.distance * std::log(floor) / std::log(kernel.probability));
 }
 
-std::string suggestionText(const dispersalKernel& kernel, double floor) {
+std::string suggestionText(const dispersalKernel& kernel, double floor, bool leastCost) {
   const std::string distance = toText(distanceBelowFloor(kernel, floor));
+  if (leastCost)
+    return "For " + confProbText(kernel) + ", pairs of a least cost above " + distance +
+           " have a probability below " + toText(floor) + ": --max-cost " + distance + " leaves out only those";
   return "For " + confProbText(kernel) + ", pairs more than " + distance + " m apart have a probability below " +
          toText(floor) + ": --max-distance " + distance + " leaves out only those";
 }

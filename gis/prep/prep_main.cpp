@@ -72,7 +72,7 @@ void printSummary(const prepOptions& o, const gridAndPatches& in, const pairRows
   if (!o.patchLayer.empty())
     std::cout << "Wrote " << o.patchLayer << ": layer patches, identifier field patch_id\n";
   printLandscape(o, set, figures);
-  if (o.suggestFor) std::cout << suggestionText(*o.suggestFor, o.floor) << "\n";
+  if (o.suggestFor) std::cout << suggestionText(*o.suggestFor, o.floor, o.costs.active()) << "\n";
   std::cout << "Next:\n  " << nextCommand(o, figures) << "\n";
 }
 
