@@ -17,12 +17,24 @@ std::string& nameSlot() {
   static std::string name = "verdalis";
   return name;
 }
+
+std::vector<std::string>*& collector() {
+  static std::vector<std::string>* lines = nullptr;
+  return lines;
+}
 }  // namespace
+
+warningsCollected::warningsCollected(std::vector<std::string>& lines) { collector() = &lines; }
+warningsCollected::~warningsCollected() { collector() = nullptr; }
 
 void setProgramName(const std::string& name) { nameSlot() = name; }
 const std::string& programName() { return nameSlot(); }
 
 void warn(const std::string& message) {
+  if (collector() != nullptr) {
+    collector()->push_back(message);
+    return;
+  }
   std::cerr << programName() << ": warning: " << message << "\n";
 }
 

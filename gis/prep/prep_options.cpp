@@ -177,19 +177,20 @@ bool takeGuidanceOption(const std::vector<std::string>& args, std::size_t& at, p
   return true;
 }
 
-void checkOutputs(const prepOptions& o) {
-  if (o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
-  if (o.connectionFile.empty()) commandLineError("--connections CONFILE is required");
-  const std::vector<std::string> outputs = {o.nodeFile, o.connectionFile, o.patchLayer, o.costs.lengthsFile,
+void checkOutputs(const prepOptions& o, prepOutputs outputs) {
+  if (outputs == prepOutputs::required && o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
+  if (outputs == prepOutputs::required && o.connectionFile.empty())
+    commandLineError("--connections CONFILE is required");
+  const std::vector<std::string> written = {o.nodeFile, o.connectionFile, o.patchLayer, o.costs.lengthsFile,
                                             o.costs.pathsFile};
-  checkDistinctOutputs(o.source.input, outputs);
-  if (!o.studyArea.empty()) checkDistinctOutputs(o.studyArea, outputs);
+  checkDistinctOutputs(o.source.input, written);
+  if (!o.studyArea.empty()) checkDistinctOutputs(o.studyArea, written);
   for (const std::string& read : {o.costs.resistance, o.costs.costTable})
-    if (!read.empty()) checkDistinctOutputs(read, outputs);
+    if (!read.empty()) checkDistinctOutputs(read, written);
 }
 }  // namespace
 
-prepOptions parsePrepOptions(const std::vector<std::string>& args) {
+prepOptions parsePrepOptions(const std::vector<std::string>& args, prepOutputs outputs) {
   prepOptions o;
   o.distances.threads = 0;
   bool floorGiven = false;
@@ -207,7 +208,7 @@ prepOptions parsePrepOptions(const std::vector<std::string>& args) {
   if (o.suggestionOnly) return o;
   checkPatchOptions(o.source);
   checkLeastCost(o, args);
-  checkOutputs(o);
+  checkOutputs(o, outputs);
   if (o.distances.threads == 0) o.distances.threads = std::max(1u, std::thread::hardware_concurrency());
   return o;
 }

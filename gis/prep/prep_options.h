@@ -49,8 +49,12 @@ struct prepOptions {
   bool bounded() const { return costs.active() ? costs.maxCost.has_value() : distances.maxDistance.has_value(); }
 };
 
+// The program needs --nodes and --connections; prep() in-process writes
+// only the files named.
+enum class prepOutputs { required, optional };
+
 // Throws a command-line failure for anything it cannot use.
-prepOptions parsePrepOptions(const std::vector<std::string>& args);
+prepOptions parsePrepOptions(const std::vector<std::string>& args, prepOutputs outputs = prepOutputs::required);
 
 extern const char* const prepUsage;
 
