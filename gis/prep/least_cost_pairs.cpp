@@ -1,7 +1,6 @@
 // Least-cost distances: from the raster and the patches to the rows of prep's files.
 #include "prep/least_cost_pairs.h"
 
-#include <iostream>
 #include <limits>
 
 #include "common/failure.h"
@@ -48,8 +47,8 @@ gridAndPatches loadGridAndPatches(const prepOptions& o, const geosContext& conte
     again.targetCrs = g.crsWkt;
     set = loadPatches(again, context);
     set.crsName = g.crsName;
-    std::cout << "Reprojected the patches from " << from << " to the coordinate system of " << g.path << " ("
-              << g.crsName << ")\n";
+    in.reprojected = "Reprojected the patches from " + from + " to the coordinate system of " + g.path + " (" +
+                     g.crsName + ")\n";
   }
   return in;
 }

@@ -19,10 +19,11 @@ namespace verdalis::gis {
 struct gridAndPatches {
   resistanceGrid grid;
   patchSet set;
+  std::string reprojected;  // the line that says the patches were reprojected, or empty
 };
 
 // The raster first, then the patches: reprojected to the raster's system
-// when theirs differs (with a line saying so); a raster without a system is
+// when theirs differs (with a line saying so, for the summary); a raster without a system is
 // read in the patches' system, with a warning.
 gridAndPatches loadGridAndPatches(const prepOptions& options, const geosContext& context);
 

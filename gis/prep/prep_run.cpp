@@ -70,7 +70,7 @@ void printSummary(std::ostream& out, const prepOptions& o, const gridAndPatches&
   if (o.source.dissolve)
     out << "  --dissolve: " << set.polygonsBeforeDissolve << " polygon" << (set.polygonsBeforeDissolve == 1 ? "" : "s")
         << " became " << n << " patch" << (n == 1 ? "" : "es") << "\n";
-  out << tableLine(o.nodeFile, "Nodes", n) << "identifier and " << set.attributeText << "\n";
+  out << in.reprojected << tableLine(o.nodeFile, "Nodes", n) << "identifier and " << set.attributeText << "\n";
   printConnections(out, o, set, least.costs, in.grid);
   if (!o.costs.lengthsFile.empty())
     out << "Wrote " << o.costs.lengthsFile << ": " << 2 * least.lengths.pairCount()
