@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "library/memory_check.h"
+#include "library/option_checks.h"
 #include "library/result_values.h"
 #include "library/run_control.h"
 #include "library/run_state.h"
@@ -120,10 +121,34 @@ std::string toldText(const std::vector<std::string>& told) {
   return text.empty() ? std::string("the run stopped at the checks of its settings or input\n") : text;
 }
 
+// The combinations the command line refuses while it reads its arguments,
+// refused here for the callers that do not go through it.
+template <class T>
+void refuseCombinations(const quivaraProgram<T>& p, const analysisOptions& o, analysisResults& results) {
+  combinationFacts facts;
+  facts.binary = p.ccpFlag || p.lcpFlag || p.iicFlag || p.ncFlag || p.nlFlag || p.hFlag || p.bcFlag || p.bciicFlag;
+  facts.probabilistic = p.fFlag || p.awfFlag || p.pcFlag || p.bcpcFlag;
+  facts.PC = p.pcFlag;
+  facts.IIC = p.iicFlag;
+  facts.BCIIC = p.bciicFlag;
+  facts.BCPC = p.bcpcFlag;
+  facts.distances = p.inputDist;
+  facts.probabilities = p.inputProb;
+  facts.links = p.inputAdjacen;
+  facts.confAdj = p.adjacentTail;
+  facts.confProbDistance = p.kDistanceProb;
+  facts.confProbProbability = p.kProbProb;
+  facts.pcHeur = o.pcHeurAll || o.pcHeur > 0;
+  const std::vector<combinationRefusal> refused = refusedCombinations(facts);
+  for (const combinationRefusal& r : refused) tellUser("Error: " + r.text);
+  if (!refused.empty()) throw inputRefused(toldText(results.told));
+}
+
 template <class T>
 void runSteps(quivaraProgram<T>& program, const analysisOptions& o, analysisResults& results) {
   int errors = 0;
   problems().clear();
+  refuseCombinations(program, o, results);
   onEveryProcess([&] {
     errors = program.initial_check();
     if (errors != 0) problems().tell();

@@ -213,6 +213,13 @@ TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
   analysisOptions options;
   options.indices.PC = true;  // without -confProb: the checks refuse it
   EXPECT_THROW(analyse(small.land(), options), inputRefused);
+  analysisOptions binary;
+  binary.indices.NC = true;  // without -confAdj, which 0 stands for
+  std::string told;
+  binary.sinks.tell = [&](const std::string& line) { told += line + "\n"; };
+  EXPECT_THROW(analyse(small.land(), binary), inputRefused);
+  EXPECT_EQ(told.rfind("Error: the binary indices (NC, NL, H, CCP, LCP, IIC, BC, BCIIC) need -confAdj V", 0), 0u)
+      << told;
 
   options.confProb = {100, 0.5};
   options.landArea = 100;
