@@ -98,6 +98,7 @@ const std::map<std::string, bool dataArg::*>& plainSwitches() {
       {"-*", &dataArg::searchSimilar},
       {"-reference", &dataArg::reference},
       {"-dense", &dataArg::dense},
+      {"-plan", &dataArg::plan},
       {"-symmetric", &dataArg::symmetric},
       {"-appendInvalid", &dataArg::appendInvalid},
       {"--version", &dataArg::version},
