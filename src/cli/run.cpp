@@ -262,7 +262,8 @@ int runSteps(dataArg arg, runReport& report) {
 // the run, which is printed instead of carried out.
 int planSteps(const dataArg& arg, runReport& report) {
   try {
-    say(analyse(landscapeFilesOf(arg), analysisOptionsOf(arg)).route.text);
+    const std::string plan = analyse(landscapeFilesOf(arg), analysisOptionsOf(arg)).route.text;
+    say(plan.empty() || plan.back() == '\n' ? plan : plan + "\n");
   } catch (const inputRefused&) {
     report.ending = runEnding::checksFailed;
     return kExitRunFailed;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/numfmt.h"
+
 namespace verdalis {
 
 enum class refusedCombination {
@@ -36,6 +38,16 @@ struct combinationRefusal {
   std::string text;    // what was found and what to do
 };
 
+// A value of 0 is one not given; the line names which.
+inline std::string confProbMissing(const combinationFacts& f) {
+  if (f.confProbDistance == 0 && f.confProbProbability == 0)
+    return "the probabilistic indices (F, AWF, PC, BCPC) on distances need -confProb D P, the probability P at "
+           "distance D (e.g. -confProb 1000 0.5)";
+  const std::string given = "-confProb " + toText(f.confProbDistance) + " " + toText(f.confProbProbability) + ": ";
+  return given + (f.confProbProbability == 0 ? "the probability, its second number, must be above 0 and at most 1"
+                                             : "the distance, its first number, must be above 0");
+}
+
 inline std::vector<combinationRefusal> refusedCombinations(const combinationFacts& f) {
   using R = refusedCombination;
   std::vector<combinationRefusal> found;
@@ -44,9 +56,7 @@ inline std::vector<combinationRefusal> refusedCombinations(const combinationFact
                      "the binary indices (NC, NL, H, CCP, LCP, IIC, BC, BCIIC) need -confAdj V, the link threshold: a "
                      "distance, or with -t prob a probability (e.g. -confAdj 1000)"});
   if (f.probabilistic && (f.confProbDistance == 0 || f.confProbProbability == 0) && f.distances)
-    found.push_back({R::probabilisticWithoutConfProb, "-confProb",
-                     "the probabilistic indices (F, AWF, PC, BCPC) on distances need -confProb D P, the probability P "
-                     "at distance D (e.g. -confProb 1000 0.5)"});
+    found.push_back({R::probabilisticWithoutConfProb, "-confProb", confProbMissing(f)});
   else if (f.probabilistic && (f.confProbDistance != 0 || f.confProbProbability != 0) && f.probabilities)
     found.push_back({R::confProbWithProbabilities, "-confProb",
                      "-confProb turns distances into probabilities; with -t prob the connection file gives the "
