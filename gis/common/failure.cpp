@@ -17,12 +17,20 @@ std::string& nameSlot() {
   static std::string name = "verdalis";
   return name;
 }
+
+std::function<void(const std::string&)>& warningSink() {
+  static std::function<void(const std::string&)> sink;
+  return sink;
+}
 }  // namespace
 
 void setProgramName(const std::string& name) { nameSlot() = name; }
 const std::string& programName() { return nameSlot(); }
 
+void setWarningSink(std::function<void(const std::string&)> sink) { warningSink() = std::move(sink); }
+
 void warn(const std::string& message) {
+  if (warningSink()) return warningSink()(message);
   std::cerr << programName() << ": warning: " << message << "\n";
 }
 
