@@ -9,6 +9,7 @@
 #include <map>
 
 #include "gis_fixtures.h"
+#include "support/numfmt.h"
 #include "verdalis/verdalis.h"
 
 namespace gistest {
@@ -152,6 +153,174 @@ TEST(ProtconnTest, ValuesWorkedByHand) {
     expectNear(number(u, "dProtConn_flux"), d * 20 / 60, "flux");
     expectNear(number(u, "dProtConn_connector"), 0, "connector");
   }
+}
+
+// Nine touching regions of 10 km and 80 protected areas of 200 m to 1.5 km
+// drawn at random over them and beyond: overlaps, touching areas, areas
+// across borders and stepping stones of every kind.
+void writeRandomLayers(const tempFolder& dir) {
+  std::vector<featureDefinition> regions, areas;
+  for (int r = 0; r < 9; ++r) regions.push_back({square(10000 * (r % 3), 10000 * (r / 3), 10000), {"R" + std::to_string(r)}});
+  writeLayer(dir / "regions.gpkg", "GPKG", "regions", 3067, {{"name", OFTString}}, regions);
+  unsigned state = 12345;
+  auto next = [&state](double low, double high) {
+    state = state * 1103515245u + 12345u;
+    return low + (high - low) * static_cast<double>((state >> 8) & 0xFFFF) / 65535.0;
+  };
+  for (int k = 1; k <= 80; ++k) {
+    const double side = next(200, 1500);
+    areas.push_back({square(std::round(next(-3000, 32000)), std::round(next(-3000, 32000)), std::round(side)), {std::to_string(k)}});
+  }
+  writeLayer(dir / "pas.gpkg", "GPKG", "pas", 3067, {{"pid", OFTInteger}}, areas);
+}
+
+TEST(ProtconnTest, CoreGivesTheSameValuesOnTheSameNodesWhateverTheThreads) {
+  tempFolder dir;
+  writeRandomLayers(dir);
+  fs::create_directory(dir / "land");
+  auto args = [](const std::string& threads, const std::string& suffix) {
+    return std::vector<std::string>{"pas.gpkg", "--id", "pid", "--regions", "regions.gpkg", "--region-id", "name",
+                                    "--distance", "1000,3000", "--transboundary", "2000", "--threads", threads,
+                                    "--out", "pc" + suffix + ".tsv", "--importances", "units" + suffix + ".tsv",
+                                    "--landscapes", "land"};
+  };
+  const runResult one = protconn(args("1", "1"), dir.path());
+  ASSERT_EQ(one.status, 0) << one.err;
+  const runResult three = protconn(args("3", "3"), dir.path());
+  ASSERT_EQ(three.status, 0) << three.err;
+  EXPECT_EQ(readFile(dir / "pc1.tsv"), readFile(dir / "pc3.tsv"));
+  EXPECT_EQ(readFile(dir / "units1.tsv"), readFile(dir / "units3.tsv"));
+  const table t = readTable(dir / "pc1.tsv");
+  ASSERT_EQ(t.size(), 18u);
+  int compared = 0;
+  for (const auto& row : t) {
+    expectIdentities(row);
+    const std::string stem = "land/" + row.at("region") + "_" + row.at("distance");
+    if (readFile(dir / (stem + "_connections.txt")).empty()) continue;
+    // The same landscape through the library, and through the program's files.
+    verdalis::landscapeFiles files{(dir / (stem + "_nodes.txt")).string(), (dir / (stem + "_connections.txt")).string(),
+                                   {verdalis::pairValue::distance, false, true}, false};
+    verdalis::analysisOptions options;
+    options.indices.PC = true;
+    options.confProb = {std::stof(row.at("distance")), 0.5f};
+    options.onlyOverall = true;
+    EXPECT_EQ(verdalis::analyse(files, options).overallValue("EC(PC)"), number(row, "ECA")) << stem;
+    const fs::path folder = dir / ("run_" + std::to_string(compared++));
+    fs::create_directory(folder);
+    const runResult core = run(VERDALIS_BINARY, {"-nodeFile", "../" + stem + "_nodes.txt", "-conFile",
+                                                 "../" + stem + "_connections.txt", "-t", "dist", "notall",
+                                                 "-symmetric", "-PC", "-confProb", row.at("distance"), "0.5",
+                                                 "onlyoverall"},
+                               folder);
+    ASSERT_EQ(core.status, 0) << core.err;
+    EXPECT_NE(readFile(folder / "overall_indices.txt").find("EC(PC)\t" + verdalis::toText(number(row, "ECA")) + "\n"),
+              std::string::npos)
+        << stem;
+  }
+  EXPECT_GE(compared, 12);
+}
+
+TEST(ProtconnTest, BadInputIsRefusedWithoutAnyFile) {
+  tempFolder dir;
+  writeHandLayers(dir);
+  writeLayer(dir / "twice.gpkg", "GPKG", "regions", 3067, {{"name", OFTString}},
+             {{square(0, 0, 100), {"a"}}, {square(200, 0, 100), {"a"}}});
+  writeLayer(dir / "degrees.gpkg", "GPKG", "pas", 4326, {{"pid", OFTInteger}}, {{square(24, 60, 0.1), {"1"}}});
+  const std::vector<std::string> base = {"--id", "pid", "--regions", "regions.gpkg", "--region-id", "name",
+                                         "--distance", "1000", "--out", "pc.tsv", "--importances", "u.tsv"};
+  struct refusal {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  auto with = [&](std::vector<std::string> args, const std::string& option, const std::string& value) {
+    for (std::size_t k = 0; k + 1 < args.size(); ++k)
+      if (args[k] == option) args[k + 1] = value;
+    return args;
+  };
+  std::vector<std::string> plain = base;
+  plain.insert(plain.begin(), "pas.gpkg");
+  std::vector<std::string> degrees = base;
+  degrees.insert(degrees.begin(), "degrees.gpkg");
+  std::vector<std::string> filtered = plain, certain = plain;
+  filtered.insert(filtered.end(), {"--where", "pid > 1000"});
+  certain.insert(certain.end(), {"--probability", "1"});
+  const refusal cases[] = {
+      {with(plain, "--region-id", "nope"), 2, "no field \"nope\" in layer regions; its fields: name"},
+      {with(plain, "--regions", "twice.gpkg"), 2, "the values of name must be unique"},
+      {filtered, 2, "no protected area in pas.gpkg matches --where"},
+      {with(plain, "--distance", "0"), 1, "--distance must be above 0"},
+      {degrees, 2, "reproject with --to EPSG:CODE"},
+      {certain, 1, "--probability expects a probability between 0 and 1"},
+  };
+  for (const refusal& c : cases) {
+    const runResult r = protconn(c.args, dir.path());
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(dir.files(), (std::vector<std::string>{"degrees.gpkg", "pas.gpkg", "regions.gpkg", "twice.gpkg"}));
+  }
+  std::vector<std::string> one = plain;
+  one.insert(one.end(), {"--region", "unknown"});
+  const runResult unknown = protconn(one, dir.path());
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("no region unknown in regions.gpkg (field name); its regions: one, touch"), std::string::npos)
+      << unknown.err;
+  // Four self-intersecting areas: the first three named, then the count.
+  std::vector<featureDefinition> bowties;
+  for (int k = 0; k < 4; ++k) {
+    const std::string x0 = std::to_string(1000 + 2000 * k), x1 = std::to_string(2000 + 2000 * k);
+    bowties.push_back({"POLYGON((" + x0 + " 1000," + x1 + " 2000," + x1 + " 1000," + x0 + " 2000," + x0 + " 1000))",
+                       {std::to_string(k + 1)}});
+  }
+  writeLayer(dir / "bowties.gpkg", "GPKG", "pas", 3067, {{"pid", OFTInteger}}, bowties);
+  std::vector<std::string> repaired = base;
+  repaired.insert(repaired.begin(), "bowties.gpkg");
+  const runResult r = protconn(repaired, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("feature 3 (pid 3) had an invalid geometry"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("feature 4 (pid 4)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("4 protected areas had invalid geometries and were repaired (the first 3 named above)"),
+            std::string::npos)
+      << r.err;
+}
+
+// Five periods worked by hand, AL = 10, -confProb 1000 0.5: two areas of 4
+// 1000 m apart (ECA √48), then 2000 m apart (√40), one shrunk to 2 (√24),
+// kept, and brought back to 1000 m (√28).
+TEST(ChangeTest, PeriodsWorkedByHand) {
+  tempFolder dir;
+  writeFile(dir / "n1.txt", "1\t4\n2\t4\n");
+  writeFile(dir / "n3.txt", "1\t2\n2\t4\n");
+  writeFile(dir / "c1.txt", "1\t2\t1000\n2\t1\t1000\n");
+  writeFile(dir / "c2.txt", "1\t2\t2000\n2\t1\t2000\n");
+  const runResult r = run(VERDALIS_CHANGE,
+                          {"--period", "2000", "n1.txt", "c1.txt", "--period", "2005", "n1.txt", "c2.txt", "--period",
+                           "2010", "n3.txt", "c2.txt", "--period", "2015", "n3.txt", "c2.txt", "--period", "2020",
+                           "n3.txt", "c1.txt", "--landArea", "10", "-confProb", "1000", "0.5", "--out", "change.tsv",
+                           "--chart", "change.svg"},
+                          dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "change.svg"));
+  const table t = readTable(dir / "change.tsv");
+  ASSERT_EQ(t.size(), 5u);
+  const double eca[] = {std::sqrt(48.0), std::sqrt(40.0), std::sqrt(24.0), std::sqrt(24.0), std::sqrt(28.0)};
+  const double habitat[] = {8, 8, 6, 6, 6};
+  const char* words[] = {"connectivity loss", "connectivity loss", "habitat loss", "maintained", "gain"};
+  for (std::size_t k = 0; k < 5; ++k) {
+    const auto& row = t[k];
+    expectNear(number(row, "A"), habitat[k], "A");
+    expectNear(number(row, "ECA"), eca[k], "ECA");
+    expectNear(number(row, "ECA_pct_landscape"), 10 * eca[k], "ECA_pct_landscape");
+    expectNear(number(row, "ECA_pct_habitat"), 100 * eca[k] / habitat[k], "ECA_pct_habitat");
+    const double a0 = k == 0 ? 10 : habitat[k - 1], e0 = k == 0 ? 10 : eca[k - 1];
+    expectNear(number(row, "dA"), 100 * (habitat[k] - a0) / a0, "dA");
+    if (k != 3) expectNear(number(row, "dECA"), 100 * (eca[k] - e0) / e0, "dECA");
+    EXPECT_EQ(row.at("rECA") == "NA", habitat[k] == a0) << k;
+    EXPECT_EQ(row.at("change"), words[k]) << k;
+  }
+  const runResult bad = run(VERDALIS_CHANGE, {"--period", "a", "n1.txt", "c1.txt", "-confProb", "1000", "0.5"}, dir.path());
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("--landArea AL is required"), std::string::npos) << bad.err;
 }
 
 }  // namespace
