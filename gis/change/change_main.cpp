@@ -22,7 +22,7 @@ namespace verdalis::gis {
 namespace {
 const char* const changeUsage =
     "Usage: verdalis-change --period LABEL NODES CONNECTIONS [--period ...] --landArea AL\n"
-    "                       [-confProb D P] [-t dist|prob [all|notall]] [--out FILE.tsv]\n"
+    "                       [-confProb D P] [-t dist|prob [all|notall]] [-symmetric] [--out FILE.tsv]\n"
     "                       [--chart FILE.png|.svg] [--title TEXT]\n"
     "\n"
     "ECA (the equivalent connected area, EC(PC) of Verdalis) of every period, given\n"
@@ -36,6 +36,7 @@ const char* const changeUsage =
     "  -confProb D P         probability P of dispersal at distance D (with -t dist)\n"
     "  -t dist|prob all|notall  what the connection files hold, as verdalis reads them\n"
     "                        (default dist notall)\n"
+    "  -symmetric            a pair listed one way is read both ways\n"
     "  --out FILE.tsv        the table (default: standard output)\n"
     "  --chart FILE          a chart of A and ECA over the periods, PNG or SVG by its name\n"
     "  --title TEXT          the title of the chart\n"
@@ -52,6 +53,7 @@ struct changeOptions {
   std::optional<std::pair<double, double>> confProb;
   pairValue kind = pairValue::distance;
   bool everyPair = false;
+  bool symmetric = false;
   std::string out, chart, title = "Habitat and connectivity over the periods";
   bool help = false;
 };
@@ -81,6 +83,8 @@ void takeWord(const std::vector<std::string>& args, std::size_t& at, changeOptio
     if (args[at] != "dist" && args[at] != "prob") commandLineError("-t expects dist or prob, not \"" + args[at] + "\"");
     o.kind = args[at] == "dist" ? pairValue::distance : pairValue::probability;
     if (at + 1 < args.size() && (args[at + 1] == "all" || args[at + 1] == "notall")) o.everyPair = args[++at] == "all";
+  } else if (name == "-symmetric") {
+    o.symmetric = true;
   } else if (name == "--out" || name == "--chart" || name == "--title") {
     at = valuesAfter(args, at, 1, name, "a value");
     (name == "--out" ? o.out : name == "--chart" ? o.chart : o.title) = args[at];
@@ -128,6 +132,7 @@ periodMeasure measurePeriod(const period& p, const changeOptions& o) {
   files.connectionFile = p.connections;
   files.reading.kind = o.kind;
   files.reading.everyPair = o.everyPair;
+  files.reading.symmetric = o.symmetric;
   analysisOptions options;
   options.indices.PC = true;
   if (o.confProb) options.confProb = {static_cast<float>(o.confProb->first), static_cast<float>(o.confProb->second)};
