@@ -14,6 +14,10 @@
 #include "protconn/protconn_log.h"
 #include "protconn/protconn_options.h"
 #include "protconn/protconn_tables.h"
+#include "support/process_group.h"
+#ifdef VERDALIS_PROTCONN_MPI
+#include "mpi_group.h"
+#endif
 
 namespace verdalis::gis {
 
@@ -24,6 +28,7 @@ class repairTally {
  public:
   repairTally() {
     setWarningSink([this](const std::string& message) {
+      if (!processes().lead()) return;
       const bool repaired = message.find("had an invalid geometry") != std::string::npos;
       if (repaired && ++repaired_ > kNamed) return;
       std::cerr << programName() << ": warning: " << message << "\n";
@@ -34,7 +39,7 @@ class repairTally {
   repairTally& operator=(const repairTally&) = delete;
   // Says how many were repaired in all, once past those named, and starts again.
   void tell(const std::string& what) {
-    if (repaired_ > kNamed)
+    if (repaired_ > kNamed && processes().lead())
       std::cerr << programName() << ": warning: " << repaired_ << " " << what << " had invalid geometries and were "
                 << "repaired (the first " << kNamed << " named above)\n";
     repaired_ = 0;
@@ -82,7 +87,7 @@ runRequest requestOf(const protconnOptions& o, const patchSet& areas, const std:
   q.removals = o.removals();
   q.keepUnits = !o.geopackage.empty() || !o.png.empty() || !o.svg.empty();
   q.threads = o.threads;
-  if (!o.landscapes.empty())
+  if (!o.landscapes.empty() && processes().lead())
     q.landscape = [folder = o.landscapes, kernels](const std::string& region, std::size_t k, const regionNodes& nodes,
                                                    const nodePairs& pairs) {
       writeLandscapeFiles(folder, region, kernels[k], nodes, pairs);
@@ -108,7 +113,10 @@ int protconnMain(int argc, char** argv) {
     std::cout << protconnUsage << "\n" << exitStatusText;
     return 0;
   }
-  checkOutputs(o);
+  // With MPI every process computes every region, each analysis shared
+  // among them; the first process alone writes and speaks.
+  const bool lead = processes().lead();
+  if (lead) checkOutputs(o);
   geosContext context;
   repairTally repairs;
   const patchSet areas = readProtectedAreas(o, context);
@@ -120,6 +128,7 @@ int protconnMain(int argc, char** argv) {
   const protectedAreaIndex index(areas, context);
   workerContexts contexts;
   const std::vector<regionResult> results = runRegions(index, regions, requestOf(o, areas, kernels), contexts);
+  if (!lead) return 0;
   std::vector<std::unique_ptr<stagedFile>> files;
   auto staged = [&](const std::string& path) -> const stagedFile* {
     if (path.empty()) return nullptr;
@@ -143,6 +152,14 @@ int protconnMain(int argc, char** argv) {
 
 }  // namespace verdalis::gis
 
+#ifdef VERDALIS_PROTCONN_MPI
+int main(int argc, char** argv) {
+  verdalis::joinMpiGroup(&argc, &argv);
+  return verdalis::leaveMpiGroup(
+      verdalis::gis::runProgram("verdalis-protconn-mpi", verdalis::gis::protconnMain, argc, argv));
+}
+#else
 int main(int argc, char** argv) {
   return verdalis::gis::runProgram("verdalis-protconn", verdalis::gis::protconnMain, argc, argv);
 }
+#endif

@@ -1,10 +1,13 @@
-// The regions of a run over worker threads, with progress.
+// The regions of a run: clipping and pairs on worker threads, the core's
+// analyses on the calling thread in region order, with progress.
 #include "protconn/protconn_run.h"
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "common/failure.h"
@@ -26,44 +29,118 @@ std::vector<long long> regionWeights(const protectedAreaIndex& index, const regi
   return weights;
 }
 
-struct regionWork {
-  const protectedAreaIndex& index;
-  const runRequest& request;
-  progressMeter& meter;
-  unsigned pairThreads;  // the threads a worker measures its pairs with: all of them for a single region
-  std::mutex landscapeTurn;
+// A region clipped and measured, waiting for its analyses.
+struct preparedRegion {
+  regionNodes nodes;
+  nodePairs pairs;
 };
 
-regionResult oneRegion(regionWork& w, const region& r, long long weight, const geosContext& c) {
-  const runRequest& q = w.request;
+// Regions handed from the workers to the analyses in region order; a worker
+// takes a region only while fewer than `window` wait before it.
+class regionQueue {
+ public:
+  regionQueue(std::size_t count, std::size_t window) : slots_(count), failures_(count), window_(window) {}
+
+  // The next region for a worker, or none when every region is taken or the run stops.
+  std::optional<std::size_t> take() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return stopped_ || next_ >= slots_.size() || next_ < analysed_ + window_; });
+    if (stopped_ || next_ >= slots_.size()) return std::nullopt;
+    return next_++;
+  }
+  void put(std::size_t k, preparedRegion prepared) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slots_[k] = std::move(prepared);
+    changed_.notify_all();
+  }
+  void fail(std::size_t k, std::exception_ptr failure) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failures_[k] = std::move(failure);
+    changed_.notify_all();
+  }
+  // Region k once ready; rethrows its failure.
+  preparedRegion wait(std::size_t k) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return slots_[k].has_value() || failures_[k]; });
+    if (failures_[k]) std::rethrow_exception(failures_[k]);
+    preparedRegion prepared = std::move(*slots_[k]);
+    slots_[k].reset();
+    analysed_ = k + 1;
+    changed_.notify_all();
+    return prepared;
+  }
+  void stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopped_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::vector<std::optional<preparedRegion>> slots_;
+  std::vector<std::exception_ptr> failures_;
+  std::size_t window_, next_ = 0, analysed_ = 0;
+  bool stopped_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+};
+
+preparedRegion prepare(const protectedAreaIndex& index, const region& r, const runRequest& q, unsigned pairThreads,
+                       const geosContext& c) {
+  preparedRegion p{nodesOfRegion(index, r.outline.get(), q.nodes, c), {}};
+  pairRequest pairs = q.pairs;
+  pairs.threads = pairThreads;
+  p.pairs = measureNodePairs(p.nodes.outlines, pairs, c);
+  return p;
+}
+
+regionResult analyse(const region& r, preparedRegion p, const runRequest& q) {
   regionResult result;
   result.id = r.id;
-  regionNodes nodes = nodesOfRegion(w.index, r.outline.get(), q.nodes, c);
-  w.meter.advance(weight / 3);
-  result.inside = nodes.inside;
-  result.transboundary = nodes.transboundary();
-  pairRequest pairs = q.pairs;
-  pairs.threads = w.pairThreads;
-  const nodePairs measured = measureNodePairs(nodes.outlines, pairs, c);
-  w.meter.advance(weight / 3);
+  result.inside = p.nodes.inside;
+  result.transboundary = p.nodes.transboundary();
   for (std::size_t k = 0; k < q.kernels.size(); ++k) {
-    if (q.landscape) {
-      std::lock_guard<std::mutex> turn(w.landscapeTurn);
-      q.landscape(r.id, k, nodes, measured);
-    }
-    result.distances.push_back(analyseRegion(nodes, measured, q.kernels[k], {q.removals, 0}));
+    if (q.landscape) q.landscape(r.id, k, p.nodes, p.pairs);
+    result.distances.push_back(analyseRegion(p.nodes, p.pairs, q.kernels[k], {q.removals, 0}));
   }
-  w.meter.advance(weight - 2 * (weight / 3));
-  result.unitId = std::move(nodes.unitId);
-  result.unitPart = std::move(nodes.unitPart);
-  result.unitArea = std::move(nodes.area);
-  result.unitArea.resize(nodes.inside);
+  result.unitId = std::move(p.nodes.unitId);
+  result.unitPart = std::move(p.nodes.unitPart);
+  result.unitArea = std::move(p.nodes.area);
+  result.unitArea.resize(p.nodes.inside);
   if (q.keepUnits) {
-    nodes.outlines.resize(nodes.inside);
-    result.units = std::move(nodes.outlines);
+    p.nodes.outlines.resize(p.nodes.inside);
+    result.units = std::move(p.nodes.outlines);
   }
   return result;
 }
+
+// Names the region in a failure of its own.
+std::exception_ptr failureOf(const region& r) {
+  try {
+    throw;
+  } catch (const gisFailure& failure) {
+    return std::make_exception_ptr(gisFailure(failure.kind(), "region " + r.id + ": " + failure.what()));
+  } catch (...) {
+    return std::current_exception();
+  }
+}
+
+// The workers, stopped and joined however the analyses end.
+class workerPool {
+ public:
+  workerPool(regionQueue& queue, unsigned count, const std::function<void(unsigned)>& work) : queue_(queue) {
+    for (unsigned w = 0; w < count; ++w) threads_.emplace_back(work, w);
+  }
+  ~workerPool() {
+    queue_.stop();
+    for (std::thread& t : threads_) t.join();
+  }
+  workerPool(const workerPool&) = delete;
+  workerPool& operator=(const workerPool&) = delete;
+
+ private:
+  regionQueue& queue_;
+  std::vector<std::thread> threads_;
+};
 }  // namespace
 
 std::vector<regionResult> runRegions(const protectedAreaIndex& index, const regionSet& regions,
@@ -71,38 +148,35 @@ std::vector<regionResult> runRegions(const protectedAreaIndex& index, const regi
   const std::size_t n = regions.regions.size();
   const unsigned workers = static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(request.threads, n)));
   while (contexts.contexts.size() < workers) contexts.contexts.push_back(std::make_unique<geosContext>());
-  const std::vector<long long> weights = regionWeights(index, regions, request.nodes.transboundary /
-                                                                           request.nodes.metresPerUnit,
-                                                       *contexts.contexts[0]);
+  const std::vector<long long> weights =
+      regionWeights(index, regions, request.nodes.transboundary / request.nodes.metresPerUnit, *contexts.contexts[0]);
   long long total = 0;
   for (long long w : weights) total += w;
   // A meter of its own: the core's runs have theirs.
   progressMeter meter;
   progressPhase phase("Regions", total, meter);
-  regionWork work{index, request, meter, std::max(1u, request.threads / workers), {}};
-  std::vector<regionResult> results(n);
-  std::vector<std::exception_ptr> failures(n);
-  std::atomic<std::size_t> next{0};
-  auto worker = [&](unsigned w) {
-    for (std::size_t k = next.fetch_add(1); k < n; k = next.fetch_add(1)) {
+  const unsigned pairThreads = std::max(1u, request.threads / workers);
+  regionQueue queue(n, workers);
+  auto work = [&](unsigned w) {
+    for (std::optional<std::size_t> k = queue.take(); k; k = queue.take()) {
       try {
-        results[k] = oneRegion(work, regions.regions[k], weights[k], *contexts.contexts[w]);
-      } catch (const gisFailure& failure) {
-        failures[k] = std::make_exception_ptr(gisFailure(failure.kind(), "region " + regions.regions[k].id + ": " +
-                                                                             failure.what()));
-        next = n;
+        queue.put(*k, prepare(index, regions.regions[*k], request, pairThreads, *contexts.contexts[w]));
+        meter.advance(2 * (weights[*k] / 3));
       } catch (...) {
-        failures[k] = std::current_exception();
-        next = n;
+        queue.fail(*k, std::current_exception());
       }
     }
   };
-  std::vector<std::thread> pool;
-  for (unsigned w = 1; w < workers; ++w) pool.emplace_back(worker, w);
-  worker(0);
-  for (std::thread& t : pool) t.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
+  std::vector<regionResult> results;
+  workerPool pool(queue, workers, work);
+  for (std::size_t k = 0; k < n; ++k) {
+    try {
+      results.push_back(analyse(regions.regions[k], queue.wait(k), request));
+    } catch (...) {
+      std::rethrow_exception(failureOf(regions.regions[k]));
+    }
+    meter.advance(weights[k] - 2 * (weights[k] / 3));
+  }
   return results;
 }
 

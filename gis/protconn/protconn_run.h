@@ -1,11 +1,14 @@
 #pragma once
 // Every region of a run: its nodes, their pairs within the longest reach,
-// and the core's analysis for each distance. Regions go to worker threads in
-// turn, each with its own GEOS context, and their results are kept in region
-// order, so that the files do not depend on the number of threads. A worker
-// holds one region's nodes and pairs at a time: memory follows the largest
-// regions, not the whole layer. The core runs one analysis at a time in a
-// process (each with every thread), while the other workers clip and measure.
+// and the core's analysis for each distance. Worker threads, each with its
+// own GEOS context, clip the regions and measure their pairs in turn; the
+// calling thread runs the core's analyses (each with every thread) in region
+// order, as they become ready. So the files, and the order of the core's
+// runs, do not depend on the number of threads: with MPI every process runs
+// the same analyses in the same order, each shared among the processes, from
+// the one thread that talks to MPI. The workers keep at most as many regions
+// ready as there are workers: memory follows the largest regions, not the
+// whole layer.
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,7 +38,7 @@ struct runRequest {
   bool keepUnits = false;
   unsigned threads = 1;
   // Called for every region and distance with the nodes and pairs the core
-  // is given, one call at a time (--landscapes).
+  // is given, in region order (--landscapes).
   std::function<void(const std::string& region, std::size_t kernel, const regionNodes&, const nodePairs&)> landscape;
 };
 

@@ -4,7 +4,8 @@
 // (Trans), a region of two islands, a region without protected area; the
 // identities of the fractions on every row; the landscape handed to the
 // core, run by verdalis itself, gives the same ECA; the same files whatever
-// the number of threads; and the bad inputs, which leave no file.
+// the number of threads and of MPI processes; and the bad inputs, which
+// leave no file.
 #include <cmath>
 #include <map>
 
@@ -190,6 +191,17 @@ TEST(ProtconnTest, CoreGivesTheSameValuesOnTheSameNodesWhateverTheThreads) {
   ASSERT_EQ(three.status, 0) << three.err;
   EXPECT_EQ(readFile(dir / "pc1.tsv"), readFile(dir / "pc3.tsv"));
   EXPECT_EQ(readFile(dir / "units1.tsv"), readFile(dir / "units3.tsv"));
+#ifdef VERDALIS_PROTCONN_MPI_BINARY
+  // Two processes, each analysis shared between them: the same files.
+  std::string command = "cd " + quoted(dir.path().string()) + " && " + quoted(VERDALIS_MPIEXEC) +
+                        " --oversubscribe --allow-run-as-root -np 2 " + quoted(VERDALIS_PROTCONN_MPI_BINARY);
+  std::vector<std::string> mpiArgs = args("2", "m");
+  mpiArgs.resize(mpiArgs.size() - 2);  // without --landscapes
+  for (const std::string& word : mpiArgs) command += " " + quoted(word);
+  ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
+  EXPECT_EQ(readFile(dir / "pc1.tsv"), readFile(dir / "pcm.tsv"));
+  EXPECT_EQ(readFile(dir / "units1.tsv"), readFile(dir / "unitsm.tsv"));
+#endif
   const table t = readTable(dir / "pc1.tsv");
   ASSERT_EQ(t.size(), 18u);
   int compared = 0;
