@@ -18,18 +18,30 @@ std::string& nameSlot() {
   return name;
 }
 
+std::vector<std::string>*& collector() {
+  static std::vector<std::string>* lines = nullptr;
+  return lines;
+}
+
 std::function<void(const std::string&)>& warningSink() {
   static std::function<void(const std::string&)> sink;
   return sink;
 }
 }  // namespace
 
+void setWarningSink(std::function<void(const std::string&)> sink) { warningSink() = std::move(sink); }
+
+warningsCollected::warningsCollected(std::vector<std::string>& lines) { collector() = &lines; }
+warningsCollected::~warningsCollected() { collector() = nullptr; }
+
 void setProgramName(const std::string& name) { nameSlot() = name; }
 const std::string& programName() { return nameSlot(); }
 
-void setWarningSink(std::function<void(const std::string&)> sink) { warningSink() = std::move(sink); }
-
 void warn(const std::string& message) {
+  if (collector() != nullptr) {
+    collector()->push_back(message);
+    return;
+  }
   if (warningSink()) return warningSink()(message);
   std::cerr << programName() << ": warning: " << message << "\n";
 }

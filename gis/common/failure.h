@@ -4,22 +4,12 @@
 // read or used and output that cannot be written. Thrown, so that every file
 // under way is discarded by its owner on the way out.
 #include <functional>
-#include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "verdalis/gis.h"
 
 namespace verdalis::gis {
-
-enum class failureKind { commandLine, inputOutput };
-
-class gisFailure : public std::runtime_error {
- public:
-  gisFailure(failureKind kind, const std::string& message)
-      : std::runtime_error(message), kind_(kind) {}
-  failureKind kind() const { return kind_; }
-
- private:
-  failureKind kind_;
-};
 
 [[noreturn]] inline void commandLineError(const std::string& message) {
   throw gisFailure(failureKind::commandLine, message);
@@ -47,6 +37,16 @@ void warn(const std::string& message);
 // Where warnings go instead, for a program that gathers them (to count the
 // repeated ones); an empty sink sends them to standard error again.
 void setWarningSink(std::function<void(const std::string&)> sink);
+
+// While one lives, warn() keeps its lines in `lines` instead of printing
+// them (the in-process entries of verdalis/gis.h). One at a time.
+class warningsCollected {
+ public:
+  explicit warningsCollected(std::vector<std::string>& lines);
+  ~warningsCollected();
+  warningsCollected(const warningsCollected&) = delete;
+  warningsCollected& operator=(const warningsCollected&) = delete;
+};
 
 // Runs a program body and turns its failures into a message and an exit
 // status; GDAL's own error output is held back, since the messages say what

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
 #include "common/dissolve.h"
 #include "common/failure.h"
@@ -95,24 +95,28 @@ landscapeFigures measureLandscape(const prepOptions& o, const patchSet& set, con
   return f;
 }
 
-void printLandscape(const prepOptions& o, const patchSet& set, const landscapeFigures& f) {
+void printLandscape(std::ostream& out, const prepOptions& o, const patchSet& set, const landscapeFigures& f) {
   const envelope& e = set.extent;
   const std::size_t n = set.patches.size();
-  std::cout << (o.source.habitat.empty() ? "Extent: x " : "Extent of the raster: x ") << fixedText(e.minX, 0)
-            << " to " << fixedText(e.maxX, 0) << ", y " << fixedText(e.minY, 0) << " to " << fixedText(e.maxY, 0)
-            << " (" << sizeText((e.maxX - e.minX) * set.metresPerUnit, (e.maxY - e.minY) * set.metresPerUnit) << "), " << toText(f.extentArea) << " " << f.unit
-            << "; the " << n << " patch" << (n == 1 ? " covers " : "es cover ") << toText(f.patchArea) << " "
-            << f.unit;
-  if (f.extentArea > 0) std::cout << " (" << roundedText(100 * f.patchArea / f.extentArea) << " %)";
-  std::cout << "\n";
-  if (f.studyArea) std::cout << "Study area " << o.studyArea << ": " << toText(*f.studyArea) << " " << f.unit << "\n";
+  out << (o.source.habitat.empty() ? "Extent: x " : "Extent of the raster: x ") << fixedText(e.minX, 0) << " to "
+      << fixedText(e.maxX, 0) << ", y " << fixedText(e.minY, 0) << " to " << fixedText(e.maxY, 0) << " ("
+      << sizeText((e.maxX - e.minX) * set.metresPerUnit, (e.maxY - e.minY) * set.metresPerUnit) << "), "
+      << toText(f.extentArea) << " " << f.unit << "; the " << n << " patch" << (n == 1 ? " covers " : "es cover ")
+      << toText(f.patchArea) << " " << f.unit;
+  if (f.extentArea > 0) out << " (" << roundedText(100 * f.patchArea / f.extentArea) << " %)";
+  out << "\n";
+  if (f.studyArea) out << "Study area " << o.studyArea << ": " << toText(*f.studyArea) << " " << f.unit << "\n";
+}
+
+std::string landAreaOf(const landscapeFigures& f) {
+  return f.attributeIsArea ? landAreaText(f.studyArea.value_or(f.extentArea)) : std::string();
 }
 
 std::string nextCommand(const prepOptions& o, const landscapeFigures& f) {
   std::string command = "verdalis -nodeFile " + shellWord(o.nodeFile) + " -conFile " + shellWord(o.connectionFile) +
                         " -t dist " + (o.distances.maxDistance ? "notall" : "all");
   if (f.attributeIsArea)
-    command += " -landArea " + landAreaText(f.studyArea.value_or(f.extentArea));
+    command += " -landArea " + landAreaOf(f);
   else
     command += " -landArea [the most field " + o.source.attributeField + " the study area could hold]";
   if (!o.suggestFor) return command + " [indices and thresholds, e.g. -PC -confProb 1000 0.5]";

@@ -5,6 +5,7 @@
 // study area, or else the extent, in the unit of the node attribute). Linear
 // in the vertices of the patches (and of the study area).
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "common/geos_handles.h"
@@ -26,8 +27,12 @@ struct landscapeFigures {
 landscapeFigures measureLandscape(const prepOptions& options, const patchSet& set, const geosContext& context);
 
 // "Extent: x 0 to 500, y 0 to 500 (500 m by 500 m), 25 ha; the 3 patches cover 4.25 ha (17 %)"
-// and the study area's line, on standard output.
-void printLandscape(const prepOptions& options, const patchSet& set, const landscapeFigures& figures);
+// and the study area's line.
+void printLandscape(std::ostream& out, const prepOptions& options, const patchSet& set, const landscapeFigures& figures);
+
+// The -landArea of that command, as it writes it: the study area, or else
+// the extent, rounded up; empty when the attribute is not an area.
+std::string landAreaOf(const landscapeFigures& figures);
 
 // The verdalis command to run on the files written.
 std::string nextCommand(const prepOptions& options, const landscapeFigures& figures);

@@ -110,15 +110,16 @@ bool takeGuidanceOption(const std::vector<std::string>& args, std::size_t& at, p
   return true;
 }
 
-void checkOutputs(const prepOptions& o) {
-  if (o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
-  if (o.connectionFile.empty()) commandLineError("--connections CONFILE is required");
+void checkOutputs(const prepOptions& o, prepOutputs outputs) {
+  if (outputs == prepOutputs::required && o.nodeFile.empty()) commandLineError("--nodes NODEFILE is required");
+  if (outputs == prepOutputs::required && o.connectionFile.empty())
+    commandLineError("--connections CONFILE is required");
   checkDistinctOutputs(o.source.input, {o.nodeFile, o.connectionFile, o.patchLayer});
   if (!o.studyArea.empty()) checkDistinctOutputs(o.studyArea, {o.nodeFile, o.connectionFile, o.patchLayer});
 }
 }  // namespace
 
-prepOptions parsePrepOptions(const std::vector<std::string>& args) {
+prepOptions parsePrepOptions(const std::vector<std::string>& args, prepOutputs outputs) {
   prepOptions o;
   o.distances.threads = 0;
   bool floorGiven = false;
@@ -134,7 +135,7 @@ prepOptions parsePrepOptions(const std::vector<std::string>& args) {
   o.suggestionOnly = o.suggestFor && o.source.input.empty() && o.nodeFile.empty() && o.connectionFile.empty();
   if (o.suggestionOnly) return o;
   checkPatchOptions(o.source);
-  checkOutputs(o);
+  checkOutputs(o, outputs);
   if (o.distances.threads == 0) o.distances.threads = std::max(1u, std::thread::hardware_concurrency());
   return o;
 }

@@ -32,8 +32,12 @@ struct prepOptions {
   bool suggestionOnly = false;                // --suggest-for without input: print it and stop
 };
 
+// The program needs --nodes and --connections; prep() in-process writes
+// only the files named.
+enum class prepOutputs { required, optional };
+
 // Throws a command-line failure for anything it cannot use.
-prepOptions parsePrepOptions(const std::vector<std::string>& args);
+prepOptions parsePrepOptions(const std::vector<std::string>& args, prepOutputs outputs = prepOutputs::required);
 
 extern const char* const prepUsage;
 

@@ -8,6 +8,7 @@
 
 #include "library/memory_check.h"
 #include "library/result_values.h"
+#include "library/run_control.h"
 #include "library/run_state.h"
 #include "library/run_warnings.h"
 #include "program/progress_choice.h"
@@ -21,11 +22,6 @@
 #include "verdalis/verdalis.h"
 
 namespace verdalis {
-
-struct runControl::shared {
-  std::atomic<bool> cancelled{false};
-  std::atomic<bool> running{false};
-};
 
 runControl::runControl() : state(std::make_shared<shared>()) {}
 runControl::~runControl() = default;
@@ -46,44 +42,25 @@ progressSnapshot runControl::progress() const {
 
 namespace {
 
-// The console, the problem log, the progress meter and the cancel flag are
-// the process's: one analysis at a time.
-std::mutex& analysisMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
 // Sends the run's text to the caller's sinks for the life of the run, and
 // keeps every line told for the results. Without sinks the run is silent.
 class sinksInstalled {
  public:
-  sinksInstalled(const textSinks& sinks, std::vector<std::string>& told, runControl* control)
-      : saved(console()), control_(control) {
+  sinksInstalled(const textSinks& sinks, std::vector<std::string>& told) : saved(console()) {
     console().logSink = sinks.log ? sinks.log : [](const std::string&) {};
     const auto tell = sinks.tell;
     console().tellSink = [tell, &told](const std::string& line) {
       told.push_back(line);
       if (tell) tell(line);
     };
-    console().phaseLines = sinks.tell != nullptr && control == nullptr;
-    if (control_ != nullptr) {
-      cancelFlag().store(&control_->state->cancelled);
-      control_->state->running.store(true);
-    }
+    console().phaseLines = sinks.tell != nullptr;
   }
-  ~sinksInstalled() {
-    console() = saved;
-    if (control_ != nullptr) {
-      cancelFlag().store(nullptr);
-      control_->state->running.store(false);
-    }
-  }
+  ~sinksInstalled() { console() = saved; }
   sinksInstalled(const sinksInstalled&) = delete;
   sinksInstalled& operator=(const sinksInstalled&) = delete;
 
  private:
   consoleRoute saved;
-  runControl* control_;
 };
 
 template <class T>
@@ -179,7 +156,8 @@ analysisResults analyseIn(std::unique_ptr<quivaraProgram<T>> program, const anal
   else
     results.state->full = std::move(program);
   {
-    sinksInstalled sinks(options.sinks, results.told, control);
+    sinksInstalled sinks(options.sinks, results.told);
+    controlInstalled controlled(control);
     try {
       runSteps(p, options, results);
     } catch (const char* message) {
