@@ -4,7 +4,12 @@
 # ETRS89 / TM35FIN; regenerate it with
 #   gen_patch_layer --count 40 --side 9000 --clusters 3 --seed 7 --out patches.geojson),
 # verdalis computes the importances, and verdalis-map joins them to the layer,
-# draws dPC and ranks the patches. Everything is left in examples/gis/results/.
+# draws dPC and ranks the patches. Then the same with least-cost distances over
+# the bundled resistance raster (resistance.tif, 400 x 400 cells of 25 m;
+# regenerate it with
+#   gen_resistance_raster --cells 400 --cell 25 --left 300000 --top 6708000 --seed 7 --raster resistance.tif),
+# the links drawn along the least-cost paths. Everything is left in
+# examples/gis/results/.
 #
 # Usage: bash examples/gis/run_example_gis.sh [build folder]
 set -euo pipefail
@@ -47,6 +52,22 @@ echo
 "$build/verdalis-map" ../patches.geojson --id patch_id --results . --prefix example \
   --out patches_importances.gpkg --png example_dPC.png --svg example_dPC.svg --links --label-top 5 \
   --ranking example_ranking.png --top-file example_ranking.tsv
+
+echo
+# 4. Least-cost distances: a step costs the mean resistance of its two cells
+#    times its length, so 8000 is about 1000 m at the raster's mean
+#    resistance (8.2). The pairs within 16000, their paths as lines; the
+#    command prep prints, with the links within 8000 removed in turn; the
+#    links drawn along the paths.
+"$build/verdalis-prep" ../patches.geojson --id patch_id --resistance ../resistance.tif --max-cost 16000 \
+  --suggest-for 8000 0.5 --nodes nodes.txt --connections costs.txt --paths paths.gpkg | tee prep_leastcost.log
+echo
+next_command="$(sed -n '/^Next:$/{n;s/^  verdalis //;p;}' prep_leastcost.log)"
+eval "\"\$build/verdalis\" $next_command -removal maxValue 8000 -wcomp -prefix leastcost" > verdalis_leastcost.log
+echo "verdalis: results of run leastcost written (console output in verdalis_leastcost.log)"
+echo
+"$build/verdalis-map" ../patches.geojson --id patch_id --results . --prefix leastcost \
+  --png leastcost_dPC.png --links-from paths.gpkg --title "dPC over least-cost distances, links along their paths"
 
 echo
 echo "Results of the GIS example are in $results"

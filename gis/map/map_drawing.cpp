@@ -63,6 +63,11 @@ void drawLinks(cairo_t* cr, const patchSet& set, const geosContext& context, con
   cairo_set_source_rgba(cr, 0.15, 0.15, 0.35, 0.6);
   cairo_set_line_width(cr, 0.8 * l.unit);
   for (std::size_t k = 0; k < links.from.size(); ++k) {
+    if (k < links.shapes.size() && !links.shapes[k].empty()) {
+      cairo_move_to(cr, l.view.x(links.shapes[k].front().first), l.view.y(links.shapes[k].front().second));
+      for (const auto& [x, y] : links.shapes[k]) cairo_line_to(cr, l.view.x(x), l.view.y(y));
+      continue;
+    }
     cairo_move_to(cr, ends[links.from[k]].first, ends[links.from[k]].second);
     cairo_line_to(cr, ends[links.to[k]].first, ends[links.to[k]].second);
   }

@@ -39,7 +39,9 @@ const char* const mapUsage =
     "  --label-top N         label the N patches of highest --column with their identifiers\n"
     "  --top N               how many patches --ranking and --top-file list (default 10)\n"
     "  --links               draw the links that have link importances\n"
-    "  --width PX            width of the images in pixels, 600 to 10000 (default 1200)\n"
+    "  --links-from FILE.gpkg  draw the links along the least-cost paths of verdalis-prep\n"
+    "                        --paths (every path when the run has no link importances)\n"
+        "  --width PX            width of the images in pixels, 600 to 10000 (default 1200)\n"
     "  --title TEXT          the title (default: the column and the input)\n"
     "  -h, --help            this text\n";
 
@@ -73,7 +75,8 @@ void takeMapOption(const std::vector<std::string>& args, std::size_t& at, mapOpt
     return;
   }
   if (name != "--results" && name != "--prefix" && name != "--out" && name != "--png" && name != "--svg" &&
-      name != "--column" && name != "--classes" && name != "--breaks" && name != "--width" && name != "--title")
+      name != "--column" && name != "--classes" && name != "--breaks" && name != "--width" && name != "--title" &&
+      name != "--links-from")
     commandLineError("unknown option " + name + " (see --help)");
   const std::string value = optionValue(args, at, option);
   if (name == "--results") o.resultsFolder = value;
@@ -81,6 +84,7 @@ void takeMapOption(const std::vector<std::string>& args, std::size_t& at, mapOpt
   else if (name == "--out") o.out = value;
   else if (name == "--png") o.png = value;
   else if (name == "--svg") o.svg = value;
+  else if (name == "--links-from") o.linksFrom = value, o.links = true;
   else if (name == "--column") o.column = value, o.columnGiven = true;
   else if (name == "--classes") o.classes = static_cast<int>(wholeOption(value, name, 2, 9));
   else if (name == "--breaks") o.breaks = parseBreaks(value);
@@ -106,6 +110,7 @@ void checkMapOutputs(const mapOptions& o) {
     commandLineError("nothing to write: give --out, --png, --svg, --ranking or --top-file");
   checkRankingOptions(o);
   checkDistinctOutputs(o.source.input, mapOutputs(o));
+  if (!o.linksFrom.empty()) checkDistinctOutputs(o.linksFrom, mapOutputs(o));
 }
 }  // namespace
 

@@ -19,6 +19,7 @@ struct mapOptions {
   std::string column = "dPC";
   bool columnGiven = false;
   bool links = false;
+  std::string linksFrom;  // --links-from: the least-cost paths of verdalis-prep
   int classes = 5;
   std::optional<breakMethod> breaks;  // none: by the skewness of the column
   int width = 1200;

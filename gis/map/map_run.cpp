@@ -16,6 +16,7 @@
 #include "map/column_meanings.h"
 #include "map/map_drawing.h"
 #include "map/map_options.h"
+#include "map/path_links.h"
 #include "map/patch_ranking.h"
 #include "map/ranking_chart.h"
 #include "map/result_join.h"
@@ -134,12 +135,31 @@ columnOutputs drawColumn(const mapOptions& o, const patchSet& set, const geosCon
 
 }  // namespace
 
+namespace {
+// The links along the paths of --links-from; the line that says so when the
+// paths themselves become the links.
+std::string followLinkPaths(const mapOptions& o, const patchSet& set, patchLinks& links) {
+  const bool ownLinks = links.from.empty();
+  const pathJoin join = followPaths(links, set, readPathLayer(o.linksFrom));
+  if (join.unknown > 0)
+    warn(std::to_string(join.unknown) + " path" + (join.unknown == 1 ? "" : "s") + " of " + o.linksFrom +
+         " name a patch that " + o.source.input + " does not hold; they are left out");
+  if (join.straight > 0)
+    warn(std::to_string(join.straight) + " link" + (join.straight == 1 ? " has" : "s have") + " no path in " +
+         o.linksFrom + " (beyond --paths-max-cost?); drawn straight");
+  if (!ownLinks || links.from.empty()) return "";
+  return "No link importances in the results: drawing the " + std::to_string(links.from.size()) +
+         " least-cost paths of " + o.linksFrom + "\n";
+}
+}  // namespace
+
 mapReport runMap(const mapOptions& o) {
   checkWritable(mapOutputs(o));
   const runResults results = readRunResults(o.resultsFolder, o.prefix);
   geosContext context;
   const patchSet set = loadPatches(o.source, context);
-  const joinedResults joined = joinResults(set, results);
+  joinedResults joined = joinResults(set, results);
+  const std::string pathsNote = o.linksFrom.empty() ? "" : followLinkPaths(o, set, joined.links);
   const patchLinks* links = joined.links.from.empty() ? nullptr : &joined.links;
   if (o.links && !links) warn("no link importances in the results: no link is drawn");
   const bool columnUsed = !o.png.empty() || !o.svg.empty() || !o.ranking.empty() || !o.topFile.empty();
@@ -150,6 +170,7 @@ mapReport runMap(const mapOptions& o) {
   const columnOutputs column = drawn ? drawColumn(o, set, context, *drawn, links, files, idName) : columnOutputs{};
   files.commit();
   std::ostringstream out;
+  out << pathsNote;
   printSummary(out, o, set, joined, column.breaksReason, column.ranking ? &*column.ranking : nullptr);
   mapReport report;
   report.report = out.str();

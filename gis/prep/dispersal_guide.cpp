@@ -31,8 +31,11 @@ double distanceBelowFloor(const dispersalKernel& kernel, double floor) {
   return std::ceil(kernel.distance * std::log(floor) / std::log(kernel.probability));
 }
 
-std::string suggestionText(const dispersalKernel& kernel, double floor) {
+std::string suggestionText(const dispersalKernel& kernel, double floor, bool leastCost) {
   const std::string distance = toText(distanceBelowFloor(kernel, floor));
+  if (leastCost)
+    return "For " + confProbText(kernel) + ", pairs of a least cost above " + distance +
+           " have a probability below " + toText(floor) + ": --max-cost " + distance + " leaves out only those";
   return "For " + confProbText(kernel) + ", pairs more than " + distance + " m apart have a probability below " +
          toText(floor) + ": --max-distance " + distance + " leaves out only those";
 }
@@ -50,14 +53,16 @@ void warnAboutShortMaxDistance(const prepOptions& o) {
 
 void warnAboutEveryPair(const prepOptions& o, const patchSet& set) {
   const std::size_t n = set.patches.size();
-  if (o.distances.maxDistance || n <= kEveryPairWarningFrom) return;
+  if (o.bounded() || n <= kEveryPairWarningFrom) return;
   const unsigned long long lines = static_cast<unsigned long long>(n) * (n - 1);
   // A typical pair lies about 0.4 diagonals apart in a layer spread evenly.
   const double diagonal = std::hypot(set.extent.maxX - set.extent.minX, set.extent.maxY - set.extent.minY);
   const double bytes = connectionFileBytes(set, o.decimals, 0.4 * diagonal * set.metresPerUnit);
   std::string remedy = "give --max-distance to keep only the nearby pairs (--suggest-for D P, with the -confProb of "
                        "the run to come, says which distance)";
-  if (o.suggestFor)
+  if (o.costs.active())
+    remedy = "give --max-cost to keep only the pairs that a path joins within that cost";
+  else if (o.suggestFor)
     remedy = "--max-distance " + toText(distanceBelowFloor(*o.suggestFor, o.floor)) +
              " keeps only the pairs whose probability under " + confProbText(*o.suggestFor) + " is at least " +
              toText(o.floor);

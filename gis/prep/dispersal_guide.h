@@ -22,7 +22,8 @@ double distanceBelowFloor(const dispersalKernel& kernel, double floor);
 
 // "For -confProb 1000 0.5, pairs more than 9966 m apart have a probability
 // below 0.001: --max-distance 9966 leaves out only those".
-std::string suggestionText(const dispersalKernel& kernel, double floor);
+// With leastCost, the same of costs and --max-cost.
+std::string suggestionText(const dispersalKernel& kernel, double floor, bool leastCost = false);
 
 // Warns when --max-distance leaves out pairs above the floor of --suggest-for.
 void warnAboutShortMaxDistance(const prepOptions& options);

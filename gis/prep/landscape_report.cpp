@@ -114,7 +114,7 @@ std::string landAreaOf(const landscapeFigures& f) {
 
 std::string nextCommand(const prepOptions& o, const landscapeFigures& f) {
   std::string command = "verdalis -nodeFile " + shellWord(o.nodeFile) + " -conFile " + shellWord(o.connectionFile) +
-                        " -t dist " + (o.distances.maxDistance ? "notall" : "all");
+                        " -t dist " + (o.bounded() ? "notall" : "all");
   if (f.attributeIsArea)
     command += " -landArea " + landAreaOf(f);
   else

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/patch_options.h"
+#include "cost/cell_steps.h"
 #include "prep/pair_distances.h"
 
 namespace verdalis::gis {
@@ -16,12 +17,26 @@ struct dispersalKernel {
   double probability = 0;
 };
 
+// Least-cost distances over a resistance surface instead of straight ones.
+struct leastCostRequest {
+  std::string resistance;  // --resistance; with --costs and --habitat alone, the input itself
+  std::string costTable;   // --costs: the raster holds land-cover codes
+  int band = 0;            // --band; 0: not given
+  cellNeighbours neighbours = cellNeighbours::eight;
+  std::optional<double> maxCost;
+  std::string lengthsFile;  // --lengths: the length in metres of each path
+  std::string pathsFile;    // --paths: the paths as a line layer
+  std::optional<double> pathsMaxCost;
+  bool active() const { return !resistance.empty(); }
+};
+
 struct prepOptions {
   patchSourceOptions source;
   std::string nodeFile;
   std::string connectionFile;
   std::string patchLayer;  // --patches: a GeoPackage of the patches as measured
   distanceRequest distances;
+  leastCostRequest costs;
   int decimals = 1;
   bool help = false;
   // Guidance for the run to come.
@@ -30,6 +45,8 @@ struct prepOptions {
   std::string studyArea;                      // --study-area: a layer whose area is -landArea
   bool listFields = false;                    // --fields: list the layers and fields of INPUT
   bool suggestionOnly = false;                // --suggest-for without input: print it and stop
+  // Only some pairs are written (-t dist notall): a distance or cost bound.
+  bool bounded() const { return costs.active() ? costs.maxCost.has_value() : distances.maxDistance.has_value(); }
 };
 
 // The program needs --nodes and --connections; prep() in-process writes

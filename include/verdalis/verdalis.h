@@ -117,7 +117,8 @@ struct analysisOptions {
   bool singlePrecision = false;      // -simple
   int threads = 0;                   // 0: every hardware thread
   bool reference = false;            // -reference: the straightforward measure, one thread
-  bool dense = false;                // -dense: a notall landscape held as n x n matrices
+  bool dense = false;                // -dense: a notall landscape in the dense form, n x n matrices
+  bool planOnly = false;             // -plan: check and read the landscape, choose the plan, compute nothing
   logDetail progressLines = logDetail::automatic;
   textSinks sinks;
 };
@@ -136,8 +137,10 @@ struct resultsTable {
 
 enum class linkAnalysisKind { removal, improvement, change };
 
-// How a run was computed: the form of the landscape and the route of every
-// phase, as `verdalis -plan` prints it.
+// How a run was computed: the form of the landscape (dense, n x n matrices,
+// or sparse, each patch keeping its own pairs) and the route of every phase
+// (straightforward, or the engine on the form), with the memory estimate,
+// as `verdalis -plan` prints it.
 struct runRoute {
   std::string text;
 };

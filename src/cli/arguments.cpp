@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 #include "cli/help.h"
 #include "cli/option_names.h"
+#include "library/option_checks.h"
 
 #include <dirent.h>
 
@@ -97,6 +98,7 @@ const std::map<std::string, bool dataArg::*>& plainSwitches() {
       {"-*", &dataArg::searchSimilar},
       {"-reference", &dataArg::reference},
       {"-dense", &dataArg::dense},
+      {"-plan", &dataArg::plan},
       {"-symmetric", &dataArg::symmetric},
       {"-appendInvalid", &dataArg::appendInvalid},
       {"--version", &dataArg::version},
@@ -531,40 +533,39 @@ bool alreadyTold(const std::vector<commandLineProblem>& told, const std::string&
   return false;
 }
 
-// The checks that count as errors, in their fixed order.
+// The checks that count as errors, in their fixed order, each said in the
+// run log's fixed words and, once, on standard error.
 int checkThresholds(const dataArg& a, std::string& messages, std::vector<commandLineProblem>& told) {
-  int errors = 0;
-  auto fail = [&](const char* text, const std::string& option, const std::string& user) {
-    messages += text;
-    ++errors;
-    if (!alreadyTold(told, option)) told.push_back({problemLevel::error, user, option});
+  static const char* const logText[] = {
+      "\n -confAdj not defined\n",
+      "\n -confProb not defined\n",
+      "\n With Prob connections, is not necessary define -confProb \n",
+      "\n With adjacent input, is not possible calculate probabilistic indices\n",
+      "\n -pcHeur not active. PC not selected.\n",
+      "\n To calculate BCIIC you also have to select IIC.\n",
+      "\n To calculate BCPC you also have to select PC.\n",
   };
-  const bool prob = probabilisticSelected(a);
-  if (binarySelected(a) && a.adjacentTail == 0 && !a.type1_iteration && !a.type2_iteration &&
-      (a.inputDist || a.inputProb))
-    fail("\n -confAdj not defined\n", "-confAdj",
-         "the binary indices (NC, NL, H, CCP, LCP, IIC, BC, BCIIC) need -confAdj V, the link threshold: a "
-         "distance, or with -t prob a probability (e.g. -confAdj 1000)");
-  if (prob && (a.kDistanceProb == 0 || a.kProbProb == 0) && a.inputDist)
-    fail("\n -confProb not defined\n", "-confProb",
-         "the probabilistic indices (F, AWF, PC, BCPC) on distances need -confProb D P, the probability P at "
-         "distance D (e.g. -confProb 1000 0.5)");
-  else if (prob && (a.kDistanceProb != 0 || a.kProbProb != 0) && a.inputProb)
-    fail("\n With Prob connections, is not necessary define -confProb \n", "-confProb",
-         "-confProb turns distances into probabilities; with -t prob the connection file gives the "
-         "probabilities themselves: leave -confProb out");
-  if (prob && a.inputAdjacen)
-    fail("\n With adjacent input, is not possible calculate probabilistic indices\n", "-t",
-         "binary links (-t adj) give no probabilities: F, AWF, PC and BCPC need distances (-t dist) or "
-         "probabilities (-t prob)");
-  if ((a.allpathsp || a.minProbp > 0) && !a.PC)
-    fail("\n -pcHeur not active. PC not selected.\n", "-pcHeur", "-pcHeur applies to PC only: add -PC, or leave "
-                                                                  "-pcHeur out");
-  if (a.BCIIC && !a.IIC)
-    fail("\n To calculate BCIIC you also have to select IIC.\n", "-BCIIC", "-BCIIC needs -IIC as well: add -IIC");
-  if (a.BCPC && !a.PC)
-    fail("\n To calculate BCPC you also have to select PC.\n", "-BCPC", "-BCPC needs -PC as well: add -PC");
-  return errors;
+  combinationFacts facts;
+  facts.binary = binarySelected(a);
+  facts.probabilistic = probabilisticSelected(a);
+  facts.PC = a.PC;
+  facts.IIC = a.IIC;
+  facts.BCIIC = a.BCIIC;
+  facts.BCPC = a.BCPC;
+  facts.distances = a.inputDist;
+  facts.probabilities = a.inputProb;
+  facts.links = a.inputAdjacen;
+  facts.confAdj = a.adjacentTail;
+  facts.confProbDistance = a.kDistanceProb;
+  facts.confProbProbability = a.kProbProb;
+  facts.thresholdRange = a.type1_iteration || a.type2_iteration;
+  facts.pcHeur = a.allpathsp || a.minProbp > 0;
+  const std::vector<combinationRefusal> refused = refusedCombinations(facts);
+  for (const combinationRefusal& r : refused) {
+    messages += logText[static_cast<int>(r.what)];
+    if (!alreadyTold(told, r.option)) told.push_back({problemLevel::error, r.text, r.option});
+  }
+  return static_cast<int>(refused.size());
 }
 
 // The output switches that are useless with the selected indices.

@@ -13,7 +13,7 @@ const std::vector<std::string>& knownOptionNames() {
       "-confProb", "-landArea", "-pcHeur",      "-confMultipleValues",     "onlyoverall",  "-removal",
       "-improvement", "-change", "maxValue",    "-prefix", "-wcomp",       "-wlinks",      "-wprobdir",
       "-wprobmax", "-noout",    "-progress",    "-appendInvalid",          "-double",      "-simple",
-      "-threads",  "-reference", "-dense",      "--help",  "--version",
+      "-threads",  "-reference", "-dense",      "-plan",   "--help",       "--version",
   };
   return names;
 }

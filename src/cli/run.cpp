@@ -196,6 +196,7 @@ analysisOptions analysisOptionsOf(const dataArg& a) {
   o.threads = a.threads;
   o.reference = a.reference;
   o.dense = a.dense;
+  o.planOnly = a.plan;
   o.progressLines = a.progress == progressRequest::all     ? logDetail::all
                     : a.progress == progressRequest::brief ? logDetail::brief
                                                            : logDetail::automatic;
@@ -257,6 +258,20 @@ int runSteps(dataArg arg, runReport& report) {
   return report.readingProblems > 0 ? kExitInvalidInput : kExitDone;
 }
 
+// -plan: the library checks and reads the landscape and chooses the plan of
+// the run, which is printed instead of carried out.
+int planSteps(const dataArg& arg, runReport& report) {
+  try {
+    const std::string plan = analyse(landscapeFilesOf(arg), analysisOptionsOf(arg)).route.text;
+    say(plan.empty() || plan.back() == '\n' ? plan : plan + "\n");
+  } catch (const inputRefused&) {
+    report.ending = runEnding::checksFailed;
+    return kExitRunFailed;
+  }
+  report.ending = runEnding::planned;
+  return kExitDone;
+}
+
 int execution(dataArg arg) {
   // The processes of a run start it together: none lists the folder of a
   // later run while rank 0 writes the files of this one.
@@ -266,7 +281,7 @@ int execution(dataArg arg) {
   int status = kExitDone;
   runReport report;
   try {
-    status = runSteps(arg, report);
+    status = arg.plan ? planSteps(arg, report) : runSteps(arg, report);
   } catch (...) {
     // Only exhausted memory throws; the run ends, the next one still runs.
     say("error23");

@@ -27,6 +27,10 @@ void sayClosingSummary(const runReport& r) {
     tellUser("Summary: the run ran out of memory and did not complete.");
     return;
   }
+  if (r.ending == runEnding::planned) {
+    tellUser("Summary: -plan: the plan of the run is printed; nothing was computed and no result file written.");
+    return;
+  }
   const long long files = static_cast<long long>(r.writtenFiles.size());
   tellUser(files == 0 ? std::string("Summary: no result file written")
                       : "Summary: " + counted(files, "result file", "result files") + " written: " +

@@ -9,7 +9,7 @@
 namespace verdalis {
 
 // How a run ended, for its closing summary.
-enum class runEnding { completed, checksFailed, outOfMemory };
+enum class runEnding { completed, checksFailed, outOfMemory, planned };
 
 struct runReport {
   runEnding ending = runEnding::completed;

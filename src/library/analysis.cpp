@@ -7,10 +7,12 @@
 #include <mutex>
 
 #include "library/memory_check.h"
+#include "library/option_checks.h"
 #include "library/result_values.h"
 #include "library/run_control.h"
 #include "library/run_state.h"
 #include "library/run_warnings.h"
+#include "program/plan_report.h"
 #include "program/progress_choice.h"
 #include "program/quivaraProgram.h"
 #include "support/cancellation.h"
@@ -75,8 +77,8 @@ std::unique_ptr<quivaraProgram<T>> programOf(const analysisOptions& o, const pai
       i.BCIIC && !o.onlyOverall, nodes, pairs, o.confAdj, o.confProb.distance, o.confProb.probability, o.pcHeur,
       o.pcHeurAll, false, o.onlyOverall, false, reading.everyPair, candidates, o.removal && !o.onlyOverall,
       o.improvement && !o.onlyOverall, o.linkMaxValue, o.change && !o.onlyOverall, o.landArea);
-  p->fastMode = !o.reference;
-  p->denseInput = o.dense;
+  p->routing.engine = !o.reference;
+  p->routing.denseAsked = o.dense;
   p->threads = workerThreads(o.threads);
   p->symmetric = reading.symmetric;
   return p;
@@ -120,25 +122,60 @@ std::string toldText(const std::vector<std::string>& told) {
   return text.empty() ? std::string("the run stopped at the checks of its settings or input\n") : text;
 }
 
+// The combinations the command line refuses while it reads its arguments,
+// refused here for the callers that do not go through it.
+template <class T>
+void refuseCombinations(const quivaraProgram<T>& p, const analysisOptions& o, analysisResults& results) {
+  combinationFacts facts;
+  facts.binary = p.ccpFlag || p.lcpFlag || p.iicFlag || p.ncFlag || p.nlFlag || p.hFlag || p.bcFlag || p.bciicFlag;
+  facts.probabilistic = p.fFlag || p.awfFlag || p.pcFlag || p.bcpcFlag;
+  facts.PC = p.pcFlag;
+  facts.IIC = p.iicFlag;
+  facts.BCIIC = p.bciicFlag;
+  facts.BCPC = p.bcpcFlag;
+  facts.distances = p.inputDist;
+  facts.probabilities = p.inputProb;
+  facts.links = p.inputAdjacen;
+  facts.confAdj = p.adjacentTail;
+  facts.confProbDistance = p.kDistanceProb;
+  facts.confProbProbability = p.kProbProb;
+  facts.pcHeur = o.pcHeurAll || o.pcHeur > 0;
+  const std::vector<combinationRefusal> refused = refusedCombinations(facts);
+  for (const combinationRefusal& r : refused) tellUser("Error: " + r.text);
+  if (!refused.empty()) throw inputRefused(toldText(results.told));
+}
+
 template <class T>
 void runSteps(quivaraProgram<T>& program, const analysisOptions& o, analysisResults& results) {
   int errors = 0;
   problems().clear();
+  refuseCombinations(program, o, results);
   onEveryProcess([&] {
     errors = program.initial_check();
     if (errors != 0) problems().tell();
   });
   if (processes().size > 1) errors = checksOnEveryProcess(errors);
   if (errors != 0) throw inputRefused(toldText(results.told));
+  memoryOutlook memory;
   onEveryProcess([&] {
+    if (o.planOnly) {
+      // A run that cannot fit keeps the first plan: its files are not read.
+      memory = memoryOutlookOf(program);
+      if (memory.fits()) program.load_data();
+      results.warnings = problems().tell();
+      results.readingProblems = program.findings.readingProblems;
+      return;
+    }
     // Each process reads the files on its own machine, whose memory may
     // differ: a run that cannot fit on one of them ends on all of them.
-    refuseWhatCannotFit(program);
+    memory = refuseWhatCannotFit(program);
     program.load_data();
     say(program.information_execution() + "\n");
     results.warnings = problems().tell() + tellRunWarnings(program, o.landArea);
     results.readingProblems = program.findings.readingProblems;
   });
+  results.route.text = planReport(program, memory.needed, memory.available);
+  if (o.planOnly) return;
   runProgressLines() = chooseProgressLines(progressShapeOf(program), progressRequestOf(o.progressLines));
   program.generacio_indexos();
   say(program.show_time_proces() + "\n");
@@ -167,7 +204,7 @@ analysisResults analyseIn(std::unique_ptr<quivaraProgram<T>> program, const anal
     } catch (const runStopped&) {
       throw runCancelled("the run was cancelled");
     }
-    fillResults(p, options, results);
+    if (!options.planOnly) fillResults(p, options, results);
   }
   return results;
 }

@@ -12,11 +12,24 @@
 
 namespace verdalis {
 
+// A run's estimated peak memory and what the machine has for it.
+struct memoryOutlook {
+  memoryEstimate needed;
+  double available = 0;
+  bool fits() const { return needed.certain <= available; }
+};
+
 template <class T>
-void refuseWhatCannotFit(const quivaraProgram<T>& program) {
-  const memoryEstimate needed = estimatedPeak(runShapeOf(program));
-  const double available = static_cast<double>(memoryAvailable(program.threads));
-  if (needed.certain > available) {
+memoryOutlook memoryOutlookOf(const quivaraProgram<T>& program) {
+  return {estimatedPeak(runShapeOf(program)), static_cast<double>(memoryAvailable(program.threads))};
+}
+
+template <class T>
+memoryOutlook refuseWhatCannotFit(const quivaraProgram<T>& program) {
+  const memoryOutlook outlook = memoryOutlookOf(program);
+  const memoryEstimate& needed = outlook.needed;
+  const double available = outlook.available;
+  if (!outlook.fits()) {
     tellUser("Not enough memory: this run needs at least " + memoryText(needed.certain) + " and " +
              memoryText(available) + " are available (free memory and swap, within the limits of the process); "
              "it stops here.");
@@ -24,6 +37,7 @@ void refuseWhatCannotFit(const quivaraProgram<T>& program) {
     throw kNoMemory;
   }
   if (needed.peak >= kReportedPeakFrom) tellUser("Estimated peak memory: " + memoryText(needed.peak));
+  return outlook;
 }
 
 }  // namespace verdalis

@@ -48,7 +48,7 @@ constexpr double kLinkWorkAllowancePerPair = 58;
 
 double cells(double rows, double cols) { return rows * cols; }
 
-// The dense path: the connections as n x n matrices, the landscape's rows
+// The dense form: the connections as n x n matrices, the landscape's rows
 // of n values per node, the searches' n x n distances and predecessors.
 // Without the allowances, what the run holds whatever its values.
 class denseModel {
@@ -123,11 +123,11 @@ class denseModel {
 
 double densePeakBytes(const runShape& s, bool allowances) { return denseModel(s, allowances).peak(); }
 
-// The link analyses of the sparse path: a record, and its pair's place, for
+// The link analyses of the sparse form: a record, and its pair's place, for
 // each pair measured (at most the listed pairs, every pair for an
 // improvement whose threshold takes those no line lists), and while one
-// runs the engine's work per pair, as in the dense path.
-double byNeighbourLinkBytes(const runShape& s, bool allowances) {
+// runs the engine's work per pair, as in the dense form.
+double sparseLinkBytes(const runShape& s, bool allowances) {
   if (s.linkAnalyses == 0) return 0;
   const double n = static_cast<double>(s.nodes);
   const double every = n * (n - 1) / 2;
@@ -138,10 +138,10 @@ double byNeighbourLinkBytes(const runShape& s, bool allowances) {
   return measured * static_cast<double>(sizeof(linkValues<double>) + sizeof(std::size_t)) + largest * work;
 }
 
-// A first model of the sparse path: per node its record and lists, per
+// A first model of the sparse form: per node its record and lists, per
 // listed pair its entry in the lists, per thread a few rows of n values,
 // and the stores of the variants.
-double byNeighbourPeakBytes(const runShape& s, bool allowances) {
+double sparsePeakBytes(const runShape& s, bool allowances) {
   const double n = static_cast<double>(s.nodes), m = static_cast<double>(s.candidates);
   const double threads = std::max(1u, s.threads);
   const double lists = (n + m) * 200 + static_cast<double>(s.connectionLines) * (s.linkChange ? 32 : 24);
@@ -149,17 +149,17 @@ double byNeighbourPeakBytes(const runShape& s, bool allowances) {
   const double loading = kReadingBytesPerFileByte * static_cast<double>(s.connectionBytes) +
                          kListedPairBytes * static_cast<double>(s.connectionLines);
   const double removals = s.nodeImportances ? (n + m) * sizeof(removalValues<double>) : 0;
-  return kBaseBytes + lists + rows + std::max(loading, removals + byNeighbourLinkBytes(s, allowances));
+  return kBaseBytes + lists + rows + std::max(loading, removals + sparseLinkBytes(s, allowances));
 }
 
 memoryEstimate estimatedPeak(const runShape& s) {
-  auto model = s.byNeighbour ? byNeighbourPeakBytes : densePeakBytes;
+  auto model = s.form == landscapeForm::sparse ? sparsePeakBytes : densePeakBytes;
   return {model(s, true), model(s, false)};
 }
 
 namespace {
 
-// The most lines a file held by neighbour may have for the run to fit: the
+// The most lines a file of the sparse form may have for the run to fit: the
 // estimate grows with the lines, so halving finds the limit.
 double fittingLines(runShape s, double available) {
   const double bytesPerLine =
@@ -167,7 +167,7 @@ double fittingLines(runShape s, double available) {
   auto fits = [&](double lines) {
     s.connectionLines = static_cast<long long>(lines);
     s.connectionBytes = static_cast<long long>(lines * bytesPerLine);
-    return byNeighbourPeakBytes(s, false) <= available;
+    return sparsePeakBytes(s, false) <= available;
   };
   double low = 0, high = std::max(1.0, static_cast<double>(s.nodes) * static_cast<double>(s.nodes));
   if (!fits(low)) return 0;
@@ -179,14 +179,14 @@ double fittingLines(runShape s, double available) {
   return low;
 }
 
-std::string byNeighbourRemedy(const runShape& s, double available, const remedyContext& c) {
+std::string sparseRemedy(const runShape& s, double available, const remedyContext& c) {
   runShape sparse = s;
-  sparse.byNeighbour = true;
+  sparse.form = landscapeForm::sparse;
   sparse.fullFile = false;
   sparse.fast = true;
   const double lines = fittingLines(sparse, available);
   if (lines < static_cast<double>(s.nodes)) return "";
-  std::string text = "held by neighbour, from a notall file (-t dist notall) of the pairs within reach: up to "
+  std::string text = "in the sparse form, from a notall file (-t dist notall) of the pairs within reach: up to "
                      "about " + toText(std::floor(lines)) + " lines fit";
   if (c.reach > 0)
     text += "; the direct probability falls below " + toText(c.reachProbability) + " beyond " +
@@ -203,13 +203,13 @@ std::vector<std::string> memoryRemedies(const runShape& s, double available, con
     const double needed = estimatedPeak(changed).certain;
     if (needed <= available) lines.push_back("It would fit " + what + ": about " + memoryText(needed) + ".");
   };
-  if (!s.byNeighbour && !s.fullFile && (c.denseAsked || c.referenceAsked)) {
+  if (s.form == landscapeForm::dense && !s.fullFile && (c.denseAsked || c.referenceAsked)) {
     runShape sparse = s;
-    sparse.byNeighbour = true;
+    sparse.form = landscapeForm::sparse;
     sparse.fast = true;
-    tryChange(std::string("without ") + (c.denseAsked ? "-dense" : "-reference") + " (held by neighbour)", sparse);
-  } else if (!s.byNeighbour) {
-    const std::string text = byNeighbourRemedy(s, available, c);
+    tryChange(std::string("without ") + (c.denseAsked ? "-dense" : "-reference") + " (the sparse form)", sparse);
+  } else if (s.form == landscapeForm::dense) {
+    const std::string text = sparseRemedy(s, available, c);
     if (!text.empty()) lines.push_back("It would fit " + text + ".");
   }
   if (s.threads > 1) {

@@ -15,7 +15,7 @@
 #include <system_error>
 #include <vector>
 
-#include "program/program_by_neighbour.h"
+#include "landscape/landscape_form.h"
 #include "program/program_load_arrays.h"
 #include "program/program_load_nodes.h"
 #include "program/quivaraProgram.h"
@@ -28,9 +28,9 @@ struct runShape {
   long long candidates = 0;       // nodes to add
   long long connectionLines = 0;  // lines of the connection file
   long long connectionBytes = 0;  // its size
-  // The connections held by neighbour (memory linear in the nodes and the
-  // listed pairs) instead of as n x n matrices.
-  bool byNeighbour = false;
+  // The sparse form (memory linear in the nodes and the listed pairs), or
+  // the dense one (n x n matrices).
+  landscapeForm form = landscapeForm::dense;
   bool fullFile = false;       // "all": every ordered pair listed
   bool binary = false;         // a binary index: links and topological distances
   bool probabilistic = false;  // F, AWF, PC or BC(PC): the probability rows
@@ -39,11 +39,11 @@ struct runShape {
   bool nodeImportances = false;
   int linkAnalyses = 0;
   bool linkChange = false;     // the fourth column is held as well
-  // An improvement whose threshold takes the pairs that no line lists:
-  // held by neighbour, it still measures every pair.
+  // An improvement whose threshold takes the pairs that no line lists: in
+  // the sparse form it still measures every pair.
   bool improvesEveryPair = false;
   bool doublePrecision = true;
-  bool fast = true;            // the engine, not -reference
+  bool fast = true;            // the engine somewhere, not -reference throughout
   unsigned threads = 1;
 };
 
@@ -57,11 +57,11 @@ struct memoryEstimate {
 
 memoryEstimate estimatedPeak(const runShape& shape);
 
-// The two models behind it: the n x n matrices of the dense path, and the
+// The two models behind it: the n x n matrices of the dense form, and the
 // neighbour lists of the sparse one (a first model, to be refined with the
-// path itself).
+// form itself).
 double densePeakBytes(const runShape& shape, bool allowances);
-double byNeighbourPeakBytes(const runShape& shape, bool allowances);
+double sparsePeakBytes(const runShape& shape, bool allowances);
 
 // "1.23 GB", "583 MB": three significant digits, decimal units.
 std::string memoryText(double bytes);
@@ -100,9 +100,9 @@ runShape runShapeOf(const quivaraProgram<T>& p) {
   std::error_code unknown;
   const std::uintmax_t bytes = p.arrays != nullptr ? 0 : std::filesystem::file_size(p.fileConnections, unknown);
   s.connectionBytes = unknown ? 0 : static_cast<long long>(bytes);
-  // The values read may still turn the run to the matrices; the estimate
-  // then errs low, which never refuses a run that fits.
-  s.byNeighbour = p.byNeighbourApplies() && !optionsNeedFullMatrices(p);
+  // The first plan's form: the values read may still turn the run dense;
+  // the estimate then errs low, which never refuses a run that fits.
+  s.form = p.plan.form;
   s.fullFile = p.structType;
   s.binary = p.adjType;
   s.probabilistic = p.probType;
@@ -114,7 +114,7 @@ runShape runShapeOf(const quivaraProgram<T>& p) {
   s.linkChange = p.linkImportances3Flag;
   s.improvesEveryPair = p.linkImportances2Flag && p.valueSelected(p.noLinkValue());
   s.doublePrecision = sizeof(T) == sizeof(double);
-  s.fast = p.fastMode;
+  s.fast = p.plan.usesEngine();
   s.threads = p.threads;
   return s;
 }
@@ -122,8 +122,8 @@ runShape runShapeOf(const quivaraProgram<T>& p) {
 template <class T>
 std::vector<std::string> memoryRemedies(const quivaraProgram<T>& p, double available) {
   remedyContext context;
-  context.denseAsked = p.denseInput;
-  context.referenceAsked = !p.fastMode;
+  context.denseAsked = p.routing.denseAsked;
+  context.referenceAsked = !p.routing.engine;
   const double floor = p.minProb > 0 && !p.allpaths ? p.minProb : 0.005;
   if (p.inputDist && p.probType && p.kProbProb > 0 && p.kProbProb < 1 && p.kDistanceProb > 0) {
     context.reach = p.kDistanceProb * std::log(floor) / std::log(static_cast<double>(p.kProbProb));

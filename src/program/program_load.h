@@ -8,7 +8,8 @@
 #include "program/program_load_arrays.h"
 #include "program/program_load_connections.h"
 #include "program/program_load_nodes.h"
-#include "program/program_links_by_neighbour.h"
+#include "program/program_plan.h"
+#include "program/program_sparse_links.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
@@ -53,11 +54,12 @@ quivaraProgram<T>::quivaraProgram(bool inputDistp, bool inputProbp, bool inputAd
       kDistanceProb(kDistanceProbp),
       minProb(minProbp),
       allpaths(allpathsp),
-      dijkstraSaving(dijkstraSavingp),
       onlyoverall(onlyoverallp),
       onlyAddDeltas(onlyAddDeltasp),
       structType(structTypep),
-      addNodes(addNodesp) {}
+      addNodes(addNodesp) {
+  routing.savedPaths = dijkstraSavingp;
+}
 
 template <class T>
 quivaraProgram<T>::~quivaraProgram() {
@@ -181,9 +183,14 @@ int quivaraProgram<T>::initial_check() {
   probType = fFlag || awfFlag || pcFlag || bcpcFlag;
   betweenness_centrality = bcFlag;
   int errors = checkSettings(*this);
-  if (errors == 0 && arrays != nullptr) return checkArrayShapes(*this);
-  if (errors == 0) errors += checkNodeFile(*this);
-  if (errors == 0) errors += checkConnectionFile(*this);
+  if (errors == 0 && arrays != nullptr) {
+    errors += checkArrayShapes(*this);
+  } else {
+    if (errors == 0) errors += checkNodeFile(*this);
+    if (errors == 0) errors += checkConnectionFile(*this);
+  }
+  // The form the files are read into, and the memory estimate, follow it.
+  if (errors == 0) chooseFirstPlan(*this);
   return errors;
 }
 
@@ -208,8 +215,7 @@ int quivaraProgram<T>::create_arrays() {
     size.assign(n, 0.0f);
     sizeAdd.assign(m, 0.0f);
   });
-  byNeighbour = byNeighbourApplies();
-  if (!byNeighbour) {
+  if (!heldSparse()) {
     guardAlloc(kNoMemory, [&] { connections.assign(n, n, 0.0f); });
     if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
     guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
@@ -228,8 +234,8 @@ int quivaraProgram<T>::create_arrays() {
     landAdd.clear();
     landAdd.resize(m);
   });
-  // Held by neighbour, the link analyses keep their measured pairs only.
-  if (!byNeighbour) allocateLinkRecords(*this);
+  // In the sparse form the link analyses keep their measured pairs only.
+  if (!heldSparse()) allocateLinkRecords(*this);
   return 0;
 }
 
@@ -240,10 +246,11 @@ int quivaraProgram<T>::load_data() {
   if (arrays != nullptr) {
     loadNodeArrays(*this);
     loadPairArrays(*this);
-    return 0;
+  } else {
+    initialize_arrays_nodes();
+    initialize_arrays_connections();
   }
-  initialize_arrays_nodes();
-  initialize_arrays_connections();
+  settleRunPlan(*this);
   return 0;
 }
 

@@ -166,7 +166,7 @@ int loadPairArrays(quivaraProgram<T>& p) {
     if (!read) break;
     problems += storeConnectionRecord(p, rec, static_cast<int>(k + 1), pairs, gathered);
   }
-  if (p.byNeighbour) settleListedLines(p, gathered);
+  if (p.heldSparse()) settleListedLines(p, gathered);
   if (pairs != nullptr) settleOneWayPairs(p, listed);
   p.findings.readingProblems += problems;
   return problems;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "program/load_found.h"
-#include "program/program_by_neighbour.h"
+#include "program/program_sparse.h"
 #include "program/program_load_nodes.h"
 #include "program/program_load_text.h"
 #include "program/quivaraProgram.h"
@@ -164,8 +164,8 @@ inline std::uint64_t directedPairKey(int i, int j) {
   return ((high << 32 | low) << 1) | (i > j ? 1u : 0u);
 }
 
-// Puts one record into the matrices, or among the gathered lines when the
-// file is held by neighbour; returns 1 when a node of the pair is unknown
+// Puts one record into the matrices, or among the gathered lines in the
+// sparse form; returns 1 when a node of the pair is unknown
 // (reported), else 0. A pair of two candidates, or of two unknown nodes, is
 // ignored. The pairs of existing nodes go to `listed` when given.
 template <class T>
@@ -176,7 +176,7 @@ int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int
   bool second = p.exist_nodes(rec.id2, j);
   const std::uint32_t order = static_cast<std::uint32_t>(line);
   if (first && second) {
-    if (p.byNeighbour) {
+    if (p.heldSparse()) {
       guardAlloc(kNoMemory, [&] { lines.existing.push_back({i, j, rec.value, rec.changed, order}); });
     } else {
       p.connections(i, j) = rec.value;
@@ -190,7 +190,7 @@ int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int
   int existing = first ? i : j;
   int candidate;
   if (p.exist_nodesAdd(first ? rec.id2 : rec.id1, candidate)) {
-    if (p.byNeighbour)
+    if (p.heldSparse())
       guardAlloc(kNoMemory, [&] { lines.candidates.push_back({candidate, existing, rec.value, 0, order}); });
     else
       p.connectionsAdd(candidate, existing) = rec.value;
@@ -215,7 +215,7 @@ connectionKind connectionKindOf(const quivaraProgram<T>& p) {
 // Every cell starts at the no-link value, which a line may overwrite.
 template <class T>
 void fillNoLink(quivaraProgram<T>& p) {
-  if (p.byNeighbour) return;
+  if (p.heldSparse()) return;
   float none = p.inputDist ? std::numeric_limits<float>::max() : 0.0f;
   p.connections.assign(p.connections.rows(), p.connections.cols(), none);
   p.connectionsAdd.assign(p.connectionsAdd.rows(), p.connectionsAdd.cols(), none);
@@ -243,7 +243,7 @@ void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed)
       found.firstOneWayTo = p.label[to];
     }
     if (!p.symmetric) continue;
-    if (p.byNeighbour)
+    if (p.heldSparse())
       guardAlloc(kNoMemory, [&] { mirrored.push_back({from, to}); });
     else
       p.connections(to, from) = p.connections(from, to);
@@ -304,7 +304,7 @@ int quivaraProgram<T>::initialize_arrays_connections() {
     problems += storeConnectionRecord(*this, rec, k + 1, pairs, gathered);
   }
   std::string().swap(text);
-  if (byNeighbour) settleListedLines(*this, gathered);
+  if (heldSparse()) settleListedLines(*this, gathered);
   if (pairs != nullptr) settleOneWayPairs(*this, listed);
   findings.readingProblems += problems;
   return problems;

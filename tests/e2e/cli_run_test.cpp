@@ -188,7 +188,7 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
       << errors;
   // Then what would make it fit, from the estimate, and what would not.
   const std::string remedies =
-      "  It would fit without -dense (held by neighbour): about 18.4 MB.\n"
+      "  It would fit without -dense (the sparse form): about 18.4 MB.\n"
       "  verdalis-mpi shares the time of a run among machines, not its memory: each of its processes holds the "
       "landscape as this one would.\n";
   EXPECT_EQ(errors.find(remedies), needs.size()) << errors;

@@ -208,11 +208,35 @@ struct smallLandscape {
   }
 };
 
+// The pairs of a small landscape among 300,000 patches: too many to hold
+// whole.
+struct manyPatches {
+  const smallLandscape& small;
+  std::vector<int> id;
+  std::vector<float> attribute;
+  explicit manyPatches(const smallLandscape& s) : small(s), id(300000), attribute(id.size(), 1.0f) {
+    for (std::size_t k = 0; k < id.size(); ++k) id[k] = static_cast<int>(k + 1);
+  }
+  landscapeArrays land() const {
+    landscapeArrays l = small.land();
+    l.id = id;
+    l.attribute = attribute;
+    return l;
+  }
+};
+
 TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
   const smallLandscape small;
   analysisOptions options;
   options.indices.PC = true;  // without -confProb: the checks refuse it
   EXPECT_THROW(analyse(small.land(), options), inputRefused);
+  analysisOptions binary;
+  binary.indices.NC = true;  // without -confAdj, which 0 stands for
+  std::string told;
+  binary.sinks.tell = [&](const std::string& line) { told += line + "\n"; };
+  EXPECT_THROW(analyse(small.land(), binary), inputRefused);
+  EXPECT_EQ(told.rfind("Error: the binary indices (NC, NL, H, CCP, LCP, IIC, BC, BCIIC) need -confAdj V", 0), 0u)
+      << told;
 
   options.confProb = {100, 0.5};
   options.landArea = 100;
@@ -222,13 +246,9 @@ TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
   EXPECT_EQ(r.nodes.column("Node"), (std::vector<double>{1, 2, 3}));
   EXPECT_THROW(r.overallValue("nothing"), std::out_of_range);
 
-  // Every pair held whole for 300,000 patches is refused before it begins.
-  std::vector<int> many(300000);
-  for (std::size_t k = 0; k < many.size(); ++k) many[k] = static_cast<int>(k + 1);
-  std::vector<float> ones(many.size(), 1.0f);
-  landscapeArrays large = small.land();
-  large.id = many;
-  large.attribute = ones;
+  // The dense form of 300,000 patches is refused before it begins.
+  const manyPatches many(small);
+  const landscapeArrays large = many.land();
   options.dense = true;
   EXPECT_THROW(analyse(large, options), outOfMemory);
 
@@ -240,6 +260,31 @@ TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
   EXPECT_FALSE(control.progress().running);
   // And the next one runs.
   EXPECT_EQ(analyse(small.land(), options).nodes.rows(), 3u);
+}
+
+// The route a run took is in its results; planOnly gives the plan alone,
+// also of a run that could not fit.
+TEST(LibraryPlan, TheRouteOfARunAndThePlanAlone) {
+  const smallLandscape small;
+  analysisOptions options;
+  options.indices.PC = true;
+  options.confProb = {100, 0.5};
+  const analysisResults sparse = analyse(small.land(), options);
+  EXPECT_NE(sparse.route.text.find("Form: sparse"), std::string::npos) << sparse.route.text;
+  EXPECT_NE(sparse.route.text.find("Node removals: engine, sparse form\n"), std::string::npos);
+  options.dense = true;
+  EXPECT_NE(analyse(small.land(), options).route.text.find("Node removals: engine, dense form\n"),
+            std::string::npos);
+
+  options.planOnly = true;
+  const analysisResults plan = analyse(small.land(), options);
+  EXPECT_EQ(plan.nodes.rows(), 0u);
+  EXPECT_TRUE(plan.overall.empty());
+  EXPECT_NE(plan.route.text.find("Estimated peak memory: "), std::string::npos);
+
+  const analysisResults unread = analyse(manyPatches(small).land(), options);
+  EXPECT_NE(unread.route.text.find("Form: dense (held whole: n x n matrices): -dense\n"), std::string::npos);
+  EXPECT_NE(unread.route.text.find(": the run does not fit"), std::string::npos) << unread.route.text;
 }
 
 TEST(LibraryErrors, TheTablesOfArraysOfTheWrongShapeAreRefused) {
