@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/failure.h"
+#include "common/representative_point.h"
 
 namespace verdalis::gis {
 
@@ -15,11 +16,6 @@ namespace {
 void collectPosition(void* item, void* found) {
   static_cast<std::vector<std::uint32_t>*>(found)->push_back(*static_cast<const std::uint32_t*>(item));
 }
-
-struct nearPair {
-  std::uint32_t partner;
-  double distance;
-};
 
 // Built on one thread, then only read by the workers.
 struct shapeIndex {
@@ -33,7 +29,7 @@ struct shapeIndex {
 void buildIndex(shapeIndex& s, const std::vector<geometryPtr>& outlines, distanceKind kind, const geosContext& c) {
   for (const geometryPtr& outline : outlines) {
     if (kind == distanceKind::centroid) {
-      s.centroids.push_back(own(c, GEOSGetCentroid_r(c.get(), outline.get())));
+      s.centroids.push_back(representativePoint(c, outline.get()));
       s.shapes.push_back(s.centroids.back().get());
     } else {
       s.shapes.push_back(outline.get());

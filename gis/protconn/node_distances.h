@@ -1,6 +1,7 @@
 #pragma once
 // The distances between the nodes of a region within the reach of the
-// dispersal kernel, edge to edge or between centroids, as verdalis-prep
+// dispersal kernel, edge to edge or between representative points (the
+// centroid, or a point inside when it falls outside), as verdalis-prep
 // measures them: candidates from an STR tree queried with each node's box
 // grown by the reach, each pair measured once and kept when its exact
 // distance is at most the reach. Worker threads take the rows in chunks;

@@ -22,11 +22,13 @@ std::string settingsText(const runInputs& in) {
           " named by " + o.regions.idField +
           (in.regions.reprojected ? ", reprojected from " + in.regions.crsName : std::string()) + "\n";
   text += "Dispersal: probability " + exactText(o.probability) + " at";
+  const std::string unit = o.resistance.empty() ? " m" : " (cost)";
   for (const dispersalDistance& k : in.kernels)
-    text += " " + exactText(k.distance) + " m (pairs within " + roundedText(k.reach, 6) + " m),";
+    text += " " + exactText(k.distance) + unit + " (pairs within " + roundedText(k.reach, 6) + unit + "),";
   text.back() = ';';
   text += " pairs below probability " + exactText(o.floor) + " are left out\n";
-  text += std::string("Distances: ") + (o.kind == distanceKind::centroid ? "between centroids" : "edge to edge") +
+  text += std::string("Distances: ") + (o.resistance.empty() ? "" : "least-cost over " + o.resistance + ", ") +
+          (o.kind == distanceKind::centroid ? "between representative points" : "edge to edge") +
           "; protected areas outside a region within " + exactText(o.transboundary) + " m are stepping stones\n";
   return text;
 }

@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "common/failure.h"
+#include "common/gdal_handles.h"
 #include "common/patch_loading.h"
 #include "common/staged_file.h"
+#include "cost/resistance_grid.h"
 #include "map/map_canvas.h"
 #include "protconn/landscape_files.h"
 #include "protconn/protconn_layers.h"
@@ -75,8 +77,31 @@ std::vector<dispersalDistance> kernelsOf(const protconnOptions& o) {
   return kernels;
 }
 
-runRequest requestOf(const protconnOptions& o, const patchSet& areas, const std::vector<dispersalDistance>& kernels) {
+// The resistance surface, in the system of the protected areas.
+std::unique_ptr<resistanceGrid> resistanceOf(const protconnOptions& o, const patchSet& areas) {
+  if (o.resistance.empty()) return nullptr;
+  resistanceSource source;
+  source.path = o.resistance;
+  source.band = o.band;
+  if (!o.costTable.empty()) source.costs = readCostTable(o.costTable), source.costTable = o.costTable;
+  auto grid = std::make_unique<resistanceGrid>(readResistance(source));
+  if (grid->crsWkt.empty()) {
+    warn(o.resistance + " has no coordinate reference system; it is read in that of the protected areas (" +
+         areas.crsName + ")");
+    return grid;
+  }
+  OGRSpatialReference raster, layer;
+  if (!areas.crsWkt.empty() && raster.importFromWkt(grid->crsWkt.c_str()) == OGRERR_NONE &&
+      layer.importFromWkt(areas.crsWkt.c_str()) == OGRERR_NONE && !raster.IsSame(&layer))
+    inputError(o.resistance + " is in " + grid->crsName + " and the protected areas in " + areas.crsName +
+               ": give both in one system (--to for the layers, or gdalwarp -t_srs for the raster)");
+  return grid;
+}
+
+runRequest requestOf(const protconnOptions& o, const patchSet& areas, const std::vector<dispersalDistance>& kernels,
+                     const resistanceGrid* grid) {
   runRequest q;
+  q.surface = {grid, o.neighbours};
   q.nodes.transboundary = o.transboundary;
   q.nodes.areaScale = areas.metresPerUnit * areas.metresPerUnit / squareMetresPerUnit(o.areas.unit);
   q.nodes.metresPerUnit = areas.metresPerUnit;
@@ -127,7 +152,9 @@ int protconnMain(int argc, char** argv) {
   const runInputs inputs{o, areas, regions, kernels};
   const protectedAreaIndex index(areas, context);
   workerContexts contexts;
-  const std::vector<regionResult> results = runRegions(index, regions, requestOf(o, areas, kernels), contexts);
+  const std::unique_ptr<resistanceGrid> grid = resistanceOf(o, areas);
+  const std::vector<regionResult> results =
+      runRegions(index, regions, requestOf(o, areas, kernels, grid.get()), contexts);
   if (!lead) return 0;
   std::vector<std::unique_ptr<stagedFile>> files;
   auto staged = [&](const std::string& path) -> const stagedFile* {

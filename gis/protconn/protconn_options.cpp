@@ -35,6 +35,11 @@ const char* const protconnUsage =
     "  --transboundary B     protected areas outside a region within B metres are\n"
     "                        stepping stones (default 50000)\n"
     "  --centroid            distances between centroids instead of edge to edge\n"
+    "  --resistance RASTER   least-cost distances over this resistance surface, as\n"
+    "                        verdalis-prep measures them (D is then a cost)\n"
+    "  --costs TABLE         RASTER holds land-cover codes: lines \"CODE COST\"\n"
+    "  --band N              the band of RASTER (default: its only band)\n"
+    "  --neighbours 4|8|16   the steps of the least-cost searches (default 8)\n"
     "Output:\n"
     "  --out FILE.tsv        a row per region and distance: ProtConn and its fractions\n"
     "  --importances FILE    a row per protected unit: dProtConn and its fractions\n"
@@ -81,7 +86,8 @@ void takeOption(const std::vector<std::string>& args, std::size_t& at, protconnO
   if (name == "--region") return takeRegionOption(args, at, option, o);
   static const char* const valued[] = {"--regions", "--region-layer", "--region-id", "--distance", "--probability",
                                        "--floor", "--transboundary", "--out", "--importances", "--gpkg", "--png",
-                                       "--svg", "--log", "--landscapes", "--threads"};
+                                       "--svg", "--log", "--landscapes", "--threads", "--resistance", "--costs",
+                                       "--band", "--neighbours"};
   if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
     commandLineError("unknown option " + name + " (see --help)");
   const std::string value = optionValue(args, at, option);
@@ -99,6 +105,13 @@ void takeOption(const std::vector<std::string>& args, std::size_t& at, protconnO
   else if (name == "--svg") o.svg = value;
   else if (name == "--log") o.log = value;
   else if (name == "--landscapes") o.landscapes = value;
+  else if (name == "--resistance") o.resistance = value;
+  else if (name == "--costs") o.costTable = value;
+  else if (name == "--band") o.band = static_cast<int>(wholeOption(value, name, 1, 65535));
+  else if (name == "--neighbours") o.neighbours = value == "4" ? cellNeighbours::four : value == "8" ? cellNeighbours::eight
+                                               : value == "16" ? cellNeighbours::sixteen
+                                                               : (commandLineError("--neighbours expects 4, 8 or 16, not \"" + value + "\""), cellNeighbours::eight),
+       o.neighboursGiven = true;
   else o.threads = static_cast<unsigned>(wholeOption(value, name, 0, 1024));
 }
 
@@ -116,6 +129,8 @@ void checkOptions(protconnOptions& o) {
     commandLineError("--probability expects a probability between 0 and 1 (both excluded)");
   if (!(o.floor > 0 && o.floor < 1)) commandLineError("--floor expects a probability between 0 and 1 (both excluded)");
   if (o.transboundary < 0) commandLineError("--transboundary must be 0 or more");
+  if (o.resistance.empty() && (!o.costTable.empty() || o.band != 0 || o.neighboursGiven))
+    commandLineError("--costs, --band and --neighbours apply to least-cost distances: give --resistance RASTER");
   if (o.table.empty()) commandLineError("--out FILE.tsv is required: the table of the regions");
   if (o.log.empty()) {
     const std::size_t dot = o.table.find_last_of('.'), slash = o.table.find_last_of('/');

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/patch_options.h"
+#include "cost/cell_steps.h"
 #include "prep/pair_distances.h"
 #include "protconn/region_layer.h"
 
@@ -17,6 +18,12 @@ struct protconnOptions {
   double floor = 0.001;           // --floor: the probability beyond which pairs are left out
   double transboundary = 50000;   // --transboundary, metres
   distanceKind kind = distanceKind::edgeToEdge;
+  // Least-cost distances, as verdalis-prep --resistance measures them.
+  std::string resistance;  // --resistance: the raster; empty: straight distances
+  std::string costTable;   // --costs: the raster holds land-cover codes
+  int band = 0;            // --band; 0: the only band
+  cellNeighbours neighbours = cellNeighbours::eight;
+  bool neighboursGiven = false;
   std::string table;        // --out: a row per region and distance
   std::string importances;  // --importances: a row per protected unit
   std::string geopackage;   // --gpkg

@@ -89,7 +89,8 @@ preparedRegion prepare(const protectedAreaIndex& index, const region& r, const r
   preparedRegion p{nodesOfRegion(index, r.outline.get(), q.nodes, c), {}};
   pairRequest pairs = q.pairs;
   pairs.threads = pairThreads;
-  p.pairs = measureNodePairs(p.nodes.outlines, pairs, c);
+  p.pairs = q.surface.grid ? measureLeastCostPairs(p.nodes.outlines, pairs, q.surface, c)
+                           : measureNodePairs(p.nodes.outlines, pairs, c);
   return p;
 }
 

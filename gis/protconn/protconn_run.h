@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "protconn/least_cost_nodes.h"
 #include "protconn/region_analysis.h"
 #include "protconn/region_layer.h"
 #include "protconn/region_nodes.h"
@@ -33,6 +34,7 @@ struct regionResult {
 struct runRequest {
   nodeRequest nodes;
   pairRequest pairs;  // its reach: the longest of the distances
+  leastCostNodes surface;  // with a grid: least-cost distances instead
   std::vector<dispersalDistance> kernels;
   bool removals = false;
   bool keepUnits = false;

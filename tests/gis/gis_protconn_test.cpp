@@ -156,6 +156,30 @@ TEST(ProtconnTest, ValuesWorkedByHand) {
   }
 }
 
+// Least-cost distances through the cost module: over a uniform resistance
+// of 2 in cells of 100 m, the cheapest path between two squares 1 km apart
+// runs from cell centre to cell centre, 11 steps of 100 m: a cost of 2200.
+TEST(ProtconnTest, LeastCostDistances) {
+  tempFolder dir;
+  writeLayer(dir / "regions.gpkg", "GPKG", "regions", 3067, {{"name", OFTString}}, {{square(0, 0, 10000), {"r"}}});
+  writeLayer(dir / "pas.gpkg", "GPKG", "pas", 3067, {{"pid", OFTInteger}},
+             {{square(1000, 1000, 1000), {"1"}}, {square(3000, 1000, 1000), {"2"}}});
+  writeRaster(dir / "resistance.tif", std::vector<std::vector<int>>(120, std::vector<int>(120, 2)), 100, -1000, 11000,
+              3067);
+  const runResult r = protconn({"pas.gpkg", "--id", "pid", "--regions", "regions.gpkg", "--region-id", "name",
+                                "--distance", "1000", "--resistance", "resistance.tif", "--out", "pc.tsv"},
+                               dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const table t = readTable(dir / "pc.tsv");
+  ASSERT_EQ(t.size(), 1u);
+  expectNear(number(t.front(), "ECA"), std::sqrt(20000 + 20000 * std::pow(0.5, 2.2)), "least-cost ECA");
+  const runResult bad = protconn({"pas.gpkg", "--regions", "regions.gpkg", "--region-id", "name", "--distance",
+                                  "1000", "--neighbours", "4", "--out", "pc2.tsv"},
+                                 dir.path());
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("give --resistance RASTER"), std::string::npos) << bad.err;
+}
+
 // Nine touching regions of 10 km and 80 protected areas of 200 m to 1.5 km
 // drawn at random over them and beyond: overlaps, touching areas, areas
 // across borders and stepping stones of every kind.
