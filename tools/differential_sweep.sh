@@ -3,7 +3,7 @@
 # -reference on many more random landscapes than the CI run of
 # differential_test, over several seeds, then (optionally) on larger
 # generated landscapes and on the real landscapes of a data folder, and the
-# by-neighbour form of "notall" files against the full matrices (-dense) on
+# sparse form of "notall" files against the dense one (-dense) on
 # landscapes of thousands of patches, too large for the reference.
 #
 # Usage: tools/differential_sweep.sh [options]
@@ -177,7 +177,7 @@ if [ "$generated" = 1 ]; then
   fi
 fi
 
-# The by-neighbour form against the full matrices; see the top of the file.
+# The sparse form against the dense one; see the top of the file.
 if [ "$sparse" = 1 ]; then
   if [ -x "$generator" ]; then
     baseline="-dense"

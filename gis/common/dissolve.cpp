@@ -5,6 +5,7 @@
 
 #include "common/disjoint_sets.h"
 #include "common/failure.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
@@ -23,7 +24,7 @@ disjointSets touchingGroups(const std::vector<patch>& patches, const geosContext
   }
   disjointSets groups(n);
   std::vector<std::size_t> found;
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < n; ++i, runProgress().advance(1)) {
     found.clear();
     GEOSSTRtree_query_r(context.get(), tree.get(), patches[i].outline.get(), collectItem, &found);
     preparedPtr prepared(GEOSPrepare_r(context.get(), patches[i].outline.get()), preparedDeleter{context.get()});
@@ -46,16 +47,23 @@ patch mergeGroup(std::vector<patch>& patches, const std::vector<std::size_t>& me
   }
   merged.id = patches[smallest].id;
   merged.origin = patches[smallest].origin + " merged with " + std::to_string(members.size() - 1) + " other(s)";
-  geometryPtr all = own(context, GEOSGeom_createCollection_r(context.get(), GEOS_GEOMETRYCOLLECTION, outlines.data(),
-                                                             static_cast<unsigned>(outlines.size())));
-  merged.outline = own(context, GEOSUnaryUnion_r(context.get(), all.get()));
+  merged.outline = mergedOutline(context, outlines);
   if (!merged.outline) inputError(merged.origin + ": the polygons cannot be merged (" + context.takeError() + ")");
   return merged;
 }
 }  // namespace
 
+geometryPtr mergedOutline(const geosContext& context, std::vector<GEOSGeometry*>& outlines) {
+  geometryPtr all = own(context, GEOSGeom_createCollection_r(context.get(), GEOS_GEOMETRYCOLLECTION, outlines.data(),
+                                                             static_cast<unsigned>(outlines.size())));
+  outlines.clear();
+  return own(context, GEOSUnaryUnion_r(context.get(), all.get()));
+}
+
 void dissolvePatches(patchSet& set, const geosContext& context, bool sumAttributes) {
   std::vector<patch>& patches = set.patches;
+  // A unit per polygon to find its neighbours, and one to merge it.
+  progressPhase phase("Dissolve", 2 * static_cast<long long>(patches.size()));
   disjointSets groups = touchingGroups(patches, context);
   std::vector<std::vector<std::size_t>> members(patches.size());
   for (std::size_t k = 0; k < patches.size(); ++k) members[groups.find(k)].push_back(k);
@@ -64,6 +72,7 @@ void dissolvePatches(patchSet& set, const geosContext& context, bool sumAttribut
     if (members[k].empty()) continue;
     if (members[k].size() == 1) merged.push_back(std::move(patches[k]));
     else merged.push_back(mergeGroup(patches, members[k], context, sumAttributes));
+    runProgress().advance(static_cast<long long>(members[k].size()));
   }
   patches = std::move(merged);
 }

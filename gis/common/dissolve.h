@@ -13,4 +13,7 @@ namespace verdalis::gis {
 // otherwise it is left for the area to be measured on the merged outline.
 void dissolvePatches(patchSet& set, const geosContext& context, bool sumAttributes);
 
+// The union of outlines, which it takes over; null when GEOS cannot merge them.
+geometryPtr mergedOutline(const geosContext& context, std::vector<GEOSGeometry*>& outlines);
+
 }  // namespace verdalis::gis

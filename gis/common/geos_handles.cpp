@@ -1,6 +1,7 @@
 // GEOS context set-up and small geometry queries.
 #include "common/geos_handles.h"
 
+#include <algorithm>
 
 namespace verdalis::gis {
 
@@ -30,6 +31,10 @@ envelope envelopeOf(const geosContext& context, const GEOSGeometry* g) {
   GEOSGeom_getXMax_r(context.get(), g, &box.maxX);
   GEOSGeom_getYMax_r(context.get(), g, &box.maxY);
   return box;
+}
+
+envelope enclosing(const envelope& a, const envelope& b) {
+  return {std::min(a.minX, b.minX), std::min(a.minY, b.minY), std::max(a.maxX, b.maxX), std::max(a.maxY, b.maxY)};
 }
 
 }  // namespace verdalis::gis

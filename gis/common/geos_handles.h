@@ -55,5 +55,7 @@ struct envelope {
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 envelope envelopeOf(const geosContext& context, const GEOSGeometry* g);
+// The box of both boxes.
+envelope enclosing(const envelope& a, const envelope& b);
 
 }  // namespace verdalis::gis

@@ -75,8 +75,12 @@ void writeLinks(GDALDataset& dataset, OGRSpatialReference* system, const patchSe
     feature.SetField(1, static_cast<GIntBig>(set.patches[links.to[k]].id));
     setValues(feature, 2, links.columns, k);
     auto* line = new OGRLineString();
-    line->addPoint(&ends[links.from[k]]);
-    line->addPoint(&ends[links.to[k]]);
+    if (k < links.shapes.size() && !links.shapes[k].empty()) {
+      for (const auto& [x, y] : links.shapes[k]) line->addPoint(x, y);
+    } else {
+      line->addPoint(&ends[links.from[k]]);
+      line->addPoint(&ends[links.to[k]]);
+    }
     addFeature(layer, feature, line, path);
   }
 }

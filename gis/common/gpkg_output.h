@@ -24,6 +24,9 @@ struct dataColumn {
 struct patchLinks {
   std::vector<std::size_t> from, to;
   std::vector<dataColumn> columns;
+  // The line of each link when it follows a path (empty: straight, or a
+  // link drawn straight); none at all: every link is straight.
+  std::vector<std::vector<std::pair<double, double>>> shapes;
 };
 
 // Layer "patches": the identifier under idName, then the columns, one row

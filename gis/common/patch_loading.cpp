@@ -29,11 +29,18 @@ void measureAreas(patchSet& set, const geosContext& context, areaUnit unit) {
 }
 }  // namespace
 
+envelope boundingBoxOf(const std::vector<patch>& patches, const geosContext& context) {
+  envelope all = envelopeOf(context, patches.front().outline.get());
+  for (const patch& p : patches) all = enclosing(all, envelopeOf(context, p.outline.get()));
+  return all;
+}
+
 patchSet loadPatches(const patchSourceOptions& o, const geosContext& context) {
   const bool raster = !o.habitat.empty();
   patchSet set = raster ? readRasterPatches(o, context) : readVectorPatches(o, context);
   sortUnique(set.patches);
   if (o.dissolve) {
+    set.polygonsBeforeDissolve = set.patches.size();
     dissolvePatches(set, context, !o.attributeField.empty());
     std::sort(set.patches.begin(), set.patches.end(), [](const patch& a, const patch& b) { return a.id < b.id; });
   }
@@ -42,6 +49,7 @@ patchSet loadPatches(const patchSourceOptions& o, const geosContext& context) {
     inputError("no patch in " + o.input +
                (raster ? " (no group of the habitat classes" + std::string(o.minArea ? " of at least --min-area" : "") + ")"
                        : o.where.empty() ? "" : " matches --where"));
+  if (!raster) set.extent = boundingBoxOf(set.patches, context);
   if (set.patches.back().id > 16777216)
     inputError("the raster has more than 16777216 groups, beyond the identifiers Verdalis reads exactly");
   set.attributeText = o.attributeField.empty() ? std::string("area in ") + unitName(o.unit)

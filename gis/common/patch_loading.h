@@ -10,4 +10,7 @@ namespace verdalis::gis {
 // Patches in ascending identifier order.
 patchSet loadPatches(const patchSourceOptions& options, const geosContext& context);
 
+// The bounding box of every outline; the patches must not be empty.
+envelope boundingBoxOf(const std::vector<patch>& patches, const geosContext& context);
+
 }  // namespace verdalis::gis

@@ -148,7 +148,6 @@ bool readCommandLine(const std::vector<std::string>& args, patchSourceOptions& s
       takeOther(args, at);
     }
   }
-  checkPatchOptions(source);
   return true;
 }
 

@@ -39,6 +39,7 @@ void checkPatchOptions(const patchSourceOptions& options);
 // Reads a whole command line: the one input word, the patch source options,
 // and every other option through takeOther (which advances at past a value it
 // takes, and refuses what it does not know). False when help was asked for.
+// The caller checks the patch options, since some runs need no input.
 using optionReader = std::function<void(const std::vector<std::string>& args, std::size_t& at)>;
 bool readCommandLine(const std::vector<std::string>& args, patchSourceOptions& source, const optionReader& takeOther);
 

@@ -23,6 +23,8 @@ struct patchSet {
   std::string crsName;         // for messages and summaries
   double metresPerUnit = 1.0;  // a projected system in feet is measured in metres
   std::string attributeText;   // what the attribute holds, for the summary
+  envelope extent;             // of the raster read, or the bounding box of the patches
+  std::size_t polygonsBeforeDissolve = 0;  // with --dissolve: the polygons that became the patches
 };
 
 }  // namespace verdalis::gis

@@ -12,6 +12,7 @@
 #include "common/failure.h"
 #include "common/gdal_handles.h"
 #include "common/outline_checks.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
@@ -73,7 +74,8 @@ std::vector<pixelRun> habitatRuns(habitatRaster& raster, const std::vector<doubl
   };
   std::vector<double> row(static_cast<std::size_t>(width));
   std::vector<pixelRun> runs;
-  for (int y = 0; y < height; ++y) {
+  progressPhase phase("Reading the raster", height);
+  for (int y = 0; y < height; ++y, runProgress().advance(1)) {
     if (raster.band->RasterIO(GF_Read, 0, y, width, 1, row.data(), width, 1, GDT_Float64, 0, 0,
                               nullptr) != CE_None)
       inputError("cannot read row " + std::to_string(y) + " of the raster: " + CPLGetLastErrorMsg());
@@ -85,6 +87,24 @@ std::vector<pixelRun> habitatRuns(habitatRaster& raster, const std::vector<doubl
     }
   }
   return runs;
+}
+
+// The raster's corners in the measuring system; a reprojected raster gets
+// the box of its reprojected edges.
+envelope rasterExtent(habitatRaster& raster, measuringSystem& system) {
+  const double* t = raster.transform;
+  const double w = raster.band->GetXSize(), h = raster.band->GetYSize();
+  envelope box{t[0], t[3], t[0], t[3]};
+  for (const auto& [col, row] : {std::pair<double, double>{w, 0}, {0, h}, {w, h}})
+    box = enclosing(box, {t[0] + col * t[1] + row * t[2], t[3] + col * t[4] + row * t[5],
+                          t[0] + col * t[1] + row * t[2], t[3] + col * t[4] + row * t[5]});
+  if (!system.reprojection) return box;
+  envelope moved;
+  if (!system.reprojection->TransformBounds(box.minX, box.minY, box.maxX, box.maxY, &moved.minX, &moved.minY,
+                                            &moved.maxX, &moved.maxY, 21))
+    inputError("the extent of raster " + std::string(raster.dataset->GetDescription()) + " cannot be reprojected to " +
+               system.name);
+  return moved;
 }
 
 GEOSGeometry* runSquare(const geosContext& context, const double* t, const pixelRun& run) {
@@ -130,7 +150,9 @@ patchSet readRasterPatches(const patchSourceOptions& o, const geosContext& conte
   set.crsWkt = system.wkt;
   set.crsName = system.name;
   set.metresPerUnit = system.metresPerUnit;
-  for (std::int64_t g = 0; g < groups; ++g) {
+  set.extent = rasterExtent(raster, system);
+  progressPhase phase("Patch outlines", groups);
+  for (std::int64_t g = 0; g < groups; ++g, runProgress().advance(1)) {
     patch p;
     p.id = g + 1;
     p.origin = "raster group " + std::to_string(p.id);

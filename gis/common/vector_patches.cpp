@@ -4,16 +4,24 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "common/crs.h"
 #include "common/failure.h"
 #include "common/outline_checks.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
-namespace {
+std::string layerNames(GDALDataset& dataset) {
+  std::string names;
+  for (int k = 0; k < dataset.GetLayerCount(); ++k)
+    names += std::string(k ? ", " : "") + dataset.GetLayer(k)->GetName();
+  return names;
+}
+
 datasetPtr openVector(const std::string& input) {
   datasetPtr dataset(GDALDataset::Open(input.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
   if (dataset) return dataset;
@@ -21,13 +29,6 @@ datasetPtr openVector(const std::string& input) {
   datasetPtr raster(GDALDataset::Open(input.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
   if (raster) inputError(input + " is a raster: give its habitat classes with --habitat");
   inputError(input + " is not a layer that GDAL can read");
-}
-
-std::string layerNames(GDALDataset& dataset) {
-  std::string names;
-  for (int k = 0; k < dataset.GetLayerCount(); ++k)
-    names += std::string(k ? ", " : "") + dataset.GetLayer(k)->GetName();
-  return names;
 }
 
 OGRLayer& chooseLayer(GDALDataset& dataset, const patchSourceOptions& o) {
@@ -60,6 +61,7 @@ int fieldIndex(OGRLayer& layer, const std::string& field, bool numericOnly) {
   return index;
 }
 
+namespace {
 void checkGeometryType(OGRLayer& layer) {
   const OGRwkbGeometryType type = wkbFlatten(layer.GetGeomType());
   if (type == wkbPoint || type == wkbMultiPoint || type == wkbLineString ||
@@ -123,7 +125,9 @@ patchSet readVectorPatches(const patchSourceOptions& o, const geosContext& conte
   set.metresPerUnit = system.metresPerUnit;
   layer.ResetReading();
   CPLErrorReset();
-  for (featurePtr feature(layer.GetNextFeature()); feature; feature.reset(layer.GetNextFeature())) {
+  // The count is left unknown (0) when a driver would have to read the layer for it.
+  progressPhase phase(std::string("Reading layer ") + layer.GetName(), std::max<GIntBig>(0, layer.GetFeatureCount(FALSE)));
+  for (featurePtr feature(layer.GetNextFeature()); feature; feature.reset(layer.GetNextFeature()), runProgress().advance(1)) {
     std::string origin = "feature " + std::to_string(feature->GetFID());
     if (idIndex >= 0) origin += " (" + o.idField + " " + feature->GetFieldAsString(idIndex) + ")";
     patch p;

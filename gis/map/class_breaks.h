@@ -2,7 +2,8 @@
 // Class limits for a map: quantiles (about as many patches in each class) or
 // natural breaks (Jenks: classes that keep the spread within each class
 // least). Quantiles cost a sort; natural breaks cost k·m² on m sorted values,
-// with m capped by taking evenly spaced order statistics of larger sets.
+// with m capped by taking evenly spaced order statistics of larger sets, each
+// limit then placed best among the values skipped beside it (linear).
 #include <vector>
 
 namespace verdalis::gis {
@@ -16,5 +17,13 @@ std::vector<double> classBreaks(std::vector<double> values, int classes, breakMe
 
 // The class of a value: the first whose upper limit it does not exceed.
 int classOf(double value, const std::vector<double>& upperLimits);
+
+// The default: natural breaks for skewed values, whose skewness (the third
+// standardised moment) lies beyond ±kSkewedFrom, where quantile classes
+// would put a few dominant patches with ordinary ones; quantiles otherwise.
+constexpr double kSkewedFrom = 1.0;
+// NaN with fewer than three values or values all equal; summed in order.
+double skewness(const std::vector<double>& values);
+breakMethod breaksFor(double skewness);
 
 }  // namespace verdalis::gis

@@ -3,9 +3,13 @@
 // for both axes (no distortion), north up.
 #include <cairo.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "common/geos_handles.h"
+#include "common/staged_file.h"
 
 namespace verdalis::gis {
 
@@ -38,5 +42,20 @@ void tracePolygons(cairo_t* cr, const geosContext& context, const GEOSGeometry* 
 
 // Adds every vertex of a ring or line as one sub-path.
 void traceLine(cairo_t* cr, const geosContext& context, const GEOSGeometry* line, const mapView& view, bool close);
+
+// Text in the dark grey of every label, its baseline starting at (x, y).
+void drawText(cairo_t* cr, double x, double y, const std::string& line, double size, bool bold);
+double textWidth(cairo_t* cr, const std::string& line, double size, bool bold);
+// The words of text in lines no wider than width.
+std::vector<std::string> wrappedLines(cairo_t* cr, const std::string& text, double size, double width);
+
+// Images are PNG or SVG, by the name's extension (.png, .svg, any case);
+// none when it is neither.
+enum class imageFormat { png, svg, none };
+imageFormat imageFormatOf(const std::string& path);
+
+// Draws an image of w by h pixels into the temporary file of target, which
+// the caller commits.
+void writeImage(const stagedFile& target, imageFormat format, int w, int h, const std::function<void(cairo_t*)>& draw);
 
 }  // namespace verdalis::gis

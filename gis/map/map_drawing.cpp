@@ -2,12 +2,10 @@
 #include "map/map_drawing.h"
 
 #include <algorithm>
-#include <cairo-svg.h>
 #include <cmath>
 #include <numeric>
 
-#include "common/failure.h"
-#include "common/staged_file.h"
+#include "common/patch_loading.h"
 
 namespace verdalis::gis {
 
@@ -29,16 +27,6 @@ patchClasses classify(const std::vector<double>& values, int classes, breakMetho
 }
 
 namespace {
-envelope extentOf(const patchSet& set, const geosContext& context) {
-  envelope all = envelopeOf(context, set.patches.front().outline.get());
-  for (const patch& p : set.patches) {
-    const envelope box = envelopeOf(context, p.outline.get());
-    all = {std::min(all.minX, box.minX), std::min(all.minY, box.minY), std::max(all.maxX, box.maxX),
-           std::max(all.maxY, box.maxY)};
-  }
-  return all;
-}
-
 // Higher classes are drawn last, so that an important patch is never hidden
 // under a neighbour. Every patch gets an outline in a darker shade, which
 // keeps patches smaller than a pixel visible.
@@ -75,14 +63,31 @@ void drawLinks(cairo_t* cr, const patchSet& set, const geosContext& context, con
   cairo_set_source_rgba(cr, 0.15, 0.15, 0.35, 0.6);
   cairo_set_line_width(cr, 0.8 * l.unit);
   for (std::size_t k = 0; k < links.from.size(); ++k) {
+    if (k < links.shapes.size() && !links.shapes[k].empty()) {
+      cairo_move_to(cr, l.view.x(links.shapes[k].front().first), l.view.y(links.shapes[k].front().second));
+      for (const auto& [x, y] : links.shapes[k]) cairo_line_to(cr, l.view.x(x), l.view.y(y));
+      continue;
+    }
     cairo_move_to(cr, ends[links.from[k]].first, ends[links.from[k]].second);
     cairo_line_to(cr, ends[links.to[k]].first, ends[links.to[k]].second);
   }
   cairo_stroke(cr);
 }
 
+// The highest patch is drawn last, so that its label stays on top.
+void drawLabels(cairo_t* cr, const patchSet& set, const geosContext& context, const std::vector<std::size_t>& labelled,
+                const mapLayout& l) {
+  for (auto k = labelled.rbegin(); k != labelled.rend(); ++k) {
+    geometryPtr point = insidePoint(context, set.patches[*k].outline.get());
+    double x = 0, y = 0;
+    GEOSGeomGetX_r(context.get(), point.get(), &x);
+    GEOSGeomGetY_r(context.get(), point.get(), &y);
+    drawLabel(cr, l.view.x(x), l.view.y(y), std::to_string(set.patches[*k].id), l.unit);
+  }
+}
+
 void drawMap(cairo_t* cr, const patchSet& set, const geosContext& context, const patchClasses& classes,
-             const patchLinks* links, const mapStyle& style, const mapLayout& l) {
+             const patchLinks* links, const mapStyle& style, const mapLayout& l, const std::vector<std::size_t>& labelled) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   drawTitle(cr, l, style);
@@ -96,39 +101,21 @@ void drawMap(cairo_t* cr, const patchSet& set, const geosContext& context, const
   cairo_clip(cr);
   drawPatches(cr, set, context, classes, l);
   if (links && style.links) drawLinks(cr, set, context, *links, l);
+  drawLabels(cr, set, context, labelled, l);
   cairo_restore(cr);
   drawLegend(cr, l, classes, style);
   drawScaleBar(cr, l, set.metresPerUnit);
 }
 
-void checkSurface(cairo_surface_t* surface, const std::string& path) {
-  const cairo_status_t status = cairo_surface_status(surface);
-  if (status != CAIRO_STATUS_SUCCESS) inputError("cannot write " + path + ": " + cairo_status_to_string(status));
-}
 }  // namespace
 
-void drawMapImages(const std::string& png, const std::string& svg, const patchSet& set, const geosContext& context,
-                   const std::vector<double>& values, const patchLinks* links, const mapStyle& style) {
-  const patchClasses classes = classify(values, style.classes, style.breaks);
-  const mapLayout l = planLayout(extentOf(set, context), style.width);
-  const int w = static_cast<int>(l.width), h = static_cast<int>(l.height);
-  if (!png.empty()) {
-    stagedFile file(png);
-    surfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
-    drawMap(drawingPtr(cairo_create(surface.get())).get(), set, context, classes, links, style, l);
-    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), file.temporaryPath().c_str());
-    if (status != CAIRO_STATUS_SUCCESS) inputError("cannot write " + png + ": " + cairo_status_to_string(status));
-    file.commit();
-  }
-  if (!svg.empty()) {
-    stagedFile file(svg);
-    surfacePtr surface(cairo_svg_surface_create(file.temporaryPath().c_str(), w, h));
-    checkSurface(surface.get(), svg);
-    drawMap(drawingPtr(cairo_create(surface.get())).get(), set, context, classes, links, style, l);
-    cairo_surface_finish(surface.get());
-    checkSurface(surface.get(), svg);
-    file.commit();
-  }
+void drawMapImages(const std::vector<const stagedFile*>& images, const patchSet& set, const geosContext& context,
+                   const patchClasses& classes, const patchLinks* links, const mapStyle& style,
+                   const std::vector<std::size_t>& labelled) {
+  const mapLayout l = planLayout(boundingBoxOf(set.patches, context), style.width);
+  for (const stagedFile* image : images)
+    writeImage(*image, imageFormatOf(image->path()), static_cast<int>(l.width), static_cast<int>(l.height),
+               [&](cairo_t* cr) { drawMap(cr, set, context, classes, links, style, l, labelled); });
 }
 
 }  // namespace verdalis::gis

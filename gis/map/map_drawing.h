@@ -7,13 +7,16 @@
 
 #include "common/gpkg_output.h"
 #include "common/patch_set.h"
+#include "common/staged_file.h"
 #include "map/map_layout.h"
 
 namespace verdalis::gis {
 
-// values holds one value per patch (NaN: no value). Each image asked for (a
-// non-empty name) is written through a staged file.
-void drawMapImages(const std::string& png, const std::string& svg, const patchSet& set, const geosContext& context,
-                   const std::vector<double>& values, const patchLinks* links, const mapStyle& style);
+// Each image, PNG or SVG by its name, is drawn into the temporary file of its
+// staged file, which the caller commits once every output is ready. The
+// patches of labelled (positions, highest first) get their identifiers.
+void drawMapImages(const std::vector<const stagedFile*>& images, const patchSet& set, const geosContext& context,
+                   const patchClasses& classes, const patchLinks* links, const mapStyle& style,
+                   const std::vector<std::size_t>& labelled);
 
 }  // namespace verdalis::gis

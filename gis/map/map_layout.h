@@ -17,10 +17,12 @@ struct mapStyle {
   std::string title;
   std::string subtitle;
   std::string column;
+  std::string meaning;  // of the column, with its unit; empty when not known
   int classes = 5;
   breakMethod breaks = breakMethod::quantile;
   int width = 1200;
   bool links = false;
+  std::size_t labels = 0;  // the highest patches labelled with their identifiers
 };
 
 struct mapLayout {
@@ -52,6 +54,8 @@ struct colour {
 colour classColour(int index, int classes);
 
 void drawTitle(cairo_t* cr, const mapLayout& layout, const mapStyle& style);
+// A dot at (x, y) and the label beside it, readable over any colour.
+void drawLabel(cairo_t* cr, double x, double y, const std::string& label, double unit);
 void drawLegend(cairo_t* cr, const mapLayout& layout, const patchClasses& classes, const mapStyle& style);
 void drawScaleBar(cairo_t* cr, const mapLayout& layout, double metresPerUnit);
 

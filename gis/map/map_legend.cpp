@@ -2,8 +2,8 @@
 // a scale bar; the layout and colours they share with the patches.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "common/number_text.h"
 #include "map/map_layout.h"
 
 namespace verdalis::gis {
@@ -38,21 +38,6 @@ colour classColour(int index, int classes) {
 }
 
 namespace {
-void text(cairo_t* cr, double x, double y, const std::string& line, double size, bool bold) {
-  cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
-                         bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr, size);
-  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-  cairo_move_to(cr, x, y);
-  cairo_show_text(cr, line.c_str());
-}
-
-std::string shortNumber(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.3g", value);
-  return buffer;
-}
-
 void swatch(cairo_t* cr, double x, double y, double size, colour fill, double unit) {
   cairo_rectangle(cr, x, y, size, size);
   cairo_set_source_rgb(cr, fill.r, fill.g, fill.b);
@@ -63,29 +48,55 @@ void swatch(cairo_t* cr, double x, double y, double size, colour fill, double un
 }
 }  // namespace
 
+void drawLabel(cairo_t* cr, double x, double y, const std::string& label, double unit) {
+  cairo_new_path(cr);
+  cairo_arc(cr, x, y, 3.2 * unit, 0, 2 * M_PI);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_set_line_width(cr, 1.6 * unit);
+  cairo_stroke_preserve(cr);
+  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+  cairo_fill(cr);
+  if (label.empty()) return;
+  // A white halo keeps the identifier readable over any class colour.
+  cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+  cairo_set_font_size(cr, 12 * unit);
+  cairo_move_to(cr, x + 5 * unit, y - 5 * unit);
+  cairo_text_path(cr, label.c_str());
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_set_line_width(cr, 3 * unit);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_stroke_preserve(cr);
+  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+  cairo_fill(cr);
+}
+
 void drawTitle(cairo_t* cr, const mapLayout& l, const mapStyle& style) {
-  text(cr, l.margin, 32 * l.unit, style.title, 22 * l.unit, true);
-  text(cr, l.margin, 54 * l.unit, style.subtitle, 13 * l.unit, false);
+  drawText(cr, l.margin, 32 * l.unit, style.title, 22 * l.unit, true);
+  drawText(cr, l.margin, 54 * l.unit, style.subtitle, 13 * l.unit, false);
 }
 
 void drawLegend(cairo_t* cr, const mapLayout& l, const patchClasses& classes, const mapStyle& style) {
   const double u = l.unit, x = l.legendLeft;
   double y = l.mapTop + 20 * u;
-  text(cr, x, y, style.column, 17 * u, true);
+  drawText(cr, x, y, style.column, 17 * u, true);
   y += 20 * u;
-  text(cr, x, y, style.breaks == breakMethod::quantile ? "quantile classes" : "natural breaks", 12 * u, false);
+  for (const std::string& line : wrappedLines(cr, style.meaning, 12 * u, l.width - l.margin - x)) {
+    drawText(cr, x, y, line, 12 * u, false);
+    y += 16 * u;
+  }
+  drawText(cr, x, y, style.breaks == breakMethod::quantile ? "quantile classes" : "natural breaks", 12 * u, false);
   y += 16 * u;
   const int count = static_cast<int>(classes.upper.size());
   for (int k = count - 1; k >= 0; --k) {
     const double lower = k == 0 ? classes.smallest : classes.upper[k - 1];
-    const std::string range = shortNumber(lower) + " \u2013 " + shortNumber(classes.upper[k]);
+    const std::string range = roundedText(lower) + " \u2013 " + roundedText(classes.upper[k]);
     swatch(cr, x, y, 18 * u, classColour(k, count), u);
-    text(cr, x + 26 * u, y + 14 * u, range + "  (" + std::to_string(classes.counts[k]) + ")", 13 * u, false);
+    drawText(cr, x + 26 * u, y + 14 * u, range + "  (" + std::to_string(classes.counts[k]) + ")", 13 * u, false);
     y += 26 * u;
   }
   if (classes.missing > 0) {
     swatch(cr, x, y, 18 * u, classColour(-1, count), u);
-    text(cr, x + 26 * u, y + 14 * u, "no value  (" + std::to_string(classes.missing) + ")", 13 * u, false);
+    drawText(cr, x + 26 * u, y + 14 * u, "no value  (" + std::to_string(classes.missing) + ")", 13 * u, false);
     y += 26 * u;
   }
   if (style.links) {
@@ -94,7 +105,17 @@ void drawLegend(cairo_t* cr, const mapLayout& l, const patchClasses& classes, co
     cairo_move_to(cr, x, y + 9 * u);
     cairo_line_to(cr, x + 18 * u, y + 9 * u);
     cairo_stroke(cr);
-    text(cr, x + 26 * u, y + 14 * u, "link with a link importance", 13 * u, false);
+    drawText(cr, x + 26 * u, y + 14 * u, "link with a link importance", 13 * u, false);
+    y += 26 * u;
+  }
+  if (style.labels > 0) {
+    drawLabel(cr, x + 9 * u, y + 9 * u, "", u);
+    const std::string which = style.labels == 1 ? std::string("identifier of the highest")
+                                                : "identifiers of the " + std::to_string(style.labels) + " highest";
+    for (const std::string& line : wrappedLines(cr, which, 13 * u, l.width - l.margin - x - 26 * u)) {
+      drawText(cr, x + 26 * u, y + 14 * u, line, 13 * u, false);
+      y += 17 * u;
+    }
   }
 }
 
@@ -120,10 +141,10 @@ void drawScaleBar(cairo_t* cr, const mapLayout& l, double metresPerUnit) {
     cairo_stroke(cr);
   }
   const bool km = metres >= 1000;
-  const auto label = [&](double m) { return shortNumber(km ? m / 1000 : m); };
-  text(cr, x - 3 * u, y + h + 16 * u, "0", 12 * u, false);
-  text(cr, x + length / 2 - 6 * u, y + h + 16 * u, label(metres / 2), 12 * u, false);
-  text(cr, x + length - 6 * u, y + h + 16 * u, label(metres) + (km ? " km" : " m"), 12 * u, false);
+  const auto label = [&](double m) { return roundedText(km ? m / 1000 : m); };
+  drawText(cr, x - 3 * u, y + h + 16 * u, "0", 12 * u, false);
+  drawText(cr, x + length / 2 - 6 * u, y + h + 16 * u, label(metres / 2), 12 * u, false);
+  drawText(cr, x + length - 6 * u, y + h + 16 * u, label(metres) + (km ? " km" : " m"), 12 * u, false);
 }
 
 }  // namespace verdalis::gis

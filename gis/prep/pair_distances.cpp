@@ -7,15 +7,13 @@
 #include <thread>
 
 #include "common/failure.h"
+#include "common/representative_point.h"
+#include "common/worker_threads.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
 namespace {
-struct nearPair {
-  std::uint32_t partner;
-  double distance;  // in the units of the coordinate system
-};
-
 // What the workers read: the shapes measured (outlines or centroids), their
 // boxes, and the index over them. Built on one thread, then only read.
 struct measuredShapes {
@@ -36,7 +34,7 @@ void buildShapes(measuredShapes& m, const patchSet& set, const distanceRequest& 
   const std::size_t n = set.patches.size();
   for (const patch& p : set.patches) {
     if (request.kind == distanceKind::centroid) {
-      m.centroids.push_back(own(m.context, GEOSGetCentroid_r(c, p.outline.get())));
+      m.centroids.push_back(representativePoint(m.context, p.outline.get()));
       m.shapes.push_back(m.centroids.back().get());
     } else {
       m.shapes.push_back(p.outline.get());
@@ -87,11 +85,10 @@ void measureRow(const measuredShapes& m, const geosContext& own, std::uint32_t i
 }
 }  // namespace
 
-namespace {
-// Both directions of every pair, rows in patch order, partners ascending:
-// row j receives its earlier partners while the rows before it are read, in
-// ascending order, and its later ones from its own list.
-pairRows bothDirections(std::vector<std::vector<nearPair>>& after, double metresPerUnit) {
+// Rows in patch order, partners ascending: row j receives its earlier
+// partners while the rows before it are read, in ascending order, and its
+// later ones from its own list.
+pairRows bothDirections(std::vector<std::vector<nearPair>>& after, double scale) {
   const std::size_t n = after.size();
   pairRows rows;
   rows.start.assign(n + 1, 0);
@@ -105,7 +102,7 @@ pairRows bothDirections(std::vector<std::vector<nearPair>>& after, double metres
   std::vector<std::size_t> cursor(rows.start.begin(), rows.start.end() - 1);
   for (std::size_t i = 0; i < n; ++i) {
     for (const nearPair& p : after[i]) {
-      const double metres = p.distance * metresPerUnit;
+      const double metres = p.distance * scale;
       rows.partner[cursor[i]] = p.partner;
       rows.distance[cursor[i]++] = metres;
       rows.partner[cursor[p.partner]] = static_cast<std::uint32_t>(i);
@@ -115,7 +112,6 @@ pairRows bothDirections(std::vector<std::vector<nearPair>>& after, double metres
   }
   return rows;
 }
-}  // namespace
 
 pairRows measurePairs(const patchSet& set, const distanceRequest& request) {
   geosContext context;
@@ -127,26 +123,18 @@ pairRows measurePairs(const patchSet& set, const distanceRequest& request) {
   std::vector<std::vector<nearPair>> after(n);
   std::atomic<std::size_t> next{0};
   constexpr std::size_t chunk = 16;
-  const unsigned workers = std::max(1u, request.threads);
-  std::vector<std::exception_ptr> failures(workers);
-  auto work = [&](std::exception_ptr& failure) {
-    try {
-      geosContext mine;
-      std::vector<std::uint32_t> candidates;
-      for (std::size_t from = next.fetch_add(chunk); from < n; from = next.fetch_add(chunk))
-        for (std::size_t i = from; i < std::min(n, from + chunk); ++i)
-          measureRow(shapes, mine, static_cast<std::uint32_t>(i), limit, limited, candidates, after[i]);
-    } catch (...) {
-      failure = std::current_exception();
-      next = n;
-    }
+  // Every pair: a row costs its partners after it. Nearby pairs: about the same for every row.
+  progressPhase phase("Distances", static_cast<long long>(limited ? n : n * (n - 1) / 2));
+  auto work = [&] {
+    geosContext mine;
+    std::vector<std::uint32_t> candidates;
+    for (std::size_t from = next.fetch_add(chunk); from < n; from = next.fetch_add(chunk))
+      for (std::size_t i = from; i < std::min(n, from + chunk); ++i) {
+        measureRow(shapes, mine, static_cast<std::uint32_t>(i), limit, limited, candidates, after[i]);
+        runProgress().advance(static_cast<long long>(limited ? 1 : n - 1 - i));
+      }
   };
-  std::vector<std::thread> pool;
-  for (unsigned w = 1; w < workers; ++w) pool.emplace_back(work, std::ref(failures[w]));
-  work(failures[0]);
-  for (std::thread& t : pool) t.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
+  runOnThreads(std::max(1u, request.threads), work, [&] { next = n; });
   return bothDirections(after, set.metresPerUnit);
 }
 

@@ -34,4 +34,14 @@ struct pairRows {
 
 pairRows measurePairs(const patchSet& set, const distanceRequest& request);
 
+// A pair measured once, from its patch of smaller position.
+struct nearPair {
+  std::uint32_t partner;
+  double distance;
+};
+
+// Both directions of every pair from the lists of later partners (emptied on
+// the way), each value times scale: the two directions hold the same double.
+pairRows bothDirections(std::vector<std::vector<nearPair>>& after, double scale);
+
 }  // namespace verdalis::gis

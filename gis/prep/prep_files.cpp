@@ -8,6 +8,7 @@
 
 #include "common/failure.h"
 #include "common/staged_file.h"
+#include "support/progress.h"
 
 namespace verdalis::gis {
 
@@ -61,6 +62,15 @@ std::string fixedText(double value, int decimals) {
   return text;
 }
 
+double connectionFileBytes(const patchSet& set, int decimals, double typicalDistance) {
+  std::string ids;
+  for (const patch& p : set.patches) appendWhole(ids, p.id);
+  const double n = static_cast<double>(set.patches.size());
+  // Each identifier opens n - 1 lines and closes n - 1; two spaces and a line feed a line.
+  return 2 * (n - 1) * static_cast<double>(ids.size()) +
+         n * (n - 1) * static_cast<double>(3 + fixedText(typicalDistance, decimals).size());
+}
+
 void writeNodeFile(const stagedFile& target, const patchSet& set) {
   blockWriter file(target);
   for (const patch& p : set.patches) {
@@ -75,6 +85,7 @@ void writeNodeFile(const stagedFile& target, const patchSet& set) {
 
 void writeConnectionFile(const stagedFile& target, const patchSet& set, const pairRows& rows, int decimals) {
   blockWriter file(target);
+  progressPhase phase("Writing " + target.path(), static_cast<long long>(rows.partner.size()));
   for (std::size_t i = 0; i + 1 < rows.start.size(); ++i) {
     for (std::size_t k = rows.start[i]; k < rows.start[i + 1]; ++k) {
       std::string& out = file.block();
@@ -85,6 +96,7 @@ void writeConnectionFile(const stagedFile& target, const patchSet& set, const pa
       appendFixed(out, rows.distance[k], decimals);
       out += '\n';
     }
+    runProgress().advance(static_cast<long long>(rows.start[i + 1] - rows.start[i]));
     file.flushIfFull();
   }
   file.finish();

@@ -15,6 +15,10 @@ namespace verdalis::gis {
 // value with exactly decimals digits after the point, whatever the locale.
 std::string fixedText(double value, int decimals);
 
+// The size of the connection file of every pair: exact for the identifiers,
+// with every distance written as long as typicalDistance (metres).
+double connectionFileBytes(const patchSet& set, int decimals, double typicalDistance);
+
 void writeNodeFile(const stagedFile& target, const patchSet& set);
 void writeConnectionFile(const stagedFile& target, const patchSet& set, const pairRows& rows, int decimals);
 

@@ -1,9 +1,12 @@
 #include "cli/arguments.h"
 #include "cli/help.h"
+#include "cli/option_names.h"
+#include "library/option_checks.h"
 
 #include <dirent.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -14,10 +17,54 @@
 #include "support/decimal.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
 
 namespace {
+
+// What each option with values takes, for the line that says so when they
+// are missing or are not numbers.
+struct optionValues {
+  int count;
+  const char* what;
+};
+
+const std::map<std::string, optionValues>& valuesTaken() {
+  static const std::map<std::string, optionValues> table = {
+      {"-nodeFile", {1, "the node file"}},
+      {"-conFile", {1, "the connection file"}},
+      {"-t", {1, "dist, prob or adj, then all or notall, e.g. -t dist notall"}},
+      {"-conFileType", {1, "dist, prob or adj, then all or notall"}},
+      {"-confAdj", {1, "the link threshold, a distance or, with -t prob, a probability, e.g. -confAdj 1000"}},
+      {"-confProb", {2, "the distance D and the probability P at it, e.g. -confProb 1000 0.5"}},
+      {"-confMultipleValues", {3, "MIN MAX STEP of the thresholds, e.g. -confMultipleValues 500 2000 500"}},
+      {"-pcHeur", {1, "all, or the smallest probability kept, e.g. -pcHeur 0.005"}},
+      {"maxValue", {1, "the largest distance, or the smallest probability, of the pairs measured"}},
+      {"-landArea", {1, "the study area in the units of the node attributes, e.g. -landArea 14400"}},
+      {"-prefix", {1, "the name that begins the result files of the run"}},
+      {"-threads", {1, "a whole number of threads, 0 for every core"}},
+      {"-progress", {1, "all or brief"}},
+  };
+  return table;
+}
+
+std::string takesText(const std::string& option) {
+  static const char* const counts[] = {"", "a value", "two values", "three values"};
+  const optionValues& v = valuesTaken().at(option);
+  const bool numbers = option.rfind("-conf", 0) == 0 || option == "-landArea" || option == "maxValue";
+  const std::string count = numbers ? std::string(v.count == 1 ? "a number" : v.count == 2 ? "two numbers"
+                                                                                            : "three numbers")
+                                    : counts[v.count];
+  return option + " takes " + count + " (" + v.what + ")";
+}
+
+// Why a word is not a number, when a usual slip explains it.
+std::string notNumberHint(const std::string& word) {
+  if (word.find(',') != std::string::npos) return " (a decimal point, not a comma)";
+  if (word.find_first_of("0123456789") != std::string::npos) return " (digits and a decimal point, without units)";
+  return "";
+}
 
 
 // Index selections and output switches that take no value.
@@ -51,6 +98,7 @@ const std::map<std::string, bool dataArg::*>& plainSwitches() {
       {"-*", &dataArg::searchSimilar},
       {"-reference", &dataArg::reference},
       {"-dense", &dataArg::dense},
+      {"-plan", &dataArg::plan},
       {"-symmetric", &dataArg::symmetric},
       {"-appendInvalid", &dataArg::appendInvalid},
       {"--version", &dataArg::version},
@@ -128,8 +176,9 @@ bool readThreadCount(const std::string& t, int& count) {
 
 class commandLineReader {
  public:
-  commandLineReader(int argc, char** argv, dataArg& argp, std::string& messagesp)
-      : tok(argv, argv + argc), arg(argp), messages(messagesp) {}
+  commandLineReader(int argc, char** argv, dataArg& argp, std::string& messagesp,
+                    std::vector<commandLineProblem>& toldp)
+      : tok(argv, argv + argc), arg(argp), messages(messagesp), told(toldp) {}
 
   int readTokens() {
     for (std::size_t i = 1; i < tok.size(); ++i) readToken(i);
@@ -142,20 +191,89 @@ class commandLineReader {
   std::vector<std::string> tok;
   dataArg& arg;
   std::string& messages;
+  std::vector<commandLineProblem>& told;
   int errors = 0;
+  // The unknown word whose line collects the numbers that follow it, which
+  // were meant as its values.
+  std::size_t unknownLine = 0, unknownEnd = 0;
+  std::string unknownName;
+  std::vector<std::string> unknownValues;
 
   bool exists(std::size_t k) const { return k < tok.size(); }
-  void note(const std::string& text) { messages += text; }
+  void note(const std::string& text, const std::string& user) {
+    messages += text;
+    told.push_back({problemLevel::warning, user, ""});
+  }
   void fail(const std::string& text) {
     messages += text;
     ++errors;
+  }
+  // `option` is the option the problem is about, when a later check of the
+  // combination would only repeat it.
+  void fail(const std::string& text, const std::string& user, const std::string& option = "") {
+    fail(text);
+    told.push_back({problemLevel::error, user, option});
   }
 
   // A value is a whole decimal number, as in the input files: "1km" or
   // "0,5" read as 1 and 0 would run the analysis with a threshold the user
   // never meant. A refused token leaves the field as it was.
-  void number(std::size_t k, float& field) {
-    if (!readCommandLineNumber(tok[k], field)) fail("\nArgument '" + tok[k] + "' could not be a number\n");
+  void number(std::size_t k, float& field, const std::string& option) {
+    if (readCommandLineNumber(tok[k], field)) return;
+    const std::string& word = tok[k];
+    const std::string why = looksLikeOption(word) ? "; it is followed by " + word + " instead"
+                                : "; \"" + word + "\" is not a number" + notNumberHint(word);
+    fail("\nArgument '" + word + "' could not be a number\n", takesText(option) + why, option);
+  }
+
+  // A word that is neither an option nor the value of one. Numbers right
+  // after it were meant as its values: they join its line.
+  void unknownWord(std::size_t i) {
+    const std::string& word = tok[i];
+    fail("\nArgument '" + word + "' not valid\n");
+    float ignored = 0;
+    const bool number = readCommandLineNumber(word, ignored);
+    if (number && !told.empty() && unknownLine == told.size() && unknownEnd + 1 == i) {
+      unknownValues.push_back(word);
+      unknownEnd = i;
+      told.back().text = unknownText(unknownName, unknownValues);
+      return;
+    }
+    // A mistyped option read as the value of the one before it: the
+    // numbers after it were still meant for it.
+    const bool afterStray = number && i >= 2 && looksLikeOption(tok[i - 1]) && !isKnownOptionName(tok[i - 1]) &&
+                            !isHelp(tok[i - 1]) && !(unknownLine == told.size() && unknownEnd + 1 == i);
+    unknownName = afterStray ? tok[i - 1] : word;
+    unknownValues.clear();
+    if (afterStray) unknownValues.push_back(word);
+    told.push_back({problemLevel::error, unknownText(unknownName, unknownValues), closestOptionName(unknownName)});
+    unknownLine = told.size();
+    unknownEnd = i;
+  }
+
+  static bool looksLikeOption(const std::string& word) {
+    return word.size() > 1 && word[0] == '-' && (std::isalpha(static_cast<unsigned char>(word[1])) || word[1] == '-');
+  }
+
+  static std::string unknownText(const std::string& word, const std::vector<std::string>& values) {
+    const std::string closest = closestOptionName(word);
+    std::string text = word.empty() || word[0] != '-' ? "\"" + word + "\" is neither an option nor the value of one"
+                                                      : "unknown option " + word;
+    if (!closest.empty()) text += " (did you mean " + closest + "?)";
+    if (!values.empty()) {
+      text += "; the value" + std::string(values.size() == 1 ? "" : "s") + " after it,";
+      for (const std::string& v : values) text += " " + v;
+      text += values.size() == 1 ? ", was not read" : ", were not read";
+    }
+    return text;
+  }
+
+  // An option at position i whose values run past the end of the line:
+  // the line says how many it takes and what it was given.
+  void missingValues(std::size_t i, const std::string& text) {
+    std::string given;
+    for (std::size_t k = i + 1; k < tok.size(); ++k) given += " " + tok[k];
+    fail(text, takesText(tok[i]) + (given.empty() ? "; none was given" : "; it was given only" + given), tok[i]);
   }
 
   void readToken(std::size_t i) {
@@ -179,7 +297,7 @@ class commandLineReader {
       (this->*(valued->second))(i);
       return;
     }
-    if (!isValueToken(tok, i)) fail("\nArgument '" + t + "' not valid\n");
+    if (!isValueToken(tok, i)) unknownWord(i);
   }
 
   static const std::map<std::string, handler>& valuedOptions() {
@@ -208,7 +326,8 @@ class commandLineReader {
 
   void betweenness(const betweennessOption& option) {
     if (arg.onlyoverall) {
-      note(std::string("When the onlyoverall option is selected, index ") + option.name + " will not be calculated\n");
+      note(std::string("When the onlyoverall option is selected, index ") + option.name + " will not be calculated\n",
+           onlyOverallDrops(option.name));
       arg.*(option.field) = false;
     } else {
       arg.*(option.field) = true;
@@ -219,19 +338,19 @@ class commandLineReader {
     if (exists(i + 1))
       arg.fileNodes = tok[i + 1];
     else
-      fail("No nodes file defined\n");
+      missingValues(i, "No nodes file defined\n");
   }
 
   void conFile(std::size_t i) {
     if (exists(i + 1))
       arg.fileConnections = tok[i + 1];
     else
-      fail("No connections file is defined\n");
+      missingValues(i, "No connections file is defined\n");
   }
 
   void connexionType(std::size_t i) {
     if (!exists(i + 1)) {
-      fail("No connexion type is defined\n");
+      missingValues(i, "No connexion type is defined\n");
     } else if (tok[i + 1] == "dist") {
       setInput(true, false, false);
     } else if (tok[i + 1] == "prob") {
@@ -239,7 +358,8 @@ class commandLineReader {
     } else if (tok[i + 1] == "adj") {
       setInput(false, false, true);
     } else {
-      fail("\nArgument '" + tok[i + 1] + "' not valid as connexion type\n");
+      fail("\nArgument '" + tok[i + 1] + "' not valid as connexion type\n",
+           takesText(tok[i]) + "; \"" + tok[i + 1] + "\" is none of them");
     }
     if (exists(i + 2)) {
       if (tok[i + 2] == "all") arg.structType = true;
@@ -255,41 +375,52 @@ class commandLineReader {
 
   void confAdj(std::size_t i) {
     if (exists(i + 1) && (arg.inputDist || arg.inputProb)) {
-      number(i + 1, arg.adjacentTail);
+      number(i + 1, arg.adjacentTail, tok[i]);
       return;
     }
-    if (arg.inputDist) note("No distance value defined in adjacent indices -confAdj\n");
-    if (arg.inputProb) note("No probability value defined in adjacent indices -confAdj\n");
+    if (arg.inputDist) messages += "No distance value defined in adjacent indices -confAdj\n";
+    if (arg.inputProb) messages += "No probability value defined in adjacent indices -confAdj\n";
     ++errors;
+    if (arg.inputDist || arg.inputProb)
+      told.push_back({problemLevel::error, takesText(tok[i]) + "; none was given", ""});
+    else
+      told.push_back({problemLevel::error,
+                      "-confAdj does not apply to binary links (-t adj), which the connection file gives: leave "
+                      "it out, or give it after -t dist or -t prob",
+                      ""});
   }
 
   void confProb(std::size_t i) {
     if (exists(i + 2) && arg.inputDist) {
-      number(i + 1, arg.kDistanceProb);
-      number(i + 2, arg.kProbProb);
+      number(i + 1, arg.kDistanceProb, tok[i]);
+      number(i + 2, arg.kProbProb, tok[i]);
+    } else if (!arg.inputDist) {
+      fail("Problems in definition of probabilistic indices -confProb\n",
+           "-confProb turns distances into probabilities, so it follows -t dist or no -t at all; with -t prob the "
+           "connection file gives the probabilities themselves: leave -confProb out");
     } else {
-      fail("Problems in definition of probabilistic indices -confProb\n");
+      missingValues(i, "Problems in definition of probabilistic indices -confProb\n");
     }
   }
 
   void multipleValues(std::size_t i) {
     arg.type1_iteration = true;
     if (exists(i + 3)) {
-      number(i + 1, arg.min_iteration);
-      number(i + 2, arg.max_iteration);
-      number(i + 3, arg.step_iteration);
+      number(i + 1, arg.min_iteration, tok[i]);
+      number(i + 2, arg.max_iteration, tok[i]);
+      number(i + 3, arg.step_iteration, tok[i]);
     } else {
-      fail("Problems defining -iterate max min step\n");
+      missingValues(i, "Problems defining -iterate max min step\n");
     }
   }
 
   void pcHeur(std::size_t i) {
     if (!exists(i + 1)) {
-      fail("Problems in -pcHeur. Missed argument.\n");
+      missingValues(i, "Problems in -pcHeur. Missed argument.\n");
     } else if (tok[i + 1] == "all") {
       arg.allpathsp = true;
     } else {
-      number(i + 1, arg.minProbp);
+      number(i + 1, arg.minProbp, tok[i]);
       arg.allpathsp = false;
     }
   }
@@ -299,18 +430,27 @@ class commandLineReader {
     arg.bnode_importances = false;
     if (arg.linkImportances1 || arg.linkImportances2 || arg.linkImportances3 || arg.blink_importances_removal ||
         arg.blink_importances_improvement || arg.blink_importances_improvementDiff)
-      note("No compatible link removal, link improvement and link change with onlyoverall execution\n");
+      note("No compatible link removal, link improvement and link change with onlyoverall execution\n",
+           "onlyoverall computes the overall indices only: the link analyses (-removal, -improvement, -change) "
+           "are not run. Leave out onlyoverall to run them");
     arg.linkImportances1 = arg.linkImportances2 = arg.linkImportances3 = false;
     arg.blink_importances_removal = arg.blink_importances_improvement = arg.blink_importances_improvementDiff = false;
     if (arg.BC || arg.BCIIC || arg.BCPC)
-      note("When the onlyoverall option is selected, indices BC, BC(IIC), or BC(PC) will not be calculated \n");
+      note("When the onlyoverall option is selected, indices BC, BC(IIC), or BC(PC) will not be calculated \n",
+           onlyOverallDrops("BC, BCIIC and BCPC"));
     arg.BC = arg.BCIIC = arg.BCPC = false;
+  }
+
+  static std::string onlyOverallDrops(const std::string& what) {
+    return "onlyoverall computes the overall indices only: " + what +
+           " (an importance of every node) are not computed. Leave out onlyoverall to compute them";
   }
 
   void linkAnalysis(std::size_t i, bool dataArg::*analysis, bool dataArg::*report, const char* incompatible,
                     const char* noMaxValue) {
     if (arg.onlyoverall) {
-      note(incompatible);
+      note(incompatible, "onlyoverall computes the overall indices only: " + tok[i] +
+                             " is not run. Leave out onlyoverall to run it");
       arg.*analysis = false;
       arg.*report = false;
       return;
@@ -319,9 +459,9 @@ class commandLineReader {
     arg.*report = true;
     if (exists(i + 1) && tok[i + 1] == "maxValue") {
       if (exists(i + 2))
-        number(i + 2, arg.linkImportancesPij);
+        number(i + 2, arg.linkImportancesPij, "maxValue");
       else
-        fail(noMaxValue);
+        missingValues(i + 1, noMaxValue);
     }
   }
 
@@ -337,7 +477,8 @@ class commandLineReader {
 
   void change(std::size_t) {
     if (arg.onlyoverall) {
-      note("No compatible execution link change with onlyoverall\n");
+      note("No compatible execution link change with onlyoverall\n",
+           "onlyoverall computes the overall indices only: -change is not run. Leave out onlyoverall to run it");
       return;
     }
     arg.linkImportances3 = true;
@@ -346,9 +487,9 @@ class commandLineReader {
 
   void landArea(std::size_t i) {
     if (exists(i + 1))
-      number(i + 1, arg.landscapeArea);
+      number(i + 1, arg.landscapeArea, tok[i]);
     else
-      fail("landArea is not defined\n");
+      missingValues(i, "landArea is not defined\n");
   }
 
   void doublePrecision(std::size_t) { arg.precission = 1.0f; }
@@ -358,23 +499,25 @@ class commandLineReader {
     if (exists(i + 1))
       arg.setPrefix(tok[i + 1]);
     else
-      ++errors;
+      missingValues(i, "");
   }
 
   void threads(std::size_t i) {
     if (!exists(i + 1))
-      fail("No number of threads defined -threads\n");
+      missingValues(i, "No number of threads defined -threads\n");
     else if (!readThreadCount(tok[i + 1], arg.threads))
-      fail("\nArgument '" + tok[i + 1] + "' not valid as number of threads (a whole number, 0 or more)\n");
+      fail("\nArgument '" + tok[i + 1] + "' not valid as number of threads (a whole number, 0 or more)\n",
+           takesText(tok[i]) + "; \"" + tok[i + 1] + "\" is not one");
   }
 
   void progress(std::size_t i) {
     if (!exists(i + 1))
-      fail("No progress lines defined -progress (all or brief)\n");
+      missingValues(i, "No progress lines defined -progress (all or brief)\n");
     else if (tok[i + 1] == "all" || tok[i + 1] == "brief")
       arg.progress = tok[i + 1] == "all" ? progressRequest::all : progressRequest::brief;
     else
-      fail("\nArgument '" + tok[i + 1] + "' not valid as progress lines (all or brief)\n");
+      fail("\nArgument '" + tok[i + 1] + "' not valid as progress lines (all or brief)\n",
+           takesText(tok[i]) + "; \"" + tok[i + 1] + "\" is neither");
   }
 };
 
@@ -382,46 +525,74 @@ bool binarySelected(const dataArg& a) { return a.CCP || a.LCP || a.IIC || a.NC |
 
 bool probabilisticSelected(const dataArg& a) { return a.F || a.AWF || a.PC || a.BCPC; }
 
-// The checks that count as errors, in their fixed order.
-int checkThresholds(const dataArg& a, std::string& messages) {
-  int errors = 0;
-  auto fail = [&](const char* text) {
-    messages += text;
-    ++errors;
+// Whether an earlier problem of the command line is about `option` already:
+// "-confProb not defined" only repeats "-confProb takes two numbers".
+bool alreadyTold(const std::vector<commandLineProblem>& told, const std::string& option) {
+  for (const commandLineProblem& problem : told)
+    if (problem.option == option) return true;
+  return false;
+}
+
+// The checks that count as errors, in their fixed order, each said in the
+// run log's fixed words and, once, on standard error.
+int checkThresholds(const dataArg& a, std::string& messages, std::vector<commandLineProblem>& told) {
+  static const char* const logText[] = {
+      "\n -confAdj not defined\n",
+      "\n -confProb not defined\n",
+      "\n With Prob connections, is not necessary define -confProb \n",
+      "\n With adjacent input, is not possible calculate probabilistic indices\n",
+      "\n -pcHeur not active. PC not selected.\n",
+      "\n To calculate BCIIC you also have to select IIC.\n",
+      "\n To calculate BCPC you also have to select PC.\n",
   };
-  const bool prob = probabilisticSelected(a);
-  if (binarySelected(a) && a.adjacentTail == 0 && !a.type1_iteration && !a.type2_iteration &&
-      (a.inputDist || a.inputProb))
-    fail("\n -confAdj not defined\n");
-  if (prob && (a.kDistanceProb == 0 || a.kProbProb == 0) && a.inputDist)
-    fail("\n -confProb not defined\n");
-  else if (prob && (a.kDistanceProb != 0 || a.kProbProb != 0) && a.inputProb)
-    fail("\n With Prob connections, is not necessary define -confProb \n");
-  if (prob && a.inputAdjacen) fail("\n With adjacent input, is not possible calculate probabilistic indices\n");
-  if ((a.allpathsp || a.minProbp > 0) && !a.PC) fail("\n -pcHeur not active. PC not selected.\n");
-  if (a.BCIIC && !a.IIC) fail("\n To calculate BCIIC you also have to select IIC.\n");
-  if (a.BCPC && !a.PC) fail("\n To calculate BCPC you also have to select PC.\n");
-  return errors;
+  combinationFacts facts;
+  facts.binary = binarySelected(a);
+  facts.probabilistic = probabilisticSelected(a);
+  facts.PC = a.PC;
+  facts.IIC = a.IIC;
+  facts.BCIIC = a.BCIIC;
+  facts.BCPC = a.BCPC;
+  facts.distances = a.inputDist;
+  facts.probabilities = a.inputProb;
+  facts.links = a.inputAdjacen;
+  facts.confAdj = a.adjacentTail;
+  facts.confProbDistance = a.kDistanceProb;
+  facts.confProbProbability = a.kProbProb;
+  facts.thresholdRange = a.type1_iteration || a.type2_iteration;
+  facts.pcHeur = a.allpathsp || a.minProbp > 0;
+  const std::vector<combinationRefusal> refused = refusedCombinations(facts);
+  for (const combinationRefusal& r : refused) {
+    messages += logText[static_cast<int>(r.what)];
+    if (!alreadyTold(told, r.option)) told.push_back({problemLevel::error, r.text, r.option});
+  }
+  return static_cast<int>(refused.size());
 }
 
 // The output switches that are useless with the selected indices.
-void clearUselessOutputs(dataArg& a, std::string& messages) {
-  if (a.bcomponents && !a.NC) {
-    messages += "\n The option -wcomp will only be used if the NC index is selected (-NC)\x94.\n";
-    a.bcomponents = false;
-  }
-  if (a.blinks && !binarySelected(a)) {
-    messages += "\n The option -wlinks will only be used if there is at least one binary index selected.\n";
-    a.blinks = false;
-  }
-  if (a.bdirect_probabilities && !probabilisticSelected(a)) {
-    messages += "\n The option -wprobdir will only be used if there is at least one probabilistic index selected.\n";
-    a.bdirect_probabilities = false;
-  }
-  if (a.bmaximum_product_probabilities && !a.PC) {
-    messages += "\n The option -wprobmax will only be used if the PC index has been selected.\n";
-    a.bmaximum_product_probabilities = false;
-  }
+void clearUselessOutputs(dataArg& a, std::string& messages, std::vector<commandLineProblem>& told) {
+  auto drop = [&](bool dataArg::*output, const char* text, const std::string& user) {
+    messages += text;
+    a.*output = false;
+    told.push_back({problemLevel::warning, user, ""});
+  };
+  if (a.bcomponents && !a.NC)
+    drop(&dataArg::bcomponents, "\n The option -wcomp will only be used if the NC index is selected (-NC)\x94.\n",
+         "-wcomp writes the components of NC, which is not selected: no component file is written. Add -NC to "
+         "have it");
+  if (a.blinks && !binarySelected(a))
+    drop(&dataArg::blinks, "\n The option -wlinks will only be used if there is at least one binary index selected.\n",
+         "-wlinks writes the links of the binary indices, and none is selected: no link file is written. Add a "
+         "binary index such as -NC or -IIC (with -confAdj) to have it");
+  if (a.bdirect_probabilities && !probabilisticSelected(a))
+    drop(&dataArg::bdirect_probabilities,
+         "\n The option -wprobdir will only be used if there is at least one probabilistic index selected.\n",
+         "-wprobdir writes the direct probabilities of the probabilistic indices, and none is selected: no "
+         "probability file is written. Add -PC, -F or -AWF to have it");
+  if (a.bmaximum_product_probabilities && !a.PC)
+    drop(&dataArg::bmaximum_product_probabilities,
+         "\n The option -wprobmax will only be used if the PC index has been selected.\n",
+         "-wprobmax writes the best-path probabilities of PC, which is not selected: no such file is written. "
+         "Add -PC to have it");
 }
 
 // Whether repeated single-precision additions of step lead from min to
@@ -436,14 +607,19 @@ bool rangeAdvances(float min, float max, float step) {
 }
 
 // A value range whose step cannot reach the last value would run forever.
-int checkIteration(const dataArg& a, std::string& messages) {
+int checkIteration(const dataArg& a, std::string& messages, std::vector<commandLineProblem>& told) {
   if (!a.type1_iteration || !(a.min_iteration < a.max_iteration)) return 0;
+  const std::string range = "-confMultipleValues " + toText(a.min_iteration) + " " + toText(a.max_iteration) +
+                            " " + toText(a.step_iteration);
   if (!(a.step_iteration > 0)) {
     messages += "Error: The step of -confMultipleValues must be greater than 0\n";
+    told.push_back({problemLevel::error, range + ": the step, its third number, must be greater than 0", ""});
     return 1;
   }
   if (!rangeAdvances(a.min_iteration, a.max_iteration, a.step_iteration)) {
     messages += "Error: The step of -confMultipleValues is too small to reach its last value\n";
+    told.push_back({problemLevel::error, range + ": the step is too small to advance from the first value to "
+                                                 "the last in single precision; take a larger step", ""});
     return 1;
   }
   return 0;
@@ -457,12 +633,23 @@ bool preparePair(dataArg& arg, const std::string& nodeName, const std::string& c
   if (nodeRest != conRest) {
     say("\nError -* parameter\n");
     say("\nfiles not similar\n " + nodeName + " " + conName);
+    tellUser("Error: -*: the node file " + nodeName + " and the connection file " + conName +
+             " end differently (\"" + nodeRest + "\" and \"" + conRest +
+             "\"), so they are not run as a pair; name each pair alike after the two beginnings.");
     return false;
   }
   arg.fileNodes = nodeName;
   arg.fileConnections = conName;
   arg.setPrefix(initialPrefix + nodeRest);
   return true;
+}
+
+// ": 2 problems, said above".
+std::string refusalCount(const std::vector<commandLineProblem>& told) {
+  long long count = 0;
+  for (const commandLineProblem& problem : told) count += problem.level == problemLevel::error ? 1 : 0;
+  if (count == 0) return "";
+  return ": " + toText(count) + (count == 1 ? " problem" : " problems") + ", said above";
 }
 
 }  // namespace
@@ -489,17 +676,27 @@ int worseStatus(int a, int b) {
   return rank(b) > rank(a) ? b : a;
 }
 
+int checkArguments(dataArg& arg, std::string& messages, std::vector<commandLineProblem>& told) {
+  int errors = checkThresholds(arg, messages, told);
+  clearUselessOutputs(arg, messages, told);
+  return errors + checkIteration(arg, messages, told);
+}
+
 int checkArguments(dataArg& arg, std::string& messages) {
-  int errors = checkThresholds(arg, messages);
-  clearUselessOutputs(arg, messages);
-  return errors + checkIteration(arg, messages);
+  std::vector<commandLineProblem> told;
+  return checkArguments(arg, messages, told);
+}
+
+int readArguments(int argc, char** argv, dataArg& arg, std::string& messages, std::vector<commandLineProblem>& told) {
+  if (argc <= 1) arg.help = 1;
+  commandLineReader reader(argc, argv, arg, messages, told);
+  int errors = reader.readTokens();
+  return errors + checkArguments(arg, messages, told);
 }
 
 int readArguments(int argc, char** argv, dataArg& arg, std::string& messages) {
-  if (argc <= 1) arg.help = 1;
-  commandLineReader reader(argc, argv, arg, messages);
-  int errors = reader.readTokens();
-  return errors + checkArguments(arg, messages);
+  std::vector<commandLineProblem> told;
+  return readArguments(argc, argv, arg, messages, told);
 }
 
 int comprovaFitxers(std::vector<std::string>& fitxerNodes, std::vector<std::string>& fitxerCon, dataArg arg) {
@@ -529,10 +726,17 @@ int runFilePairs(dataArg arg, const runFunction& executa) {
     say("\nError -* parameter\n");
     say("\nThe number and/or names of the node files is different from the number and/or names of the "
         "connection files\n");
+    tellUser("Error: -*: " + toText(nodeNames.size()) + " files of this folder begin with \"" + arg.fileNodes +
+             "\" and " + toText(conNames.size()) + " with \"" + arg.fileConnections +
+             "\"; every node file needs one connection file that ends alike. Nothing was run.");
     return kExitCommandLine;
   }
   say("\nNumber of file pairs: " + toText(static_cast<int>(nodeNames.size())) + "\n");
-  if (nodeNames.empty()) return kExitCommandLine;
+  if (nodeNames.empty()) {
+    tellUser("Error: -*: no file of this folder begins with \"" + arg.fileNodes + "\" and \"" +
+             arg.fileConnections + "\"; -nodeFile and -conFile give the beginnings of the file names with -*.");
+    return kExitCommandLine;
+  }
   std::sort(nodeNames.begin(), nodeNames.end());
   std::sort(conNames.begin(), conNames.end());
   const std::string nodePrefix = arg.fileNodes, conPrefix = arg.fileConnections;
@@ -573,7 +777,8 @@ int executaWith(dataArg arg, const runFunction& runDouble, const runFunction& ru
 int dispatchArguments(int argc, char** argv, const runFunction& executa) {
   dataArg arg;
   std::string messages;
-  int errors = readArguments(argc, argv, arg, messages);
+  std::vector<commandLineProblem> told;
+  int errors = readArguments(argc, argv, arg, messages, told);
   if (arg.help != 0) {
     say(usageText());
     // Asked for by name, help lists every option; an empty command line
@@ -589,8 +794,11 @@ int dispatchArguments(int argc, char** argv, const runFunction& executa) {
     return kExitDone;
   }
   say(messages);
+  if (errors != 0) say("\nError\n");
+  for (const commandLineProblem& problem : told) problems().note(problem.level, problem.text, problem.text);
+  arg.commandLineWarnings = problems().tell();
   if (errors != 0) {
-    say("\nError\n");
+    tellUser("The command line was refused" + refusalCount(told) + ". verdalis --help lists every option.");
     return kExitCommandLine;
   }
   if (arg.searchSimilar) return runFilePairs(arg, executa);

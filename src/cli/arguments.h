@@ -8,8 +8,16 @@
 #include <vector>
 
 #include "cli/dataArg.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
+
+// A problem of the command line, for its line on standard error.
+struct commandLineProblem {
+  problemLevel level;
+  std::string text;
+  std::string option;  // the option it is about, so that a later check does not repeat it
+};
 
 // One run for one record; returns the run's exit status.
 using runFunction = std::function<int(dataArg)>;
@@ -32,6 +40,8 @@ std::string usageText();
 // Every message is appended to messages instead of being printed, so that
 // a help request can suppress them. Returns the number of errors.
 int readArguments(int argc, char** argv, dataArg& arg, std::string& messages);
+// The same, with a line for standard error for each problem found.
+int readArguments(int argc, char** argv, dataArg& arg, std::string& messages, std::vector<commandLineProblem>& told);
 
 // The checks of the combination of options, in their fixed order; the
 // warnings clear their option without counting. Returns the error count.

@@ -84,10 +84,13 @@ class dataArg {
   // algorithms; -threads N sets the worker threads (0: all hardware threads).
   bool reference = false;
   int threads = 0;
-  // -dense: a "notall" connection file is held as n x n matrices, as an
-  // "all" file is, instead of by neighbour (for checking the two against
-  // each other).
+  // -dense: a "notall" connection file is held in the dense form, as n x n
+  // matrices as an "all" file is, instead of the sparse form (for checking
+  // the two against each other).
   bool dense = false;
+  // -plan: each run prints its plan (the form and the route of every phase)
+  // and its memory estimate instead of computing anything.
+  bool plan = false;
   // -symmetric: a pair that a "notall" connection file lists in one
   // direction is read in both. -appendInvalid: a run whose input had
   // invalid values still appends to the summary files. --version: print the
@@ -99,6 +102,9 @@ class dataArg {
   // log of a large run; by default the brief one only where the full text
   // would pass its budget (program/progress_choice.h).
   progressRequest progress = progressRequest::automatic;
+  // The warnings told on standard error about the command line itself,
+  // which every run of it counts in its closing summary.
+  int commandLineWarnings = 0;
 
   void setPrefix(std::string p);
   void actualitzaPrefix();

@@ -1,5 +1,7 @@
 #include "cli/help.h"
 
+#include "verdalis/verdalis.h"
+
 namespace verdalis {
 
 // The usage lines name only a few options; a user who asks for help needs all
@@ -49,7 +51,8 @@ std::string helpReference() {
          "  -double | -simple           double (default) or single precision\n"
          "  -threads N                  worker threads (0 or absent: all the machine has)\n"
          "  -reference                  straightforward algorithms on one thread, for checking\n"
-         "  -dense                      hold a notall connection file as full matrices, for checking\n"
+         "  -dense                      the dense form (n x n matrices) for a notall file, for checking\n"
+         "  -plan                       print the plan of each run and its memory estimate; compute nothing\n"
          "\n"
          "Other\n"
          "  -h --help -help -? /?       this help\n"
@@ -63,6 +66,6 @@ std::string helpReference() {
          "Exit status: 0 done, 1 command line refused, 2 a run did not complete, 3 a run read invalid input.\n";
 }
 
-std::string versionText() { return "Verdalis 2.8.8 (command line version 1.1.6)\n"; }
+std::string versionText() { return version() + "\n"; }
 
 }  // namespace verdalis

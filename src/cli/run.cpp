@@ -10,13 +10,14 @@
 
 #include "cli/arguments.h"
 #include "cli/run_report.h"
-#include "program/memory_estimate.h"
-#include "program/progress_choice.h"
-#include "program/quivaraProgram.h"
+#include "library/run_state.h"
 #include "reports/saveresults.h"
+#include "verdalis/verdalis.h"
 #include "support/clock.h"
+#include "support/files.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 #include "support/process_group.h"
 #include "support/progress_lines.h"
 
@@ -41,6 +42,7 @@ class outputRedirection {
     if (log == nullptr) {
       sayError("The execution events file " + file +
                          " cannot be opened; the run goes on with its output on the console");
+      tellUser("Warning: the log file " + file + " of -noout cannot be written; the run log goes to the console.");
       return false;
     }
     console = dup(fileno(stdout));
@@ -65,15 +67,6 @@ class outputRedirection {
  private:
   int console = -1;
 };
-
-template <class T>
-std::unique_ptr<quivaraProgram<T>> createProgram(const dataArg& a) {
-  return std::make_unique<quivaraProgram<T>>(
-      a.inputDist, a.inputProb, a.inputAdjacen, a.A, a.CCP, a.LCP, a.IIC, a.NC, a.NL, a.H, a.F, a.AWF, a.PC, a.BC,
-      a.BCPC, a.BCIIC, a.fileNodes, a.fileConnections, a.adjacentTail, a.kDistanceProb, a.kProbProb, a.minProbp,
-      a.allpathsp, false, a.onlyoverall, false, a.structType, a.addNodes, a.linkImportances1, a.linkImportances2,
-      a.linkImportancesPij, a.linkImportances3, a.landscapeArea);
-}
 
 // The overall-index files and the node-importance files. The summary files
 // that collect many runs get nothing when appendSummaries is off.
@@ -155,33 +148,13 @@ void writeReports(quivaraProgram<T>* program, const dataArg& arg, runReport& rep
   report.writtenFiles = writer.writtenFiles;
   report.failedFiles = writer.failedFiles;
   report.summariesSkipped = !appendSummaries;
-}
-
-// Said when the run is large. A run that certainly cannot fit is refused
-// before it allocates anything, with what it needs, and ends as a run out
-// of memory does, instead of failing hours in.
-template <class T>
-void checkMemory(const quivaraProgram<T>& program) {
-  const memoryEstimate needed = estimatedPeak(runShapeOf(program));
-  const double available = static_cast<double>(memoryAvailable(program.threads));
-  if (needed.certain > available) {
-    tellUser("Not enough memory: this run needs at least " + memoryText(needed.certain) + " and " +
-             memoryText(available) + " are available (free memory and swap, within the limits of the process); "
-             "it stops here.");
-    throw kNoMemory;
+  if (!writer.repeatedSummaries.empty()) {
+    tellUser("Warning: " + joinedList(writer.repeatedSummaries) +
+             (writer.repeatedSummaries.size() == 1 ? " already held a line" : " already held lines") +
+             " of a run with the prefix " + (arg.prefix_name.empty() ? std::string("NA") : arg.prefix_name) +
+             " and these thresholds; a second one was appended. Give each run its own -prefix to tell them apart.");
+    ++report.warnings;
   }
-  if (needed.peak >= kReportedPeakFrom) tellUser("Estimated peak memory: " + memoryText(needed.peak));
-}
-
-// The processes of a job each check the files on their own machine. A run
-// that passes on rank 0 but not on another (a file missing or unreadable
-// there) ends on all of them as a failed check, rather than leaving rank 0
-// waiting for a process that has given up the run.
-inline int checksOnEveryProcess(int errors) {
-  if (!processes().agree(errors != 0) || errors != 0) return errors;
-  tellUser("Another process of this job failed the checks of the settings or input files that this one passed "
-           "(are the input files readable on every machine?); the run stops here.");
-  return 1;
 }
 
 void sayEnd(std::time_t& end) {
@@ -189,67 +162,116 @@ void sayEnd(std::time_t& end) {
   say("Execution ended at: " + calendarText(end) + "\n");
 }
 
-// Steps from the start stamp to the total time; the exit status of the run.
-template <class T>
+// The run log to standard output and the lines for the user to standard
+// error, standard output first so that a console showing both keeps them in
+// the order they were said.
+textSinks consoleSinks() {
+  textSinks sinks;
+  sinks.log = [](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); };
+  sinks.tell = [](const std::string& line) {
+    std::fflush(stdout);
+    const std::string text = line + "\n";
+    std::fwrite(text.data(), 1, text.size(), stderr);
+  };
+  return sinks;
+}
+
+}  // namespace
+
+analysisOptions analysisOptionsOf(const dataArg& a) {
+  analysisOptions o;
+  o.indices = {a.NC, a.NL, a.H, a.CCP, a.LCP, a.IIC, a.BC, a.BCIIC, a.F, a.AWF, a.PC, a.BCPC, a.A};
+  o.confAdj = a.adjacentTail;
+  o.confProb = {a.kDistanceProb, a.kProbProb};
+  o.landArea = a.landscapeArea;
+  o.pcHeurAll = a.allpathsp;
+  o.pcHeur = a.minProbp;
+  o.onlyOverall = a.onlyoverall;
+  o.removal = a.linkImportances1;
+  o.improvement = a.linkImportances2;
+  o.linkMaxValue = a.linkImportancesPij;
+  o.change = a.linkImportances3;
+  o.components = a.bcomponents;
+  o.singlePrecision = a.precission == 0;
+  o.threads = a.threads;
+  o.reference = a.reference;
+  o.dense = a.dense;
+  o.planOnly = a.plan;
+  o.progressLines = a.progress == progressRequest::all     ? logDetail::all
+                    : a.progress == progressRequest::brief ? logDetail::brief
+                                                           : logDetail::automatic;
+  o.sinks = consoleSinks();
+  return o;
+}
+
+landscapeFiles landscapeFilesOf(const dataArg& a) {
+  landscapeFiles files;
+  files.nodeFile = a.fileNodes;
+  files.connectionFile = a.fileConnections;
+  files.reading.kind = a.inputProb ? pairValue::probability : a.inputAdjacen ? pairValue::link : pairValue::distance;
+  files.reading.everyPair = a.structType;
+  files.reading.symmetric = a.symmetric;
+  files.candidates = a.addNodes;
+  return files;
+}
+
+namespace {
+
+// The overall indices as "NC 2, IICnum 1600, ...": the lines of
+// overall_indices.txt, so that the two always agree.
+std::string headlineOf(const analysisResults& results) {
+  std::string text;
+  for (const auto& [label, value] : results.overall) text += (text.empty() ? "" : ", ") + label + " " + toText(value);
+  return text;
+}
+
+// From the start stamp to the total time: the library runs the analysis,
+// the program writes its files. The exit status of the run.
 int runSteps(dataArg arg, runReport& report) {
   const std::time_t start = std::time(nullptr);
   say("Execution started at: " + calendarText(start) + "\n");
-  std::unique_ptr<quivaraProgram<T>> program = createProgram<T>(arg);
-  program->fastMode = !arg.reference;
-  program->denseInput = arg.dense;
-  program->threads = workerThreads(arg.threads);
-  program->symmetric = arg.symmetric;
-  int errors = 0;
-  bool failed = false;
-  try {
-    errors = program->initial_check();
-  } catch (...) {
-    if (processes().size == 1) throw;
-    failed = true;
-  }
-  if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
-  if (processes().size > 1) errors = checksOnEveryProcess(errors);
-  if (errors == 0) {
-    // Each process reads the files on its own machine, whose memory may
-    // differ: a run that cannot fit on one of them ends on all of them.
-    try {
-      checkMemory(*program);
-      errors = program->load_data();
-      say(program->information_execution() + "\n");
-      report.warnings = sayRunWarnings(*program, arg);
-      report.readingProblems = program->findings.readingProblems;
-      const float al = program->midaSizeLandscapeArea();
-      if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
-    } catch (...) {
-      if (processes().size == 1) throw;
-      failed = true;
-    }
-    if (processes().size > 1 && processes().agree(failed)) throw kNoMemory;
-  }
+  analysisResults results;
   std::time_t end = start;
-  if (errors != 0) {
-    program.reset();
+  try {
+    results = analyse(landscapeFilesOf(arg), analysisOptionsOf(arg));
+  } catch (const inputRefused&) {
     sayEnd(end);
     say("Total processing time: " + toText(static_cast<float>(std::difftime(end, start))) + " seconds\n");
     report.ending = runEnding::checksFailed;
     return kExitRunFailed;
   }
-  runProgressLines() = chooseProgressLines(progressShapeOf(*program), arg.progress);
-  program->generacio_indexos();
-  say(program->show_time_proces() + "\n");
-  // Rank 0 alone holds every value, and alone writes.
-  if (processes().lead()) writeReports(program.get(), arg, report);
-  report.headline = headlineIndices(*program);
+  report.warnings = arg.commandLineWarnings + results.warnings;
+  report.readingProblems = results.readingProblems;
+  results.state->visit([&](auto& program) {
+    const float al = program.midaSizeLandscapeArea();
+    if (al != 1 && arg.landscapeArea < al) arg.landscapeArea = al;
+    // Rank 0 alone holds every value, and alone writes.
+    if (processes().lead()) writeReports(&program, arg, report);
+  });
+  report.headline = headlineOf(results);
   say("\n");
   sayEnd(end);
   const float elapsed = static_cast<float>(std::difftime(end, start));
   say("Total processing time: " + durationText(static_cast<long long>(elapsed)));
-  program.reset();
+  results.state.reset();
   if (report.failedFiles > 0) return kExitRunFailed;
   return report.readingProblems > 0 ? kExitInvalidInput : kExitDone;
 }
 
-template <class T>
+// -plan: the library checks and reads the landscape and chooses the plan of
+// the run, which is printed instead of carried out.
+int planSteps(const dataArg& arg, runReport& report) {
+  try {
+    const std::string plan = analyse(landscapeFilesOf(arg), analysisOptionsOf(arg)).route.text;
+    say(plan.empty() || plan.back() == '\n' ? plan : plan + "\n");
+  } catch (const inputRefused&) {
+    report.ending = runEnding::checksFailed;
+    return kExitRunFailed;
+  }
+  report.ending = runEnding::planned;
+  return kExitDone;
+}
+
 int execution(dataArg arg) {
   // The processes of a run start it together: none lists the folder of a
   // later run while rank 0 writes the files of this one.
@@ -259,23 +281,29 @@ int execution(dataArg arg) {
   int status = kExitDone;
   runReport report;
   try {
-    status = runSteps<T>(arg, report);
+    status = arg.plan ? planSteps(arg, report) : runSteps(arg, report);
   } catch (...) {
     // Only exhausted memory throws; the run ends, the next one still runs.
     say("error23");
+    problems().clear();
     status = kExitRunFailed;
     report.ending = runEnding::outOfMemory;
   }
   redirection.restore();
+  // "error23" ends without a line feed; where the console shows it, the
+  // summary still starts on a line of its own.
+  if (report.ending == runEnding::outOfMemory && (!arg.bexecution_events || logLost) && standardStreamsShareFile())
+    tellUser("");
   sayClosingSummary(report);
   return logLost ? worseStatus(status, kExitRunFailed) : status;
 }
 
 }  // namespace
 
-int executionDouble(dataArg arg) { return execution<double>(arg); }
+// The precision is an option of the analysis; both go through one driver.
+int executionDouble(dataArg arg) { return execution(arg); }
 
-int executionSimple(dataArg arg) { return execution<float>(arg); }
+int executionSimple(dataArg arg) { return execution(arg); }
 
 int executa(dataArg arg) { return executaWith(arg, executionDouble, executionSimple); }
 

@@ -16,15 +16,6 @@ std::string commaList(const std::vector<std::string>& items) {
 
 }  // namespace
 
-std::string joinedList(const std::vector<std::string>& items) {
-  std::string text;
-  for (std::size_t k = 0; k < items.size(); ++k) {
-    if (k > 0) text += k + 1 == items.size() ? " and " : ", ";
-    text += items[k];
-  }
-  return text;
-}
-
 // A user who reads only the end of the console sees what the run left, and
 // a run on invalid input cannot end on a line that looks like success.
 void sayClosingSummary(const runReport& r) {
@@ -34,6 +25,10 @@ void sayClosingSummary(const runReport& r) {
   }
   if (r.ending == runEnding::outOfMemory) {
     tellUser("Summary: the run ran out of memory and did not complete.");
+    return;
+  }
+  if (r.ending == runEnding::planned) {
+    tellUser("Summary: -plan: the plan of the run is printed; nothing was computed and no result file written.");
     return;
   }
   const long long files = static_cast<long long>(r.writtenFiles.size());

@@ -1,12 +1,14 @@
 #pragma once
 // The fast engine: the values that building and measuring every variant
 // landscape gives, to the last bit, computed from the searches of the
-// global landscape. README.md beside this file gives the argument for
-// exactness and a map of the files.
+// global landscape, on either form of the landscape (dense or sparse,
+// landscape/landscape_form.h). README.md beside this file gives the
+// argument for exactness and a map of the files.
 //
-// The program hands the engine a request (the landscape, the indices, the
-// PC searches of the global landscape, the threads) and receives the values
-// of every variant; it keeps the console text and the result files.
+// The program hands the engine one request, whatever the form (the
+// landscape, the indices, the PC searches of the global landscape, the
+// threads), and receives the values of every variant and the processor time
+// of each index family; it keeps the console text and the result files.
 #include <vector>
 
 #include "engine/betweenness.h"
@@ -15,6 +17,8 @@
 #include "engine/tuning.h"
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
+#include "landscape/landscape_form.h"
+#include "landscape/sparse_landscape.h"
 #include "support/process_group.h"
 #include "support/progress.h"
 
@@ -27,8 +31,12 @@ struct indexSelection {
 };
 
 // Processor time of the work of each index family, summed over threads.
+// Binary: the breadth-first searches of IIC and H. What a form measures
+// with other work (NL, NC, CCP and LCP, AWF on the sparse form) stays 0
+// where it does not.
 struct engineTimes {
   long long pcMicros = 0, binaryMicros = 0, fMicros = 0;
+  long long nlMicros = 0, ncMicros = 0, ccpMicros = 0, lcpMicros = 0, awfMicros = 0;
 };
 
 // Which variants of a run a request measures: every stride-th of [first,
@@ -45,12 +53,18 @@ struct variantRange {
   int size(int count) const { return end(count) > first ? (end(count) - first + stride - 1) / stride : 0; }
 };
 
-// The landscape and what to measure on it. PC needs the searches of the
-// global landscape (measurePC), the binary indices its breadth-first rows
-// (they are computed here for H alone).
+// The landscape and what to measure on it, in either form.
+//
+// Dense: `land` is the landscape; PC needs the searches of the global
+// landscape (measurePC), the binary indices its breadth-first rows (they
+// are computed here for H alone). Sparse: `sparse` is the landscape, and
+// `land` holds the values of the whole landscape that the node removals
+// read (measureSparse leaves them there).
 template <class T>
 struct engineRequest {
+  landscapeForm form = landscapeForm::dense;
   const landscape<T>* land = nullptr;
+  const sparseLandscape* sparse = nullptr;
   indexSelection indices;
   bool adjType = false;  // the landscape has binary links
   const pcSearches<T>* searches = nullptr;
@@ -59,17 +73,25 @@ struct engineRequest {
   variantRange variants;              // the removed nodes to measure
   progressMeter* progress = nullptr;  // advanced by the sources finished
   // The processes that measure the other shares of the node removals with
-  // this one: they build the lists every share needs together. Null: alone.
+  // this one: on the dense form they build the lists every share needs
+  // together. Null: alone.
   processGroup* group = nullptr;
+  // The whole sparse landscape measured (measureSparse): the node whose
+  // fractions are wanted (-1: none), whether the parts of PC are, and the
+  // PC progress, sources in order (may be empty).
+  int focus = -1;
+  bool pcParts = false;
+  sourcesDone pcProgress;
 };
 
 template <class T>
 struct removalResult {
   std::vector<removalValues<T>> variants;  // by removed node
   engineTimes times;
+  landscapeForm form = landscapeForm::dense;  // the form measured
 };
 
-// Every existing node removed in turn.
+// Every existing node removed in turn, on the request's form.
 template <class T>
 removalResult<T> measureNodeRemovals(const engineRequest<T>& request);
 
@@ -87,11 +109,21 @@ template <class T>
 struct linkResult {
   std::vector<linkValues<T>> values;  // in the order of the pairs asked for
   engineTimes times;
+  landscapeForm form = landscapeForm::dense;  // the form measured
 };
 
-// Every listed pair changed in turn.
+// Every listed pair changed in turn, on the request's form.
 template <class T>
 linkResult<T> measureLinkChanges(const engineRequest<T>& request, linkChange kind,
                                  const std::vector<pairChange>& pairs);
+
+// The dense form's own entry points, which the two above choose for a
+// dense request (node_removal.cpp, link_variants.cpp); the sparse form's are
+// in sparse_removal.h and sparse_links.h.
+template <class T>
+removalResult<T> measureNodeRemovalsDense(const engineRequest<T>& request);
+template <class T>
+linkResult<T> measureLinkChangesDense(const engineRequest<T>& request, linkChange kind,
+                                      const std::vector<pairChange>& pairs);
 
 }  // namespace verdalis

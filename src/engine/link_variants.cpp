@@ -272,14 +272,14 @@ linkResult<T> linkVariantsRun<T>::run(const std::vector<pairChange>& asked) {
 }  // namespace
 
 template <class T>
-linkResult<T> measureLinkChanges(const engineRequest<T>& request, linkChange kind,
-                                 const std::vector<pairChange>& pairs) {
+linkResult<T> measureLinkChangesDense(const engineRequest<T>& request, linkChange kind,
+                                      const std::vector<pairChange>& pairs) {
   return linkVariantsRun<T>(request, kind).run(pairs);
 }
 
-template linkResult<float> measureLinkChanges(const engineRequest<float>&, linkChange,
-                                              const std::vector<pairChange>&);
-template linkResult<double> measureLinkChanges(const engineRequest<double>&, linkChange,
-                                               const std::vector<pairChange>&);
+template linkResult<float> measureLinkChangesDense(const engineRequest<float>&, linkChange,
+                                                   const std::vector<pairChange>&);
+template linkResult<double> measureLinkChangesDense(const engineRequest<double>&, linkChange,
+                                                    const std::vector<pairChange>&);
 
 }  // namespace verdalis

@@ -344,11 +344,11 @@ removalValues<T> nodeRemovalRun<T>::finish(int k) const {
 }  // namespace
 
 template <class T>
-removalResult<T> measureNodeRemovals(const engineRequest<T>& request) {
+removalResult<T> measureNodeRemovalsDense(const engineRequest<T>& request) {
   return nodeRemovalRun<T>(request).run();
 }
 
-template removalResult<float> measureNodeRemovals(const engineRequest<float>&);
-template removalResult<double> measureNodeRemovals(const engineRequest<double>&);
+template removalResult<float> measureNodeRemovalsDense(const engineRequest<float>&);
+template removalResult<double> measureNodeRemovalsDense(const engineRequest<double>&);
 
 }  // namespace verdalis

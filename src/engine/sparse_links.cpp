@@ -58,12 +58,12 @@ void addInTargetOrder(const int* targets, std::size_t count, eventRange<V> event
 template <class T>
 class sparseLinkRun {
  public:
-  explicit sparseLinkRun(const sparseLinkRequest& r)
-      : request(r), g(*r.land), n(r.land->n), want(r.indices), pc(r.indices.pc), binary(r.indices.iic || r.indices.h) {}
+  explicit sparseLinkRun(const engineRequest<T>& r)
+      : request(r), g(*r.sparse), n(r.sparse->n), want(r.indices), pc(r.indices.pc), binary(r.indices.iic || r.indices.h) {}
   linkResult<T> run(const std::vector<pairChange>& asked);
 
  private:
-  const sparseLinkRequest& request;
+  const engineRequest<T>& request;
   const sparseLandscape& g;
   const int n;
   const indexSelection want;
@@ -283,11 +283,11 @@ linkResult<T> sparseLinkRun<T>::run(const std::vector<pairChange>& asked) {
 }  // namespace
 
 template <class T>
-linkResult<T> measureLinkChangesSparse(const sparseLinkRequest& request, const std::vector<pairChange>& pairs) {
+linkResult<T> measureLinkChangesSparse(const engineRequest<T>& request, const std::vector<pairChange>& pairs) {
   return sparseLinkRun<T>(request).run(pairs);
 }
 
-template linkResult<float> measureLinkChangesSparse(const sparseLinkRequest&, const std::vector<pairChange>&);
-template linkResult<double> measureLinkChangesSparse(const sparseLinkRequest&, const std::vector<pairChange>&);
+template linkResult<float> measureLinkChangesSparse(const engineRequest<float>&, const std::vector<pairChange>&);
+template linkResult<double> measureLinkChangesSparse(const engineRequest<double>&, const std::vector<pairChange>&);
 
 }  // namespace verdalis

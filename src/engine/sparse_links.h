@@ -1,6 +1,6 @@
 #pragma once
-// Every listed pair removed, made sure or changed in a landscape held by
-// neighbour: the values the full form gives each variant, to the bit, with
+// Every listed pair removed, made sure or changed in a landscape of the
+// sparse form: the values the dense form gives each variant, to the bit, with
 // memory linear in the nodes, the links and the pairs measured.
 //
 // Each source's terms are added, in target order, to the running sums of
@@ -19,16 +19,9 @@
 
 namespace verdalis {
 
-struct sparseLinkRequest {
-  const sparseLandscape* land = nullptr;
-  indexSelection indices;
-  bool adjType = false;
-  unsigned threads = 1;
-  progressMeter* progress = nullptr;  // advanced by the sources finished
-};
-
-// The pairs may come in any order; the values come in theirs.
+// The request's `sparse` is the landscape. The pairs may come in any
+// order; the values come in theirs.
 template <class T>
-linkResult<T> measureLinkChangesSparse(const sparseLinkRequest& request, const std::vector<pairChange>& pairs);
+linkResult<T> measureLinkChangesSparse(const engineRequest<T>& request, const std::vector<pairChange>& pairs);
 
 }  // namespace verdalis

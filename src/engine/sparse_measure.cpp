@@ -17,10 +17,10 @@
 
 namespace verdalis {
 
-bool sparseProductsFinite(const sparseLandscape& land) {
+bool sparseProductsFinite(const std::vector<float>& sizes) {
   // The largest product in magnitude is that of the two largest magnitudes.
   float first = 0, second = 0;
-  for (float a : land.sizes) {
+  for (float a : sizes) {
     const float m = std::fabs(a);
     if (m > first) {
       second = first;
@@ -51,14 +51,14 @@ struct componentMembers {
 template <class T>
 class sparseRun {
  public:
-  sparseRun(const sparseMeasureRequest<T>& r, landscape<T>& values) : request(r), g(*r.land), out(values) {}
-  sparseTimes run(focusSums* focus);
+  sparseRun(const engineRequest<T>& r, landscape<T>& values) : request(r), g(*r.sparse), out(values) {}
+  engineTimes run(focusSums* focus);
 
  private:
-  const sparseMeasureRequest<T>& request;
+  const engineRequest<T>& request;
   const sparseLandscape& g;
   landscape<T>& out;
-  sparseTimes times;
+  engineTimes times;
   binaryGraph links;
   componentMembers members;
   searchWeights weights;
@@ -282,7 +282,7 @@ void sparseRun<T>::perSource(focusSums* focus) {
 }
 
 template <class T>
-sparseTimes sparseRun<T>::run(focusSums* focus) {
+engineTimes sparseRun<T>::run(focusSums* focus) {
   const indexSelection& want = request.indices;
   out.nNodes = g.n;
   out.nEdges = request.adjType ? g.nEdges : 0;
@@ -305,7 +305,7 @@ sparseTimes sparseRun<T>::run(focusSums* focus) {
 }  // namespace
 
 template <class T>
-sparseTimes measureSparse(const sparseMeasureRequest<T>& request, landscape<T>& out, focusSums* focus) {
+engineTimes measureSparse(const engineRequest<T>& request, landscape<T>& out, focusSums* focus) {
   return sparseRun<T>(request, out).run(focus);
 }
 
@@ -321,8 +321,8 @@ void bestPathRows<T>::row(int source, std::vector<float>& out) {
   for (int j : search.order()) out[j] = static_cast<float>(bestPathProbability(search.dist(j)));
 }
 
-template sparseTimes measureSparse(const sparseMeasureRequest<float>&, landscape<float>&, focusSums*);
-template sparseTimes measureSparse(const sparseMeasureRequest<double>&, landscape<double>&, focusSums*);
+template engineTimes measureSparse(const engineRequest<float>&, landscape<float>&, focusSums*);
+template engineTimes measureSparse(const engineRequest<double>&, landscape<double>&, focusSums*);
 template class bestPathRows<float>;
 template class bestPathRows<double>;
 

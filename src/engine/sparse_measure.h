@@ -1,11 +1,11 @@
 #pragma once
-// Every overall index of a landscape held by neighbour, from one
+// Every overall index of a landscape of the sparse form, from one
 // breadth-first search and one PC search per source: O(n + links) memory
-// and O(reached) work per source, where the full form is O(n²).
+// and O(reached) work per source, where the dense form is O(n²).
 //
-// Each sum meets its terms in the order and precision of the full form:
+// Each sum meets its terms in the order and precision of the dense form:
 // sources in order and, within a source, targets in ascending order. The
-// full form also adds the terms of the pairs that are not connected; those
+// dense form also adds the terms of the pairs that are not connected; those
 // are exactly zero (a probability of 0, or exp of the unreached distance,
 // times a finite product of attributes), and adding +0 or -0 to a sum that
 // is not -0 leaves it as it is, so they are left out. The products of
@@ -20,16 +20,10 @@
 
 namespace verdalis {
 
-// Whether every product of two attributes is finite in single precision;
-// otherwise an unconnected pair adds inf × 0 = nan to the full form's sums,
-// and only the full form can tell.
-bool sparseProductsFinite(const sparseLandscape& land);
-
-// Processor time of each index family, summed over threads.
-struct sparseTimes {
-  long long nlMicros = 0, ncMicros = 0, binaryMicros = 0, ccpMicros = 0, lcpMicros = 0, fMicros = 0,
-            awfMicros = 0, pcMicros = 0;
-};
+// Whether every product of two of these attributes is finite in single
+// precision; otherwise an unconnected pair adds inf × 0 = nan to the dense
+// form's sums, and only the dense form can tell.
+bool sparseProductsFinite(const std::vector<float>& sizes);
 
 // The fractions of one node over the pairs it belongs to, as numerator
 // sums: the node with itself and the flux of its pairs.
@@ -37,21 +31,12 @@ struct focusSums {
   double iicIntra = 0, iicFlux = 0, pcIntra = 0, pcFlux = 0;
 };
 
+// The request's `sparse` is the landscape; its focus, pcParts and
+// pcProgress say what is wanted beside the indices. The values go into
+// `out` as a dense landscape holds them (its node rows stay empty);
+// componentId is kept when NC, CCP or LCP are asked.
 template <class T>
-struct sparseMeasureRequest {
-  const sparseLandscape* land = nullptr;
-  indexSelection indices;
-  bool adjType = false;
-  unsigned threads = 1;
-  int focus = -1;            // the node whose focusSums are wanted (-1: none)
-  bool pcParts = false;      // PCintra, PCdirect and PCstep of the landscape
-  sourcesDone pcProgress;    // PC progress, sources in order (may be empty)
-};
-
-// The values go into `out` as a full-form landscape holds them (its node
-// rows stay empty); componentId is kept when NC, CCP or LCP are asked.
-template <class T>
-sparseTimes measureSparse(const sparseMeasureRequest<T>& request, landscape<T>& out, focusSums* focus);
+engineTimes measureSparse(const engineRequest<T>& request, landscape<T>& out, focusSums* focus);
 
 // The best-path probabilities from one source at a time, float(exp(-d)),
 // for the file of maximum-product probabilities: written source by source,

@@ -23,13 +23,13 @@ namespace {
 template <class T>
 class sparseRemovalRun {
  public:
-  explicit sparseRemovalRun(const sparseRemovalRequest<T>& r)
-      : request(r), g(*r.land), n(r.land->n), want(r.indices), pc(r.indices.pc),
+  explicit sparseRemovalRun(const engineRequest<T>& r)
+      : request(r), g(*r.sparse), n(r.sparse->n), want(r.indices), pc(r.indices.pc),
         binary(r.indices.iic || r.indices.h) {}
   removalResult<T> run();
 
  private:
-  const sparseRemovalRequest<T>& request;
+  const engineRequest<T>& request;
   const sparseLandscape& g;
   const int n;
   const indexSelection want;
@@ -242,7 +242,7 @@ void sparseRemovalRun<T>::totalLanes() {
 
 template <class T>
 removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const {
-  const landscape<T>& global = *request.global;
+  const landscape<T>& global = *request.land;
   const int m = n - 1;
   const float area = g.sizeLandscapeArea;
   const int at = lane[k];
@@ -339,11 +339,11 @@ removalResult<T> sparseRemovalRun<T>::run() {
 }  // namespace
 
 template <class T>
-removalResult<T> measureNodeRemovalsSparse(const sparseRemovalRequest<T>& request) {
+removalResult<T> measureNodeRemovalsSparse(const engineRequest<T>& request) {
   return sparseRemovalRun<T>(request).run();
 }
 
-template removalResult<float> measureNodeRemovalsSparse(const sparseRemovalRequest<float>&);
-template removalResult<double> measureNodeRemovalsSparse(const sparseRemovalRequest<double>&);
+template removalResult<float> measureNodeRemovalsSparse(const engineRequest<float>&);
+template removalResult<double> measureNodeRemovalsSparse(const engineRequest<double>&);
 
 }  // namespace verdalis

@@ -1,6 +1,6 @@
 #pragma once
-// Every existing node removed in turn from a landscape held by neighbour:
-// the values the full form gives each variant, to the bit, with memory
+// Every existing node removed in turn from a landscape of the sparse form:
+// the values the dense form gives each variant, to the bit, with memory
 // linear in the nodes and links.
 //
 // Each source's terms are added, in order, to the running sums of every
@@ -20,19 +20,9 @@
 
 namespace verdalis {
 
+// The request's `sparse` is the landscape, its `land` the values of the
+// whole landscape; the other processes of a group are not needed.
 template <class T>
-struct sparseRemovalRequest {
-  const sparseLandscape* land = nullptr;
-  const landscape<T>* global = nullptr;  // the values of the whole landscape
-  indexSelection indices;
-  bool adjType = false;
-  unsigned threads = 1;
-  variantRange variants;  // the removed nodes to measure
-  engineLimits limits;
-  progressMeter* progress = nullptr;  // advanced by the sources finished
-};
-
-template <class T>
-removalResult<T> measureNodeRemovalsSparse(const sparseRemovalRequest<T>& request);
+removalResult<T> measureNodeRemovalsSparse(const engineRequest<T>& request);
 
 }  // namespace verdalis

@@ -1,14 +1,15 @@
 #pragma once
-// A landscape held by neighbour: the binary links and the direct
-// probabilities of the pairs a "notall" connection file lists, in compressed
-// rows. O(n + listed pairs) memory, where the full form holds n × n.
+// A landscape of the sparse form (landscape_form.h): the binary links and
+// the direct probabilities of the pairs a "notall" connection file lists,
+// in compressed rows. O(n + listed pairs) memory, where the dense form
+// holds n × n.
 //
 // Every pair the file does not list has no link and the direct probability
-// 0, as in the full form; a node's probability to itself is 1 and is not
-// stored. The rows hold what the full form's rows hold, in the same order:
-// links by ascending neighbour (the order the full form adds them in), and
+// 0, as in the dense form; a node's probability to itself is 1 and is not
+// stored. The rows hold what the dense form's rows hold, in the same order:
+// links by ascending neighbour (the order the dense form adds them in), and
 // probabilities by ascending target, so that every sum over them meets its
-// terms in the order of the full form.
+// terms in the order of the dense form.
 #include <cstddef>
 #include <vector>
 
@@ -60,7 +61,7 @@ struct sparseLandscape {
   bool linked(int i, int j) const;
 };
 
-// The landscape of the listed pairs; AL is truncated as the full form
+// The landscape of the listed pairs; AL is truncated as the dense form
 // truncates it.
 sparseLandscape buildSparseLandscape(const std::vector<float>& sizes, const listedPairs& pairs,
                                      const connectionRules& rules, long long landscapeArea, float minProb,

@@ -1,8 +1,9 @@
 #pragma once
-// The fast engine as the analysis uses it: a request from the run's
-// settings, the engine's values placed into the run's variant landscapes
-// and link stores, and the console text of each loop, the same as the
-// straightforward loops print. Included from program_impl.h only.
+// The fast engine as the analysis uses it, on the form of the run's plan: a
+// request from the run's settings, the engine's values placed into the
+// run's variant landscapes and link stores, and the console text of each
+// loop, the same as the straightforward loops print. Which phases come here
+// the plan says (run_plan.h). Included from program_impl.h only.
 #include <cstddef>
 #include <ctime>
 #include <string>
@@ -10,13 +11,12 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/sparse_links.h"
 #include "indices/pc_progress.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
 #include "support/progress.h"
 #include "support/progress_lines.h"
-#include "program/program_links_by_neighbour.h"
+#include "program/program_sparse_links.h"
 #include "program/quivaraProgram.h"
 #include "program/shared_cases.h"
 #include "support/process_group.h"
@@ -28,23 +28,39 @@ namespace verdalis {
 constexpr std::size_t kConsolePiece = std::size_t{1} << 20;
 
 template <class T>
+indexSelection selectionOf(const quivaraProgram<T>& p) {
+  indexSelection s;
+  s.nl = p.nlFlag;
+  s.nc = p.ncFlag;
+  s.h = p.hFlag;
+  s.ccp = p.ccpFlag;
+  s.lcp = p.lcpFlag;
+  s.iic = p.iicFlag;
+  s.f = p.fFlag;
+  s.awf = p.awfFlag;
+  s.pc = p.pcFlag;
+  return s;
+}
+
+// The request of the run's form: the global landscape (and, in the sparse
+// form, its listed pairs), and the PC searches the engine kept from it.
+template <class T>
 engineRequest<T> requestOf(const quivaraProgram<T>& p) {
   engineRequest<T> r;
+  r.form = p.plan.form;
   r.land = p.landGlobal;
-  r.indices.nl = p.nlFlag;
-  r.indices.nc = p.ncFlag;
-  r.indices.h = p.hFlag;
-  r.indices.ccp = p.ccpFlag;
-  r.indices.lcp = p.lcpFlag;
-  r.indices.iic = p.iicFlag;
-  r.indices.f = p.fFlag;
-  r.indices.awf = p.awfFlag;
-  r.indices.pc = p.pcFlag;
+  if (p.heldSparse()) r.sparse = &p.sparseGlobal;
+  r.indices = selectionOf(p);
   r.adjType = p.adjType;
-  r.searches = p.fastPC ? &p.pcSearchesGlobal : nullptr;
+  if (p.plan.route(runPhase::overall) == phaseRoute::denseEngine) r.searches = &p.pcSearchesGlobal;
   r.threads = p.threads;
   r.progress = &runProgress();
   return r;
+}
+
+// The route of the engine that measured on `form`.
+inline phaseRoute engineRoute(landscapeForm form) {
+  return form == landscapeForm::sparse ? phaseRoute::sparseEngine : phaseRoute::denseEngine;
 }
 
 // The PC progress lines of the sources the engine reports done.
@@ -58,18 +74,24 @@ inline sourcesDone pcProgressLines(int n) {
 }
 
 // The engine's processor times, into the run's accumulators: IIC and H
-// share their searches, as in the straightforward computation.
+// share their searches, as in the straightforward computation, and so do
+// CCP and LCP in the sparse form.
 template <class T>
-void addEngineTimes(quivaraProgram<T>& p, const engineTimes& times) {
-  p.pcTime += static_cast<std::clock_t>(times.pcMicros / 1000);
-  const std::clock_t binaryTime = static_cast<std::clock_t>(times.binaryMicros / 1000);
+void addEngineTimes(quivaraProgram<T>& p, const engineTimes& t) {
+  auto millis = [](long long micros) { return static_cast<std::clock_t>(micros / 1000); };
+  p.nlTime += millis(t.nlMicros);
+  p.ncTime += millis(t.ncMicros);
   if (p.hFlag && p.iicFlag)
-    p.hiicTime += binaryTime;
+    p.hiicTime += millis(t.binaryMicros);
   else if (p.iicFlag)
-    p.iicTime += binaryTime;
+    p.iicTime += millis(t.binaryMicros);
   else if (p.hFlag)
-    p.hTime += binaryTime;
-  p.fTime += static_cast<std::clock_t>(times.fMicros / 1000);
+    p.hTime += millis(t.binaryMicros);
+  (p.ccpFlag ? p.ccpTime : p.lcpTime) += millis(t.ccpMicros);
+  p.lcpTime += millis(t.lcpMicros);
+  p.fTime += millis(t.fMicros);
+  p.awfTime += millis(t.awfMicros);
+  p.pcTime += millis(t.pcMicros);
 }
 
 template <class T>
@@ -162,23 +184,22 @@ void sayRemovalProgress(const quivaraProgram<T>& p) {
   say(text);
 }
 
-// The node removals through the engine, with the same console text; false
-// when the engine does not apply and the straightforward loop must run.
+// The node removals through the engine, on the run's form, with the
+// console text of the straightforward loop.
 template <class T>
-bool fastNodeRemovalLoop(quivaraProgram<T>& p) {
-  if (!p.fastMode || p.dijkstraSaving || p.nNodes == 0) return false;
-  if (p.pcFlag && (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal))) return false;
+void engineRemovals(quivaraProgram<T>& p) {
   {
     progressPhase phase("Node removals", p.nNodes);
     shareRemovals(p, [&](const variantRange& share) {
       engineRequest<T> request = requestOf(p);
       request.variants = share;
       request.group = &processes();
-      return measureNodeRemovals(request);
+      removalResult<T> result = measureNodeRemovals(request);
+      p.taken.record(runPhase::removals, engineRoute(result.form));
+      return result;
     });
   }
   sayRemovalProgress(p);
-  return true;
 }
 
 enum class linkAnalysis { removal, improvement, change };
@@ -189,12 +210,14 @@ inline linkChange changeOf(linkAnalysis analysis) {
                                                  : linkChange::changed;
 }
 
-// The name of a link analysis in the progress on standard error.
-inline const char* phaseName(linkAnalysis analysis) {
-  return analysis == linkAnalysis::removal       ? "Link removal"
-         : analysis == linkAnalysis::improvement ? "Link improvement"
-                                                 : "Link change";
+inline runPhase phaseOf(linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal       ? runPhase::linkRemoval
+         : analysis == linkAnalysis::improvement ? runPhase::linkImprovement
+                                                 : runPhase::linkChange;
 }
+
+// The name of a link analysis in the progress on standard error.
+inline const char* phaseName(linkAnalysis analysis) { return phaseText(phaseOf(analysis)); }
 
 // The pairs a link analysis measures, in report order, with what each
 // becomes: every pair for a change, the selected ones otherwise.
@@ -206,27 +229,6 @@ std::vector<pairChange> pairsOf(const quivaraProgram<T>& p, linkAnalysis analysi
       if (analysis == linkAnalysis::change || p.linkSelected(i, j))
         pairs.push_back(pairChangeOf(p, changeOf(analysis), i, j));
   return pairs;
-}
-
-// Whether the engine can take a link analysis: its searches exist and every
-// changed probability keeps the weights non-negative.
-template <class T>
-bool fastLinksApply(const quivaraProgram<T>& p, linkAnalysis analysis) {
-  if (!p.fastMode || p.dijkstraSaving || p.nNodes < 2) return false;
-  if (!p.pcFlag) return true;
-  if (!p.fastPC || !probabilitiesWithinRange(*p.landGlobal)) return false;
-  if (analysis == linkAnalysis::change) {
-    // A negative changed distance, or a changed probability above 1, gives
-    // a negative weight, which only the straightforward searches take.
-    const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
-    for (int i = 0; i < p.nNodes; ++i)
-      for (int j = 0; j < i; ++j) {
-        const float value = p.changedValue(i, j);
-        const float probability = p.inputDist ? distanceToProbability(c, value) : value;
-        if (probability > 1.0f) return false;
-      }
-  }
-  return true;
 }
 
 template <class T>
@@ -269,41 +271,43 @@ linkResult<T> shareLinks(quivaraProgram<T>& p, const std::vector<pairChange>& pa
   return all;
 }
 
-// One link analysis of a landscape held by neighbour: the pairs it changes
-// measured and kept, the others left to the values of the whole landscape.
+// The engine's values of these pairs, shared among the processes; the route
+// the engine took is recorded.
 template <class T>
-void linksByNeighbour(quivaraProgram<T>& p, linkAnalysis analysis) {
-  const std::vector<pairChange> pairs = measuredPairsByNeighbour(p, changeOf(analysis));
-  sparseLinkRequest request;
-  request.land = &p.sparseGlobal;
-  request.indices = requestOf(p).indices;
-  request.adjType = p.adjType;
-  request.threads = p.threads;
-  request.progress = &runProgress();
-  linkResult<T> result = shareLinks<T>(
-      p, pairs, [&](const std::vector<pairChange>& asked) { return measureLinkChangesSparse<T>(request, asked); });
+linkResult<T> engineLinkValues(quivaraProgram<T>& p, linkAnalysis analysis, const std::vector<pairChange>& pairs) {
+  const engineRequest<T> request = requestOf(p);
+  linkResult<T> result = shareLinks<T>(p, pairs, [&](const std::vector<pairChange>& asked) {
+    linkResult<T> measured = measureLinkChanges(request, changeOf(analysis), asked);
+    p.taken.record(phaseOf(analysis), engineRoute(measured.form));
+    return measured;
+  });
   if (processes().size == 1) addEngineTimes(p, result.times);
-  keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
+  return result;
+}
+
+// One link analysis through the engine. In the sparse form the pairs it
+// changes are measured and kept, the others left to the values of the
+// whole landscape; in the dense form every pair it measures has its record.
+template <class T>
+void engineLinks(quivaraProgram<T>& p, linkAnalysis analysis) {
+  if (p.heldSparse()) {
+    const std::vector<pairChange> pairs = measuredPairsSparse(p, changeOf(analysis));
+    linkResult<T> result = engineLinkValues(p, analysis, pairs);
+    keepMeasuredRecords(p, recordsOf(p, analysis), pairs, std::move(result.values));
+  } else {
+    const std::vector<pairChange> pairs = pairsOf(p, analysis);
+    placeLinkValues(p, analysis, pairs, engineLinkValues(p, analysis, pairs));
+  }
 }
 
 // One link analysis through the engine, then its console text: the
 // announcement of every node, the PC progress of every measured pair and the
 // share of pairs visited.
 template <class T>
-bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
-  if (!p.byNeighbour && !fastLinksApply(p, analysis)) return false;
+void engineLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string& announcement) {
   progressPhase phase(phaseName(analysis), p.nNodes);
-  if (p.byNeighbour) {
-    linksByNeighbour(p, analysis);
-  } else {
-    const std::vector<pairChange> pairs = pairsOf(p, analysis);
-    const linkResult<T> result = shareLinks<T>(p, pairs, [&](const std::vector<pairChange>& asked) {
-      return measureLinkChanges(requestOf(p), changeOf(analysis), asked);
-    });
-    placeLinkValues(p, analysis, pairs, result);
-    if (processes().size == 1) addEngineTimes(p, result.times);
-  }
-  if (!processes().lead()) return true;
+  engineLinks(p, analysis);
+  if (!processes().lead()) return;
   const long long n = p.nNodes;
   const long long pairs = n * (n - 1) / 2;
   long long visited = 0;
@@ -324,7 +328,6 @@ bool fastLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis, const std::string
     }
   }
   say(text);
-  return true;
 }
 
 // The betweenness progress lines of the nodes of these labels, all printed

@@ -1,11 +1,11 @@
 #pragma once
-// The values of one link analysis, per pair of existing nodes. The full
-// form keeps a record for every pair, by pairIndex. A landscape held by
-// neighbour keeps the records of the pairs it measured only, sorted by
-// pairIndex: any other pair leaves the landscape as it is (no line lists
-// it, and the analysis does not change it), so it has the values of the
-// whole landscape. O(pairs measured) memory then, where the full form
-// holds n(n-1)/2 records.
+// The values of one link analysis, per pair of existing nodes. The dense
+// form keeps a record for every pair, by pairIndex. The sparse form keeps
+// the records of the pairs it measured only, sorted by pairIndex: any other
+// pair leaves the landscape as it is (no line lists it, and the analysis
+// does not change it), so it has the values of the whole landscape.
+// O(pairs measured) memory then, where the dense form holds n(n-1)/2
+// records.
 #include <algorithm>
 #include <cstddef>
 #include <utility>
@@ -38,7 +38,7 @@ class linkRecords {
   // The pairs the analysis covers: 0 when it did not run.
   std::size_t size() const { return covered; }
   bool empty() const { return covered == 0; }
-  // The full form's record of pair k.
+  // The dense form's record of pair k.
   linkValues<T>& operator[](std::size_t k) { return all[k]; }
   const linkValues<T>& operator[](std::size_t k) const { return all[k]; }
   // The values of pair k in either form; `whole` when it was not measured.

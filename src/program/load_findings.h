@@ -26,6 +26,26 @@ struct loadFindings {
   int firstOneWayTo = 0;
   // With -symmetric they were read in both directions instead.
   bool oneWayMadeSymmetric = false;
+
+  // The range of the values listed between two distinct existing nodes, for
+  // the warnings on thresholds that no listed value reaches.
+  bool anyListedValue = false;
+  float smallestListed = 0;
+  float largestListed = 0;
+  // The smallest value above 0 (0 when none is).
+  float smallestPositiveListed = 0;
 };
+
+inline void noteListedValue(loadFindings& found, float value) {
+  if (!(value == value)) return;
+  if (!found.anyListedValue) {
+    found.anyListedValue = true;
+    found.smallestListed = found.largestListed = value;
+  }
+  if (value < found.smallestListed) found.smallestListed = value;
+  if (value > found.largestListed) found.largestListed = value;
+  if (value > 0 && (found.smallestPositiveListed == 0 || value < found.smallestPositiveListed))
+    found.smallestPositiveListed = value;
+}
 
 }  // namespace verdalis

@@ -4,7 +4,10 @@
 // and how the file should look. The messages before it name the problem in
 // the program's fixed words; this line lets a user see that, for example, a
 // semicolon CSV or a header row is what went wrong.
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "program/program_load_text.h"
@@ -66,6 +69,13 @@ inline void tellColumnsFound(const std::string& file, const std::string& text, s
   const std::string what = excerpt.empty() ? ", which is blank" : ", which starts \"" + excerpt + "\"";
   tellUser("Found: " + columnsText(columns) + " in line " + toText(line) + " of " + file + what + comparison +
            "; columns are separated by blanks or tabs." + separatorHint(excerpt));
+}
+
+// A file the run cannot open, with the reason the system gives.
+inline void tellCannotOpen(const std::string& file, int reason) {
+  std::string why = reason == 0 ? std::string("it cannot be read") : std::strerror(reason);
+  if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+  tellUser("Error: cannot open " + file + ": " + why + ". Check the name and the folder the run starts in.");
 }
 
 // What was wrong with the value a reader stopped at.

@@ -48,7 +48,7 @@ constexpr double kLinkWorkAllowancePerPair = 58;
 
 double cells(double rows, double cols) { return rows * cols; }
 
-// The dense path: the connections as n x n matrices, the landscape's rows
+// The dense form: the connections as n x n matrices, the landscape's rows
 // of n values per node, the searches' n x n distances and predecessors.
 // Without the allowances, what the run holds whatever its values.
 class denseModel {
@@ -123,11 +123,11 @@ class denseModel {
 
 double densePeakBytes(const runShape& s, bool allowances) { return denseModel(s, allowances).peak(); }
 
-// The link analyses of the sparse path: a record, and its pair's place, for
+// The link analyses of the sparse form: a record, and its pair's place, for
 // each pair measured (at most the listed pairs, every pair for an
 // improvement whose threshold takes those no line lists), and while one
-// runs the engine's work per pair, as in the dense path.
-double byNeighbourLinkBytes(const runShape& s, bool allowances) {
+// runs the engine's work per pair, as in the dense form.
+double sparseLinkBytes(const runShape& s, bool allowances) {
   if (s.linkAnalyses == 0) return 0;
   const double n = static_cast<double>(s.nodes);
   const double every = n * (n - 1) / 2;
@@ -138,10 +138,10 @@ double byNeighbourLinkBytes(const runShape& s, bool allowances) {
   return measured * static_cast<double>(sizeof(linkValues<double>) + sizeof(std::size_t)) + largest * work;
 }
 
-// A first model of the sparse path: per node its record and lists, per
+// A first model of the sparse form: per node its record and lists, per
 // listed pair its entry in the lists, per thread a few rows of n values,
 // and the stores of the variants.
-double byNeighbourPeakBytes(const runShape& s, bool allowances) {
+double sparsePeakBytes(const runShape& s, bool allowances) {
   const double n = static_cast<double>(s.nodes), m = static_cast<double>(s.candidates);
   const double threads = std::max(1u, s.threads);
   const double lists = (n + m) * 200 + static_cast<double>(s.connectionLines) * (s.linkChange ? 32 : 24);
@@ -149,12 +149,90 @@ double byNeighbourPeakBytes(const runShape& s, bool allowances) {
   const double loading = kReadingBytesPerFileByte * static_cast<double>(s.connectionBytes) +
                          kListedPairBytes * static_cast<double>(s.connectionLines);
   const double removals = s.nodeImportances ? (n + m) * sizeof(removalValues<double>) : 0;
-  return kBaseBytes + lists + rows + std::max(loading, removals + byNeighbourLinkBytes(s, allowances));
+  return kBaseBytes + lists + rows + std::max(loading, removals + sparseLinkBytes(s, allowances));
 }
 
 memoryEstimate estimatedPeak(const runShape& s) {
-  auto model = s.byNeighbour ? byNeighbourPeakBytes : densePeakBytes;
+  auto model = s.form == landscapeForm::sparse ? sparsePeakBytes : densePeakBytes;
   return {model(s, true), model(s, false)};
+}
+
+namespace {
+
+// The most lines a file of the sparse form may have for the run to fit: the
+// estimate grows with the lines, so halving finds the limit.
+double fittingLines(runShape s, double available) {
+  const double bytesPerLine =
+      s.connectionLines > 0 ? static_cast<double>(s.connectionBytes) / static_cast<double>(s.connectionLines) : 20;
+  auto fits = [&](double lines) {
+    s.connectionLines = static_cast<long long>(lines);
+    s.connectionBytes = static_cast<long long>(lines * bytesPerLine);
+    return sparsePeakBytes(s, false) <= available;
+  };
+  double low = 0, high = std::max(1.0, static_cast<double>(s.nodes) * static_cast<double>(s.nodes));
+  if (!fits(low)) return 0;
+  if (fits(high)) return high;
+  for (int step = 0; step < 60; ++step) {
+    const double middle = (low + high) / 2;
+    (fits(middle) ? low : high) = middle;
+  }
+  return low;
+}
+
+std::string sparseRemedy(const runShape& s, double available, const remedyContext& c) {
+  runShape sparse = s;
+  sparse.form = landscapeForm::sparse;
+  sparse.fullFile = false;
+  sparse.fast = true;
+  const double lines = fittingLines(sparse, available);
+  if (lines < static_cast<double>(s.nodes)) return "";
+  std::string text = "in the sparse form, from a notall file (-t dist notall) of the pairs within reach: up to "
+                     "about " + toText(std::floor(lines)) + " lines fit";
+  if (c.reach > 0)
+    text += "; the direct probability falls below " + toText(c.reachProbability) + " beyond " +
+            toText(std::ceil(c.reach)) + " (verdalis-prep --max-distance " + toText(std::ceil(c.reach)) +
+            "; -pcHeur " + toText(c.reachProbability) + " leaves out what lies below it)";
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> memoryRemedies(const runShape& s, double available, const remedyContext& c) {
+  std::vector<std::string> lines;
+  auto tryChange = [&](const std::string& what, runShape changed) {
+    const double needed = estimatedPeak(changed).certain;
+    if (needed <= available) lines.push_back("It would fit " + what + ": about " + memoryText(needed) + ".");
+  };
+  if (s.form == landscapeForm::dense && !s.fullFile && (c.denseAsked || c.referenceAsked)) {
+    runShape sparse = s;
+    sparse.form = landscapeForm::sparse;
+    sparse.fast = true;
+    tryChange(std::string("without ") + (c.denseAsked ? "-dense" : "-reference") + " (the sparse form)", sparse);
+  } else if (s.form == landscapeForm::dense) {
+    const std::string text = sparseRemedy(s, available, c);
+    if (!text.empty()) lines.push_back("It would fit " + text + ".");
+  }
+  if (s.threads > 1) {
+    runShape one = s;
+    one.threads = 1;
+    tryChange("with -threads 1", one);
+  }
+  if (s.doublePrecision) {
+    runShape single = s;
+    single.doublePrecision = false;
+    tryChange("in single precision (-simple)", single);
+  }
+  if (s.linkAnalyses > 0) {
+    runShape noLinks = s;
+    noLinks.linkAnalyses = 0;
+    noLinks.linkChange = noLinks.improvesEveryPair = false;
+    tryChange("without the link analyses", noLinks);
+  }
+  if (lines.empty()) lines.push_back("No single change of the options makes it fit; the landscape needs fewer patches or "
+                                     "pairs, or a machine with more memory.");
+  lines.push_back("verdalis-mpi shares the time of a run among machines, not its memory: each of its processes "
+                  "holds the landscape as this one would.");
+  return lines;
 }
 
 std::string memoryText(double bytes) {

@@ -16,7 +16,7 @@
 #include "support/progress.h"
 #include "support/progress_lines.h"
 #include "program/engine_runs.h"
-#include "program/program_by_neighbour.h"
+#include "program/program_sparse.h"
 #include "program/quivaraProgram.h"
 #include "program/shared_cases.h"
 #include "support/process_group.h"
@@ -51,6 +51,9 @@ std::string processedIndices(const quivaraProgram<T>& p) {
 
 template <class T>
 void nodeRemovalLoop(quivaraProgram<T>& p) {
+  // Each removal records its route too: a landscape without existing
+  // patches has none to record.
+  p.taken.record(runPhase::removals, phaseRoute::straightforward);
   progressPhase phase("Node removals", p.nNodes);
   const int n = p.nNodes;
   // The divisor counts the candidates too, so this loop ends short of 100%
@@ -131,15 +134,49 @@ void sayLinkRemovalSummary(quivaraProgram<T>& p) {
       "\n" + "\n");
 }
 
+inline std::string announcementOf(linkAnalysis analysis) {
+  return analysis == linkAnalysis::removal ? "Processing importances of Link Removal of node with ID "
+         : analysis == linkAnalysis::improvement
+             ? "Processing Link Improvement with probability=1 of node with ID "
+             : "Processing importances of Change with diff value of node with ID ";
+}
+
+// Every pair of a link analysis built and measured in full.
 template <class T>
-void linkRemovalLoop(quivaraProgram<T>& p) {
-  const std::string announcement = "Processing importances of Link Removal of node with ID ";
-  if (!fastLinkLoop(p, linkAnalysis::removal, announcement))
-    pairLoop(p, linkAnalysis::removal, announcement, p.landDelCon, [&](int i, int j) {
+void straightforwardLinkLoop(quivaraProgram<T>& p, linkAnalysis analysis) {
+  const std::string announcement = announcementOf(analysis);
+  if (analysis == linkAnalysis::removal) {
+    pairLoop(p, analysis, announcement, p.landDelCon, [&](int i, int j) {
       // Unselected pairs are not even built.
       if (p.linkSelected(i, j)) p.generate_landscape_deleting_connection(i, j);
     });
-  sayLinkRemovalSummary(p);
+  } else if (analysis == linkAnalysis::improvement) {
+    // Every pair is built; the selection rule decides inside whether it is measured.
+    pairLoop(p, analysis, announcement, p.landConSure, [&](int i, int j) { p.generate_landscape_connection_sure(i, j); });
+  } else {
+    pairLoop(p, analysis, announcement, p.landConDiff, [&](int i, int j) { p.generate_landscape_connection_diff(i, j); });
+  }
+  p.taken.record(phaseOf(analysis), phaseRoute::straightforward);
+}
+
+// One link analysis on the route of the plan.
+template <class T>
+void linkPhase(quivaraProgram<T>& p, linkAnalysis analysis) {
+  if (p.plan.route(phaseOf(analysis)) == phaseRoute::straightforward)
+    straightforwardLinkLoop(p, analysis);
+  else
+    engineLinkLoop(p, analysis, announcementOf(analysis));
+  if (analysis == linkAnalysis::removal) sayLinkRemovalSummary(p);
+}
+
+// The node removals on the route of the plan.
+template <class T>
+void removalPhase(quivaraProgram<T>& p) {
+  const phaseRoute route = p.plan.route(runPhase::removals);
+  if (route == phaseRoute::straightforward || route == phaseRoute::savedPaths)
+    nodeRemovalLoop(p);
+  else
+    engineRemovals(p);
 }
 
 // The global landscape on every process; a process that runs out of memory
@@ -148,7 +185,6 @@ template <class T>
 void measureGlobal(quivaraProgram<T>& p) {
   bool failed = false;
   try {
-    settleLandscapeForm(p);
     // Only PC has a share to show: one unit per source of its searches.
     progressPhase phase("Overall landscape", p.pcFlag ? p.nNodes : 0);
     const sourcesCounted counted(runProgress());
@@ -168,23 +204,13 @@ void quivaraProgram<T>::generacio_indexos() {
   say("Indices processing started at: " + calendarText(std::time(nullptr)) + "\n");
   say("Processing overall landscape indices\n");
   measureGlobal(*this);
+  // Each phase takes the route of the plan (run_plan.h).
   if (!onlyoverall) {
-    if (!onlyAddDeltas && !byNeighbourRemovalLoop(*this) && !fastNodeRemovalLoop(*this)) nodeRemovalLoop(*this);
+    if (!onlyAddDeltas) removalPhase(*this);
     nodeAdditionLoop(*this);
-    if (linkImportances1Solved()) linkRemovalLoop(*this);
-    if (linkImportances2Solved()) {
-      const std::string announcement = "Processing Link Improvement with probability=1 of node with ID ";
-      // Every pair is built; the selection rule decides inside whether it is measured.
-      if (!fastLinkLoop(*this, linkAnalysis::improvement, announcement))
-        pairLoop(*this, linkAnalysis::improvement, announcement, landConSure,
-                 [&](int i, int j) { generate_landscape_connection_sure(i, j); });
-    }
-    if (linkImportances3Solved()) {
-      const std::string announcement = "Processing importances of Change with diff value of node with ID ";
-      if (!fastLinkLoop(*this, linkAnalysis::change, announcement))
-        pairLoop(*this, linkAnalysis::change, announcement, landConDiff,
-                 [&](int i, int j) { generate_landscape_connection_diff(i, j); });
-    }
+    if (linkImportances1Solved()) linkPhase(*this, linkAnalysis::removal);
+    if (linkImportances2Solved()) linkPhase(*this, linkAnalysis::improvement);
+    if (linkImportances3Solved()) linkPhase(*this, linkAnalysis::change);
   }
   say("Execution ended\n");
 }

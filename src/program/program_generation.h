@@ -10,7 +10,7 @@
 #include "landscape/fragmentPC.h"
 #include "support/clock.h"
 #include "program/engine_runs.h"
-#include "program/program_by_neighbour.h"
+#include "program/program_sparse.h"
 #include "program/quivaraProgram.h"
 
 namespace verdalis {
@@ -82,24 +82,44 @@ void executeIndicesBeforePC(quivaraProgram<T>& p, landscape<T>* land) {
   if (p.awfFlag) timed(p.awfTime, [&] { land->generate_index_AWF(); });
 }
 
+// PC of a landscape measured in full: the straightforward scan, or the
+// engine's exact searches, which give the scan's rows, on the run's threads.
+template <class T>
+void measurePCInFull(const quivaraProgram<T>& p, landscape<T>& land) {
+  if (p.plan.inFull == fullSearch::exactSearches) {
+    pcSearches<T> searches;
+    measurePC(land, p.threads, searches, pcProgressLines(land.nNodes));
+  } else {
+    land.generate_index_PC();
+  }
+}
+
+// The PC of the global landscape on its route: with the saved paths, or by
+// the engine, which keeps its searches for the variants.
+template <class T>
+void measureGlobalPC(quivaraProgram<T>& p, landscape<T>& land) {
+  const phaseRoute route = p.plan.route(runPhase::overall);
+  if (route == phaseRoute::savedPaths) {
+    land.generate_index_PC_DijkstraSaving_Write();
+    p.taken.record(runPhase::overall, phaseRoute::savedPaths);
+  } else if (route == phaseRoute::denseEngine) {
+    // The processes of a run share the searches of the whole landscape.
+    measurePC(land, p.threads, p.pcSearchesGlobal, pcProgressLines(land.nNodes), engineLimits(), &processes());
+    p.taken.record(runPhase::overall, phaseRoute::denseEngine);
+  } else {
+    measurePCInFull(p, land);
+  }
+}
+
 template <class T>
 void quivaraProgram<T>::execute_indexs(landscape<T>* land, bool global) {
   executeIndicesBeforePC(*this, land);
   if (!pcFlag) return;
   timed(pcTime, [&] {
-    if (dijkstraSaving && global) {
-      land->generate_index_PC_DijkstraSaving_Write();
-    } else if (fastMode && global) {
-      // The processes of a run share the searches of the whole landscape.
-      measurePC(*land, threads, pcSearchesGlobal, pcProgressLines(land->nNodes), engineLimits(), &processes());
-      fastPC = true;
-    } else if (fastMode) {
-      // A variant measured in full: the same searches, in parallel.
-      pcSearches<T> searches;
-      measurePC(*land, threads, searches, pcProgressLines(land->nNodes));
-    } else {
-      land->generate_index_PC();
-    }
+    if (global)
+      measureGlobalPC(*this, *land);
+    else
+      measurePCInFull(*this, *land);
     land->generate_index_PCEC();
     // The parts of PC belong to the landscape as given only.
     if (global) {
@@ -122,10 +142,12 @@ void quivaraProgram<T>::execute_indexs2(landscape<T>* land, int nerased) {
   });
 }
 
-// BC, BC(PC) and BC(IIC) of a landscape held by neighbour, into the global
-// landscape's arrays, with the console text and timings of the full form.
+// BC, BC(PC) and BC(IIC) of a landscape of the sparse form, into the
+// global landscape's arrays, with the console text and timings of the dense
+// form.
 template <class T>
-void betweennessByNeighbour(quivaraProgram<T>& p) {
+void betweennessSparse(quivaraProgram<T>& p) {
+  if (p.betweenness_centrality || p.bcpcFlag || p.bciicFlag) p.taken.record(runPhase::betweenness, phaseRoute::sparseEngine);
   landscape<T>& g = *p.landGlobal;
   if (p.betweenness_centrality) timed(p.bcTime, [&] { measureBCSparse(p.sparseGlobal, g.bc, p.threads); });
   if (p.bcpcFlag) {
@@ -142,37 +164,53 @@ void betweennessByNeighbour(quivaraProgram<T>& p) {
   }
 }
 
+// BC, BC(PC) and BC(IIC) of the dense form: BC by its breadth-first counts
+// on every route, BC(PC) and BC(IIC) by the engine on its route.
+template <class T>
+void betweennessDense(quivaraProgram<T>& p) {
+  landscape<T>& g = *p.landGlobal;
+  const bool engine = p.plan.route(runPhase::betweenness) == phaseRoute::denseEngine;
+  if (p.betweenness_centrality) timed(p.bcTime, [&] { g.generate_index_BC(); });
+  if (p.bcpcFlag) {
+    timed(p.bcpcTime, [&] {
+      if (engine) {
+        sayBetweennessProgress(g, "BC(PC)");
+        measureBCPC(g, g.bcpc, p.threads);
+      } else
+        g.generate_index_BCPC();
+    });
+  }
+  if (p.bciicFlag) {
+    timed(p.bciicTime, [&] {
+      if (engine) {
+        sayBetweennessProgress(g, "BC(IIC)");
+        measureBCIIC(g, g.bciic, p.threads);
+      } else
+        g.generate_index_BCIIC();
+    });
+  }
+  if (p.betweenness_centrality || p.bcpcFlag || p.bciicFlag)
+    p.taken.record(runPhase::betweenness,
+                   engine && (p.bcpcFlag || p.bciicFlag) ? phaseRoute::denseEngine : phaseRoute::straightforward);
+}
+
 template <class T>
 void quivaraProgram<T>::generate_landscape_global() {
-  if (byNeighbour) {
+  if (plan.route(runPhase::overall) == phaseRoute::sparseEngine) {
+    buildSparseGlobal(*this);
     // Betweenness first: its progress lines come before everything else.
-    betweennessByNeighbour(*this);
-    measureGlobalByNeighbour(*this);
+    betweennessSparse(*this);
+    measureGlobalSparse(*this);
+    taken.record(runPhase::overall, phaseRoute::sparseEngine);
     return;
   }
   landGlobal->create_land(size.data(), label.data(), connections, nNodes, truncatedArea(sizeLandscapeArea),
                           adjType, probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,
                           kDistanceProb, minProb, allpaths);
   // Betweenness first: its progress lines come before everything else.
-  if (betweenness_centrality) timed(bcTime, [&] { landGlobal->generate_index_BC(); });
-  if (bcpcFlag) {
-    timed(bcpcTime, [&] {
-      if (fastMode) {
-        sayBetweennessProgress(*landGlobal, "BC(PC)");
-        measureBCPC(*landGlobal, landGlobal->bcpc, threads);
-      } else
-        landGlobal->generate_index_BCPC();
-    });
-  }
-  if (bciicFlag) {
-    timed(bciicTime, [&] {
-      if (fastMode) {
-        sayBetweennessProgress(*landGlobal, "BC(IIC)");
-        measureBCIIC(*landGlobal, landGlobal->bciic, threads);
-      } else
-        landGlobal->generate_index_BCIIC();
-    });
-  }
+  betweennessDense(*this);
+  // PC, where it is measured, records its own route.
+  taken.record(runPhase::overall, phaseRoute::straightforward);
   execute_indexs(landGlobal, true);
 }
 
@@ -180,20 +218,25 @@ template <class T>
 void quivaraProgram<T>::generate_landscape_deleting(int nerased) {
   landscape<T>& variant = landDel[nerased];
   variant.create_land_with_copy_deleting_one(landGlobal, nerased, adjType, probType);
-  if (dijkstraSaving)
+  if (plan.route(runPhase::removals) == phaseRoute::savedPaths) {
     execute_indexs2(&variant, nerased);
-  else
+    taken.record(runPhase::removals, phaseRoute::savedPaths);
+  } else {
     execute_indexs(&variant, false);
+    taken.record(runPhase::removals, phaseRoute::straightforward);
+  }
   execute_fragments_Del(nerased);
   variant.erase_arrays();
 }
 
 template <class T>
 void quivaraProgram<T>::generate_landscape_adding(int nadded) {
-  if (byNeighbour) {
-    addCandidateByNeighbour(*this, nadded);
+  if (plan.route(runPhase::additions) == phaseRoute::sparseEngine) {
+    addCandidateSparse(*this, nadded);
+    taken.record(runPhase::additions, phaseRoute::sparseEngine);
     return;
   }
+  taken.record(runPhase::additions, phaseRoute::straightforward);
   landscape<T>& variant = landAdd[nadded];
   variant.create_land_with_copy_adding_one(sizeAdd[nadded], labelAdd[nadded], connectionsAdd.row(nadded), adjType,
                                            probType, inputDist, inputProb, inputAdjacen, adjacentTail, kProbProb,

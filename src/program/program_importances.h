@@ -528,7 +528,7 @@ float quivaraProgram<T>::valueOfProbabilityMaximum(int i, int j) {
     say("Error!: Cannot acces to the maximum product probability values\n");
     return 0;
   }
-  if (!byNeighbour) return landGlobal->valueOfProbabilityMaximum(i, j);
+  if (!heldSparse()) return landGlobal->valueOfProbabilityMaximum(i, j);
   if (bestRowSource != i) {
     if (!bestRows) bestRows = std::make_unique<bestPathRows<T>>(sparseGlobal);
     bestRows->row(i, bestRow);

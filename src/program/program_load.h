@@ -5,12 +5,15 @@
 #include <string>
 #include <utility>
 
+#include "program/program_load_arrays.h"
 #include "program/program_load_connections.h"
 #include "program/program_load_nodes.h"
-#include "program/program_links_by_neighbour.h"
+#include "program/program_plan.h"
+#include "program/program_sparse_links.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
 
@@ -51,11 +54,12 @@ quivaraProgram<T>::quivaraProgram(bool inputDistp, bool inputProbp, bool inputAd
       kDistanceProb(kDistanceProbp),
       minProb(minProbp),
       allpaths(allpathsp),
-      dijkstraSaving(dijkstraSavingp),
       onlyoverall(onlyoverallp),
       onlyAddDeltas(onlyAddDeltasp),
       structType(structTypep),
-      addNodes(addNodesp) {}
+      addNodes(addNodesp) {
+  routing.savedPaths = dijkstraSavingp;
+}
 
 template <class T>
 quivaraProgram<T>::~quivaraProgram() {
@@ -67,25 +71,36 @@ quivaraProgram<T>::~quivaraProgram() {
 template <class T>
 int checkSettings(const quivaraProgram<T>& p) {
   int errors = 0;
-  auto fail = [&errors](const char* text) {
+  auto fail = [&errors](const char* text, const std::string& user) {
     say(text);
+    problems().note(problemLevel::error, user, user);
     ++errors;
   };
   if (p.inputDist && p.adjType && p.adjacentTail < 0)
-    fail("Error: The value for the distance threshold cannot be negative (binary indices)\n");
+    fail("Error: The value for the distance threshold cannot be negative (binary indices)\n",
+         "-confAdj " + toText(p.adjacentTail) + ": a distance threshold is 0 or more");
   if (p.inputDist && p.probType) {
+    const std::string confProb = "-confProb " + toText(p.kDistanceProb) + " " + toText(p.kProbProb) + ": ";
     if (p.kProbProb <= 0 || p.kProbProb > 1)
-      fail("Error: The probability value must range between 0 and 1 (probabilistic indices)\n");
-    if (p.kDistanceProb <= 0) fail("Error: The distance value cannot be negative nor zero (probabilistic indices)\n");
+      fail("Error: The probability value must range between 0 and 1 (probabilistic indices)\n",
+           confProb + "the probability, its second number, must be above 0 and at most 1");
+    if (p.kDistanceProb <= 0)
+      fail("Error: The distance value cannot be negative nor zero (probabilistic indices)\n",
+           confProb + "the distance, its first number, must be above 0");
     if (p.minProb < 0 || p.minProb > 1)
-      fail("Error: The minimum probability value (PC index) must range between 0 and 1\n");
+      fail("Error: The minimum probability value (PC index) must range between 0 and 1\n",
+           "-pcHeur " + toText(p.minProb) + ": the smallest probability kept lies between 0 and 1");
   }
   if (p.inputProb && p.adjType && (p.adjacentTail <= 0 || p.adjacentTail > 1))
-    fail("Error: The value for the probability threshold must range between 0 and 1 (binary indices)\n");
+    fail("Error: The value for the probability threshold must range between 0 and 1 (binary indices)\n",
+         "-confAdj " + toText(p.adjacentTail) + ": with -t prob the link threshold is a probability, above 0 "
+         "and at most 1");
   if (p.inputAdjacen && p.probType)
     fail(
         "Error: Probabilistic indices (F, AWF, PC) cannot be computed when binary links is the type of connection "
-        "file\n");
+        "file\n",
+        "binary links (-t adj) give no probabilities: F, AWF, PC and BCPC need distances (-t dist) or "
+        "probabilities (-t prob)");
   return errors;
 }
 
@@ -104,7 +119,11 @@ int checkNodeFile(quivaraProgram<T>& p) {
     say("Error: Node file must have 2 columns (unless there are nodes to add, which was not selected).\n");
     ++errors;
   }
-  if (errors != 0) tellColumnsFound(p.fileNodes, text, 0, words, "");
+  if (errors != 0)
+    tellColumnsFound(p.fileNodes, text, 0, words,
+                     p.addNodes ? ", where -add needs 3: identifier, attribute, and 1 for an existing node or 0 "
+                                  "for a candidate"
+                                : ", where 2 are needed: identifier and attribute (a third column needs -add)");
   return errors;
 }
 
@@ -125,7 +144,11 @@ int checkConnectionFile(quivaraProgram<T>& p) {
         "link change option.\n");
     ++errors;
   }
-  if (errors != 0) tellColumnsFound(p.fileConnections, text, 0, words, "");
+  if (errors != 0)
+    tellColumnsFound(p.fileConnections, text, 0, words,
+                     p.linkImportances3Flag ? ", where -change needs 4: two identifiers, the value and the changed value"
+                                            : ", where 3 are needed: two identifiers and the value (a fourth column "
+                                              "needs -change)");
   p.connectionLines = lines;
   std::int64_t pairs = static_cast<std::int64_t>(p.nNodesTotal) * (static_cast<std::int64_t>(p.nNodesTotal) - 1);
   if (p.structType && lines != pairs) {
@@ -133,10 +156,21 @@ int checkConnectionFile(quivaraProgram<T>& p) {
              "by the full option) or too many pairs may be listed. The connection file has " +
              toText(lines) + " lines (pairs of nodes), instead of the full " + toText(static_cast<float>(pairs)) +
              " lines expected from the number of nodes in the node file.");
+    const std::string user = p.fileConnections + " has " + toText(lines) + " lines, but \"all\" (-t ... all) " +
+                             "needs every ordered pair of the " + toText(p.nNodesTotal) + " node lines of " +
+                             p.fileNodes + ", " + toText(pairs) + " lines. List every pair, or read the file as " +
+                             "the pairs it lists with \"notall\" (-t dist notall)";
+    problems().note(problemLevel::error, user, user);
     ++errors;
   }
   if (lines > pairs) {
     say("Error: Error in the format of the connection file. Too many lines.\n");
+    if (!p.structType) {
+      const std::string user = p.fileConnections + " has " + toText(lines) + " lines, more than the " +
+                               toText(pairs) + " ordered pairs of the " + toText(p.nNodesTotal) + " node lines of " +
+                               p.fileNodes + ": are these the files of one landscape?";
+      problems().note(problemLevel::error, user, user);
+    }
     ++errors;
   }
   return errors;
@@ -149,8 +183,14 @@ int quivaraProgram<T>::initial_check() {
   probType = fFlag || awfFlag || pcFlag || bcpcFlag;
   betweenness_centrality = bcFlag;
   int errors = checkSettings(*this);
-  if (errors == 0) errors += checkNodeFile(*this);
-  if (errors == 0) errors += checkConnectionFile(*this);
+  if (errors == 0 && arrays != nullptr) {
+    errors += checkArrayShapes(*this);
+  } else {
+    if (errors == 0) errors += checkNodeFile(*this);
+    if (errors == 0) errors += checkConnectionFile(*this);
+  }
+  // The form the files are read into, and the memory estimate, follow it.
+  if (errors == 0) chooseFirstPlan(*this);
   return errors;
 }
 
@@ -159,7 +199,7 @@ int quivaraProgram<T>::create_arrays() {
   if (addNodes) {
     // The count cannot pass the number of node lines after a passed initial
     // check; bounding it keeps nNodes from going negative otherwise.
-    int counted = verifyNodesNoExist(fileNodes);
+    int counted = arrays != nullptr ? candidateRows(*arrays) : verifyNodesNoExist(fileNodes);
     nNodesAdd = counted < nNodesTotal ? counted : nNodesTotal;
     nNodes = nNodesTotal - nNodesAdd;
   } else {
@@ -175,8 +215,7 @@ int quivaraProgram<T>::create_arrays() {
     size.assign(n, 0.0f);
     sizeAdd.assign(m, 0.0f);
   });
-  byNeighbour = byNeighbourApplies();
-  if (!byNeighbour) {
+  if (!heldSparse()) {
     guardAlloc(kNoMemory, [&] { connections.assign(n, n, 0.0f); });
     if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, 0.0f); });
     guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, 0.0f); });
@@ -195,8 +234,8 @@ int quivaraProgram<T>::create_arrays() {
     landAdd.clear();
     landAdd.resize(m);
   });
-  // Held by neighbour, the link analyses keep their measured pairs only.
-  if (!byNeighbour) allocateLinkRecords(*this);
+  // In the sparse form the link analyses keep their measured pairs only.
+  if (!heldSparse()) allocateLinkRecords(*this);
   return 0;
 }
 
@@ -204,8 +243,14 @@ template <class T>
 int quivaraProgram<T>::load_data() {
   findings = loadFindings{};
   create_arrays();
-  initialize_arrays_nodes();
-  initialize_arrays_connections();
+  if (arrays != nullptr) {
+    loadNodeArrays(*this);
+    loadPairArrays(*this);
+  } else {
+    initialize_arrays_nodes();
+    initialize_arrays_connections();
+  }
+  settleRunPlan(*this);
   return 0;
 }
 

@@ -2,18 +2,20 @@
 // The column check of an input file and the reading of the connection file
 // into the three connection matrices.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "program/load_found.h"
-#include "program/program_by_neighbour.h"
+#include "program/program_sparse.h"
 #include "program/program_load_nodes.h"
 #include "program/program_load_text.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
 
@@ -120,15 +122,34 @@ inline void reportUnknownNode(int id1, int id2, int line) {
            "input data.\nPlease cancel and discard the processing and correct the format of the input files.\n");
 }
 
+// The line on standard error for the values out of range of one kind, told
+// once with their count and first examples.
+inline void noteOutOfRange(connectionKind kind, bool fourthColumn, const std::string& file, int line, float value) {
+  static const char* const what[] = {"negative distances", "probabilities below 0 or above 1",
+                                     "link values other than 0 or 1"};
+  static const char* const advice[] = {
+      "a distance is 0 or more", "if the file holds distances, read it with -t dist",
+      "if the file holds distances or probabilities, read it with -t dist or -t prob"};
+  const int k = static_cast<int>(kind);
+  const std::string column = fourthColumn ? "fourth" : "third";
+  problems().note(problemLevel::error, "range " + column + " " + toText(k),
+                  file + " has " + what[k] + " in its " + column + " column: " + advice[k] +
+                      ". The run goes on, but its results will be invalid",
+                  "line " + toText(line) + ": " + toText(value), "lines");
+}
+
 // The range checks of one record; returns the number of problems.
-inline int checkConnectionRanges(connectionKind kind, const connectionRecord& rec) {
+inline int checkConnectionRanges(connectionKind kind, const connectionRecord& rec, const std::string& file,
+                                 int line) {
   int problems = 0;
   if (rec.valueRead && !valueInRange(kind, rec.value)) {
     reportOutOfRange(kind, false, rec.id1, rec.id2);
+    noteOutOfRange(kind, false, file, line, rec.value);
     ++problems;
   }
   if (rec.changedRead && !valueInRange(kind, rec.changed)) {
     reportOutOfRange(kind, true, rec.id1, rec.id2);
+    noteOutOfRange(kind, true, file, line, rec.changed);
     ++problems;
   }
   return problems;
@@ -143,8 +164,8 @@ inline std::uint64_t directedPairKey(int i, int j) {
   return ((high << 32 | low) << 1) | (i > j ? 1u : 0u);
 }
 
-// Puts one record into the matrices, or among the gathered lines when the
-// file is held by neighbour; returns 1 when a node of the pair is unknown
+// Puts one record into the matrices, or among the gathered lines in the
+// sparse form; returns 1 when a node of the pair is unknown
 // (reported), else 0. A pair of two candidates, or of two unknown nodes, is
 // ignored. The pairs of existing nodes go to `listed` when given.
 template <class T>
@@ -155,26 +176,32 @@ int storeConnectionRecord(quivaraProgram<T>& p, const connectionRecord& rec, int
   bool second = p.exist_nodes(rec.id2, j);
   const std::uint32_t order = static_cast<std::uint32_t>(line);
   if (first && second) {
-    if (p.byNeighbour) {
+    if (p.heldSparse()) {
       guardAlloc(kNoMemory, [&] { lines.existing.push_back({i, j, rec.value, rec.changed, order}); });
     } else {
       p.connections(i, j) = rec.value;
       if (p.linkImportances3Flag) p.connectionsDiff(i, j) = p.connectionsDiff(j, i) = rec.changed;
     }
     if (listed != nullptr && i != j) guardAlloc(kNoMemory, [&] { listed->push_back(directedPairKey(i, j)); });
+    if (i != j) noteListedValue(p.findings, rec.value);
     return 0;
   }
   if (!first && !second) return 0;
   int existing = first ? i : j;
   int candidate;
   if (p.exist_nodesAdd(first ? rec.id2 : rec.id1, candidate)) {
-    if (p.byNeighbour)
+    if (p.heldSparse())
       guardAlloc(kNoMemory, [&] { lines.candidates.push_back({candidate, existing, rec.value, 0, order}); });
     else
       p.connectionsAdd(candidate, existing) = rec.value;
     return 0;
   }
   reportUnknownNode(rec.id1, rec.id2, line);
+  problems().note(problemLevel::error, "unknown node",
+                  p.fileConnections + " has lines that name an identifier missing from " + p.fileNodes +
+                      ": their links are left out, and the results will be invalid. Check that the two files "
+                      "describe the same patches",
+                  "line " + toText(line) + ": " + toText(first ? rec.id2 : rec.id1), "lines");
   return 1;
 }
 
@@ -188,7 +215,7 @@ connectionKind connectionKindOf(const quivaraProgram<T>& p) {
 // Every cell starts at the no-link value, which a line may overwrite.
 template <class T>
 void fillNoLink(quivaraProgram<T>& p) {
-  if (p.byNeighbour) return;
+  if (p.heldSparse()) return;
   float none = p.inputDist ? std::numeric_limits<float>::max() : 0.0f;
   p.connections.assign(p.connections.rows(), p.connections.cols(), none);
   p.connectionsAdd.assign(p.connectionsAdd.rows(), p.connectionsAdd.cols(), none);
@@ -216,7 +243,7 @@ void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed)
       found.firstOneWayTo = p.label[to];
     }
     if (!p.symmetric) continue;
-    if (p.byNeighbour)
+    if (p.heldSparse())
       guardAlloc(kNoMemory, [&] { mirrored.push_back({from, to}); });
     else
       p.connections(to, from) = p.connections(from, to);
@@ -229,12 +256,16 @@ void settleOneWayPairs(quivaraProgram<T>& p, std::vector<std::uint64_t>& listed)
 // the first line too.
 inline int checkFileColumns(const std::string& file, int& words, int& lines, std::string& text) {
   if (!readWholeFile(file, text)) {
+    const int reason = errno;
     sayError("Cannot open node file or connection file " + file);
+    tellCannotOpen(file, reason);
     return 1;
   }
   columnMismatch odd;
   const int errors = countColumnsAndLines(text, words, lines, &odd);
-  if (odd.found) tellColumnsFound(file, text, odd.offset, odd.columns, " (its first line has " + toText(words) + ")");
+  const std::string others = errors > 1 ? "; " + toText(errors) + " lines differ from it" : "";
+  if (odd.found)
+    tellColumnsFound(file, text, odd.offset, odd.columns, " (its first line has " + toText(words) + others + ")");
   return errors;
 }
 
@@ -268,12 +299,12 @@ int quivaraProgram<T>::initialize_arrays_connections() {
     connectionRecord rec;
     bool read = readConnectionRecord(in, linkImportances3Flag, k + 1, rec, fileConnections);
     if (!read) ++problems;
-    problems += checkConnectionRanges(kind, rec);
+    problems += checkConnectionRanges(kind, rec, fileConnections, k + 1);
     if (!read) break;
     problems += storeConnectionRecord(*this, rec, k + 1, pairs, gathered);
   }
   std::string().swap(text);
-  if (byNeighbour) settleListedLines(*this, gathered);
+  if (heldSparse()) settleListedLines(*this, gathered);
   if (pairs != nullptr) settleOneWayPairs(*this, listed);
   findings.readingProblems += problems;
   return problems;

@@ -8,6 +8,7 @@
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 #include "support/numfmt.h"
+#include "support/problem_log.h"
 
 namespace verdalis {
 
@@ -108,6 +109,10 @@ inline recordOutcome readNodeRecord(numberReader& in, bool withThird, int line, 
   if (!in.readFloat(rec.attribute)) return stop(nodeCheck::attributeNotNumber);
   if (rec.attribute < 0) {
     reportNodeCheck(nodeCheck::attributeNegative, line);
+    verdalis::problems().note(problemLevel::error, "negative attribute",
+                    file + " has negative attributes (second column): an attribute is 0 or more. The run goes on, "
+                    "but its results will be invalid",
+                    "line " + toText(rec.fileLine) + ": " + toText(rec.attribute), "lines");
     ++problems;
   }
   rec.third = 1;
@@ -207,6 +212,11 @@ int settleLandscapeArea(quivaraProgram<T>& p) {
   if (p.sizeTotalHabitat > p.sizeLandscapeArea && p.sizeLandscapeArea != 0) {
     say("Error:  Maximum landscape attribute (AL) is lower than the sum of node attributes.\n Only the numerators "
         "of the overall LCP, IIC and PC values will be computed.\n");
+    problems().note(problemLevel::warning, "landArea below the attributes",
+                    "-landArea " + toText(p.sizeLandscapeArea) + " is lower than the sum of the node attributes, " +
+                        toText(p.sizeTotalHabitat) + ": only the numerators of LCP, IIC and PC (LCPnum, IICnum, " +
+                        "PCnum) are written. -landArea is the study area, in the units of the attributes, so at " +
+                        "least their sum");
     p.utilLandscapeArea = false;
     p.sizeLandscapeArea = 1;
     return 1;

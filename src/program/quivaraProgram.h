@@ -17,8 +17,10 @@
 #include "engine/variant_values.h"
 #include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
+#include "program/input_arrays.h"
 #include "program/link_records.h"
 #include "program/load_findings.h"
+#include "program/run_plan.h"
 #include "support/matrix.h"
 
 namespace verdalis {
@@ -79,7 +81,6 @@ class quivaraProgram {
   float kDistanceProb;
   float minProb;
   bool allpaths;
-  bool dijkstraSaving;
   bool betweenness_centrality = false;
   bool onlyoverall;
   bool onlyAddDeltas;
@@ -87,22 +88,27 @@ class quivaraProgram {
   bool addNodes;
   bool symmetric = false;  // -symmetric: a pair listed one way is read both ways
   loadFindings findings;
+  // A landscape given as arrays instead of the two files, which then only
+  // name the two tables in messages; null: read the files.
+  const inputArrays* arrays = nullptr;
 
-  // ---- the fast engine ----
-  // Off: every variant is built and measured in full, one thread. On: the
-  // engine gives the same values from the searches of the global landscape.
-  bool fastMode = false;
+  // ---- the plan of the run (run_plan.h, program_plan.h) ----
+  // The options of the routes (the saved-path search is the constructor's
+  // dijkstraSavingp), the plan chosen from them and the files, and the
+  // routes the phases took. Without a plan (no initial check) every phase
+  // takes the straightforward route on the dense form.
+  routeOptions routing;
   unsigned threads = 1;
-  bool fastPC = false;  // the global PC came from the engine, its searches kept
-  // A "notall" file is held by neighbour unless -dense or -reference asks
-  // for the full matrices.
-  bool denseInput = false;
+  runPlan plan;
+  routesTaken taken;
+  bool heldSparse() const { return plan.form == landscapeForm::sparse; }
+  // The PC searches of the global landscape, when the engine on the dense
+  // form measured it, kept for the variants.
   pcSearches<T> pcSearchesGlobal;
 
-  // ---- a "notall" file held by neighbour (program_by_neighbour.h) ----
+  // ---- the sparse form (program_sparse.h) ----
   // The matrices above stay empty; the listed pairs hold the values, every
   // other pair the no-link value.
-  bool byNeighbour = false;
   listedPairs listed;            // existing -> existing
   listedPairs listedChanged;     // -change, by pair: row = later node, target = earlier
   listedPairs listedCandidates;  // candidate -> existing
@@ -115,8 +121,6 @@ class quivaraProgram {
   float noLinkValue() const;
   float connectionValue(int i, int j) const;
   float changedValue(int i, int j) const;
-  bool byNeighbourApplies() const;
-  void makeDense();
 
   // ---- processor time per index, in milliseconds ----
   std::clock_t nlTime = 0, ncTime = 0, hTime = 0, ccpTime = 0, lcpTime = 0, iicTime = 0, hiicTime = 0,

@@ -1,7 +1,10 @@
 #pragma once
-// The text of the importance tables: the node table (one row per existing
-// node, then one per candidate) and the three link tables (one row per
-// unordered pair). Every cell is followed by a tab, the last one included.
+// The importance tables: the node table (one row per existing node, then one
+// per candidate) and the three link tables (one row per unordered pair).
+// Their cells are visited as values, in the types the accessors return (an
+// int label, a float index value), by the file writers, which follow every
+// cell by a tab, the last one included, and by the library, which returns
+// them as numbers: both get the same values from one walk.
 // Program is a quivaraProgram<T>, or anything with the same accessors.
 #include <ostream>
 #include <string>
@@ -84,60 +87,82 @@ bool groupSelected(const Program& program, nodeGroupIndex index) {
   return false;
 }
 
+// The column names of the node table, "Node" first.
 template <class Program>
-std::string nodeTableHeader(const Program& program) {
-  std::string header = "Node\t";
+std::vector<std::string> nodeTableColumns(const Program& program) {
+  std::vector<std::string> names{"Node"};
   for (const nodeColumnGroup& group : nodeColumnGroups()) {
     if (!groupSelected(program, group.index)) continue;
-    for (const nodeColumn& column : group.columns) header += std::string(column.header) + "\t";
+    for (const nodeColumn& column : group.columns) names.push_back(column.header);
   }
+  return names;
+}
+
+template <class Program>
+std::string nodeTableHeader(const Program& program) {
+  std::string header;
+  for (const std::string& name : nodeTableColumns(program)) header += name + "\t";
   return header + "\n";
 }
 
 // One cell of a row of the given kind (1: existing node removed, 2: candidate
 // added). A candidate has no betweenness of its own: its BC cell is the
 // integer 0.
-template <class Program>
-void putNodeCell(std::ostream& out, Program& program, const nodeColumn& column, int typeLand,
-                 int position) {
+template <class Program, class Cell>
+void visitNodeCell(Program& program, const nodeColumn& column, int typeLand, int position, Cell&& cell) {
   switch (column.from) {
-    case nodeColumn::source::delta:
-      putNumber(out, program.valueOfDelta(typeLand, column.key, position));
-      break;
-    case nodeColumn::source::var:
-      putNumber(out, program.valueOfVar(typeLand, column.key, position));
-      break;
+    case nodeColumn::source::delta: cell(program.valueOfDelta(typeLand, column.key, position)); break;
+    case nodeColumn::source::var: cell(program.valueOfVar(typeLand, column.key, position)); break;
     case nodeColumn::source::betweenness:
-      if (typeLand == 1) {
-        putNumber(out, program.valueOfBC(position));
-      } else {
-        out << 0;
-      }
+      if (typeLand == 1)
+        cell(program.valueOfBC(position));
+      else
+        cell(0);
       break;
   }
-  out << "\t";
 }
 
-template <class Program>
-void putNodeRow(std::ostream& out, Program& program, int typeLand, int position) {
-  out << (typeLand == 1 ? program.valueOfLabel(position) : program.valueOfLabelAdd(position)) << "\t";
+// The label, then every cell of one row.
+template <class Program, class Cell>
+void visitNodeRow(Program& program, int typeLand, int position, Cell&& cell) {
+  cell(typeLand == 1 ? program.valueOfLabel(position) : program.valueOfLabelAdd(position));
   for (const nodeColumnGroup& group : nodeColumnGroups()) {
     if (!groupSelected(program, group.index)) continue;
-    // A group whose values cannot all be obtained keeps the cells written so
+    // A group whose values cannot all be obtained keeps the cells given so
     // far; the row goes on with the next group.
     try {
-      for (const nodeColumn& column : group.columns) putNodeCell(out, program, column, typeLand, position);
+      for (const nodeColumn& column : group.columns) visitNodeCell(program, column, typeLand, position, cell);
     } catch (...) {
     }
   }
-  out << "\n";
 }
 
-// The rows of the existing nodes, then those of the candidates.
+// The rows of the existing nodes, then those of the candidates: row(typeLand,
+// position) before the cells of each.
+template <class Program, class Row, class Cell>
+void visitNodeRows(Program& program, Row&& row, Cell&& cell) {
+  for (int i = 0; i < program.numberNodes(); ++i) {
+    row(1, i);
+    visitNodeRow(program, 1, i, cell);
+  }
+  for (int k = 0; k < program.numberNodesAdd(); ++k) {
+    row(2, k);
+    visitNodeRow(program, 2, k, cell);
+  }
+}
+
+// Each line feed but the last ends the row before it.
 template <class Program>
 void putNodeRows(std::ostream& out, Program& program) {
-  for (int i = 0; i < program.numberNodes(); ++i) putNodeRow(out, program, 1, i);
-  for (int k = 0; k < program.numberNodesAdd(); ++k) putNodeRow(out, program, 2, k);
+  bool any = false;
+  visitNodeRows(
+      program,
+      [&](int, int) {
+        if (any) out << "\n";
+        any = true;
+      },
+      [&](auto value) { putNumber(out, value) << "\t"; });
+  if (any) out << "\n";
 }
 
 // The three link analyses whose tables share one layout.
@@ -169,25 +194,39 @@ const std::vector<linkColumn<Program>>& linkColumns() {
 }
 
 template <class Program>
-void putLinkTable(std::ostream& out, Program& program, linkFamily family) {
-  out << "Node1\tNode2\t";
-  for (const linkColumn<Program>& column : linkColumns<Program>()) {
-    if ((program.*column.selected)()) out << column.header << "\t";
-  }
-  out << "\n";
+std::vector<std::string> linkTableColumns(const Program& program) {
+  std::vector<std::string> names{"Node1", "Node2"};
+  for (const linkColumn<Program>& column : linkColumns<Program>())
+    if ((program.*column.selected)()) names.push_back(column.header);
+  return names;
+}
+
+// Every pair (i, j), j < i: row(i, j), then its two labels and its cells.
+template <class Program, class Row, class Cell>
+void visitLinkRows(Program& program, linkFamily family, Row&& row, Cell&& cell) {
   for (int i = 0; i < program.numberNodes(); ++i) {
     for (int j = 0; j < i; ++j) {
-      out << program.valueOfLabel(i) << "\t" << program.valueOfLabel(j) << "\t";
+      row(i, j);
+      cell(program.valueOfLabel(i));
+      cell(program.valueOfLabel(j));
       for (const linkColumn<Program>& column : linkColumns<Program>()) {
         if (!(program.*column.selected)()) continue;
         typename linkColumn<Program>::accessor value = family == linkFamily::removal       ? column.removal
                                                        : family == linkFamily::improvement ? column.improvement
                                                                                            : column.change;
-        putNumber(out, (program.*value)(i, j)) << "\t";
+        cell((program.*value)(i, j));
       }
-      out << "\n";
     }
   }
+}
+
+template <class Program>
+void putLinkTable(std::ostream& out, Program& program, linkFamily family) {
+  // Each line feed ends the line before it: the header's, then each row's.
+  for (const std::string& name : linkTableColumns(program)) out << name << "\t";
+  visitLinkRows(
+      program, family, [&](int, int) { out << "\n"; }, [&](auto value) { putNumber(out, value) << "\t"; });
+  out << "\n";
 }
 
 }  // namespace verdalis

@@ -15,6 +15,9 @@ class saveresults {
  public:
   int failedFiles = 0;
   std::vector<std::string> writtenFiles;
+  // Summary files that already held a line of the same prefix and
+  // thresholds before this run appended its own.
+  std::vector<std::string> repeatedSummaries;
 
   // Arg is the command-line record of the run (prefix and thresholds).
   template <class Arg>

@@ -3,6 +3,8 @@
 // result_tables.h, result_lists.h and summary_lines.h. Files that describe one
 // run are written to a temporary file and replace their earlier version only
 // when complete; summary files receive each run's block with a single write.
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,7 +23,10 @@ namespace saveresultsDetail {
 // Reports a result file that could not be written; the run goes on with the
 // other files, and the count decides the exit status of the process.
 inline void reportUnwritable(const std::string& file, int& failedFiles) {
+  const int reason = errno;
   sayError("Cannot write the result file " + file);
+  tellUser("Error: cannot write the result file " + file + (reason != 0 ? std::string(": ") + std::strerror(reason) : "") +
+           ". Check that its folder exists and can be written, and that the disk has room.");
   ++failedFiles;
 }
 
@@ -54,7 +59,16 @@ void appendSummary(saveresults<T>& writer, const std::string& file, bool selecte
                    const std::vector<summaryColumn>& columns) {
   if (!selected) return;
   const bool fileIsNew = !fileReadable(file);
+  if (!fileIsNew && anyLineStartsWith(file, leadingCells)) writer.repeatedSummaries.push_back(file);
   appendFile(writer, file, summaryBlock(fileIsNew, leadingHeader, leadingCells, columns));
+}
+
+// The prefix, thresholds and index name of the first line of a block of
+// overall indices: all of the line but its value.
+inline std::string firstLineHead(const std::string& block) {
+  const std::size_t end = block.find('\n');
+  const std::size_t lastTab = block.rfind('\t', end);
+  return lastTab == std::string::npos ? std::string() : block.substr(0, lastTab + 1);
 }
 
 }  // namespace saveresultsDetail
@@ -72,7 +86,10 @@ void saveresults<T>::ActionSaveAllGlobResExecute(quivaraProgram<T>* program, std
   if (arg.prefix_name.empty()) return;
   const std::string binaryHead = binaryLineHead(arg.prefix_name, arg.adjacentTail, arg.kDistanceProb);
   const std::string probabilisticHead = probabilisticLineHead(arg.prefix_name, arg.kDistanceProb, arg.kProbProb);
-  saveresultsDetail::appendFile(*this, file, overallIndicesText(*program, binaryHead, probabilisticHead));
+  const std::string block = overallIndicesText(*program, binaryHead, probabilisticHead);
+  const std::string head = saveresultsDetail::firstLineHead(block);
+  if (!head.empty() && anyLineStartsWith(file, head)) repeatedSummaries.push_back(file);
+  saveresultsDetail::appendFile(*this, file, block);
 }
 
 template <class T>

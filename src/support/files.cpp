@@ -96,4 +96,18 @@ bool fileReadable(const std::string& path) {
   return true;
 }
 
+bool standardStreamsShareFile() {
+  struct stat out {}, err {};
+  if (::fstat(1, &out) != 0 || ::fstat(2, &err) != 0) return false;
+  return out.st_dev == err.st_dev && out.st_ino == err.st_ino;
+}
+
+bool anyLineStartsWith(const std::string& path, const std::string& start) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.compare(0, start.size(), start) == 0) return true;
+  return false;
+}
+
 }  // namespace verdalis

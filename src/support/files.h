@@ -45,4 +45,11 @@ bool appendToFile(const std::string& path, const std::string& text);
 // Whether path can be opened for reading.
 bool fileReadable(const std::string& path);
 
+// Whether standard output and standard error lead to the same file: a
+// terminal that shows both, or one file that takes both.
+bool standardStreamsShareFile();
+
+// Whether a line of path begins with start (false when path cannot be read).
+bool anyLineStartsWith(const std::string& path, const std::string& start);
+
 }  // namespace verdalis

@@ -1,6 +1,7 @@
 #pragma once
 // Console output and the memory-failure texts shared by every layer.
 #include <cstdio>
+#include <functional>
 #include <new>
 #include <string>
 
@@ -30,9 +31,14 @@ void guardAlloc(const char* message, F&& step) {
 // Where the console text goes besides standard output. A process that only
 // helps another with a run stays quiet; a process measuring cases for
 // another keeps their text, which the speaking process prints in order.
+// A caller of the library may take the run log and the lines for the user
+// itself (sinks), and show the phases of a long run its own way.
 struct consoleRoute {
   bool quiet = false;
   std::string* kept = nullptr;
+  std::function<void(const std::string&)> logSink;
+  std::function<void(const std::string&)> tellSink;
+  bool phaseLines = true;  // "Node removals: 37% done, ..." on standard error
 };
 
 inline consoleRoute& console() {
@@ -46,7 +52,11 @@ inline void say(const std::string& text) {
   consoleRoute& route = console();
   if (route.kept != nullptr)
     route.kept->append(text);
-  else if (!route.quiet)
+  else if (route.quiet)
+    return;
+  else if (route.logSink)
+    route.logSink(text);
+  else
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
@@ -60,6 +70,10 @@ inline void sayError(const std::string& text) { say("Error: " + text + "\n"); }
 // them in the order they were said.
 inline void tellUser(const std::string& line) {
   if (console().quiet) return;
+  if (console().tellSink) {
+    console().tellSink(line);
+    return;
+  }
   std::fflush(stdout);
   const std::string text = line + "\n";
   std::fwrite(text.data(), 1, text.size(), stderr);

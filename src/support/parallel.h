@@ -14,7 +14,8 @@ double threadCpuMillis();
 // Runs work(task, worker) for tasks 0..count-1 on `threads` workers, and
 // done(task) on the calling thread for each task in increasing order as soon
 // as it and every earlier task are finished. An exception in a task stops the
-// remaining tasks and is rethrown on the calling thread.
+// remaining tasks and is rethrown on the calling thread; a run asked to stop
+// (cancellation.h) throws runStopped before its next task.
 void orderedParallel(int count, unsigned threads, const std::function<void(int, unsigned)>& work,
                      const std::function<void(int)>& done);
 

@@ -55,6 +55,13 @@ void progressMeter::startPhase(const std::string& name, long long totalUnits) {
   watcher_ = std::thread([this] { watch(); });
 }
 
+progressMeter::snapshot progressMeter::now() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!running_) return {};
+  return {name_, done_.load(std::memory_order_relaxed), total_,
+          std::chrono::duration<double>(clock::now() - start_).count()};
+}
+
 void progressMeter::endPhase() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -84,7 +91,7 @@ void progressMeter::watch() {
 // Standard output goes first, so that a console showing both keeps them in
 // order (as the other lines on standard error do).
 void progressMeter::sayLine(const std::string& text) {
-  if (console().quiet) return;
+  if (console().quiet || !console().phaseLines) return;
   std::fflush(stdout);
   std::string line = text;
   if (isatty(fileno(stderr)) && line.size() < kTerminalLineWidth) line.append(kTerminalLineWidth - line.size(), ' ');

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "support/cancellation.h"
+
 namespace verdalis {
 
 // A phase is quiet for this long: most phases of most runs end before.
@@ -29,8 +31,20 @@ class progressMeter {
 
   // totalUnits 0: the share cannot be known, only the time spent.
   void startPhase(const std::string& name, long long totalUnits);
-  // From any thread; a single atomic addition.
-  void advance(long long units) { done_.fetch_add(units, std::memory_order_relaxed); }
+  // From any thread; a single atomic addition, and the point where a run
+  // asked to stop does so.
+  void advance(long long units) {
+    done_.fetch_add(units, std::memory_order_relaxed);
+    stopIfCancelled();
+  }
+
+  // The phase under way, for another thread that shows it its own way.
+  struct snapshot {
+    std::string phase;  // empty between phases
+    long long done = 0, total = 0;
+    double seconds = 0;
+  };
+  snapshot now();
   // Says how long the phase took if it said anything before.
   void endPhase();
 

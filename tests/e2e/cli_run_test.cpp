@@ -186,10 +186,17 @@ TEST_F(ProgramRun, FilePairsWithALostRunAndSeparateLogs) {
   EXPECT_TRUE(endsWith(needs, " are available (free memory and swap, within the limits of the process); "
                               "it stops here.\n"))
       << errors;
-  EXPECT_EQ(errors.find("Summary: the run ran out of memory and did not complete.\n"), needs.size()) << errors;
+  // Then what would make it fit, from the estimate, and what would not.
+  const std::string remedies =
+      "  It would fit without -dense (the sparse form): about 18.4 MB.\n"
+      "  verdalis-mpi shares the time of a run among machines, not its memory: each of its processes holds the "
+      "landscape as this one would.\n";
+  EXPECT_EQ(errors.find(remedies), needs.size()) << errors;
+  EXPECT_EQ(errors.find("Summary: the run ran out of memory and did not complete.\n"), needs.size() + remedies.size())
+      << errors;
   EXPECT_TRUE(endsWith(errors, "Summary: 3 result files written: overall_indices.txt, "
                                "results_all_overall_indices.txt, b.txt_node_importances.txt\n"
-                               "Summary: 1 warning, 0 reading problems\nSummary: NC 2\n"))
+                               "Summary: 2 warnings, 0 reading problems\nSummary: NC 2\n"))
       << errors;
 }
 

@@ -86,6 +86,10 @@ struct landscapeCase {
   int moreThreads = -1;     // a further run with this many threads, or -1
   bool notall = false;      // the connection file lists only some pairs
   bool sparse = false;      // drawn by sparseCaseMaker
+  // What may keep a run from the engine of its form, as drawn.
+  int existing = 0;             // existing patches
+  bool outOfRange = false;      // a value out of range: a probability above 1, a negative distance
+  bool hugeAttributes = false;  // attributes whose products overflow single precision
 };
 
 struct pairValue {
@@ -107,6 +111,7 @@ class caseMaker {
     chooseOptions();
     chooseLayout();
     result_.notall = !all_;
+    result_.existing = existing_;
     return result_;
   }
 
@@ -192,6 +197,7 @@ class caseMaker {
       for (std::string& value : attributes_)
         value = fixed(rng_.uniform(1, 9), 2) + "e" + std::to_string(rng_.between(15, 30));
       note("huge-attributes");
+      result_.hugeAttributes = true;
     }
     // A negative attribute is reported and kept as it is.
     if (rng_.chance(0.02)) {
@@ -333,6 +339,7 @@ class caseMaker {
       const std::size_t to = l.find_first_of("\t\n", from);
       l.replace(from, to - from, kind_ == inputKind::distance ? "-100" : kind_ == inputKind::probability ? "1.5" : "2");
       note("out-of-range");
+      result_.outOfRange = true;
     }
     if (rng_.chance(0.3)) rng_.shuffle(lines);
     std::string out;

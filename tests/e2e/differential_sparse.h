@@ -1,6 +1,6 @@
 #pragma once
-// Random cases aimed at a "notall" connection file held by neighbour rather
-// than as full matrices: what such a landscape must get right is what no line
+// Random cases aimed at a "notall" connection file in the sparse form rather
+// than the dense one: what such a landscape must get right is what no line
 // says or what several lines say. So every case lists only some pairs, and
 // draws, more often than the ordinary cases do, patches without any line,
 // several components, pairs listed one way, distances of exactly 0 (and sure
@@ -213,7 +213,7 @@ class sparseCaseMaker : public caseMaker {
 };
 
 // The three link analyses at once on a landscape past the ordinary sizes,
-// held by neighbour: PC always, a link threshold for the removal and the
+// in the sparse form: PC always, a link threshold for the removal and the
 // improvement, the fourth column for the change.
 class sparseLinkCaseMaker : public sparseCaseMaker {
  public:

@@ -6,16 +6,22 @@
 // -reference, with -threads 1, with -threads 2, with no engine option at all
 // and, for some cases, with yet another thread count, each run in a fresh
 // folder; a case whose connection file is "notall" is run with -dense too
-// (full matrices instead of the by-neighbour form). Every result file, the
-// console text and the exit status must be equal byte for byte; only the
-// calendar stamps, the total time and the processor times of the timing
-// report are masked, and the lines of a phase that lasted long enough to
-// say how far it got on standard error are left out. The series "Sparse"
-// (differential_sparse.h) draws "notall" files only, with what a
-// by-neighbour landscape must get right; it leaves out the run without an
+// (the dense form, n x n matrices, instead of the sparse one). Every result
+// file, the console text and the exit status must be equal byte for byte;
+// only the calendar stamps, the total time and the processor times of the
+// timing report are masked, and the lines of a phase that lasted long
+// enough to say how far it got on standard error are left out. The series "Sparse"
+// (differential_sparse.h) draws "notall" files only, with what a landscape
+// of the sparse form must get right; it leaves out the run without an
 // engine option, which uses both cores of the development machine as
 // -threads 2 does. The series "SparseLinks" runs the three link analyses
 // of such a landscape, where the others draw them on small ones only.
+// Each case's -reference, first engine and -dense runs are also planned
+// with -plan: -reference must take the straightforward route throughout,
+// and an engine run the engine of its form (sparse for a "notall" file
+// without -dense) in every phase it has one for, unless the plan states a
+// reason that the case drew (a value out of range, huge attributes, too
+// few patches); so an engine that a dispatch skipped cannot pass unseen.
 //
 // Environment (all optional), so that a long sweep can reuse this binary:
 //   VERDALIS_DIFF_CASES     number of cases (default 600)
@@ -23,7 +29,7 @@
 //                           VERDALIS_DIFF_CASES, so 60)
 //   VERDALIS_DIFF_SPARSE_LINK_CASES  number of cases of the series
 //                           "SparseLinks" (default 3): the three link
-//                           analyses of 40 to 70 patches held by neighbour
+//                           analyses of 40 to 70 patches in the sparse form
 //   VERDALIS_DIFF_SEED      seed of the whole series (default 20261208)
 //   VERDALIS_DIFF_FIRST     index of the first case of both series (default
 //                           0); case k of a seed is the same whatever the
@@ -404,6 +410,110 @@ std::string compareEngines(const fs::path& work, const landscapeCase& c, const r
   return report;
 }
 
+// ---------------------------------------------------------------- routes
+
+// One plan as -plan prints it: the form line and each asked phase's route,
+// its reason in parentheses included.
+struct printedPlan {
+  std::string form;
+  std::vector<std::pair<std::string, std::string>> phases;
+};
+
+std::vector<printedPlan> plansIn(const std::string& console) {
+  static const std::set<std::string> phaseNames = {"Overall landscape", "Betweenness", "Node removals",
+                                                   "Node additions",    "Link removal", "Link improvement",
+                                                   "Link change"};
+  std::vector<printedPlan> plans;
+  std::istringstream in(console);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("Plan of the run on ", 0) == 0) plans.emplace_back();
+    const std::size_t colon = line.find(": ");
+    if (plans.empty() || colon == std::string::npos) continue;
+    const std::string label = line.substr(0, colon), rest = line.substr(colon + 2);
+    if (label == "Form") plans.back().form = rest;
+    if (phaseNames.count(label) != 0) plans.back().phases.push_back({label, rest});
+  }
+  return plans;
+}
+
+bool selects(const landscapeCase& c, const char* option) {
+  std::string lower = option;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char ch) { return std::tolower(ch); });
+  for (const std::string& a : c.arguments)
+    if (a == option || a == lower) return true;
+  return false;
+}
+
+bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Whether the case drew what a stated reason for leaving the engine says.
+bool reasonDrawn(const landscapeCase& c, const std::string& route) {
+  if (contains(route, "probability above 1")) return c.outOfRange;
+  if (contains(route, "overflows single precision")) return c.hugeAttributes;
+  if (contains(route, "(no existing patch)")) return c.existing == 0;
+  if (contains(route, "(fewer than two existing patches)")) return c.existing < 2;
+  return false;
+}
+
+// The route a phase of the dense form means with the engine: PC, BC(IIC)
+// and BC(PC) of the landscape, every removal and link analysis, by the
+// engine; the candidates, and the indices without those, in full.
+bool denseEngineMeant(const landscapeCase& c, const std::string& phase) {
+  if (phase == "Overall landscape") return selects(c, "-PC");
+  if (phase == "Betweenness") return selects(c, "-BCPC") || selects(c, "-BCIIC");
+  return phase != "Node additions";
+}
+
+// What a plan of an engine run says against what the case means: the
+// sparse form for a "notall" file without -dense, every phase on the engine
+// of its form where it has one, unless the plan names a reason the case drew.
+std::string routeDifferences(const landscapeCase& c, bool denseAsked, const printedPlan& plan) {
+  std::string report;
+  const bool sparse = plan.form.rfind("sparse", 0) == 0;
+  if (c.notall && !denseAsked && !sparse && !reasonDrawn(c, plan.form)) report += "form: " + plan.form + "\n";
+  for (const auto& [phase, route] : plan.phases) {
+    const std::string meant = sparse                        ? "engine, sparse form"
+                              : denseEngineMeant(c, phase) ? "engine, dense form"
+                                                           : "straightforward";
+    if (route.rfind(meant, 0) != 0 && !reasonDrawn(c, route))
+      report += phase + ": " + route + " where " + meant + " was meant\n";
+  }
+  return report;
+}
+
+// The plans of the runs whose route a case means: -reference on the
+// straightforward route throughout, the engine's runs on the engine of
+// their form. A run that checks its input prints a plan; one that refuses
+// it, none.
+std::string checkRoutes(const fs::path& work, const landscapeCase& c, const runPlan& plan, int baselineStatus) {
+  std::vector<engineRun> runs{plan.baseline, plan.others.front()};
+  for (const engineRun& e : plan.others)
+    if (e.name == "dense") runs.push_back(e);
+  std::string report;
+  for (const engineRun& e : runs) {
+    std::vector<std::string> arguments;
+    for (const std::string& a : c.arguments)
+      if (a != "-noout") arguments.push_back(a);
+    arguments.insert(arguments.end(), e.options.begin(), e.options.end());
+    arguments.push_back("-plan");
+    const runResult run = runProgram(work / ("plan_" + e.name), arguments);
+    const std::vector<printedPlan> plans = plansIn(run.console);
+    if (plans.empty() && baselineStatus != 2) report += e.name + " -plan: no plan printed\n";
+    const bool reference = std::find(e.options.begin(), e.options.end(), "-reference") != e.options.end();
+    const bool denseAsked = std::find(e.options.begin(), e.options.end(), "-dense") != e.options.end();
+    for (const printedPlan& p : plans) {
+      if (!reference) {
+        const std::string d = routeDifferences(c, denseAsked, p);
+        if (!d.empty()) report += e.name + " -plan: " + d;
+        continue;
+      }
+      for (const auto& [phase, route] : p.phases)
+        if (route.rfind("straightforward", 0) != 0) report += e.name + " -plan: " + phase + ": " + route + "\n";
+    }
+  }
+  return report;
+}
+
 fs::path temporaryFolder(const std::string& name) {
   std::string pattern = (fs::temp_directory_path() / ("verdalis_diff_" + name + "_XXXXXX")).string();
   if (mkdtemp(pattern.data()) == nullptr) return fs::path();
@@ -419,7 +529,8 @@ void checkCase(const landscapeCase& c, const std::string& name, const std::strin
   writeFile(work / "connections.txt", c.connections);
   const runPlan plan = planOf(c);
   int status = -1;
-  const std::string report = compareEngines(work, c, plan, status);
+  std::string report = compareEngines(work, c, plan, status);
+  report += checkRoutes(work, c, plan, status);
 
   const std::string command = quoted(c.arguments);
   tally::record(status);

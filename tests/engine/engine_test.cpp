@@ -148,6 +148,7 @@ void checkLinks(landscape<T>& g, const engineRequest<T>& request, const testland
         pairs.push_back(change);
       }
     const linkResult<T> result = measureLinkChanges(request, kind, pairs);
+    ASSERT_EQ(result.form, landscapeForm::dense);
     for (std::size_t i = 0; i < pairs.size(); ++i) {
       const int a = pairs[i].a, b = pairs[i].b;
       SCOPED_TRACE("pair " + std::to_string(a) + "-" + std::to_string(b) + " kind " +
@@ -223,7 +224,9 @@ void checkCase(const profile& p, unsigned seed, bool ties) {
   for (unsigned threads : {1u, 3u}) {
     SCOPED_TRACE("threads " + std::to_string(threads));
     const engineRequest<T> request = requestFor(g, searches, p, threads);
-    checkRemovals(g, measureNodeRemovals(request));
+    const removalResult<T> removals = measureNodeRemovals(request);
+    ASSERT_EQ(removals.form, landscapeForm::dense);
+    checkRemovals(g, removals);
     checkLinks(g, request, in, rng);
   }
   checkRemovals(g, removalsOfThreeProcesses(in, p, g, searches));
@@ -273,7 +276,7 @@ TEST_P(EngineAgainstFullMeasure, EveryVariantInBothPrecisions) {
 INSTANTIATE_TEST_SUITE_P(Profiles, EngineAgainstFullMeasure, ::testing::ValuesIn(kProfiles),
                          [](const ::testing::TestParamInfo<profile>& info) { return std::string(info.param.name); });
 
-// The same input held by neighbour: the listed cells only.
+// The same input in the sparse form: the listed cells only.
 listedPairs listedOf(const testland::Input& in) {
   listedPairs out;
   out.n = in.n();
@@ -289,8 +292,8 @@ listedPairs listedOf(const testland::Input& in) {
   return out;
 }
 
-// Every overall index and every removal of a landscape held by neighbour,
-// against the full form measured in full; the removals in two ranges, as
+// Every overall index and every removal of a landscape of the sparse form,
+// against the dense form measured in full; the removals in two ranges, as
 // two processes would share them.
 template <class T>
 void checkByNeighbour(const profile& p, unsigned seed) {
@@ -309,8 +312,9 @@ void checkByNeighbour(const profile& p, unsigned seed) {
   rules.kDistanceProb = in.kDist;
   rules.adjType = rules.probType = true;
   const sparseLandscape sparse = buildSparseLandscape(in.sizes, listedOf(in), rules, in.area, p.minProb, p.allpaths);
-  sparseMeasureRequest<T> request;
-  request.land = &sparse;
+  engineRequest<T> request;
+  request.form = landscapeForm::sparse;
+  request.sparse = &sparse;
   request.indices = {true, true, true, true, true, true, true, true, true};
   request.adjType = true;
   request.pcParts = true;
@@ -326,15 +330,17 @@ void checkByNeighbour(const profile& p, unsigned seed) {
   // Three processes' shares, each of every third node.
   removalResult<T> whole;
   for (int part = 0; part < 3; ++part) {
-    sparseRemovalRequest<T> removals;
-    removals.land = &sparse;
-    removals.global = &g;
+    engineRequest<T> removals;
+    removals.form = landscapeForm::sparse;
+    removals.sparse = &sparse;
+    removals.land = &g;
     removals.indices = request.indices;
     removals.adjType = true;
     removals.threads = 2;
     removals.limits = p.limits;
     removals.variants = variantRange{part, -1, 3};
-    const removalResult<T> share = measureNodeRemovalsSparse(removals);
+    const removalResult<T> share = measureNodeRemovals(removals);
+    ASSERT_EQ(share.form, landscapeForm::sparse);
     whole.variants.resize(share.variants.size());
     for (int k = part; k < g.nNodes; k += 3) whole.variants[k] = share.variants[k];
   }

@@ -1,6 +1,6 @@
-// BC, BC(IIC) and BC(PC) of a landscape held by neighbour against the full
-// form, to the bit: the straightforward computations and the engine's on the
-// full matrices, on small random landscapes whose distances on a coarse grid
+// BC, BC(IIC) and BC(PC) of a landscape of the sparse form against the
+// dense form, to the bit: the straightforward computations and the engine's
+// on the matrices, on small random landscapes whose distances on a coarse grid
 // make equal paths common, some with pairs of weight 0, some split into
 // components, in both precisions, on one thread and on several.
 #include <gtest/gtest.h>

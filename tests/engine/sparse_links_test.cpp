@@ -1,5 +1,5 @@
-// The link analyses of a landscape held by neighbour against those of the
-// full form, in process: for small generated landscapes with and without
+// The link analyses of a landscape of the sparse form against those of the
+// dense form, in process: for small generated landscapes with and without
 // ties, every pair removed, made sure and changed (to values that join,
 // split and leave components, and to no link at all) must carry the same
 // values to the bit, in both precisions and with any number of threads.
@@ -97,13 +97,16 @@ void checkCase(const searchProfile& profile, unsigned seed, bool ties, indexSele
   for (linkChange kind : {linkChange::removed, linkChange::madeSure, linkChange::changed}) {
     const std::vector<pairChange> pairs = pairsFor(kind, in, rng);
     const linkResult<T> expected = measureLinkChanges(full, kind, pairs);
+    ASSERT_EQ(expected.form, landscapeForm::dense);
     for (unsigned threads : {1u, 3u}) {
-      sparseLinkRequest request;
-      request.land = &sparse;
+      engineRequest<T> request;
+      request.form = landscapeForm::sparse;
+      request.sparse = &sparse;
       request.indices = indices;
       request.adjType = true;
       request.threads = threads;
-      const linkResult<T> got = measureLinkChangesSparse<T>(request, pairs);
+      const linkResult<T> got = measureLinkChanges(request, kind, pairs);
+      ASSERT_EQ(got.form, landscapeForm::sparse);
       ASSERT_EQ(got.values.size(), pairs.size());
       for (std::size_t i = 0; i < pairs.size(); ++i) {
         SCOPED_TRACE("pair " + std::to_string(pairs[i].a) + "-" + std::to_string(pairs[i].b) + " kind " +

@@ -109,6 +109,8 @@ TEST(BadInput, MapRefusesMissingOrBrokenResults) {
   writeFile(folder / "twice" / "node_importances.txt", "Node\tdPC\t\n1\t0.5\t\n1\t0.7\t\n");
   fs::create_directory(folder / "other");
   writeFile(folder / "other" / "node_importances.txt", "Node\tdIIC\t\n1\t0.5\t\n2\t0.7\t\n");
+  fs::create_directory(folder / "blank");
+  writeFile(folder / "blank" / "node_importances.txt", "Node\tdPC\t\n1\tnan\t\n2\tnan\t\n");
   const std::vector<badCase> cases = {
       {"no results", {"--results", "empty"}, 2, "no result file of Verdalis in empty"},
       {"missing folder", {"--results", "gone"}, 2, "cannot read the results folder gone"},
@@ -117,6 +119,11 @@ TEST(BadInput, MapRefusesMissingOrBrokenResults) {
       {"no such column", {"--results", "other"}, 2, "no column dPC in the results of other (the default; choose another with --column)"},
       {"no results option", {}, 1, "--results DIR is required"},
       {"bad classes", {"--results", "other", "--classes", "1"}, 1, "--classes expects a whole number from 2 to 9"},
+      {"chart neither PNG nor SVG", {"--results", "other", "--ranking", "r.jpg"}, 1, "--ranking r.jpg: the chart is written as PNG or SVG"},
+      {"too many bars", {"--results", "other", "--ranking", "r.png", "--top", "500"}, 1, "--ranking draws at most 100 bars"},
+      {"top without a ranking", {"--results", "other", "--top", "5"}, 1, "--top N says how many patches --ranking and --top-file list"},
+      {"nothing to rank", {"--results", "blank", "--top-file", "t.tsv"}, 2, "no patch has a value in column dPC: nothing to rank"},
+      {"ranking of no such column", {"--results", "other", "--ranking", "r.svg"}, 2, "no column dPC in the results of other"},
   };
   for (const badCase& c : cases) {
     std::vector<std::string> args = {"good.gpkg", "--id", "pid"};
@@ -125,9 +132,14 @@ TEST(BadInput, MapRefusesMissingOrBrokenResults) {
     const runResult r = map(args, folder.path());
     EXPECT_EQ(r.status, c.status) << c.what << ": " << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
-    EXPECT_FALSE(fs::exists(folder / "out.gpkg")) << c.what;
-    EXPECT_FALSE(fs::exists(folder / "map.png")) << c.what;
+    for (const char* output : {"out.gpkg", "map.png", "r.png", "r.svg", "t.tsv"})
+      EXPECT_FALSE(fs::exists(folder / output)) << c.what << ": " << output;
   }
+  // Nothing but the inputs and the result folders: no temporary file stays.
+  EXPECT_EQ(folder.files().size(), 17u);
+  const runResult r = map({"good.gpkg", "--results", "other", "--label-top", "3", "--out", "out.gpkg"}, folder.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "verdalis-map: --label-top labels the map: give --png or --svg\n");
 }
 
 }  // namespace

@@ -178,3 +178,37 @@ inline std::string square(double left, double bottom, double side) {
 }
 
 }  // namespace gistest
+
+namespace gistest {
+
+// A GeoTIFF of 32-bit floats, one band per entry of bands (each a list of
+// rows), north up, square pixels; epsg 0: no coordinate system; a NaN cell
+// is written as the no-data value -9999.
+inline void writeFloatRaster(const fs::path& file, const std::vector<std::vector<std::vector<float>>>& bands,
+                             double pixel, double left, double top, int epsg) {
+  GDALAllRegister();
+  const auto& first = bands.front();
+  const int height = static_cast<int>(first.size()), width = static_cast<int>(first.front().size());
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
+  GDALDataset* dataset = driver->Create(file.c_str(), width, height, static_cast<int>(bands.size()), GDT_Float32, nullptr);
+  ASSERT_NE(dataset, nullptr);
+  double transform[6] = {left, pixel, 0, top, 0, -pixel};
+  dataset->SetGeoTransform(transform);
+  if (epsg) {
+    OGRSpatialReference system;
+    system.importFromEPSG(epsg);
+    dataset->SetSpatialRef(&system);
+  }
+  for (std::size_t b = 0; b < bands.size(); ++b) {
+    std::vector<float> cells;
+    for (const auto& row : bands[b])
+      for (float v : row) cells.push_back(v != v ? -9999.0f : v);
+    GDALRasterBand* band = dataset->GetRasterBand(static_cast<int>(b) + 1);
+    band->SetNoDataValue(-9999);
+    ASSERT_EQ(band->RasterIO(GF_Write, 0, 0, width, height, cells.data(), width, height, GDT_Float32, 0, 0, nullptr),
+              CE_None);
+  }
+  GDALClose(dataset);
+}
+
+}  // namespace gistest

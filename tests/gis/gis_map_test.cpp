@@ -142,6 +142,50 @@ TEST(MapEndToEnd, PatchLayerWrittenByPrepJoinsRasterPatches) {
                              {{3}, {{"dPC", 30}, {"area", 200}}}}));
 }
 
+// One patch far above the others: natural breaks by default, the ranking
+// table and chart of the top three (the tie of 2 and 5 by identifier), the
+// labels; a column without a total gives no shares.
+TEST(MapRanking, SkewedColumnTableChartAndLabels) {
+  tempFolder folder;
+  std::vector<featureDefinition> squares;
+  for (int k = 1; k <= 6; ++k) squares.push_back({square(k * 300.0, 0, 100), {std::to_string(k)}});
+  writeLayer(folder / "in.gpkg", "GPKG", "patches", 3067, {{"pid", OFTInteger}}, squares);
+  fs::create_directory(folder / "res");
+  writeFile(folder / "res" / "node_importances.txt",
+            "Node\tdNC\tdPC\tvarPC\t\n1\t0\t71\t1\t\n2\t0\t4.4\t2\t\n3\t0\t2\t3\t\n4\t0\t1\t4\t\n5\t0\t4.4\t5\t\n"
+            "6\t0\t0.5\t6\t\n");
+  runResult r = map({"in.gpkg", "--id", "pid", "--results", "res", "--png", "m.png", "--label-top", "2", "--ranking",
+                     "r.png", "--top", "3", "--top-file", "top.tsv"},
+                    folder.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Joined the results in res to 6 patches of in.gpkg: 3 columns\n"
+            "Drew dPC to m.png\n"
+            "  Classes of dPC: natural breaks (skewness 1.77, beyond \u00b11)\n"
+            "Drew the 3 patches of highest dPC to r.png\n"
+            "Wrote the 3 patches of highest dPC to top.tsv\n"
+            "  highest: patch 1, dPC 71 (85.2 % of the total)\n");
+  EXPECT_EQ(readFile(folder / "top.tsv"),
+            "rank\tpid\tdPC\tshare_percent\tcumulative_percent\n"
+            "1\t1\t71\t85.2341\t85.2341\n"
+            "2\t2\t4.4\t5.28211\t90.5162\n"
+            "3\t5\t4.4\t5.28211\t95.7983\n");
+  EXPECT_EQ(readFile(folder / "r.png").substr(0, 4), "\x89PNG");
+  EXPECT_EQ(readFile(folder / "m.png").substr(0, 4), "\x89PNG");
+  r = map({"in.gpkg", "--id", "pid", "--results", "res", "--column", "varPC", "--svg", "m.svg"}, folder.path());
+  EXPECT_NE(r.out.find("  Classes of varPC: quantiles (skewness "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(", within \u00b11)\n"), std::string::npos) << r.out;
+  r = map({"in.gpkg", "--id", "pid", "--results", "res", "--column", "dNC", "--top-file", "top.tsv", "--top", "2"},
+          folder.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(folder / "top.tsv"),
+            "rank\tpid\tdNC\tshare_percent\tcumulative_percent\n1\t1\t0\tnan\tnan\n2\t2\t0\tnan\tnan\n");
+  EXPECT_NE(r.out.find("  highest: patch 1, dNC 0\n"), std::string::npos) << r.out;
+  r = map({}, folder.path());
+  EXPECT_EQ(r.out, "Usage: verdalis-map INPUT --results DIR [--prefix P] --out OUT.gpkg [options]\n"
+                   "Every option: verdalis-map --help\n");
+}
+
 TEST(MapClasses, QuantilesNaturalBreaksAndTies) {
   EXPECT_EQ(classBreaks({10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, 5, breakMethod::quantile),
             (std::vector<double>{2, 4, 6, 8, 10}));
@@ -157,6 +201,21 @@ TEST(MapClasses, QuantilesNaturalBreaksAndTies) {
   EXPECT_EQ(verdalis::gis::roundLength(2345), 2000);
   EXPECT_EQ(verdalis::gis::roundLength(7.5), 5);
   EXPECT_EQ(verdalis::gis::roundLength(1000), 1000);
+  // Beyond 2,000 values the breaks come from evenly spaced order statistics,
+  // which skip 9.6 and 10 here; the patch far above the others still gets a
+  // class of its own.
+  std::vector<double> many;
+  for (int k = 0; k < 4997; ++k) many.push_back(k / 4997.0);
+  many.insert(many.end(), {9.5, 9.6, 10, 55});
+  const std::vector<double> limits = classBreaks(many, 5, breakMethod::natural);
+  ASSERT_EQ(limits.size(), 5u);
+  EXPECT_EQ(limits[3], 10);
+  EXPECT_EQ(limits[4], 55);
+  // A long upper tail is skewed; equal values have no skewness.
+  EXPECT_NEAR(verdalis::gis::skewness({0, 0, 0, 1}), 1.1547, 1e-4);
+  EXPECT_TRUE(std::isnan(verdalis::gis::skewness({2, 2, 2})));
+  EXPECT_EQ(verdalis::gis::breaksFor(1.1547), breakMethod::natural);
+  EXPECT_EQ(verdalis::gis::breaksFor(-0.5), breakMethod::quantile);
 }
 
 }  // namespace

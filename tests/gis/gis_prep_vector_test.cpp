@@ -46,11 +46,13 @@ TEST(PrepVector, MaximumDistanceDecimalsAndCentroids) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(readFile(folder / "c.txt"), "1 3 200.000\n2 3 223.607\n3 1 200.000\n3 2 223.607\n");
   EXPECT_NE(r.out.find("-t dist notall"), std::string::npos) << r.out;
-  // Centroids: A (50, 50), B (450, 50), L (108.33, 358.33).
+  // Centroids: A (50, 50), B (450, 50); the L's centroid (108.33, 358.33)
+  // lies outside the L, in its notch, so the L is measured from a point on
+  // its surface instead, (25, 425) in its upright arm.
   r = prep({"in.gpkg", "--id", "pid", "--centroid", "--nodes", "n.txt", "--connections", "c.txt"}, folder.path());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(readFile(folder / "c.txt"),
-            "1 2 400.0\n1 3 313.8\n2 1 400.0\n2 3 460.2\n3 1 313.8\n3 2 460.2\n");
+            "1 2 400.0\n1 3 375.8\n2 1 400.0\n2 3 566.8\n3 1 375.8\n3 2 566.8\n");
 }
 
 TEST(PrepVector, AttributesUnitsFilterAndFeatureIds) {

@@ -4,7 +4,7 @@
 //
 // Fixed cases cover what every run must split and bring together: every
 // index, node removals and additions, the three link analyses, both
-// precisions, "all" files and "notall" files held by neighbour, -reference,
+// precisions, "all" files and "notall" files in the sparse form, -reference,
 // a threshold range, file pairs (-*), -noout, and more processes than cases.
 // Random cases of the differential suite (tests/e2e/differential_cases.h)
 // follow, each with two process counts.

@@ -1,5 +1,5 @@
 #pragma once
-// The pairs the link analyses of a landscape held by neighbour measure, and
+// The pairs the link analyses of a landscape of the sparse form measure, and
 // the records they keep. A pair that no line lists, either way, has no link
 // and the probability 0: removing it, or giving it the no-link value that a
 // change leaves it, changes nothing, so only listed pairs are measured (the
@@ -62,9 +62,9 @@ bool unlistedSelected(const quivaraProgram<T>& p) {
   return p.valueSelected(p.noLinkValue());
 }
 
-// The pairs a link analysis measures by neighbour, ascending by pair.
+// The pairs a link analysis measures in the sparse form, ascending by pair.
 template <class T>
-std::vector<pairChange> measuredPairsByNeighbour(const quivaraProgram<T>& p, linkChange kind) {
+std::vector<pairChange> measuredPairsSparse(const quivaraProgram<T>& p, linkChange kind) {
   std::vector<pairChange> pairs;
   auto add = [&](int i, int j) {
     if (kind == linkChange::changed || p.linkSelected(i, j)) pairs.push_back(pairChangeOf(p, kind, i, j));
@@ -94,7 +94,7 @@ void keepMeasuredRecords(const quivaraProgram<T>& p, linkRecords<T>& records, co
   records.keepMeasured(n < 2 ? 0 : n * (n - 1) / 2, std::move(at), std::move(values));
 }
 
-// A record for every pair of each requested link analysis, for the full
+// A record for every pair of each requested link analysis, for the dense
 // form.
 template <class T>
 void allocateLinkRecords(quivaraProgram<T>& p) {
@@ -103,17 +103,6 @@ void allocateLinkRecords(quivaraProgram<T>& p) {
   if (p.linkImportances1Flag) guardAlloc(kNoMemory, [&] { p.landDelCon.assign(pairs, linkValues<T>()); });
   if (p.linkImportances2Flag) guardAlloc(kNoMemory, [&] { p.landConSure.assign(pairs, linkValues<T>()); });
   if (p.linkImportances3Flag) guardAlloc(kNoMemory, [&] { p.landConDiff.assign(pairs, linkValues<T>()); });
-}
-
-// A changed value whose probability passes 1 gives PC a negative weight,
-// which only the straightforward searches over the matrices take.
-template <class T>
-bool changesNeedFullMatrices(const quivaraProgram<T>& p) {
-  if (!p.linkImportances3Flag || !p.pcFlag) return false;
-  const float c = probabilityConstant(p.kProbProb, p.kDistanceProb);
-  for (float value : p.listedChanged.value)
-    if ((p.inputDist ? distanceToProbability(c, value) : value) > 1.0f) return true;
-  return false;
 }
 
 }  // namespace verdalis

@@ -1,23 +1,23 @@
 #pragma once
-// A "notall" connection file held by neighbour: the lines are gathered,
+// A "notall" connection file in the sparse form: the lines are gathered,
 // sorted into rows of listed pairs (the later line for a pair wins, as it
 // overwrites a matrix cell), and every query of a pair that no line lists
-// gives the no-link value, as the matrices would. The full matrices are
-// built only when the run needs a path that works on them.
+// gives the no-link value, as the matrices would. The matrices of the dense
+// form are built from the rows only when the final plan turns the run dense.
+// Also the phases of the sparse form that the engine's request does not
+// cover: the global landscape and the candidates, each measured in full.
 // Included from program_impl.h only.
 #include <algorithm>
-#include <ctime>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
 #include "engine/sparse_measure.h"
-#include "engine/sparse_removal.h"
 #include "indices/terms.h"
 #include "landscape/landscape.h"
 #include "landscape/sparse_landscape.h"
 #include "program/engine_runs.h"
-#include "program/program_links_by_neighbour.h"
+#include "program/program_sparse_links.h"
 #include "program/quivaraProgram.h"
 #include "support/messages.h"
 
@@ -42,12 +42,12 @@ float quivaraProgram<T>::noLinkValue() const {
 
 template <class T>
 float quivaraProgram<T>::connectionValue(int i, int j) const {
-  return byNeighbour ? listed.at(i, j, noLinkValue()) : connections(i, j);
+  return heldSparse() ? listed.at(i, j, noLinkValue()) : connections(i, j);
 }
 
 template <class T>
 float quivaraProgram<T>::changedValue(int i, int j) const {
-  if (!byNeighbour) return connectionsDiff(i, j);
+  if (!heldSparse()) return connectionsDiff(i, j);
   return i > j ? listedChanged.at(i, j, noLinkValue()) : listedChanged.at(j, i, noLinkValue());
 }
 
@@ -115,30 +115,26 @@ void addMirrored(quivaraProgram<T>& p, const std::vector<std::pair<int, int>>& m
   p.listed = rowsOfLines(p.nNodes, all, false);
 }
 
+// The matrices of the dense form from the rows of the listed pairs.
 template <class T>
-bool quivaraProgram<T>::byNeighbourApplies() const {
-  return !structType && fastMode && !denseInput && !dijkstraSaving;
-}
-
-// The full matrices of the listed pairs, for the paths that need them.
-template <class T>
-void quivaraProgram<T>::makeDense() {
-  if (!byNeighbour) return;
-  const std::size_t n = static_cast<std::size_t>(nNodes), m = static_cast<std::size_t>(nNodesAdd);
-  const float none = noLinkValue();
-  guardAlloc(kNoMemory, [&] { connections.assign(n, n, none); });
-  if (linkImportances3Flag) guardAlloc(kNoMemory, [&] { connectionsDiff.assign(n, n, none); });
-  guardAlloc(kNoMemory, [&] { connectionsAdd.assign(m, n, none); });
-  for (int i = 0; i < nNodes; ++i)
-    for (std::size_t e = listed.start[i]; e < listed.start[i + 1]; ++e) connections(i, listed.to[e]) = listed.value[e];
-  if (linkImportances3Flag)
-    for (int i = 0; i < nNodes; ++i)
-      for (std::size_t e = listedChanged.start[i]; e < listedChanged.start[i + 1]; ++e)
-        connectionsDiff(i, listedChanged.to[e]) = connectionsDiff(listedChanged.to[e], i) = listedChanged.value[e];
-  for (int c = 0; c < nNodesAdd; ++c)
-    for (std::size_t e = listedCandidates.start[c]; e < listedCandidates.start[c + 1]; ++e)
-      connectionsAdd(c, listedCandidates.to[e]) = listedCandidates.value[e];
-  byNeighbour = false;
+void matricesOfLists(quivaraProgram<T>& p) {
+  const std::size_t n = static_cast<std::size_t>(p.nNodes), m = static_cast<std::size_t>(p.nNodesAdd);
+  const float none = p.noLinkValue();
+  guardAlloc(kNoMemory, [&] { p.connections.assign(n, n, none); });
+  if (p.linkImportances3Flag) guardAlloc(kNoMemory, [&] { p.connectionsDiff.assign(n, n, none); });
+  guardAlloc(kNoMemory, [&] { p.connectionsAdd.assign(m, n, none); });
+  const listedPairs& listed = p.listed;
+  for (int i = 0; i < p.nNodes; ++i)
+    for (std::size_t e = listed.start[i]; e < listed.start[i + 1]; ++e) p.connections(i, listed.to[e]) = listed.value[e];
+  const listedPairs& changed = p.listedChanged;
+  if (p.linkImportances3Flag)
+    for (int i = 0; i < p.nNodes; ++i)
+      for (std::size_t e = changed.start[i]; e < changed.start[i + 1]; ++e)
+        p.connectionsDiff(i, changed.to[e]) = p.connectionsDiff(changed.to[e], i) = changed.value[e];
+  const listedPairs& candidates = p.listedCandidates;
+  for (int c = 0; c < p.nNodesAdd; ++c)
+    for (std::size_t e = candidates.start[c]; e < candidates.start[c + 1]; ++e)
+      p.connectionsAdd(c, candidates.to[e]) = candidates.value[e];
 }
 
 template <class T>
@@ -155,128 +151,40 @@ connectionRules rulesOf(const quivaraProgram<T>& p) {
   return r;
 }
 
-// The options asked for that only the full matrices serve. The link
-// analyses and BC, BC(IIC) and BC(PC) are measured by neighbour too; a
-// distance threshold as high as the no-link distance links every pair that
-// no line lists, which only the matrices hold.
+// The global landscape of the sparse form, from the listed pairs.
 template <class T>
-bool optionsNeedFullMatrices(const quivaraProgram<T>& p) {
-  return p.adjType && isBinaryLink(p.noLinkValue(), p.inputDist, p.inputProb, p.inputAdjacen, p.adjacentTail);
-}
-
-// What the run asks for, or what its values hold, that only the full
-// matrices serve.
-template <class T>
-bool needsFullMatrices(const quivaraProgram<T>& p) {
-  if (optionsNeedFullMatrices(p) || changesNeedFullMatrices(p)) return true;
-  // A probability above 1 gives a negative weight, which only the
-  // straightforward searches take; an infinite product of attributes turns
-  // the unconnected pairs' zero terms into nan.
-  for (float v : p.sparseGlobal.prob)
-    if (v > 1.0f) return true;
-  return !sparseProductsFinite(p.sparseGlobal);
-}
-
-// Decides the form of the run's landscape once the files are read.
-template <class T>
-void settleLandscapeForm(quivaraProgram<T>& p) {
-  if (!p.byNeighbour) return;
+void buildSparseGlobal(quivaraProgram<T>& p) {
   p.sparseGlobal = buildSparseLandscape(p.size, p.listed, rulesOf(p), truncatedArea(p.sizeLandscapeArea), p.minProb,
                                         p.allpaths);
-  if (!needsFullMatrices(p)) return;
-  p.sparseGlobal = sparseLandscape();
-  p.makeDense();
-  allocateLinkRecords(p);
 }
 
-template <class T>
-indexSelection selectionOf(const quivaraProgram<T>& p) {
-  indexSelection s;
-  s.nl = p.nlFlag;
-  s.nc = p.ncFlag;
-  s.h = p.hFlag;
-  s.ccp = p.ccpFlag;
-  s.lcp = p.lcpFlag;
-  s.iic = p.iicFlag;
-  s.f = p.fFlag;
-  s.awf = p.awfFlag;
-  s.pc = p.pcFlag;
-  return s;
-}
-
-template <class T>
-void addSparseTimes(quivaraProgram<T>& p, const sparseTimes& t) {
-  auto millis = [](long long micros) { return static_cast<std::clock_t>(micros / 1000); };
-  p.nlTime += millis(t.nlMicros);
-  p.ncTime += millis(t.ncMicros);
-  if (p.hFlag && p.iicFlag)
-    p.hiicTime += millis(t.binaryMicros);
-  else if (p.iicFlag)
-    p.iicTime += millis(t.binaryMicros);
-  else if (p.hFlag)
-    p.hTime += millis(t.binaryMicros);
-  (p.ccpFlag ? p.ccpTime : p.lcpTime) += millis(t.ccpMicros);
-  p.fTime += millis(t.fMicros);
-  p.awfTime += millis(t.awfMicros);
-  p.pcTime += millis(t.pcMicros);
-}
-
-// The global landscape measured by neighbour: its values go into
+// The global landscape measured in the sparse form: its values go into
 // landGlobal, whose node rows stay empty.
 template <class T>
-void measureGlobalByNeighbour(quivaraProgram<T>& p) {
-  sparseMeasureRequest<T> request;
-  request.land = &p.sparseGlobal;
-  request.indices = selectionOf(p);
-  request.adjType = p.adjType;
-  request.threads = p.threads;
+void measureGlobalSparse(quivaraProgram<T>& p) {
+  engineRequest<T> request = requestOf(p);
   request.pcParts = p.pcFlag;
   request.pcProgress = pcProgressLines(p.nNodes);
-  addSparseTimes(p, measureSparse(request, *p.landGlobal, nullptr));
+  addEngineTimes(p, measureSparse(request, *p.landGlobal, nullptr));
 }
 
-// The node removals of a landscape held by neighbour; false when it is not.
-template <class T>
-bool byNeighbourRemovalLoop(quivaraProgram<T>& p) {
-  if (!p.byNeighbour || p.nNodes == 0) return false;
-  sparseRemovalRequest<T> request;
-  request.land = &p.sparseGlobal;
-  request.global = p.landGlobal;
-  request.indices = selectionOf(p);
-  request.adjType = p.adjType;
-  request.threads = p.threads;
-  request.progress = &runProgress();
-  {
-    progressPhase phase("Node removals", p.nNodes);
-    shareRemovals(p, [&](const variantRange& share) {
-      request.variants = share;
-      return measureNodeRemovalsSparse(request);
-    });
-  }
-  sayRemovalProgress(p);
-  return true;
-}
-
-// Candidate k added to a landscape held by neighbour: the variant measured
+// Candidate k added to a landscape of the sparse form: the variant measured
 // source by source, with the fractions of the added node (numerator sums).
 template <class T>
-void addCandidateByNeighbour(quivaraProgram<T>& p, int k) {
+void addCandidateSparse(quivaraProgram<T>& p, int k) {
   const listedPairs& rows = p.listedCandidates;
   const std::vector<int> to(rows.to.begin() + static_cast<std::ptrdiff_t>(rows.start[k]),
                             rows.to.begin() + static_cast<std::ptrdiff_t>(rows.start[k + 1]));
   const std::vector<float> values(rows.value.begin() + static_cast<std::ptrdiff_t>(rows.start[k]),
                                   rows.value.begin() + static_cast<std::ptrdiff_t>(rows.start[k + 1]));
   const sparseLandscape variantGraph = withCandidate(p.sparseGlobal, p.sizeAdd[k], to, values, rulesOf(p));
-  sparseMeasureRequest<T> request;
-  request.land = &variantGraph;
-  request.indices = selectionOf(p);
-  request.adjType = p.adjType;
-  request.threads = p.threads;
+  engineRequest<T> request = requestOf(p);
+  request.sparse = &variantGraph;
   request.focus = p.nNodes;
   request.pcProgress = pcProgressLines(variantGraph.n);
   landscape<T>& variant = p.landAdd[k];
   focusSums parts;
-  addSparseTimes(p, measureSparse(request, variant, &parts));
+  addEngineTimes(p, measureSparse(request, variant, &parts));
   const landscape<T>& g = *p.landGlobal;
   if (p.iicFlag) {
     variant.assigna_iicintra(parts.iicIntra);

@@ -1,0 +1,80 @@
+#pragma once
+// Dial's bucket queue, for searches whose every step costs at least some
+// least > 0: the keys are cut into buckets of width w = least (1 - 2^-10),
+// and since a step out of bucket i lands in bucket i + 1 or later, no item
+// of the lowest bucket can still be lowered: all of them are final, and they
+// come out in any fixed order (here first in, first out). The width is a little
+// under the least step so that rounding in key / w can never put a step's
+// end in its own bucket. Buckets sit on a ring of at least (largest step / w) + 2 (a power of two), so
+// O(1) per insertion and per removal, plus one look per empty bucket passed.
+// The searcher uses it when the ring is small, the radix heap otherwise.
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace verdalis::gis {
+
+class bucketQueue {
+ public:
+  struct entry {
+    double key;
+    std::uint32_t item;
+  };
+
+  bucketQueue(double leastStep, double largestStep)
+      : inverse_(1.0 / (leastStep * (1 - 1.0 / 1024))),
+        ring_(ringOf(largestStep * inverse_ + 2)),
+        mask_(ring_.size() - 1) {}
+
+  // The ring this would need, to decide whether to use one.
+  static double ringSize(double leastStep, double largestStep) {
+    return largestStep / (leastStep * (1 - 1.0 / 1024)) + 2;
+  }
+
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    for (std::vector<entry>& bucket : ring_) bucket.clear();
+    size_ = 0;
+    current_ = 0;
+    read_ = 0;
+  }
+  // key must lie in the bucket last taken from or a later one.
+  void push(double key, std::uint32_t item) {
+    ring_[bucketOf(key) & mask_].push_back({key, item});
+    ++size_;
+  }
+  // First in, first out within a bucket: the cells come out in the order
+  // the front of the search reached them, which keeps neighbours together.
+  std::uint32_t pop(double& key) {
+    while (read_ == ring_[current_ & mask_].size()) {
+      ring_[current_ & mask_].clear();
+      read_ = 0;
+      ++current_;
+    }
+    const entry e = ring_[current_ & mask_][read_++];
+    --size_;
+    key = e.key;
+    return e.item;
+  }
+  // Whether an item of this key comes out after every item that could still
+  // lower a value found at reference: a later bucket.
+  bool after(double key, double reference) const { return bucketOf(key) > bucketOf(reference); }
+
+ private:
+  std::uint64_t bucketOf(double key) const { return static_cast<std::uint64_t>(key * inverse_); }
+  // A power of two, so that the place on the ring is a mask, not a division.
+  static std::size_t ringOf(double buckets) {
+    std::size_t size = 1;
+    while (size < buckets) size *= 2;
+    return size;
+  }
+
+  double inverse_;
+  std::vector<std::vector<entry>> ring_;
+  std::uint64_t mask_;
+  std::size_t size_ = 0;
+  std::uint64_t current_ = 0;
+  std::size_t read_ = 0;  // the next item of the current bucket
+};
+
+}  // namespace verdalis::gis

@@ -1,0 +1,210 @@
+// Dijkstra's search from the cells of one patch over its window.
+#include "cost/cost_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "common/failure.h"
+
+namespace verdalis::gis {
+
+namespace {
+constexpr double unreached = std::numeric_limits<double>::infinity();
+constexpr std::uint8_t sourceCell = 255;  // the step of a cell of the source patch
+
+int clampedReach(double cells, int size) { return cells >= size ? size : static_cast<int>(cells); }
+}  // namespace
+
+cellBox searchWindow(const cellBox& box, const resistanceGrid& grid, std::optional<double> maxCost) {
+  const cellBox whole{0, grid.height - 1, 0, grid.width - 1};
+  if (!maxCost || !(grid.smallest > 0)) return whole;
+  // One cell more than the reach, so that rounding in the division can only widen the window.
+  const double metres = *maxCost / grid.smallest;
+  const int rows = clampedReach(metres / (grid.cellY * grid.metresPerUnit) + 1, grid.height);
+  const int columns = clampedReach(metres / (grid.cellX * grid.metresPerUnit) + 1, grid.width);
+  return {std::max(0, box.firstRow - rows), std::min(grid.height - 1, box.lastRow + rows),
+          std::max(0, box.firstColumn - columns), std::min(grid.width - 1, box.lastColumn + columns)};
+}
+
+boundedCostSearch::boundedCostSearch(const resistanceGrid& grid, const patchCells& patches,
+                                     const searchSettings& settings)
+    : grid_(grid),
+      patches_(patches),
+      settings_(settings),
+      steps_(cellSteps(settings.neighbours, grid.cellX * grid.metresPerUnit, grid.cellY * grid.metresPerUnit)),
+      foundBy_(patches.boxes.size(), std::numeric_limits<std::uint32_t>::max()),
+      foundAt_(patches.boxes.size(), 0) {
+  double shortest = unreached, longest = 0;
+  for (const cellStep& s : steps_) shortest = std::min(shortest, s.length), longest = std::max(longest, s.length);
+  const double least = grid.smallest * shortest, largest = double(grid.largest) * longest;
+  if (least > 0 && bucketQueue::ringSize(least, largest) <= 4096) buckets_.emplace(least, largest);
+}
+
+std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
+  found_.clear();
+  remaining_ = patches_.boxes.size() - 1 - source;
+  if (remaining_ == 0) return {};
+  const cellBox box = searchWindow(patches_.boxes[source], grid_, settings_.maxCost);
+  const window w{box.firstRow, box.firstColumn, box.lastRow - box.firstRow + 1, box.lastColumn - box.firstColumn + 1};
+  const std::uint64_t cells = std::uint64_t(w.rows) * std::uint64_t(w.columns);
+  if (cells > std::numeric_limits<std::uint32_t>::max())
+    inputError("the search window of a patch holds " + std::to_string(cells) +
+               " cells, more than 4294967295; give a smaller --max-cost");
+  windowCells_ = cells;
+  if (cost_.size() < cells) cost_.resize(cells, unreached);
+  const bool tracing = settings_.lengths || settings_.pathsUpTo;
+  if (tracing && from_.size() < cells) from_.resize(cells);
+  current_ = w;
+  if (buckets_) searchBy(*buckets_, source, w);
+  else searchBy(heap_, source, w);
+  reset();
+  std::sort(found_.begin(), found_.end(), [](const foundPair& a, const foundPair& b) { return a.partner < b.partner; });
+  return std::move(found_);
+}
+
+template <class queue, int steps, bool tracing>
+void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) {
+  touchedCap_ = std::max<std::size_t>(1024, windowCells_ / 8);
+  touched_.reserve(std::min(touchedCap_, touched_.capacity() + 1024));
+  for (std::size_t at = patches_.start[source]; at < patches_.start[source + 1]; ++at) {
+    const cellIndex g = patches_.cells[at];
+    const std::uint32_t cell = std::uint32_t((int(g / grid_.width) - w.firstRow) * std::int64_t(w.columns) +
+                                             (int(g % grid_.width) - w.firstColumn));
+    cost_[cell] = 0;
+    if (!from_.empty()) from_[cell] = sourceCell;
+    touched_.push_back(cell);
+    q.push(0.0, cell);
+  }
+  const cellIndex origin = grid_.index(w.firstRow, w.firstColumn);
+  offsets_.clear();
+  for (std::size_t d = 0; d < steps_.size(); ++d) {
+    const cellStep& s = steps_[d];
+    auto gridOffset = [&](int r, int c) { return std::int64_t(r) * grid_.width + c; };
+    offsets_.push_back({std::int64_t(s.rows) * w.columns + s.columns, gridOffset(s.rows, s.columns),
+                        {gridOffset(s.besideRows[0], s.besideColumns[0]), gridOffset(s.besideRows[1], s.besideColumns[1])},
+                        0.5 * s.length, s.rows, s.columns, s.knight, static_cast<std::uint8_t>(d)});
+  }
+  bound_ = settings_.maxCost.value_or(unreached);
+  double cost = 0;
+  while (!q.empty()) {
+    const std::uint32_t cell = q.pop(cost);
+    if (cost > cost_[cell]) continue;  // reached again since at a lower cost
+    // Once every later patch is met, only what can still lower their costs is taken.
+    if (remaining_ == 0 && q.after(cost, lastFirstFound_)) break;
+    const int row = int(cell / std::uint32_t(w.columns));
+    const int column = int(cell - std::uint32_t(row) * std::uint32_t(w.columns));
+    const settledCell u{cell, row, column, origin + cellIndex(row) * cellIndex(grid_.width) + cellIndex(column), cost};
+    if (patches_.owned(u.grid)) notePartners(u.grid, cell, cost, source);
+    if (row >= 2 && column >= 2 && row + 2 < w.rows && column + 2 < w.columns) settle<queue, true, steps, tracing>(q, u);
+    else settle<queue, false, steps, tracing>(q, u);
+  }
+  q.clear();
+}
+
+// Relaxes the steps out of a settled cell; inside the window's border of two
+// cells no step can leave it, so the bounds are not tested. The number of
+// steps is a constant, so that the loop unrolls and a knight's move (steps 8
+// to 15) is known as one where it is compiled.
+template <class queue, bool inside, int steps, bool tracing>
+void boundedCostSearch::settle(queue& q, const settledCell& u) {
+  const float* cells = grid_.cells.data();
+  double* cost = cost_.data();
+  std::uint8_t* from = from_.data();
+  const stepOffset* offsets = offsets_.data();
+  const double here = cells[u.grid], bound = bound_;
+  const int rows = current_.rows, columns = current_.columns;
+#pragma GCC unroll 16
+  for (int d = 0; d < steps; ++d) {
+    const stepOffset& s = offsets[d];
+    if (!inside && (unsigned(u.row + s.rows) >= unsigned(rows) || unsigned(u.column + s.columns) >= unsigned(columns)))
+      continue;
+    const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
+    const double before = cost[to];
+    if (before <= u.cost) continue;  // settled, or no step can lower it
+    const float there = cells[std::int64_t(u.grid) + s.grid];
+    if (std::isnan(there)) continue;
+    if (d >= 8 && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
+                   std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
+      continue;
+    const double next = u.cost + (here + double(there)) * s.halfLength;
+    if (!(next < before) || next > bound) continue;
+    if (before == unreached) touch(to);
+    cost[to] = next;
+    if (tracing) from[to] = static_cast<std::uint8_t>(d);
+    q.push(next, to);
+  }
+}
+
+void boundedCostSearch::touch(std::uint32_t cell) {
+  if (touchedAll_) return;
+  if (touched_.size() < touchedCap_) touched_.push_back(cell);
+  else touchedAll_ = true;
+}
+
+template <class queue>
+void boundedCostSearch::searchBy(queue& q, std::uint32_t source, const window& w) {
+  const bool tracing = !from_.empty();
+  switch (steps_.size()) {
+    case 4: return tracing ? search<queue, 4, true>(q, source, w) : search<queue, 4, false>(q, source, w);
+    case 8: return tracing ? search<queue, 8, true>(q, source, w) : search<queue, 8, false>(q, source, w);
+    default: return tracing ? search<queue, 16, true>(q, source, w) : search<queue, 16, false>(q, source, w);
+  }
+}
+
+void boundedCostSearch::notePartners(cellIndex g, std::uint32_t cell, double cost, std::uint32_t source) {
+  auto at = std::lower_bound(patches_.owners.begin(), patches_.owners.end(), std::make_pair(g, std::uint32_t(0)));
+  for (; at != patches_.owners.end() && at->first == g; ++at) {
+    const std::uint32_t partner = at->second;
+    if (partner <= source) continue;
+    if (foundBy_[partner] == source) {
+      // Met again in the same bucket: the least of its cells counts.
+      foundPair& pair = found_[foundAt_[partner]];
+      if (cost < pair.cost) {
+        pair = foundPair{partner, cost, 0, {}};
+        if (!from_.empty()) trace(cell, current_, pair);
+      }
+      continue;
+    }
+    foundBy_[partner] = source;
+    foundAt_[partner] = static_cast<std::uint32_t>(found_.size());
+    foundPair pair;
+    pair.partner = partner;
+    pair.cost = cost;
+    if (!from_.empty()) trace(cell, current_, pair);
+    found_.push_back(std::move(pair));
+    if (--remaining_ == 0) lastFirstFound_ = cost;
+  }
+}
+
+// Follows the steps back from a settled cell to the source patch; the chain
+// of a settled cell no longer changes.
+void boundedCostSearch::trace(std::uint32_t cell, const window& w, foundPair& pair) const {
+  const bool keep = settings_.pathsUpTo && pair.cost <= *settings_.pathsUpTo;
+  auto global = [&](std::uint32_t c) {
+    return grid_.index(int(c / w.columns) + w.firstRow, int(c % w.columns) + w.firstColumn);
+  };
+  if (keep) pair.path.push_back(global(cell));
+  int previous = -1;
+  while (from_[cell] != sourceCell) {
+    const int d = from_[cell];
+    pair.length += steps_[d].length;
+    if (keep && previous >= 0 && d != previous) pair.path.push_back(global(cell));
+    previous = d;
+    cell = std::uint32_t(std::int64_t(cell) - std::int64_t(steps_[d].rows) * w.columns - steps_[d].columns);
+  }
+  if (keep) {
+    pair.path.push_back(global(cell));
+    std::reverse(pair.path.begin(), pair.path.end());
+  }
+}
+
+void boundedCostSearch::reset() {
+  if (touchedAll_) std::fill(cost_.begin(), cost_.begin() + std::ptrdiff_t(windowCells_), unreached);
+  else
+    for (std::uint32_t cell : touched_) cost_[cell] = unreached;
+  touched_.clear();
+  touchedAll_ = false;
+}
+
+}  // namespace verdalis::gis

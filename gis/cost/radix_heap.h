@@ -1,0 +1,77 @@
+#pragma once
+// A monotone priority queue for Dijkstra's search: the keys taken out never
+// decrease, so items can be kept in 65 buckets by the highest bit in which
+// their key differs from the last key taken out (Ahuja, Mehlhorn, Orlin and
+// Tarjan's radix heap). Keys are non-negative doubles compared through their
+// bit patterns, whose order as unsigned integers is the numeric order, so no
+// key is rounded. Each item moves to a lower bucket at most 64 times:
+// O(1) per insertion and O(64) amortised per removal, and in practice a few
+// moves. Items of equal keys come out last in, first out, the same on every
+// run, so searches are deterministic.
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace verdalis::gis {
+
+class radixHeap {
+ public:
+  struct entry {
+    std::uint64_t key;
+    std::uint32_t item;
+  };
+
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    for (std::vector<entry>& bucket : buckets_) bucket.clear();
+    size_ = 0;
+    last_ = 0;
+  }
+  // key must be at least the last key taken out.
+  void push(double key, std::uint32_t item) {
+    const std::uint64_t bits = bitsOf(key);
+    buckets_[bucketOf(bits)].push_back({bits, item});
+    ++size_;
+  }
+  // Keys come out in order, so an item of a key at least the reference
+  // cannot lower a value found at it.
+  bool after(double key, double reference) const { return key >= reference; }
+  // The item of a least key, and that key.
+  std::uint32_t pop(double& key) {
+    if (buckets_[0].empty()) refill();
+    const entry e = buckets_[0].back();
+    buckets_[0].pop_back();
+    --size_;
+    std::memcpy(&key, &e.key, sizeof key);
+    return e.item;
+  }
+
+ private:
+  static std::uint64_t bitsOf(double key) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &key, sizeof bits);
+    return bits;
+  }
+  std::size_t bucketOf(std::uint64_t bits) const {
+    const std::uint64_t differ = bits ^ last_;
+    return differ == 0 ? 0 : 64 - static_cast<std::size_t>(__builtin_clzll(differ));
+  }
+  // The first non-empty bucket gives its least key as the new last key; its
+  // items all move to lower buckets, those of that key to bucket 0.
+  void refill() {
+    std::size_t b = 1;
+    while (buckets_[b].empty()) ++b;
+    std::uint64_t least = buckets_[b].front().key;
+    for (const entry& e : buckets_[b]) least = e.key < least ? e.key : least;
+    last_ = least;
+    for (const entry& e : buckets_[b]) buckets_[bucketOf(e.key)].push_back(e);
+    buckets_[b].clear();
+  }
+
+  std::array<std::vector<entry>, 65> buckets_;
+  std::uint64_t last_ = 0;
+  std::size_t size_ = 0;
+};
+
+}  // namespace verdalis::gis
