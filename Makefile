@@ -5,7 +5,7 @@ PREFIX ?= /usr/local
 # Extra settings of the first configure, e.g. -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON.
 CMAKE_FLAGS ?=
 
-.PHONY: all programs verdalis test test-asan example example-gis bench install clean
+.PHONY: all programs verdalis test test-asan example example-gis example-protconn bench install clean
 
 # Every program whose libraries are present: verdalis, and the GIS and MPI
 # companions (configuring says which are built and which are skipped).
@@ -48,6 +48,12 @@ example: verdalis
 example-gis: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target verdalis verdalis-prep verdalis-map
 	bash examples/gis/run_example_gis.sh $(BUILD)
+
+# ProtConn of the four regions of a bundled layer, and the change of ECA
+# between two scenarios (see docs/protconn.md).
+example-protconn: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target verdalis-protconn verdalis-change
+	bash examples/protconn/run_example_protconn.sh $(BUILD)
 
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVERDALIS_BENCH=ON -DVERDALIS_TESTS=OFF

@@ -22,7 +22,14 @@ std::vector<std::string>*& collector() {
   static std::vector<std::string>* lines = nullptr;
   return lines;
 }
+
+std::function<void(const std::string&)>& warningSink() {
+  static std::function<void(const std::string&)> sink;
+  return sink;
+}
 }  // namespace
+
+void setWarningSink(std::function<void(const std::string&)> sink) { warningSink() = std::move(sink); }
 
 warningsCollected::warningsCollected(std::vector<std::string>& lines) { collector() = &lines; }
 warningsCollected::~warningsCollected() { collector() = nullptr; }
@@ -35,6 +42,7 @@ void warn(const std::string& message) {
     collector()->push_back(message);
     return;
   }
+  if (warningSink()) return warningSink()(message);
   std::cerr << programName() << ": warning: " << message << "\n";
 }
 

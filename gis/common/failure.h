@@ -3,6 +3,7 @@
 // 1 for a command line that cannot be carried out, 2 for input that cannot be
 // read or used and output that cannot be written. Thrown, so that every file
 // under way is discarded by its owner on the way out.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ void printBareUsage(const char* usage);
 void setProgramName(const std::string& name);
 const std::string& programName();
 void warn(const std::string& message);
+// Where warnings go instead, for a program that gathers them (to count the
+// repeated ones); an empty sink sends them to standard error again.
+void setWarningSink(std::function<void(const std::string&)> sink);
 
 // While one lives, warn() keeps its lines in `lines` instead of printing
 // them (the in-process entries of verdalis/gis.h). One at a time.

@@ -22,7 +22,6 @@ std::string layerNames(GDALDataset& dataset) {
   return names;
 }
 
-namespace {
 datasetPtr openVector(const std::string& input) {
   datasetPtr dataset(GDALDataset::Open(input.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
   if (dataset) return dataset;
@@ -62,6 +61,7 @@ int fieldIndex(OGRLayer& layer, const std::string& field, bool numericOnly) {
   return index;
 }
 
+namespace {
 void checkGeometryType(OGRLayer& layer) {
   const OGRwkbGeometryType type = wkbFlatten(layer.GetGeomType());
   if (type == wkbPoint || type == wkbMultiPoint || type == wkbLineString ||

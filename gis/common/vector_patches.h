@@ -15,6 +15,14 @@ namespace verdalis::gis {
 // (measured once outlines are final).
 patchSet readVectorPatches(const patchSourceOptions& options, const geosContext& context);
 
+// The parts of reading that other layers share (the regions of
+// verdalis-protconn): the file opened as a vector dataset, the layer chosen
+// by options.layer (the only one otherwise), and a field's index, refused
+// with the list of fields when missing; numericOnly also refuses text.
+datasetPtr openVector(const std::string& input);
+OGRLayer& chooseLayer(GDALDataset& dataset, const patchSourceOptions& options);
+int fieldIndex(OGRLayer& layer, const std::string& field, bool numericOnly);
+
 // "a, b": the names of the layers of a file, for messages.
 std::string layerNames(GDALDataset& dataset);
 

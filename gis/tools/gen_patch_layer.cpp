@@ -18,23 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "seeded_shapes.h"
+
 namespace {
 
-struct random64 {
-  std::uint64_t state;
-  std::uint64_t next() {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  double uniform() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
-  double gauss() {
-    double u = 0.0;
-    while (u <= 0.0) u = uniform();
-    return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * uniform());
-  }
-};
+using gentools::irregularPolygon;
+using gentools::random64;
 
 struct settings {
   long count = 0;
@@ -66,21 +55,6 @@ settings parse(int argc, char** argv) {
   if (s.side <= 0) s.side = 12.0 * static_cast<double>(s.count);
   if (s.clusters < 1) s.clusters = std::max(1L, std::lround(std::sqrt(static_cast<double>(s.count)) / 3.0));
   return s;
-}
-
-OGRPolygon* patchShape(random64& rng, double x, double y, double hectares) {
-  const double radius = std::sqrt(hectares * 10000.0 / 3.141592653589793);
-  auto* ring = new OGRLinearRing();
-  const double turn = 6.283185307179586 * rng.uniform();
-  for (int k = 0; k < 16; ++k) {
-    const double angle = turn + 6.283185307179586 * k / 16.0;
-    const double r = radius * (0.75 + 0.5 * rng.uniform());
-    ring->addPoint(x + r * std::cos(angle), y + r * std::sin(angle));
-  }
-  ring->closeRings();
-  auto* polygon = new OGRPolygon();
-  polygon->addRingDirectly(ring);
-  return polygon;
 }
 
 }  // namespace
@@ -116,7 +90,7 @@ int main(int argc, char** argv) {
     const double hectares = std::max(0.01, 4.0 * std::exp(rng.gauss()));
     OGRFeature feature(layer->GetLayerDefn());
     feature.SetField(0, static_cast<int>(k + 1));
-    feature.SetGeometryDirectly(patchShape(rng, 3.0e5 + x, 6.7e6 + y, hectares));
+    feature.SetGeometryDirectly(irregularPolygon(rng, 3.0e5 + x, 6.7e6 + y, hectares));
     if (layer->CreateFeature(&feature) != OGRERR_NONE) usage("cannot write a feature");
   }
   dataset->CommitTransaction();

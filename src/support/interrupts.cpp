@@ -16,7 +16,7 @@ namespace {
 // A slot's name is complete before its flag is raised and the flag is
 // lowered before the name changes, so the handler never reads a name that
 // is being written.
-constexpr int kSlots = 4;
+constexpr int kSlots = 16;
 constexpr std::size_t kNameSize = 4096;
 char slotName[kSlots][kNameSize];
 volatile sig_atomic_t slotUsed[kSlots];

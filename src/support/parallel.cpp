@@ -64,16 +64,26 @@ void orderedParallel(int count, unsigned threads, const std::function<void(int, 
     }
     changed.notify_all();
   };
+  // A failure on this thread (a thread that cannot start, a done() that
+  // throws, a run asked to stop) stops the workers too, and every worker is
+  // joined before it leaves.
   std::vector<std::thread> pool;
-  for (unsigned id = 0; id < threads; ++id) pool.emplace_back(worker, id);
-  for (int task = 0; task < count; ++task) {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return finished[static_cast<std::size_t>(task)] != 0 || failed.load(); });
-    if (failed.load()) break;
-    lock.unlock();
-    done(task);
+  std::exception_ptr here;
+  try {
+    for (unsigned id = 0; id < threads; ++id) pool.emplace_back(worker, id);
+    for (int task = 0; task < count; ++task) {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return finished[static_cast<std::size_t>(task)] != 0 || failed.load(); });
+      if (failed.load()) break;
+      lock.unlock();
+      done(task);
+    }
+  } catch (...) {
+    here = std::current_exception();
+    failed.store(true);
   }
   for (std::thread& t : pool) t.join();
+  if (here) std::rethrow_exception(here);
   if (error) std::rethrow_exception(error);
 }
 

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -193,10 +194,10 @@ TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
 INSTANTIATE_TEST_SUITE_P(Series, LibraryAgainstProgram, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Sparse" : "Random"; });
 
-// Three patches in a row, 100 m apart.
-struct smallLandscape {
-  std::vector<int> id{1, 2, 3}, from{1, 2, 2, 3}, to{2, 1, 3, 2};
-  std::vector<float> attribute{10, 20, 30}, value{100, 100, 100, 100};
+// A landscape held in vectors, and its view as the library's arrays.
+struct vectorLandscape {
+  std::vector<int> id, from, to;
+  std::vector<float> attribute, value;
   landscapeArrays land() const {
     landscapeArrays l;
     l.id = id;
@@ -205,6 +206,17 @@ struct smallLandscape {
     l.to = to;
     l.value = value;
     return l;
+  }
+};
+
+// Three patches in a row, 100 m apart.
+struct smallLandscape : vectorLandscape {
+  smallLandscape() {
+    id = {1, 2, 3};
+    from = {1, 2, 2, 3};
+    to = {2, 1, 3, 2};
+    attribute = {10, 20, 30};
+    value = {100, 100, 100, 100};
   }
 };
 
@@ -260,6 +272,44 @@ TEST(LibraryErrors, AreTypedAndTheCallerGoesOn) {
   EXPECT_FALSE(control.progress().running);
   // And the next one runs.
   EXPECT_EQ(analyse(small.land(), options).nodes.rows(), 3u);
+}
+
+// Patches on a grid 100 m apart, each pair within 250 m listed both ways.
+struct gridLandscape : vectorLandscape {
+  gridLandscape(int columns, int rows) {
+    for (int k = 0; k < columns * rows; ++k) {
+      id.push_back(k + 1);
+      attribute.push_back(1.0f + static_cast<float>(k % 7));
+    }
+    for (int a = 0; a < columns * rows; ++a)
+      for (int b = 0; b < columns * rows; ++b) {
+        const int dx = a % columns - b % columns, dy = a / columns - b / columns;
+        const float d = 100.0f * std::sqrt(static_cast<float>(dx * dx + dy * dy));
+        if (a == b || d > 250.0f) continue;
+        from.push_back(a + 1);
+        to.push_back(b + 1);
+        value.push_back(d);
+      }
+  }
+};
+
+// Cancelled in the middle of a phase that two threads share, here at the
+// first progress line of the calling thread (which, in a caller, another
+// thread would do at any moment), the run ends with runCancelled and every
+// thread of it stops.
+TEST(LibraryErrors, ARunCancelledWhileItRunsEndsTyped) {
+  const gridLandscape grid(50, 40);
+  analysisOptions options;
+  options.indices.PC = true;
+  options.confProb = {100, 0.5};
+  options.threads = 2;
+  options.progressLines = logDetail::all;
+  runControl control;
+  options.sinks.log = [&](const std::string& text) {
+    if (text.find("Processing node") != std::string::npos) control.cancel();
+  };
+  EXPECT_THROW(analyse(grid.land(), options, &control), runCancelled);
+  EXPECT_FALSE(control.progress().running);
 }
 
 // The route a run took is in its results; planOnly gives the plan alone,

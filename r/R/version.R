@@ -1,0 +1,1 @@
+verdalis_version <- function() .verdalis_version()

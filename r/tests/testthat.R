@@ -1,0 +1,4 @@
+library(testthat)
+library(verdalis)
+
+test_check("verdalis")
