@@ -32,12 +32,12 @@ const char* pick(FuzzedDataProvider& in, const char* const (&table)[N]) {
   return table[in.ConsumeIntegralInRange<std::size_t>(0, N - 1)];
 }
 
-struct landscapeFiles {
+struct fuzzedFiles {
   std::string nodes, connections;
 };
 
-landscapeFiles makeFiles(FuzzedDataProvider& in, int kind, bool addNodes, bool change, bool full) {
-  landscapeFiles files;
+fuzzedFiles makeFiles(FuzzedDataProvider& in, int kind, bool addNodes, bool change, bool full) {
+  fuzzedFiles files;
   const int n = in.ConsumeIntegralInRange<int>(1, 8);
   std::vector<int> ids;
   for (int k = 0; k < n; ++k) {
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool full = in.ConsumeBool();
   const bool pairs = in.ConsumeIntegralInRange<int>(0, 7) == 0;
   const bool reference = in.ConsumeBool();
-  landscapeFiles files = makeFiles(in, kind, addNodes, change, full);
+  fuzzedFiles files = makeFiles(in, kind, addNodes, change, full);
   std::vector<std::string> tokens = makeCommandLine(in, kind, addNodes, change, full, pairs, reference);
   fuzzsupport::clearScratchFolder();
   if (pairs) {
