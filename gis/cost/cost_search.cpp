@@ -6,12 +6,16 @@
 #include <limits>
 
 #include "common/failure.h"
+#include "support/cancellation.h"
 
 namespace verdalis::gis {
 
 namespace {
 constexpr double unreached = std::numeric_limits<double>::infinity();
 constexpr std::uint8_t sourceCell = 255;  // the step of a cell of the source patch
+// A search over a large raster runs for seconds: it looks whether the run was
+// asked to stop every this many cells taken (a millisecond or two).
+constexpr std::uint32_t cellsBetweenLooks = 1u << 14;
 
 int clampedReach(double cells, int size) { return cells >= size ? size : static_cast<int>(cells); }
 }  // namespace
@@ -56,8 +60,18 @@ std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
   const bool tracing = settings_.lengths || settings_.pathsUpTo;
   if (tracing && from_.size() < cells) from_.resize(cells);
   current_ = w;
-  if (buckets_) searchBy(*buckets_, source, w);
-  else searchBy(heap_, source, w);
+  try {
+    if (buckets_) searchBy(*buckets_, source, w);
+    else searchBy(heap_, source, w);
+  } catch (...) {
+    // Stopped mid-search: left ready for the next one, as after a whole search.
+    if (buckets_) buckets_->clear();
+    heap_.clear();
+    reset();
+    for (const foundPair& pair : found_) foundBy_[pair.partner] = std::numeric_limits<std::uint32_t>::max();
+    found_.clear();
+    throw;
+  }
   reset();
   std::sort(found_.begin(), found_.end(), [](const foundPair& a, const foundPair& b) { return a.partner < b.partner; });
   return std::move(found_);
@@ -87,9 +101,11 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
   }
   bound_ = settings_.maxCost.value_or(unreached);
   double cost = 0;
+  std::uint32_t taken = 0;
   while (!q.empty()) {
     const std::uint32_t cell = q.pop(cost);
     if (cost > cost_[cell]) continue;  // reached again since at a lower cost
+    if (++taken % cellsBetweenLooks == 0) stopIfCancelled();
     // Once every later patch is met, only what can still lower their costs is taken.
     if (remaining_ == 0 && q.after(cost, lastFirstFound_)) break;
     const int row = int(cell / std::uint32_t(w.columns));

@@ -28,6 +28,7 @@
 
 #include "cost/bucket_queue.h"
 #include "cost/cell_steps.h"
+#include "cost/huge_pages.h"
 #include "cost/patch_cells.h"
 #include "cost/radix_heap.h"
 #include "cost/resistance_grid.h"
@@ -94,8 +95,8 @@ class boundedCostSearch {
   std::vector<cellStep> steps_;
   std::vector<stepOffset> offsets_;
   double bound_ = 0;
-  std::vector<double> cost_;
-  std::vector<std::uint8_t> from_;  // the step that reached each cell
+  std::vector<double, hugePageAllocator<double>> cost_;
+  std::vector<std::uint8_t, hugePageAllocator<std::uint8_t>> from_;  // the step that reached each cell
   std::vector<std::uint32_t> touched_;
   bool touchedAll_ = false;
   std::size_t touchedCap_ = 0;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/patch_set.h"
+#include "cost/huge_pages.h"
 #include "cost/resistance_grid.h"
 
 namespace verdalis::gis {
@@ -33,7 +34,7 @@ struct patchCells {
   // cell that says whether any patch holds it, so that a search pays the
   // lookup only on patch cells.
   std::vector<std::pair<cellIndex, std::uint32_t>> owners;
-  std::vector<std::uint64_t> ownedBits;
+  std::vector<std::uint64_t, hugePageAllocator<std::uint64_t>> ownedBits;
 
   bool owned(cellIndex k) const { return (ownedBits[k >> 6] >> (k & 63)) & 1u; }
 };

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cost/huge_pages.h"
+
 namespace verdalis::gis {
 
 using cellIndex = std::uint64_t;  // row * width + column
@@ -22,7 +24,7 @@ struct resistanceGrid {
   std::string crsWkt;   // empty when the raster has no coordinate system
   std::string crsName;  // for messages
   std::string path;     // the raster read, for messages
-  std::vector<float> cells;
+  std::vector<float, hugePageAllocator<float>> cells;
   float smallest = 0;  // the least passable resistance; 0 when none is passable
   float largest = 0;   // the largest passable resistance
 

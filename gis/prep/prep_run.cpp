@@ -115,7 +115,7 @@ leastCosts measureAll(const prepOptions& o, gridAndPatches& in, const geosContex
     return least;
   }
   least = measureLeastCosts(o, in, context);
-  std::vector<float>().swap(in.grid.cells);
+  decltype(in.grid.cells)().swap(in.grid.cells);
   return least;
 }
 

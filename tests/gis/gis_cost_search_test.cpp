@@ -10,6 +10,7 @@
 #include <random>
 
 #include "cost/cost_search.h"
+#include "support/cancellation.h"
 
 using namespace verdalis::gis;
 
@@ -193,6 +194,28 @@ TEST(CostSearch, BoundedSearchMatchesDijkstraOverTheWholeGrid) {
           }
         }
       }
+  }
+}
+
+// A search over a large raster looks at the run's stop flag as it goes, and
+// one stopped midway leaves its object ready for the next search.
+TEST(CostSearch, AStopAskedForEndsASearchMidway) {
+  const int side = 300;
+  const resistanceGrid g = gridOf(std::vector<std::vector<float>>(side, std::vector<float>(side, 1)));
+  const patchCells corners = patchesOf(g, {{{0, 0}}, {{side - 1, side - 1}}, {{0, side - 1}}});
+  for (cellNeighbours n : {cellNeighbours::eight, cellNeighbours::sixteen}) {
+    searchSettings s;
+    s.neighbours = n;
+    s.lengths = true;
+    boundedCostSearch search(g, corners, s);
+    std::atomic<bool> stop{true};
+    verdalis::cancelFlag().store(&stop);
+    EXPECT_THROW(search.run(0), verdalis::runStopped);
+    verdalis::cancelFlag().store(nullptr);
+    const std::vector<foundPair> found = search.run(0);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_NEAR(found[0].cost, (side - 1) * diagonal, 1e-9);
+    EXPECT_NEAR(found[1].cost, (side - 1) * 10.0, 1e-9);
   }
 }
 
