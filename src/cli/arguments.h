@@ -46,6 +46,8 @@ int readArguments(int argc, char** argv, dataArg& arg, std::string& messages, st
 // The checks of the combination of options, in their fixed order; the
 // warnings clear their option without counting. Returns the error count.
 int checkArguments(dataArg& arg, std::string& messages);
+// The same, with a line for standard error for each problem found.
+int checkArguments(dataArg& arg, std::string& messages, std::vector<commandLineProblem>& told);
 
 // Lists the entries of the working directory whose names begin with the
 // node-file or connection-file prefix. Returns 0, or the system error
