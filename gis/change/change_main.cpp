@@ -1,8 +1,6 @@
 // verdalis-change: ECA of a landscape over time or between scenarios, each
 // period computed by Verdalis in-process, with the changes of habitat and
 // connectivity from one period to the next and a chart of both.
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -175,12 +173,7 @@ int changeMain(int argc, char** argv) {
   const std::string text = tableText(changes);
   std::unique_ptr<stagedFile> table = o.out.empty() ? nullptr : std::make_unique<stagedFile>(o.out);
   std::unique_ptr<stagedFile> chart = o.chart.empty() ? nullptr : std::make_unique<stagedFile>(o.chart);
-  if (table) {
-    std::ofstream out(table->temporaryPath(), std::ios::binary);
-    out << text;
-    out.close();
-    if (!out) inputError("cannot write " + o.out + ": " + std::strerror(errno));
-  }
+  if (table) writeStagedText(*table, text);
   if (chart) drawChangeChart(*chart, changes, o.title);
   if (table) table->commit();
   if (chart) chart->commit();

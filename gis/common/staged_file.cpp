@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "common/failure.h"
 #include "support/interrupts.h"
@@ -56,6 +57,13 @@ void checkWritable(const std::vector<std::string>& paths) {
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
       inputError("cannot write " + path + ": the file is read-only");
   }
+}
+
+void writeStagedText(const stagedFile& target, const std::string& text) {
+  std::ofstream out(target.temporaryPath(), std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) inputError("cannot write " + target.path() + ": " + std::strerror(errno));
 }
 
 }  // namespace verdalis::gis

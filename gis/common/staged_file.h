@@ -36,4 +36,8 @@ class stagedFile {
 // long work; empty names (outputs not asked for) are passed over.
 void checkWritable(const std::vector<std::string>& paths);
 
+// Writes the whole of text to target's temporary file; an input/output
+// failure names the file when the text cannot be written (a full disk).
+void writeStagedText(const stagedFile& target, const std::string& text);
+
 }  // namespace verdalis::gis

@@ -2,10 +2,7 @@
 #include "protconn/landscape_files.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 
 #include "common/failure.h"
 #include "common/staged_file.h"
@@ -22,12 +19,7 @@ std::string singleText(double value) {
 
 void writeText(const std::string& path, const std::string& text) {
   stagedFile file(path);
-  {
-    std::ofstream out(file.temporaryPath(), std::ios::binary);
-    out << text;
-    out.close();
-    if (!out) inputError("cannot write " + path + ": " + std::strerror(errno));
-  }
+  writeStagedText(file, text);
   file.commit();
 }
 }  // namespace

@@ -1,7 +1,6 @@
 // verdalis-protconn: ProtConn and its fractions for every region of a
 // layer, and dProtConn for every protected unit, computed by Verdalis
 // in-process.
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -120,13 +119,6 @@ runRequest requestOf(const protconnOptions& o, const patchSet& areas, const std:
   return q;
 }
 
-void writeText(const stagedFile& target, const std::string& text) {
-  std::ofstream out(target.temporaryPath(), std::ios::binary);
-  out << text;
-  out.close();
-  if (!out) inputError("cannot write " + target.path() + " (disk full?)");
-}
-
 int protconnMain(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
@@ -167,7 +159,7 @@ int protconnMain(int argc, char** argv) {
     writeUnitTable(*table, results, kernels, o.areas.idField.empty() ? "pa_id" : o.areas.idField);
   writeLayersAndMap(inputs, results, context, staged(o.geopackage), staged(o.png), staged(o.svg));
   const std::string written = writtenText(o, results, kernels);
-  writeText(*staged(o.log), settingsText(inputs) + regionLines(results, kernels) + written);
+  writeStagedText(*staged(o.log), settingsText(inputs) + regionLines(results, kernels) + written);
   for (const std::unique_ptr<stagedFile>& file : files) file->commit();
   std::cout << "Read " << areas.patches.size() << " protected areas from " << o.areas.input << " (" << areas.crsName
             << ") and " << regions.regions.size() << " region" << (regions.regions.size() == 1 ? "" : "s") << " from "
