@@ -128,23 +128,20 @@ int loadNodeArrays(quivaraProgram<T>& p) {
 // reading stops there). The values read before it stay in the record.
 inline bool readPairRow(const inputArrays& a, std::size_t k, bool withChanged, connectionRecord& rec,
                         const std::string& table) {
-  const int line = static_cast<int>(k + 1);
+  auto finite = [&](float value, const char* column) {
+    if (std::isfinite(value)) return true;
+    reportConnectionStop(connectionCheck::valueNotNumber, static_cast<int>(k + 1));
+    tellRowValue(table, k, column, value);
+    return false;
+  };
   rec.id1 = a.from[k];
   rec.id2 = a.to[k];
   rec.value = a.value[k];
-  if (!std::isfinite(rec.value)) {
-    reportConnectionStop(connectionCheck::valueNotNumber, line);
-    tellRowValue(table, k, "value", rec.value);
-    return false;
-  }
+  if (!finite(rec.value, "value")) return false;
   rec.valueRead = true;
   if (!withChanged) return true;
   rec.changed = a.alternative[k];
-  if (!std::isfinite(rec.changed)) {
-    reportConnectionStop(connectionCheck::valueNotNumber, line);
-    tellRowValue(table, k, "alternative", rec.changed);
-    return false;
-  }
+  if (!finite(rec.changed, "alternative")) return false;
   rec.changedRead = true;
   return true;
 }
