@@ -82,6 +82,9 @@ struct landscapeFiles {
 struct indexChoice {
   bool NC = false, NL = false, H = false, CCP = false, LCP = false, IIC = false, BC = false, BCIIC = false;
   bool F = false, AWF = false, PC = false, BCPC = false, A = false;
+  // Selects the index of this name ("NC", "IIC", "PC", ...); false when no
+  // index has it, for the bindings that take the names as text.
+  bool select(const std::string& name);
 };
 
 struct distanceProbability {

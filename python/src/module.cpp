@@ -46,16 +46,8 @@ V option(const py::dict& options, const char* name, V fallback) {
 indexChoice indicesOf(const py::dict& options) {
   indexChoice i;
   const std::vector<std::string> names = option(options, "indices", std::vector<std::string>{});
-  std::pair<const char*, bool*> known[] = {{"NC", &i.NC},   {"NL", &i.NL},     {"H", &i.H},         {"CCP", &i.CCP},
-                                           {"LCP", &i.LCP}, {"IIC", &i.IIC},   {"BC", &i.BC},       {"BCIIC", &i.BCIIC},
-                                           {"F", &i.F},     {"AWF", &i.AWF},   {"PC", &i.PC},       {"BCPC", &i.BCPC},
-                                           {"A", &i.A}};
-  for (const std::string& name : names) {
-    bool found = false;
-    for (auto& [label, flag] : known)
-      if (name == label) *flag = found = true;
-    if (!found) throw py::value_error("unknown index " + name);
-  }
+  for (const std::string& name : names)
+    if (!i.select(name)) throw py::value_error("unknown index " + name);
   return i;
 }
 

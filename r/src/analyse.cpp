@@ -107,22 +107,10 @@ landscapeArrays landscapeOf(const Rcpp::List& nodes, const Rcpp::List& pairs, co
 }
 
 verdalis::indexChoice indicesOf(const Rcpp::CharacterVector& names) {
-  using choice = verdalis::indexChoice;
-  static const std::pair<const char*, bool choice::*> flags[] = {
-      {"NC", &choice::NC},   {"NL", &choice::NL},       {"H", &choice::H},   {"CCP", &choice::CCP},
-      {"LCP", &choice::LCP}, {"IIC", &choice::IIC},     {"BC", &choice::BC}, {"BCIIC", &choice::BCIIC},
-      {"F", &choice::F},     {"AWF", &choice::AWF},     {"PC", &choice::PC}, {"BCPC", &choice::BCPC},
-      {"A", &choice::A}};
-  choice chosen;
+  verdalis::indexChoice chosen;
   for (const auto& entry : names) {
     const std::string name(entry);
-    bool known = false;
-    for (const auto& [label, flag] : flags)
-      if (name == label) {
-        chosen.*flag = true;
-        known = true;
-      }
-    if (!known) Rcpp::stop("unknown index " + name);
+    if (!chosen.select(name)) Rcpp::stop("unknown index " + name);
   }
   return chosen;
 }

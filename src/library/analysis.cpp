@@ -25,6 +25,20 @@
 
 namespace verdalis {
 
+bool indexChoice::select(const std::string& name) {
+  const std::pair<const char*, bool indexChoice::*> flags[] = {
+      {"NC", &indexChoice::NC},   {"NL", &indexChoice::NL},   {"H", &indexChoice::H},         {"CCP", &indexChoice::CCP},
+      {"LCP", &indexChoice::LCP}, {"IIC", &indexChoice::IIC}, {"BC", &indexChoice::BC},       {"BCIIC", &indexChoice::BCIIC},
+      {"F", &indexChoice::F},     {"AWF", &indexChoice::AWF}, {"PC", &indexChoice::PC},       {"BCPC", &indexChoice::BCPC},
+      {"A", &indexChoice::A}};
+  for (const auto& [label, flag] : flags)
+    if (name == label) {
+      this->*flag = true;
+      return true;
+    }
+  return false;
+}
+
 runControl::runControl() : state(std::make_shared<shared>()) {}
 runControl::~runControl() = default;
 
