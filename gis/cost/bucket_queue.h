@@ -16,9 +16,11 @@ namespace verdalis::gis {
 
 class bucketQueue {
  public:
+  // extra rides in what would be padding: the searcher keeps the row of
+  // the cell there, so that it need not divide to find it.
   struct entry {
     double key;
-    std::uint32_t item;
+    std::uint32_t item, extra;
   };
 
   bucketQueue(double leastStep, double largestStep)
@@ -39,22 +41,20 @@ class bucketQueue {
     read_ = 0;
   }
   // key must lie in the bucket last taken from or a later one.
-  void push(double key, std::uint32_t item) {
-    ring_[bucketOf(key) & mask_].push_back({key, item});
+  void push(double key, std::uint32_t item, std::uint32_t extra) {
+    ring_[bucketOf(key) & mask_].push_back({key, item, extra});
     ++size_;
   }
   // First in, first out within a bucket: the cells come out in the order
   // the front of the search reached them, which keeps neighbours together.
-  std::uint32_t pop(double& key) {
+  entry pop() {
     while (read_ == ring_[current_ & mask_].size()) {
       ring_[current_ & mask_].clear();
       read_ = 0;
       ++current_;
     }
-    const entry e = ring_[current_ & mask_][read_++];
     --size_;
-    key = e.key;
-    return e.item;
+    return ring_[current_ & mask_][read_++];
   }
   // Whether an item of this key comes out after every item that could still
   // lower a value found at reference: a later bucket.

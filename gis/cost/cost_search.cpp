@@ -88,7 +88,7 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
     cost_[cell] = 0;
     if (!from_.empty()) from_[cell] = sourceCell;
     touched_.push_back(cell);
-    q.push(0.0, cell);
+    q.push(0.0, cell, std::uint32_t(int(g / grid_.width) - w.firstRow));
   }
   const cellIndex origin = grid_.index(w.firstRow, w.firstColumn);
   offsets_.clear();
@@ -100,15 +100,16 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
                         0.5 * s.length, s.rows, s.columns, s.knight, static_cast<std::uint8_t>(d)});
   }
   bound_ = settings_.maxCost.value_or(unreached);
-  double cost = 0;
   std::uint32_t taken = 0;
   while (!q.empty()) {
-    const std::uint32_t cell = q.pop(cost);
+    const auto e = q.pop();
+    const std::uint32_t cell = e.item;
+    const double cost = e.key;
     if (cost > cost_[cell]) continue;  // reached again since at a lower cost
     if (++taken % cellsBetweenLooks == 0) stopIfCancelled();
     // Once every later patch is met, only what can still lower their costs is taken.
     if (remaining_ == 0 && q.after(cost, lastFirstFound_)) break;
-    const int row = int(cell / std::uint32_t(w.columns));
+    const int row = int(e.extra);
     const int column = int(cell - std::uint32_t(row) * std::uint32_t(w.columns));
     const settledCell u{cell, row, column, origin + cellIndex(row) * cellIndex(grid_.width) + cellIndex(column), cost};
     if (patches_.owned(u.grid)) notePartners(u.grid, cell, cost, source);
@@ -138,8 +139,8 @@ void boundedCostSearch::settle(queue& q, const settledCell& u) {
     const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
     const double before = cost[to];
     if (before <= u.cost) continue;  // settled, or no step can lower it
+    // A step onto a cell without data costs NaN, which fails the test below.
     const float there = cells[std::int64_t(u.grid) + s.grid];
-    if (std::isnan(there)) continue;
     if (d >= 8 && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
                    std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
       continue;
@@ -148,7 +149,7 @@ void boundedCostSearch::settle(queue& q, const settledCell& u) {
     if (before == unreached) touch(to);
     cost[to] = next;
     if (tracing) from[to] = static_cast<std::uint8_t>(d);
-    q.push(next, to);
+    q.push(next, to, std::uint32_t(u.row + s.rows));
   }
 }
 

@@ -8,6 +8,7 @@
 // O(1) per insertion and O(64) amortised per removal, and in practice a few
 // moves. Items of equal keys come out last in, first out, the same on every
 // run, so searches are deterministic.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -18,8 +19,8 @@ namespace verdalis::gis {
 class radixHeap {
  public:
   struct entry {
-    std::uint64_t key;
-    std::uint32_t item;
+    double key;
+    std::uint32_t item, extra;  // extra: as in bucketQueue
   };
 
   bool empty() const { return size_ == 0; }
@@ -29,22 +30,20 @@ class radixHeap {
     last_ = 0;
   }
   // key must be at least the last key taken out.
-  void push(double key, std::uint32_t item) {
-    const std::uint64_t bits = bitsOf(key);
-    buckets_[bucketOf(bits)].push_back({bits, item});
+  void push(double key, std::uint32_t item, std::uint32_t extra) {
+    buckets_[bucketOf(bitsOf(key))].push_back({key, item, extra});
     ++size_;
   }
   // Keys come out in order, so an item of a key at least the reference
   // cannot lower a value found at it.
   bool after(double key, double reference) const { return key >= reference; }
   // The item of a least key, and that key.
-  std::uint32_t pop(double& key) {
+  entry pop() {
     if (buckets_[0].empty()) refill();
     const entry e = buckets_[0].back();
     buckets_[0].pop_back();
     --size_;
-    std::memcpy(&key, &e.key, sizeof key);
-    return e.item;
+    return e;
   }
 
  private:
@@ -62,10 +61,10 @@ class radixHeap {
   void refill() {
     std::size_t b = 1;
     while (buckets_[b].empty()) ++b;
-    std::uint64_t least = buckets_[b].front().key;
-    for (const entry& e : buckets_[b]) least = e.key < least ? e.key : least;
+    std::uint64_t least = bitsOf(buckets_[b].front().key);
+    for (const entry& e : buckets_[b]) least = std::min(least, bitsOf(e.key));
     last_ = least;
-    for (const entry& e : buckets_[b]) buckets_[bucketOf(e.key)].push_back(e);
+    for (const entry& e : buckets_[b]) buckets_[bucketOf(bitsOf(e.key))].push_back(e);
     buckets_[b].clear();
   }
 
