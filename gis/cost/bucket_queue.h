@@ -42,7 +42,11 @@ class bucketQueue {
   }
   // key must lie in the bucket last taken from or a later one.
   void push(double key, std::uint32_t item, std::uint32_t extra) {
-    ring_[bucketOf(key) & mask_].push_back({key, item, extra});
+    // Field by field: an entry built whole and copied in would be read back
+    // from the stack in one piece before its three parts were written there,
+    // which stalls the processor on every push.
+    entry& e = ring_[bucketOf(key) & mask_].emplace_back();
+    e.key = key, e.item = item, e.extra = extra;
     ++size_;
   }
   // First in, first out within a bucket: the cells come out in the order
@@ -55,6 +59,12 @@ class bucketQueue {
     }
     --size_;
     return ring_[current_ & mask_][read_++];
+  }
+  // The entry that comes out this many pops from now, if it is in the
+  // bucket being read; else null. For prefetching what it will need.
+  const entry* ahead(std::size_t pops) const {
+    const std::vector<entry>& bucket = ring_[current_ & mask_];
+    return read_ + pops < bucket.size() ? &bucket[read_ + pops] : nullptr;
   }
   // Whether an item of this key comes out after every item that could still
   // lower a value found at reference: a later bucket.

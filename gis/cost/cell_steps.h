@@ -21,28 +21,37 @@ struct cellStep {
   bool knight = false;
 };
 
-inline std::vector<cellStep> cellSteps(cellNeighbours neighbours, double cellWidth, double cellHeight) {
-  std::vector<cellStep> steps;
-  auto add = [&](int r, int c) {
-    cellStep s{r, c, std::hypot(r * cellHeight, c * cellWidth)};
-    if (std::abs(r) + std::abs(c) == 3) {
-      s.knight = true;
-      const int halfR = std::abs(r) == 2 ? r / 2 : 0, halfC = std::abs(c) == 2 ? c / 2 : 0;
-      s.besideRows[0] = halfR, s.besideColumns[0] = halfC;
-      s.besideRows[1] = halfR ? halfR : r, s.besideColumns[1] = halfC ? halfC : c;
-    }
-    steps.push_back(s);
-  };
-  add(-1, 0), add(0, -1), add(0, 1), add(1, 0);
-  if (neighbours == cellNeighbours::four) return steps;
-  add(-1, -1), add(-1, 1), add(1, -1), add(1, 1);
-  if (neighbours == cellNeighbours::eight) return steps;
-  add(-2, -1), add(-2, 1), add(-1, -2), add(-1, 2), add(1, -2), add(1, 2), add(2, -1), add(2, 1);
-  return steps;
+// The steps in the order searches take them: the sides, the corners, the
+// knight's moves. Constants, so that a search's loop over them unrolls into
+// fixed offsets.
+constexpr int stepRows[16] = {-1, 0, 0, 1, -1, -1, 1, 1, -2, -2, -1, -1, 1, 1, 2, 2};
+constexpr int stepColumns[16] = {0, -1, 1, 0, -1, 1, -1, 1, -1, 1, -2, 2, -2, 2, -1, 1};
+// The two cells a knight's move d passes between (side 0 or 1), relative to its start.
+constexpr int besideRow(int d, int side) {
+  const int r = stepRows[d], half = r == 2 || r == -2 ? r / 2 : 0;
+  return side == 0 || half ? half : r;
+}
+constexpr int besideColumn(int d, int side) {
+  const int c = stepColumns[d], half = c == 2 || c == -2 ? c / 2 : 0;
+  return side == 0 || half ? half : c;
 }
 
 inline int neighbourCount(cellNeighbours neighbours) {
   return neighbours == cellNeighbours::four ? 4 : neighbours == cellNeighbours::eight ? 8 : 16;
+}
+
+inline std::vector<cellStep> cellSteps(cellNeighbours neighbours, double cellWidth, double cellHeight) {
+  std::vector<cellStep> steps;
+  for (int d = 0; d < neighbourCount(neighbours); ++d) {
+    const int r = stepRows[d], c = stepColumns[d];
+    cellStep s{r, c, std::hypot(r * cellHeight, c * cellWidth)};
+    if (d >= 8) {
+      s.knight = true;
+      for (int side = 0; side < 2; ++side) s.besideRows[side] = besideRow(d, side), s.besideColumns[side] = besideColumn(d, side);
+    }
+    steps.push_back(s);
+  }
+  return steps;
 }
 
 }  // namespace verdalis::gis

@@ -16,6 +16,8 @@ constexpr std::uint8_t sourceCell = 255;  // the step of a cell of the source pa
 // A search over a large raster runs for seconds: it looks whether the run was
 // asked to stop every this many cells taken (a millisecond or two).
 constexpr std::uint32_t cellsBetweenLooks = 1u << 14;
+// How many cells ahead of the one taken the memory of a cell is asked for.
+constexpr std::size_t prefetchDistance = 16;
 
 int clampedReach(double cells, int size) { return cells >= size ? size : static_cast<int>(cells); }
 }  // namespace
@@ -39,6 +41,7 @@ boundedCostSearch::boundedCostSearch(const resistanceGrid& grid, const patchCell
       steps_(cellSteps(settings.neighbours, grid.cellX * grid.metresPerUnit, grid.cellY * grid.metresPerUnit)),
       foundBy_(patches.boxes.size(), std::numeric_limits<std::uint32_t>::max()),
       foundAt_(patches.boxes.size(), 0) {
+  for (std::size_t d = 0; d < steps_.size(); ++d) halfLengths_[d] = 0.5 * steps_[d].length;
   double shortest = unreached, longest = 0;
   for (const cellStep& s : steps_) shortest = std::min(shortest, s.length), longest = std::max(longest, s.length);
   const double least = grid.smallest * shortest, largest = double(grid.largest) * longest;
@@ -91,18 +94,11 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
     q.push(0.0, cell, std::uint32_t(int(g / grid_.width) - w.firstRow));
   }
   const cellIndex origin = grid_.index(w.firstRow, w.firstColumn);
-  offsets_.clear();
-  for (std::size_t d = 0; d < steps_.size(); ++d) {
-    const cellStep& s = steps_[d];
-    auto gridOffset = [&](int r, int c) { return std::int64_t(r) * grid_.width + c; };
-    offsets_.push_back({std::int64_t(s.rows) * w.columns + s.columns, gridOffset(s.rows, s.columns),
-                        {gridOffset(s.besideRows[0], s.besideColumns[0]), gridOffset(s.besideRows[1], s.besideColumns[1])},
-                        0.5 * s.length, s.rows, s.columns, s.knight, static_cast<std::uint8_t>(d)});
-  }
   bound_ = settings_.maxCost.value_or(unreached);
   std::uint32_t taken = 0;
   while (!q.empty()) {
     const auto e = q.pop();
+    if (const auto* later = q.ahead(prefetchDistance)) prefetchFor(later->item, later->extra, origin);
     const std::uint32_t cell = e.item;
     const double cost = e.key;
     if (cost > cost_[cell]) continue;  // reached again since at a lower cost
@@ -128,36 +124,48 @@ void boundedCostSearch::settle(queue& q, const settledCell& u) {
   const float* cells = grid_.cells.data();
   double* cost = cost_.data();
   std::uint8_t* from = from_.data();
-  const stepOffset* offsets = offsets_.data();
   const double here = cells[u.grid], bound = bound_;
-  const int rows = current_.rows, columns = current_.columns;
+  const std::int64_t rows = current_.rows, columns = current_.columns, width = grid_.width;
 #pragma GCC unroll 16
   for (int d = 0; d < steps; ++d) {
-    const stepOffset& s = offsets[d];
-    if (!inside && (unsigned(u.row + s.rows) >= unsigned(rows) || unsigned(u.column + s.columns) >= unsigned(columns)))
+    if (!inside && (unsigned(u.row + stepRows[d]) >= unsigned(rows) ||
+                    unsigned(u.column + stepColumns[d]) >= unsigned(columns)))
       continue;
-    const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + s.local);
+    const std::uint32_t to = std::uint32_t(std::int64_t(u.cell) + stepRows[d] * columns + stepColumns[d]);
     const double before = cost[to];
     if (before <= u.cost) continue;  // settled, or no step can lower it
     // A step onto a cell without data costs NaN, which fails the test below.
-    const float there = cells[std::int64_t(u.grid) + s.grid];
-    if (d >= 8 && (std::isnan(cells[std::int64_t(u.grid) + s.beside[0]]) ||
-                   std::isnan(cells[std::int64_t(u.grid) + s.beside[1]])))
+    const float there = cells[std::int64_t(u.grid) + stepRows[d] * width + stepColumns[d]];
+    if (d >= 8 && (std::isnan(cells[std::int64_t(u.grid) + besideRow(d, 0) * width + besideColumn(d, 0)]) ||
+                   std::isnan(cells[std::int64_t(u.grid) + besideRow(d, 1) * width + besideColumn(d, 1)])))
       continue;
-    const double next = u.cost + (here + double(there)) * s.halfLength;
+    const double next = u.cost + (here + double(there)) * halfLengths_[d];
     if (!(next < before) || next > bound) continue;
     if (before == unreached) touch(to);
     cost[to] = next;
     if (tracing) from[to] = static_cast<std::uint8_t>(d);
-    q.push(next, to, std::uint32_t(u.row + s.rows));
+    q.push(next, to, std::uint32_t(u.row + stepRows[d]));
   }
 }
 
-void boundedCostSearch::touch(std::uint32_t cell) {
-  if (touchedAll_) return;
-  if (touched_.size() < touchedCap_) touched_.push_back(cell);
-  else touchedAll_ = true;
+// Asks for the memory a cell taken soon will read: its cost and those of the
+// rows above and below, their resistances, and its bit of patch cells. The
+// front of a search spreads over more than the processor's nearer caches can
+// hold, so these reads would otherwise wait on the far ones.
+void boundedCostSearch::prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const {
+  const std::uint32_t columns = std::uint32_t(current_.columns);
+  const cellIndex g = origin + cellIndex(row) * cellIndex(grid_.width) + (cell - row * columns);
+  const double* cost = cost_.data() + cell;
+  const float* cells = grid_.cells.data() + g;
+  __builtin_prefetch(cost);
+  __builtin_prefetch(cost - columns);
+  __builtin_prefetch(cost + columns);
+  __builtin_prefetch(cells);
+  __builtin_prefetch(cells - grid_.width);
+  __builtin_prefetch(cells + grid_.width);
+  __builtin_prefetch(patches_.ownedBits.data() + (g >> 6));
 }
+
 
 template <class queue>
 void boundedCostSearch::searchBy(queue& q, std::uint32_t source, const window& w) {

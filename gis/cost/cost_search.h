@@ -74,17 +74,14 @@ class boundedCostSearch {
     cellIndex grid;
     double cost;
   };
-  // A step in the current window: offsets in the window and in the grid.
-  struct stepOffset {
-    std::int64_t local, grid, beside[2];
-    double halfLength;
-    int rows, columns;
-    bool knight;
-    std::uint8_t step;
-  };
   template <class queue, bool inside, int steps, bool tracing>
   void settle(queue& q, const settledCell& u);
-  void touch(std::uint32_t cell);
+  void prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const;
+  void touch(std::uint32_t cell) {
+    if (touchedAll_) return;
+    if (touched_.size() < touchedCap_) touched_.push_back(cell);
+    else touchedAll_ = true;
+  }
   void notePartners(cellIndex g, std::uint32_t cell, double cost, std::uint32_t source);
   void trace(std::uint32_t cell, const window& w, foundPair& pair) const;
   void reset();
@@ -93,7 +90,7 @@ class boundedCostSearch {
   const patchCells& patches_;
   searchSettings settings_;
   std::vector<cellStep> steps_;
-  std::vector<stepOffset> offsets_;
+  double halfLengths_[16] = {};  // half the length of each step
   double bound_ = 0;
   std::vector<double, hugePageAllocator<double>> cost_;
   std::vector<std::uint8_t, hugePageAllocator<std::uint8_t>> from_;  // the step that reached each cell

@@ -31,8 +31,14 @@ class radixHeap {
   }
   // key must be at least the last key taken out.
   void push(double key, std::uint32_t item, std::uint32_t extra) {
-    buckets_[bucketOf(bitsOf(key))].push_back({key, item, extra});
+    entry& e = buckets_[bucketOf(bitsOf(key))].emplace_back();  // field by field, as in bucketQueue
+    e.key = key, e.item = item, e.extra = extra;
     ++size_;
+  }
+  // The entry that comes out this many pops from now, if known; else null.
+  const entry* ahead(std::size_t pops) const {
+    const std::vector<entry>& least = buckets_[0];
+    return pops < least.size() ? &least[least.size() - 1 - pops] : nullptr;
   }
   // Keys come out in order, so an item of a key at least the reference
   // cannot lower a value found at it.
