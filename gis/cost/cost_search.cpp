@@ -80,6 +80,25 @@ std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
   return std::move(found_);
 }
 
+// Asks for the memory a cell taken soon will read: its cost and those of the
+// rows above and below, their resistances, and its bit of patch cells. The
+// front of a search spreads over more than the processor's nearer caches can
+// hold, so these reads would otherwise wait on the far ones.
+inline void boundedCostSearch::prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const {
+  const std::uint32_t columns = std::uint32_t(current_.columns);
+  const cellIndex g = origin + cellIndex(row) * cellIndex(grid_.width) + (cell - row * columns);
+  const double* cost = cost_.data() + cell;
+  const float* cells = grid_.cells.data() + g;
+  __builtin_prefetch(cost);
+  __builtin_prefetch(cost - columns);
+  __builtin_prefetch(cost + columns);
+  __builtin_prefetch(cells);
+  __builtin_prefetch(cells - grid_.width);
+  __builtin_prefetch(cells + grid_.width);
+  __builtin_prefetch(patches_.ownedBits.data() + (g >> 6));
+}
+
+
 template <class queue, int steps, bool tracing>
 void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) {
   touchedCap_ = std::max<std::size_t>(1024, windowCells_ / 8);
@@ -120,7 +139,7 @@ void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) 
 // steps is a constant, so that the loop unrolls and a knight's move (steps 8
 // to 15) is known as one where it is compiled.
 template <class queue, bool inside, int steps, bool tracing>
-void boundedCostSearch::settle(queue& q, const settledCell& u) {
+inline void boundedCostSearch::settle(queue& q, const settledCell& u) {
   const float* cells = grid_.cells.data();
   double* cost = cost_.data();
   std::uint8_t* from = from_.data();
@@ -147,25 +166,6 @@ void boundedCostSearch::settle(queue& q, const settledCell& u) {
     q.push(next, to, std::uint32_t(u.row + stepRows[d]));
   }
 }
-
-// Asks for the memory a cell taken soon will read: its cost and those of the
-// rows above and below, their resistances, and its bit of patch cells. The
-// front of a search spreads over more than the processor's nearer caches can
-// hold, so these reads would otherwise wait on the far ones.
-void boundedCostSearch::prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const {
-  const std::uint32_t columns = std::uint32_t(current_.columns);
-  const cellIndex g = origin + cellIndex(row) * cellIndex(grid_.width) + (cell - row * columns);
-  const double* cost = cost_.data() + cell;
-  const float* cells = grid_.cells.data() + g;
-  __builtin_prefetch(cost);
-  __builtin_prefetch(cost - columns);
-  __builtin_prefetch(cost + columns);
-  __builtin_prefetch(cells);
-  __builtin_prefetch(cells - grid_.width);
-  __builtin_prefetch(cells + grid_.width);
-  __builtin_prefetch(patches_.ownedBits.data() + (g >> 6));
-}
-
 
 template <class queue>
 void boundedCostSearch::searchBy(queue& q, std::uint32_t source, const window& w) {

@@ -75,8 +75,8 @@ class boundedCostSearch {
     double cost;
   };
   template <class queue, bool inside, int steps, bool tracing>
-  void settle(queue& q, const settledCell& u);
-  void prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const;
+  [[gnu::always_inline]] inline void settle(queue& q, const settledCell& u);
+  [[gnu::always_inline]] inline void prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const;
   void touch(std::uint32_t cell) {
     if (touchedAll_) return;
     if (touched_.size() < touchedCap_) touched_.push_back(cell);

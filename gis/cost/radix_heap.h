@@ -19,6 +19,7 @@ namespace verdalis::gis {
 class radixHeap {
  public:
   struct entry {
+    entry(double k, std::uint32_t i, std::uint32_t e) : key(k), item(i), extra(e) {}
     double key;
     std::uint32_t item, extra;  // extra: as in bucketQueue
   };
@@ -30,9 +31,10 @@ class radixHeap {
     last_ = 0;
   }
   // key must be at least the last key taken out.
-  void push(double key, std::uint32_t item, std::uint32_t extra) {
-    entry& e = buckets_[bucketOf(bitsOf(key))].emplace_back();  // field by field, as in bucketQueue
-    e.key = key, e.item = item, e.extra = extra;
+  // Always inlined: called on every step of a search, whose loop is too long
+  // for the compiler to inline it unasked.
+  [[gnu::always_inline]] void push(double key, std::uint32_t item, std::uint32_t extra) {
+    buckets_[bucketOf(bitsOf(key))].emplace_back(key, item, extra);  // in place, as in bucketQueue
     ++size_;
   }
   // The entry that comes out this many pops from now, if known; else null.
@@ -44,7 +46,7 @@ class radixHeap {
   // cannot lower a value found at it.
   bool after(double key, double reference) const { return key >= reference; }
   // The item of a least key, and that key.
-  entry pop() {
+  [[gnu::always_inline]] entry pop() {
     if (buckets_[0].empty()) refill();
     const entry e = buckets_[0].back();
     buckets_[0].pop_back();
