@@ -87,17 +87,17 @@ std::vector<foundPair> boundedCostSearch::run(std::uint32_t source) {
 inline void boundedCostSearch::prefetchFor(std::uint32_t cell, std::uint32_t row, cellIndex origin) const {
   const std::uint32_t columns = std::uint32_t(current_.columns);
   const cellIndex g = origin + cellIndex(row) * cellIndex(grid_.width) + (cell - row * columns);
+  // As addresses, not pointers: the rows above and below may lie outside the arrays.
+  auto ask = [](const void* base, std::int64_t bytes) {
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(base) + std::uintptr_t(bytes)));
+  };
   const double* cost = cost_.data() + cell;
   const float* cells = grid_.cells.data() + g;
-  __builtin_prefetch(cost);
-  __builtin_prefetch(cost - columns);
-  __builtin_prefetch(cost + columns);
-  __builtin_prefetch(cells);
-  __builtin_prefetch(cells - grid_.width);
-  __builtin_prefetch(cells + grid_.width);
-  __builtin_prefetch(patches_.ownedBits.data() + (g >> 6));
+  const std::int64_t costRow = std::int64_t(columns) * std::int64_t(sizeof(double));
+  const std::int64_t cellsRow = std::int64_t(grid_.width) * std::int64_t(sizeof(float));
+  for (std::int64_t side = -1; side <= 1; ++side) ask(cost, side * costRow), ask(cells, side * cellsRow);
+  ask(patches_.ownedBits.data() + (g >> 6), 0);
 }
-
 
 template <class queue, int steps, bool tracing>
 void boundedCostSearch::search(queue& q, std::uint32_t source, const window& w) {

@@ -21,7 +21,9 @@
 // is the least over its cells taken from the bucket where it is first met. Memory: 8 bytes a window cell
 // (one more with paths or lengths), allocated once per search object and
 // reset through the list of cells touched, so a thread's memory follows the
-// largest window it meets, not the raster.
+// largest window it meets, not the raster. Over a large window the front of
+// the search holds more than the processor's nearer caches, so the memory a
+// queued cell will read is asked for some cells before it is taken.
 #include <cstdint>
 #include <optional>
 #include <vector>
