@@ -2,13 +2,13 @@
 // The waiting nodes of the scan-order searches (local_search.h), keyed by
 // the float class of their distance only: the searches take every node of
 // the smallest class at once and choose among them by their distances
-// themselves, so an order within a class would be wasted work. A class of a
-// non-negative distance is a non-negative float, whose bits order as an
-// unsigned integer does; with the node in the low half, an entry is one
-// 64-bit integer, compared in one instruction, and a distance lowered within
-// its class does not move its node at all. Four children per slot halve the
-// depth that a push climbs, and a pop's compares of four neighbours sit in
-// one cache line. Costs O(log waiting) per push and pop, as a binary heap.
+// themselves, so an order within a class would be wasted work. The bits of
+// a class, turned (keyOf), order as an unsigned integer does; with the node
+// in the low half, an entry is one 64-bit integer, compared in one
+// instruction, and a distance lowered within its class does not move its
+// node at all. Four children per slot halve the depth that a push climbs,
+// and a pop's compares of four neighbours sit in one cache line and choose
+// the least without a branch. Costs O(log waiting) per push and pop.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -57,9 +57,15 @@ class classHeap {
       const std::size_t first = kArity * hole + 1;
       if (first >= size) break;
       std::size_t child = first;
-      const std::size_t end = first + kArity < size ? first + kArity : size;
-      for (std::size_t c = first + 1; c < end; ++c)
-        if (items[c] < items[child]) child = c;
+      if (first + kArity <= size) {
+        const std::uint64_t* q = items.data() + first;
+        const std::size_t a = q[1] < q[0] ? 1 : 0;
+        const std::size_t b = q[3] < q[2] ? 3 : 2;
+        child = first + (q[b] < q[a] ? b : a);
+      } else {
+        for (std::size_t c = first + 1; c < size; ++c)
+          if (items[c] < items[child]) child = c;
+      }
       if (!(items[child] < last)) break;
       place(hole, items[child]);
       hole = child;
@@ -69,15 +75,17 @@ class classHeap {
 
  private:
   static constexpr std::size_t kArity = 4;
-  // + 0.0f turns a negative zero into zero, whose bits come first.
+  // The bits of a float turned so that they order as the float does: a
+  // non-negative one gains the top bit, a negative one is inverted whole.
   static std::uint64_t keyOf(float f, int node) {
-    const float nonNegative = f + 0.0f;
     std::uint32_t bits;
-    std::memcpy(&bits, &nonNegative, sizeof bits);
+    std::memcpy(&bits, &f, sizeof bits);
+    bits ^= (bits & 0x80000000u) != 0 ? 0xffffffffu : 0x80000000u;
     return (static_cast<std::uint64_t>(bits) << 32) | static_cast<std::uint32_t>(node);
   }
   static float classOfKey(std::uint64_t key) {
-    const std::uint32_t bits = static_cast<std::uint32_t>(key >> 32);
+    std::uint32_t bits = static_cast<std::uint32_t>(key >> 32);
+    bits ^= (bits & 0x80000000u) != 0 ? 0x80000000u : 0xffffffffu;
     float f;
     std::memcpy(&f, &bits, sizeof f);
     return f;
