@@ -6,17 +6,19 @@
 // localSearch takes the nodes in the order exactSearchSparse (exact_search.h)
 // does: each step, the choice of the linear scan among every waiting node
 // of the smallest float class; so it gives the scan's distances,
-// predecessors and order. Its heap holds each waiting node once.
+// predecessors and order. Its heap holds each waiting node once, keyed by
+// its float class (class_heap.h).
 // localBreadthFirst gives breadth-first distances over the binary links.
 // Both cost O(reached · log reached) and O(reached), plus their links.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
 #include "graph/breadth_first.h"
+#include "graph/class_heap.h"
 #include "graph/exact_search.h"
-#include "graph/min_heap.h"
 #include "graph/search_weights.h"
 #include "graph/tessella.h"
 
@@ -27,16 +29,16 @@ namespace verdalis {
 // monotone, so they come first in the order of their distances); the others
 // wait again. group is scratch.
 template <class T>
-int takeScanChoice(indexedHeap<T>& heap, std::vector<int>& group, const T* dist) {
+int takeScanChoice(classHeap& heap, std::vector<int>& group, const T* dist) {
   group.clear();
-  const float smallest = static_cast<float>(heap.top().first);
-  while (!heap.empty() && static_cast<float>(heap.top().first) == smallest) {
-    group.push_back(heap.top().second);
+  const float smallest = heap.topClass();
+  while (!heap.empty() && heap.topClass() == smallest) {
+    group.push_back(heap.topNode());
     heap.pop();
   }
   const int u = scanChoice<T>(group.data(), static_cast<int>(group.size()), dist);
   for (int v : group)
-    if (v != u) heap.push({dist[v], v});
+    if (v != u) heap.push(v, dist[v]);
   return u;
 }
 
@@ -58,30 +60,29 @@ class localSearch {
  private:
   std::vector<T> distance;
   std::vector<int> parent;
-  std::vector<char> treated;
-  std::vector<int> touched, treatedOrder, ascending, group;
+  // The distance of a waiting or unreached node, minus infinity once it is
+  // treated or excluded: one load and one comparison decide a relaxation.
+  std::vector<T> open;
+  std::vector<int> treatedOrder, ascending, group;
+  int excludedBefore = -1;
   std::vector<std::uint64_t> marks;
-  // Each waiting node once, at its current distance: a lower distance moves
-  // it up instead of adding an entry.
-  indexedHeap<T> heap;
+  // Each waiting node once, at the float class of its current distance.
+  classHeap heap;
 
   void clear();
-  void touch(int v) {
-    if (!treated[v]) {
-      treated[v] = 2;  // touched, not treated
-      touched.push_back(v);
-    }
-  }
 };
 
+// Every node a search touches is treated in the end (the heap is drained),
+// so the treated ones and the excluded one are all there is to clear.
 template <class T>
 void localSearch<T>::clear() {
-  for (int v : touched) {
+  auto reset = [&](int v) {
     distance[v] = unreachedDistance<T>();
+    open[v] = unreachedDistance<T>();
     parent[v] = -1;
-    treated[v] = 0;
-  }
-  touched.clear();
+  };
+  for (int v : treatedOrder) reset(v);
+  if (excludedBefore >= 0) reset(excludedBefore);
   treatedOrder.clear();
   ascending.clear();
 }
@@ -90,52 +91,53 @@ template <class T>
 void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded, const pairOverride& change) {
   if (distance.size() != static_cast<std::size_t>(w.n)) {
     distance.assign(w.n, unreachedDistance<T>());
+    open.assign(w.n, unreachedDistance<T>());
     parent.assign(w.n, -1);
-    treated.assign(w.n, 0);
+    treatedOrder.clear();
+    excludedBefore = -1;
   }
   clear();
   heap.prepare(w.n);
   T* dist = distance.data();
+  T* bound = open.data();
   int* pred = parent.data();
-  char* state = treated.data();
   const std::size_t* start = w.start.data();
   const int* target = w.target.data();
   const float* weight = w.weight.data();
-  if (excluded >= 0) {
-    state[excluded] = 1;
-    touched.push_back(excluded);
-  }
-  touch(source);
+  constexpr T closed = -std::numeric_limits<T>::infinity();
+  excludedBefore = excluded;
+  if (excluded >= 0) bound[excluded] = closed;
   dist[source] = 0;
-  heap.push({T(0), source});
+  bound[source] = 0;
+  heap.push(source, T(0));
   while (!heap.empty()) {
     // The scan's choice: the top itself when no other waiting node shares
     // its float class, which is nearly always.
-    int u = heap.top().second;
+    int u = heap.topNode();
     heap.pop();
-    if (!heap.empty() && static_cast<float>(heap.top().first) == static_cast<float>(dist[u])) {
-      heap.push({dist[u], u});
+    if (!heap.empty() && heap.topClass() == static_cast<float>(dist[u])) {
+      heap.push(u, dist[u]);
       u = takeScanChoice(heap, group, dist);
     }
-    state[u] = 1;
+    bound[u] = closed;
     treatedOrder.push_back(u);
     const T du = dist[u];
     if (!(du <= cut)) continue;
     const int changed = change.touches(u) ? change.other(u) : -1;
     auto relax = [&](int v, float step) {
-      if (state[v] == 1) return;
       const T alt = du + static_cast<T>(step);
-      if (dist[v] > alt) {
-        touch(v);
+      if (bound[v] > alt) {
+        bound[v] = alt;
         dist[v] = alt;
         pred[v] = u;
-        heap.push({alt, v});
+        heap.push(v, alt);
       }
     };
+    const std::size_t end = start[u + 1];
     if (changed < 0) {
-      for (std::size_t e = start[u]; e < start[u + 1]; ++e) relax(target[e], weight[e]);
+      for (std::size_t e = start[u]; e < end; ++e) relax(target[e], weight[e]);
     } else {
-      for (std::size_t e = start[u]; e < start[u + 1]; ++e)
+      for (std::size_t e = start[u]; e < end; ++e)
         if (target[e] != changed) relax(target[e], weight[e]);
       if (change.w != kNoLink) relax(changed, change.w);
     }

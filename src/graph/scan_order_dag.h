@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "graph/local_search.h"
-#include "graph/min_heap.h"
+#include "graph/class_heap.h"
 #include "graph/path_dag.h"
 #include "graph/search_weights.h"
 
@@ -32,8 +32,8 @@ class scanOrderDag {
  private:
   std::vector<char> treated;
   std::vector<int> group;
-  // Each waiting node once, at its current distance.
-  indexedHeap<T> heap;
+  // Each waiting node once, at the float class of its current distance.
+  classHeap heap;
 };
 
 template <class T>
@@ -45,7 +45,7 @@ void scanOrderDag<T>::run(int source, const searchWeights& w, pathDag<T>& dag) {
   T* dist = dag.dist.data();
   dist[source] = 0;
   dag.total[source] = 1;
-  heap.push({T(0), source});
+  heap.push(source, T(0));
   while (!heap.empty()) {
     const int u = takeScanChoice(heap, group, dist);
     treated[u] = 1;
@@ -59,7 +59,7 @@ void scanOrderDag<T>::run(int source, const searchWeights& w, pathDag<T>& dag) {
         dist[v] = alt;
         dag.parents[v].assign(1, u);
         dag.total[v] = dag.total[u];
-        heap.push({alt, v});
+        heap.push(v, alt);
       } else if (alt == dist[v]) {
         dag.parents[v].push_back(u);
         dag.total[v] += dag.total[u];

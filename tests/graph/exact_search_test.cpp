@@ -2,13 +2,16 @@
 // same distances, same predecessors, whatever the ties.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
 
 #include "graph/algDIJKSTRA.h"
 #include "graph/breadth_first.h"
+#include "graph/class_heap.h"
 #include "graph/exact_search.h"
+#include "graph/local_search.h"
 #include "graph/selection.h"
 
 namespace verdalis {
@@ -98,6 +101,11 @@ void compareWithReference(const randomGraph& g, int variant, float minProb, bool
       if (listed && variant != 2) lists[i].push_back(j);
       if (listed && p > 0) fast.matrix[static_cast<std::size_t>(i) * n + j] = -std::log(p);
     }
+  // The searches of the sparse form, over compressed rows whatever their
+  // share, kept between sources as they are there.
+  searchWeights rows = fast;
+  rows.compactIfSparse(0, 0);
+  localSearch<T> local;
   if (sparse) fast.compactIfSparse();
   const T cut = variant == 3 ? static_cast<T>(-std::log(minProb)) : static_cast<T>(INFINITY);
   algDIJKSTRA<T> reference(n);
@@ -117,6 +125,13 @@ void compareWithReference(const randomGraph& g, int variant, float minProb, bool
     for (int v = 0; v < n; ++v) {
       ASSERT_EQ(row.dist[v], dist[v]) << "source " << s << " node " << v << " variant " << variant;
       ASSERT_EQ(row.pred[v], pred[v]) << "source " << s << " node " << v << " variant " << variant;
+    }
+    if (!sparse) continue;
+    local.run(s, rows, cut);
+    ASSERT_EQ(local.order(), row.order) << "source " << s << " variant " << variant;
+    for (int v : row.order) {
+      ASSERT_EQ(local.dist(v), dist[v]) << "source " << s << " node " << v << " variant " << variant;
+      ASSERT_EQ(local.pred(v), pred[v]) << "source " << s << " node " << v << " variant " << variant;
     }
   }
 }
@@ -154,6 +169,35 @@ TEST(BreadthFirst, DistancesWithExcludedNodeAndChangedLinks) {
   EXPECT_EQ(d, (std::vector<int>{0, 1, 2, 3}));
   breadthFirst(g, 1, -1, -1, -1, 1, 3, d.data(), q);
   EXPECT_EQ(d, (std::vector<int>{1, 0, 1, 1}));
+}
+
+// The heap orders by float class alone, through the bits of the class: a
+// slip in turning them would misplace negative values, or tell the two
+// zeros apart, which compare equal.
+TEST(ClassHeap, TakesClassesInTheOrderFloatsCompareIn) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> value(-1e3, 1e3);
+  for (int trial = 0; trial < 20; ++trial) {
+    const int n = 1 + trial * 13;
+    std::vector<double> d(static_cast<std::size_t>(n));
+    classHeap heap;
+    heap.prepare(n);
+    for (int v = 0; v < n; ++v) {
+      d[v] = v % 7 == 0 ? (v % 2 == 0 ? 0.0 : -0.0) : value(rng);
+      if (v % 5 == 0) heap.push(v, d[v] + 10.0);  // lowered below
+      heap.push(v, d[v]);
+    }
+    std::vector<float> taken;
+    while (!heap.empty()) {
+      const int v = heap.topNode();
+      ASSERT_EQ(heap.topClass(), static_cast<float>(d[v]));
+      taken.push_back(heap.topClass());
+      heap.pop();
+    }
+    std::vector<float> expected(d.begin(), d.end());
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(taken, expected);
+  }
 }
 
 }  // namespace
