@@ -22,7 +22,7 @@ class classHeap {
     if (at.size() != static_cast<std::size_t>(n)) at.assign(static_cast<std::size_t>(n), -1);
   }
   bool empty() const { return items.empty(); }
-  int topNode() const { return static_cast<int>(items.front() & 0xffffffffu); }
+  int topNode() const { return nodeOf(items.front()); }
   float topClass() const { return classOfKey(items.front()); }
   // Adds the node at the class of distance d, or lowers its class when it is
   // already waiting in a higher one.
@@ -47,7 +47,7 @@ class classHeap {
     place(hole, key);
   }
   void pop() {
-    at[static_cast<std::size_t>(items.front() & 0xffffffffu)] = -1;
+    at[static_cast<std::size_t>(nodeOf(items.front()))] = -1;
     const std::uint64_t last = items.back();
     items.pop_back();
     const std::size_t size = items.size();
@@ -83,6 +83,7 @@ class classHeap {
     bits ^= (bits & 0x80000000u) != 0 ? 0xffffffffu : 0x80000000u;
     return (static_cast<std::uint64_t>(bits) << 32) | static_cast<std::uint32_t>(node);
   }
+  static int nodeOf(std::uint64_t key) { return static_cast<int>(key & 0xffffffffu); }
   static float classOfKey(std::uint64_t key) {
     std::uint32_t bits = static_cast<std::uint32_t>(key >> 32);
     bits ^= (bits & 0x80000000u) != 0 ? 0x80000000u : 0xffffffffu;
@@ -92,7 +93,7 @@ class classHeap {
   }
   void place(std::size_t slot, std::uint64_t key) {
     items[slot] = key;
-    at[static_cast<std::size_t>(key & 0xffffffffu)] = static_cast<int>(slot);
+    at[static_cast<std::size_t>(nodeOf(key))] = static_cast<int>(slot);
   }
   std::vector<std::uint64_t> items;
   std::vector<int> at;  // slot of each waiting node, -1 for the others
