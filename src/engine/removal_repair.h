@@ -20,6 +20,7 @@
 // its links. In double precision the repaired values are the scan's only
 // when every moved node passes the float-class checks (float_class.h);
 // otherwise the caller searches the source again in full.
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -53,6 +54,8 @@ struct removalSource {
   const T* dist = nullptr;
   bool delicate = false;
   const std::vector<std::pair<int, int>>* ties = nullptr;
+  // Nodes this far from the source or farther add nothing to any sum.
+  T negligibleFrom = std::numeric_limits<T>::infinity();
 
   int source() const { return rows.s; }
 };
@@ -74,8 +77,11 @@ struct removalScratch {
   searchRow<T> full;
   std::vector<char> flags;
   // The stretch of the preorder below k: positions (lo, hi), exclusive.
+  // `set` leaves out the subtrees that lie at `limit` or beyond: their
+  // terms add nothing, and they hand nothing on.
   const int* position = nullptr;
   int lo = 0, hi = 0;
+  T limit = std::numeric_limits<T>::infinity();
   bool below(int v) const {
     const int at = position[v];
     return at > lo && at < hi;
@@ -151,7 +157,22 @@ void removalRepair<T>::collectBelow(const Source& d, int k, removalScratch<T>& x
   x.position = tree.position.data();
   x.lo = tree.position[k];
   x.hi = tree.end[x.lo];
-  x.set.assign(tree.nodes.begin() + x.lo + 1, tree.nodes.begin() + x.hi);
+  x.limit = d.negligibleFrom;
+  if (x.limit == std::numeric_limits<T>::infinity()) {
+    x.set.assign(tree.nodes.begin() + x.lo + 1, tree.nodes.begin() + x.hi);
+  } else {
+    // A subtree starts no nearer than its root.
+    x.set.clear();
+    for (int at = x.lo + 1; at < x.hi;) {
+      const int y = tree.nodes[at];
+      if (d.dist[y] >= x.limit) {
+        at = tree.end[at];
+        continue;
+      }
+      x.set.push_back(y);
+      ++at;
+    }
+  }
   if (x.newDist.size() != static_cast<std::size_t>(n)) {
     x.newDist.assign(n, unreachedDistance<T>());
     x.newPred.assign(n, -1);
@@ -303,9 +324,10 @@ void removalRepair<T>::sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps)
   T* value = x.newDist.data();
   int* parent = x.newPred.data();
   const int* position = x.position;
+  const T limit = x.limit;
   auto handOn = [&](int y, bool swept) {
     const T dy = value[y];
-    if (dy == unreached || !(dy <= cut)) return;
+    if (dy == unreached || !(dy <= cut) || !(dy < limit)) return;
     const int at = position[y];
     steps(y, [&](int z, float weight) {
       if (!x.below(z)) return;
@@ -340,9 +362,10 @@ void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, re
   int* parent = x.newPred.data();
   const int* position = x.position;
   const bool extras = useKept;
+  const T limit = x.limit;
   auto handOn = [&](int y, int at, bool swept) {
     const T dy = value[y];
-    if (dy == unreached || !(dy <= cut)) return;
+    if (dy == unreached || !(dy <= cut) || !(dy < limit)) return;
     auto relax = [&](int z, float weight) {
       const T alt = dy + static_cast<T>(weight);
       if (alt < value[z]) {
@@ -355,9 +378,8 @@ void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, re
     if (extras)
       for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
   };
-  int at = x.lo;
   for (int y : x.set) {
-    ++at;
+    const int at = position[y];
     T best;
     int from;
     if (keyed.bestOutside(at, dk, k, best, from) && best < value[y]) {
@@ -431,8 +453,11 @@ bool removalRepair<T>::classesHold(bool delicate, const std::vector<std::pair<in
                                    const removalScratch<T>& x, const T* dist) const {
   if (delicate) return false;
   const T unreached = unreachedDistance<T>();
-  auto value = [&](int u) { return x.below(u) ? x.newDist[u] : dist[u]; };
+  // A node left out of the repair is at least as far as before, which only
+  // makes an entry from it look nearer: the checks stay on the safe side.
+  auto value = [&](int u) { return x.below(u) && dist[u] < x.limit ? x.newDist[u] : dist[u]; };
   for (int y : x.set) {
+    if (!(x.newDist[y] < x.limit)) continue;  // adds nothing to any sum
     const int u = x.newPred[y];
     if (u < 0 || !sameFloatClass(value(u), x.newDist[y])) continue;
     if (!entriesKeepClass(y, k, value)) return false;
@@ -442,7 +467,7 @@ bool removalRepair<T>::classesHold(bool delicate, const std::vector<std::pair<in
   // and only the entries that gave exactly their value, from a node that
   // moved, need a look.
   for (const auto& [y, u] : ties) {
-    if (x.below(y) || y == k || !x.below(u)) continue;
+    if (x.below(y) || y == k || !x.below(u) || !(dist[y] < x.limit)) continue;
     const T du = x.newDist[u];
     if (du == unreached || !(du <= cut)) continue;
     const T alt = du + static_cast<T>(w.at(u, y));

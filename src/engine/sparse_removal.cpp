@@ -83,8 +83,8 @@ void sparseRemovalRun<T>::pcLanes(const laneSource<T>& d, int task) {
   const T own = ownLane ? acc[sourceLane] : T(0);
   const laneExceptions<double>& moved = d.pcMoved;
   std::vector<T> saved;
-  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) {
-    const auto [first, last] = moved.at(task, static_cast<int>(idx));
+  for (int idx : d.pcLanes) {
+    const auto [first, last] = moved.at(task, idx);
     saved.resize(last - first);
     for (std::size_t e = first; e < last; ++e) saved[e - first] = acc[moved.lane[e]];
     addBut(acc, lo, hi, lane[d.pcReach[idx]], d.pcTerms[idx]);

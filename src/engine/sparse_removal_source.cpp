@@ -53,9 +53,13 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   d.pcReach.assign(reached.begin(), reached.end());
   d.pcTerms.clear();
   d.pcBest.clear();
+  d.pcLanes.clear();
+  const double below = negligible.termBelow(s);
   for (int j : reached) {
     const double p = bestPathProbability(x.search.dist(j));
-    d.pcTerms.push_back(pcTermOfProbability(as, g.sizes[j], p));
+    const double term = pcTermOfProbability(as, g.sizes[j], p);
+    if (!(term < below)) d.pcLanes.push_back(static_cast<int>(d.pcTerms.size()));
+    d.pcTerms.push_back(term);
     d.pcBest.push_back(static_cast<float>(p));
   }
   // The tree of best paths, as lists of children.
@@ -88,10 +92,12 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   view.dist = x.search.distances();
   view.delicate = classify(s, x);
   view.ties = &x.ties;
+  view.negligibleFrom = negligible.distanceFrom(s, as);
   markPositions(d.pcReach, x);
   x.pcRecords.clear();
   for (int k : reached)
-    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n)) pcChange(k, view, d, x);
+    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n) && view.dist[k] < view.negligibleFrom)
+      pcChange(k, view, d, x);
   d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
   clearPositions(d.pcReach, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
@@ -114,15 +120,19 @@ void laneSourcePreparer<T>::pcChange(int k, localTreeSource<T>& view, laneSource
   const int s = view.s;
   const float as = g.sizes[s];
   const int lane = tasks.laneOf(k);
+  const double below = negligible.termBelow(s);
   if (repairs.repair(view, k, x.repair)) {
-    for (int y : x.repair.set)
-      x.pcRecords.push_back({lane, x.position[y], pcTerm(as, g.sizes[y], x.repair.newDist[y])});
+    for (int y : x.repair.set) {
+      const int at = x.position[y];
+      if (d.pcTerms[at] < below) continue;  // no lane adds it
+      x.pcRecords.push_back({lane, at, pcTerm(as, g.sizes[y], x.repair.newDist[y])});
+    }
   } else {
     // Searched again in full: every term of the row is the lane's own.
     x.again.run(s, w, cut, k);
     for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
       const int j = d.pcReach[at];
-      if (j == k) continue;
+      if (j == k || d.pcTerms[at] < below) continue;
       const bool reached = x.again.dist(j) != unreachedDistance<T>();
       x.pcRecords.push_back({lane, static_cast<int>(at), reached ? pcTerm(as, g.sizes[j], x.again.dist(j)) : 0.0});
     }

@@ -9,6 +9,7 @@
 // its tree of best paths (then the subtree below k is repaired, as in the
 // full form: removal_repair.h), and the breadth-first row only when k is
 // the sole shortest-path parent of some node (binary_rows.h).
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "engine/components_without.h"
 #include "engine/engine.h"
 #include "engine/lane_exceptions.h"
+#include "engine/negligible_terms.h"
 #include "engine/removal_repair.h"
 #include "engine/tree_preorder.h"
 #include "graph/local_search.h"
@@ -29,6 +31,7 @@ struct laneSource {
   std::vector<int> pcReach;         // reached nodes, ascending
   std::vector<double> pcTerms;      // a_s a_j p*_sj
   std::vector<float> pcBest;        // p*_sj, for the fractions
+  std::vector<int> pcLanes;         // the positions whose terms can change a sum
   // The terms of the removals that change the search, by position in
   // pcReach: the repaired ones, or every term of a search made again in
   // full (+0 for a node it no longer reaches).
@@ -46,6 +49,7 @@ struct localTreeSource {
   const T* dist = nullptr;
   bool delicate = false;
   const std::vector<std::pair<int, int>>* ties = nullptr;
+  T negligibleFrom = std::numeric_limits<T>::infinity();
   const bestEntries<T>& entries;  // not built: the repairs read `keyed`
   const treePreorder& tree;
   const treeEntries<T>* keyed = nullptr;
@@ -77,7 +81,7 @@ class laneSourcePreparer {
                      const componentIndex& components, bool pc, bool binary, variantRange removals,
                      const laneTasks& tasks, const engineLimits& limits)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        removals(removals), tasks(tasks), repairs(weights, cut, limits) {}
+        removals(removals), tasks(tasks), repairs(weights, cut, limits), negligible(land.sizes) {}
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
@@ -94,6 +98,7 @@ class laneSourcePreparer {
   const variantRange removals;  // only their changed terms are prepared
   const laneTasks tasks;
   removalRepair<T> repairs;
+  negligibleTerms<T> negligible;
   searchWeights unbeaten;  // the pairs no node beats, when kept
   const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
 
