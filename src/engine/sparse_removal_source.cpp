@@ -128,15 +128,45 @@ void laneSourcePreparer<T>::pcChange(int k, localTreeSource<T>& view, laneSource
       x.pcRecords.push_back({lane, at, pcTerm(as, g.sizes[y], x.repair.newDist[y])});
     }
   } else {
-    // Searched again in full: every term of the row is the lane's own.
-    x.again.run(s, w, cut, k);
+    // Searched again in full: the lane takes its own term wherever the
+    // distance moved (a node at its old distance gives the plain term).
+    searchWithout(s, k, x);
     for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
       const int j = d.pcReach[at];
-      if (j == k || d.pcTerms[at] < below) continue;
+      if (j == k || d.pcTerms[at] < below || x.again.dist(j) == view.dist[j]) continue;
       const bool reached = x.again.dist(j) != unreachedDistance<T>();
       x.pcRecords.push_back({lane, static_cast<int>(at), reached ? pcTerm(as, g.sizes[j], x.again.dist(j)) : 0.0});
     }
   }
+}
+
+// The search from s without k in full. With the kept pairs, over those no
+// node beats and those only k beats: the others stay beaten without k, so
+// they give no least value and no tie.
+template <class T>
+void laneSourcePreparer<T>::searchWithout(int s, int k, laneScratch<T>& x) const {
+  const removalEntries* kept = repairs.keptLists();
+  if (kept == nullptr) {
+    x.again.run(s, w, cut, k);
+    return;
+  }
+  if (x.witnessedHead.size() != static_cast<std::size_t>(g.n)) x.witnessedHead.assign(g.n, -1);
+  x.witnessedNext.clear();
+  x.witnessedTo.clear();
+  x.witnessedFrom.clear();
+  x.witnessedWeight.clear();
+  for (std::size_t e = kept->byWitnessStart[k]; e < kept->byWitnessStart[k + 1]; ++e) {
+    const int u = kept->byWitnessFrom[e];
+    x.witnessedNext.push_back(x.witnessedHead[u]);
+    x.witnessedHead[u] = static_cast<int>(x.witnessedTo.size());
+    x.witnessedTo.push_back(kept->byWitnessTo[e]);
+    x.witnessedFrom.push_back(u);
+    x.witnessedWeight.push_back(kept->byWitnessWeight[e]);
+  }
+  const extraSteps extra{x.witnessedHead.data(), x.witnessedNext.data(), x.witnessedTo.data(),
+                         x.witnessedWeight.data()};
+  x.again.run(s, unbeaten, cut, k, pairOverride(), &extra);
+  for (int u : x.witnessedFrom) x.witnessedHead[u] = -1;
 }
 
 template <class T>

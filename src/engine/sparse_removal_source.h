@@ -33,8 +33,8 @@ struct laneSource {
   std::vector<float> pcBest;        // p*_sj, for the fractions
   std::vector<int> pcLanes;         // the positions whose terms can change a sum
   // The terms of the removals that change the search, by position in
-  // pcReach: the repaired ones, or every term of a search made again in
-  // full (+0 for a node it no longer reaches).
+  // pcReach: those of the nodes that moved, repaired or searched again in
+  // full (+0 for a node no longer reached).
   laneExceptions<double> pcMoved;
   std::vector<int> binReach;        // the component of s, ascending
   std::vector<int> binLinks;        // breadth-first distances
@@ -70,6 +70,10 @@ struct laneScratch {
   bestEntries<T> entries;
   binaryScratch binary;
   std::vector<int> position;  // of each reached node in the row, -1 elsewhere
+  // The pairs that only a removed node beats, by origin, for a search
+  // made again without it.
+  std::vector<int> witnessedHead, witnessedNext, witnessedTo, witnessedFrom;
+  std::vector<float> witnessedWeight;
   std::vector<laneRecord<double>> pcRecords;
   std::vector<laneRecord<int>> binRecords;
 };
@@ -105,6 +109,7 @@ class laneSourcePreparer {
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
   void pcChange(int k, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
+  void searchWithout(int s, int k, laneScratch<T>& x) const;
   void markPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void clearPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void binarySide(int s, laneSource<T>& d, laneScratch<T>& x) const;

@@ -78,6 +78,15 @@ struct searchWeights {
   std::vector<float> inWeight;
 };
 
+// Steps beside compressed weights, listed by origin: head[u] is the first
+// step from u (-1 for none), next[e] the step after e.
+struct extraSteps {
+  const int* head = nullptr;
+  const int* next = nullptr;
+  const int* to = nullptr;
+  const float* weight = nullptr;
+};
+
 // One pair whose weight differs from the matrix in both directions (a link
 // removed, made sure or changed); a = -1 when none.
 struct pairOverride {
