@@ -70,10 +70,9 @@ struct removalScratch {
   std::vector<int> ids;
   std::vector<T> vals;
   indexedHeap<T> heap;
-  // Pairs beaten through the removed node only, between nodes below it: a
-  // list per origin (head, next), for the repair at hand.
-  std::vector<int> extraHead, extraNext, extraTo, extraUsed;
-  std::vector<float> extraWeight;
+  // Pairs beaten through the removed node only, between nodes below it,
+  // for the repair at hand.
+  stepsByOrigin extra;
   searchRow<T> full;
   std::vector<char> flags;
   // The stretch of the preorder below k: positions (lo, hi), exclusive.
@@ -158,20 +157,16 @@ void removalRepair<T>::collectBelow(const Source& d, int k, removalScratch<T>& x
   x.lo = tree.position[k];
   x.hi = tree.end[x.lo];
   x.limit = d.negligibleFrom;
-  if (x.limit == std::numeric_limits<T>::infinity()) {
-    x.set.assign(tree.nodes.begin() + x.lo + 1, tree.nodes.begin() + x.hi);
-  } else {
-    // A subtree starts no nearer than its root.
-    x.set.clear();
-    for (int at = x.lo + 1; at < x.hi;) {
-      const int y = tree.nodes[at];
-      if (d.dist[y] >= x.limit) {
-        at = tree.end[at];
-        continue;
-      }
-      x.set.push_back(y);
-      ++at;
+  // A subtree lies no nearer than its root: one at the limit is passed over whole.
+  x.set.clear();
+  for (int at = x.lo + 1; at < x.hi;) {
+    const int y = tree.nodes[at];
+    if (d.dist[y] >= x.limit) {
+      at = tree.end[at];
+      continue;
     }
+    x.set.push_back(y);
+    ++at;
   }
   if (x.newDist.size() != static_cast<std::size_t>(n)) {
     x.newDist.assign(n, unreachedDistance<T>());
@@ -194,17 +189,14 @@ bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) cons
   if (d.keyed != nullptr) {
     if (useKept) witnessPairs(k, x, dist);
     sweepKeyed(*d.keyed, k, d.tree.depth[x.lo], x);
-    if (useKept)
-      for (int u : x.extraUsed) x.extraHead[u] = -1;
   } else if (useKept) {
     witnessPairs(k, x, dist);
     sweep(
         x, [&](int y, T& best, int& from) { entryKept(y, k, x, dist, best, from); },
         [&](int y, auto&& relax) {
           for (std::size_t e = kept.outStart[y]; e < kept.outStart[y + 1]; ++e) relax(kept.outTo[e], kept.outWeight[e]);
-          for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
+          x.extra.forEachFrom(y, relax);
         });
-    for (int u : x.extraUsed) x.extraHead[u] = -1;
   } else if (d.entries.built() && w.dense) {
     for (int y : x.set) entryListed(d.entries, y, k, x, dist, x.newDist[y], x.newPred[y]);
     settleDense(x);
@@ -223,21 +215,13 @@ bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) cons
 // nodes below k; between nodes below k, steps kept for the repair at hand.
 template <class T>
 void removalRepair<T>::witnessPairs(int k, removalScratch<T>& x, const T* dist) const {
-  if (x.extraHead.size() != static_cast<std::size_t>(n)) x.extraHead.assign(n, -1);
-  x.extraNext.clear();
-  x.extraTo.clear();
-  x.extraWeight.clear();
-  x.extraUsed.clear();
+  x.extra.reset(n);
   for (std::size_t e = kept.byWitnessStart[k]; e < kept.byWitnessStart[k + 1]; ++e) {
     const int y = kept.byWitnessTo[e];
     if (!x.below(y)) continue;
     const int u = kept.byWitnessFrom[e];
     if (x.below(u)) {
-      if (x.extraHead[u] < 0) x.extraUsed.push_back(u);
-      x.extraNext.push_back(x.extraHead[u]);
-      x.extraHead[u] = static_cast<int>(x.extraTo.size());
-      x.extraTo.push_back(y);
-      x.extraWeight.push_back(kept.byWitnessWeight[e]);
+      x.extra.add(u, y, kept.byWitnessWeight[e]);
       continue;
     }
     if (dist[u] == unreachedDistance<T>()) continue;
@@ -375,8 +359,7 @@ void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, re
       }
     };
     keyed.forEachStepBelow(at, dk, relax);
-    if (extras)
-      for (int e = x.extraHead[y]; e >= 0; e = x.extraNext[e]) relax(x.extraTo[e], x.extraWeight[e]);
+    if (extras) x.extra.forEachFrom(y, relax);
   };
   for (int y : x.set) {
     const int at = position[y];

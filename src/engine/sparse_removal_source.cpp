@@ -97,7 +97,7 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   x.pcRecords.clear();
   for (int k : reached)
     if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n) && view.dist[k] < view.negligibleFrom)
-      pcChange(k, view, d, x);
+      pcChange(k, below, view, d, x);
   d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
   clearPositions(d.pcReach, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
@@ -116,11 +116,11 @@ void laneSourcePreparer<T>::clearPositions(const std::vector<int>& row, laneScra
 
 // The terms of the search from s without k that differ from the plain ones.
 template <class T>
-void laneSourcePreparer<T>::pcChange(int k, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const {
+void laneSourcePreparer<T>::pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d,
+                                     laneScratch<T>& x) const {
   const int s = view.s;
   const float as = g.sizes[s];
   const int lane = tasks.laneOf(k);
-  const double below = negligible.termBelow(s);
   if (repairs.repair(view, k, x.repair)) {
     for (int y : x.repair.set) {
       const int at = x.position[y];
@@ -150,23 +150,10 @@ void laneSourcePreparer<T>::searchWithout(int s, int k, laneScratch<T>& x) const
     x.again.run(s, w, cut, k);
     return;
   }
-  if (x.witnessedHead.size() != static_cast<std::size_t>(g.n)) x.witnessedHead.assign(g.n, -1);
-  x.witnessedNext.clear();
-  x.witnessedTo.clear();
-  x.witnessedFrom.clear();
-  x.witnessedWeight.clear();
-  for (std::size_t e = kept->byWitnessStart[k]; e < kept->byWitnessStart[k + 1]; ++e) {
-    const int u = kept->byWitnessFrom[e];
-    x.witnessedNext.push_back(x.witnessedHead[u]);
-    x.witnessedHead[u] = static_cast<int>(x.witnessedTo.size());
-    x.witnessedTo.push_back(kept->byWitnessTo[e]);
-    x.witnessedFrom.push_back(u);
-    x.witnessedWeight.push_back(kept->byWitnessWeight[e]);
-  }
-  const extraSteps extra{x.witnessedHead.data(), x.witnessedNext.data(), x.witnessedTo.data(),
-                         x.witnessedWeight.data()};
-  x.again.run(s, unbeaten, cut, k, pairOverride(), &extra);
-  for (int u : x.witnessedFrom) x.witnessedHead[u] = -1;
+  x.witnessed.reset(g.n);
+  for (std::size_t e = kept->byWitnessStart[k]; e < kept->byWitnessStart[k + 1]; ++e)
+    x.witnessed.add(kept->byWitnessFrom[e], kept->byWitnessTo[e], kept->byWitnessWeight[e]);
+  x.again.run(s, unbeaten, cut, k, pairOverride(), &x.witnessed);
 }
 
 template <class T>

@@ -70,10 +70,9 @@ struct laneScratch {
   bestEntries<T> entries;
   binaryScratch binary;
   std::vector<int> position;  // of each reached node in the row, -1 elsewhere
-  // The pairs that only a removed node beats, by origin, for a search
-  // made again without it.
-  std::vector<int> witnessedHead, witnessedNext, witnessedTo, witnessedFrom;
-  std::vector<float> witnessedWeight;
+  // The pairs that only a removed node beats, for a search made again
+  // without it.
+  stepsByOrigin witnessed;
   std::vector<laneRecord<double>> pcRecords;
   std::vector<laneRecord<int>> binRecords;
 };
@@ -108,7 +107,7 @@ class laneSourcePreparer {
 
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
-  void pcChange(int k, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
+  void pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
   void searchWithout(int s, int k, laneScratch<T>& x) const;
   void markPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void clearPositions(const std::vector<int>& row, laneScratch<T>& x) const;

@@ -49,7 +49,7 @@ class localSearch {
   // takes no part, change (or none) overrides one pair both ways, and the
   // steps of `extra` (or none) are taken beside those of w.
   void run(int source, const searchWeights& w, T cut, int excluded = -1, const pairOverride& change = pairOverride(),
-           const extraSteps* extra = nullptr);
+           const stepsByOrigin* extra = nullptr);
   // The nodes treated, in treatment order (the reached ones).
   const std::vector<int>& order() const { return treatedOrder; }
   T dist(int v) const { return distance[v]; }
@@ -91,7 +91,7 @@ void localSearch<T>::clear() {
 
 template <class T>
 void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded, const pairOverride& change,
-                         const extraSteps* extra) {
+                         const stepsByOrigin* extra) {
   if (distance.size() != static_cast<std::size_t>(w.n)) {
     distance.assign(w.n, unreachedDistance<T>());
     open.assign(w.n, unreachedDistance<T>());
@@ -144,8 +144,7 @@ void localSearch<T>::run(int source, const searchWeights& w, T cut, int excluded
         if (target[e] != changed) relax(target[e], weight[e]);
       if (change.w != kNoLink) relax(changed, change.w);
     }
-    if (extra != nullptr)
-      for (int e = extra->head[u]; e >= 0; e = extra->next[e]) relax(extra->to[e], extra->weight[e]);
+    if (extra != nullptr) extra->forEachFrom(u, relax);
   }
 }
 

@@ -78,13 +78,36 @@ struct searchWeights {
   std::vector<float> inWeight;
 };
 
-// Steps beside compressed weights, listed by origin: head[u] is the first
-// step from u (-1 for none), next[e] the step after e.
-struct extraSteps {
-  const int* head = nullptr;
-  const int* next = nullptr;
-  const int* to = nullptr;
-  const float* weight = nullptr;
+// Steps beside compressed weights, listed by origin, for one search or
+// repair at a time: the n heads are kept between uses, and reset() clears
+// only those the last use set.
+class stepsByOrigin {
+ public:
+  void reset(int n) {
+    if (head.size() != static_cast<std::size_t>(n)) head.assign(static_cast<std::size_t>(n), -1);
+    for (int u : used) head[static_cast<std::size_t>(u)] = -1;
+    used.clear();
+    next.clear();
+    to.clear();
+    weight.clear();
+  }
+  void add(int from, int target, float w) {
+    int& first = head[static_cast<std::size_t>(from)];
+    if (first < 0) used.push_back(from);
+    next.push_back(first);
+    first = static_cast<int>(to.size());
+    to.push_back(target);
+    weight.push_back(w);
+  }
+  template <class Step>
+  void forEachFrom(int u, Step&& step) const {
+    for (int e = head[static_cast<std::size_t>(u)]; e >= 0; e = next[static_cast<std::size_t>(e)])
+      step(to[static_cast<std::size_t>(e)], weight[static_cast<std::size_t>(e)]);
+  }
+
+ private:
+  std::vector<int> head, next, to, used;
+  std::vector<float> weight;
 };
 
 // One pair whose weight differs from the matrix in both directions (a link
