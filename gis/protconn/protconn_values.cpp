@@ -42,9 +42,11 @@ protconnValues protconnOf(const regionMeasures& m) {
 }
 
 double dProtConnOf(double dPC) {
-  // Removing a node never raises PC; a dPC a rounding above 100 is 100.
-  const double kept = 1 - dPC / 100;
-  return 100 * (1 - std::sqrt(kept > 0 ? kept : 0.0));
+  // 1 − √(1 − x) as x / (1 + √(1 − x)), which keeps the digits of a small
+  // x. Removing a node never raises PC; a dPC a rounding above 100 is 100.
+  const double x = dPC / 100;
+  if (!(x < 1)) return 100;
+  return 100 * x / (1 + std::sqrt(1 - x));
 }
 
 double dProtConnPart(double dProtConn, double dPCpart, double dPC) {

@@ -54,6 +54,7 @@ analysisResults coreRun(const coreLandscape& land, const dispersalDistance& kern
   options.confProb = {static_cast<float>(kernel.distance), static_cast<float>(kernel.probability)};
   options.landArea = static_cast<float>(regionArea);
   options.onlyOverall = !removals;
+  options.pcDrops = removals;
   options.threads = threads;
   options.sinks.tell = [&told](const std::string& line) { told.push_back(line); };
   try {

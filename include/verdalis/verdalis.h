@@ -118,6 +118,15 @@ struct analysisOptions {
   // -wprobdir and -wprobmax ask for.
   bool components = false, links = false, directProbabilities = false, bestPathProbabilities = false;
   bool singlePrecision = false;      // -simple
+  // The node removals' dPC, dPCintra, dPCflux and dPCconnector in double,
+  // each removal's drop of PC summed from the terms that change (old minus
+  // new) rather than as the difference of two sums of every term, when the
+  // sparse form's engine measures them (a notall landscape); they agree
+  // with the program's to the six digits it writes. Without -pcHeur, a
+  // removed landscape's best paths are then the least over its paths, where
+  // the straightforward search may keep a path longer by less than its
+  // single-precision rounding.
+  bool pcDrops = false;
   int threads = 0;                   // 0: every hardware thread
   bool reference = false;            // -reference: the straightforward measure, one thread
   bool dense = false;                // -dense: a notall landscape in the dense form, n x n matrices

@@ -82,6 +82,10 @@ struct engineRequest {
   int focus = -1;
   bool pcParts = false;
   sourcesDone pcProgress;
+  // Node removals by neighbour: PC's drop when each node goes, summed in
+  // double from the terms that change (old minus new), in place of the sum
+  // of every term of each removal (sparse_removal.cpp).
+  bool pcDrops = false;
 };
 
 template <class T>

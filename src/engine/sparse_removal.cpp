@@ -25,7 +25,7 @@ class sparseRemovalRun {
  public:
   explicit sparseRemovalRun(const engineRequest<T>& r)
       : request(r), g(*r.sparse), n(r.sparse->n), want(r.indices), pc(r.indices.pc),
-        binary(r.indices.iic || r.indices.h) {}
+        binary(r.indices.iic || r.indices.h), drops(r.pcDrops && r.indices.pc) {}
   removalResult<T> run();
 
  private:
@@ -34,6 +34,7 @@ class sparseRemovalRun {
   const int n;
   const indexSelection want;
   const bool pc, binary;
+  const bool drops;  // PC's drops summed from the changed terms, no PC lanes
   searchWeights weights;
   T cut = 0;
   binaryGraph links;
@@ -41,6 +42,7 @@ class sparseRemovalRun {
   std::vector<T> accPC, accIIC;
   std::vector<float> accH, accF, accAWF, total;
   std::vector<double> fluxPC, fluxIIC;
+  std::vector<double> connectorPC;  // with drops
   std::vector<int> lane;  // the lane of each node, -1 when its removal is not asked for
   std::atomic<long long> pcMicros{0}, binaryMicros{0}, fMicros{0};
 
@@ -57,6 +59,7 @@ class sparseRemovalRun {
   void pcLanes(const laneSource<T>& d, int task);
   void binaryLanes(const laneSource<T>& d, int task);
   void addFluxes(const laneSource<T>& d);
+  void addDrops(const laneSource<T>& d);
   void pairLanes();
   void totalLanes();
   removalValues<T> finish(int k, componentsScratch& x) const;
@@ -155,11 +158,27 @@ void sparseRemovalRun<T>::addFluxes(const laneSource<T>& d) {
     }
 }
 
+// PC's drops, sources in order: row s and, at every other source, the
+// term of the pair (s, k) go with k's flux (in double, unlike the fractions
+// of the lanes); the other terms that change go with the removal that
+// changed them, as one old-minus-new sum per source.
+template <class T>
+void sparseRemovalRun<T>::addDrops(const laneSource<T>& d) {
+  const int s = d.s;
+  for (std::size_t idx = 0; idx < d.pcReach.size(); ++idx) {
+    const int j = d.pcReach[idx];
+    if (j == s) continue;
+    fluxPC[j] += d.pcTerms[idx];
+    fluxPC[s] += d.pcTerms[idx];
+  }
+  for (const auto& [k, drop] : d.pcDrops) connectorPC[k] += drop;
+}
+
 template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
   laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants, tasks,
-                                 request.limits);
+                                 request.limits, drops);
   if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   const int ahead = kLaneRoundsInHand;
@@ -184,12 +203,12 @@ void sparseRemovalRun<T>::sourcePasses() {
     laneSource<T>* batch = slotOf(round);
     const int count = countOf(round);
     if (part == fluxPart) {
-      for (int i = 0; i < count; ++i) addFluxes(batch[i]);
+      for (int i = 0; i < count; ++i) drops ? addDrops(batch[i]) : addFluxes(batch[i]);
       if (request.progress != nullptr) request.progress->advance(count);
       return;
     }
     timedPasses(
-        count, pc, binary, [&](int i) { pcLanes(batch[i], part); }, [&](int i) { binaryLanes(batch[i], part); },
+        count, pc && !drops, binary, [&](int i) { pcLanes(batch[i], part); }, [&](int i) { binaryLanes(batch[i], part); },
         pcMicros, binaryMicros);
   };
   pipelinedRounds(stages, workers);
@@ -274,7 +293,13 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
     v.iicFractions.connector =
         connectorOf(static_cast<T>(global.iic - v.iic), v.iicFractions.intra, v.iicFractions.flux);
   }
-  if (want.pc) {
+  if (want.pc && drops) {
+    const double intra = pcTermOfProbability(a, a, 1.0), flux = fluxPC[k], connector = connectorPC[k];
+    v.pcnum = static_cast<T>(global.pcnum - (intra + flux + connector));
+    v.pc = normalisedByArea(v.pcnum, area, m);
+    v.pcec = equivalentConnected(v.pcnum);
+    v.pcFractions = {intra / squared, flux / squared, connector / squared};
+  } else if (want.pc) {
     v.pcnum = accPC[at];
     v.pc = normalisedByArea(v.pcnum, area, m);
     v.pcec = equivalentConnected(v.pcnum);
@@ -300,8 +325,9 @@ void sparseRemovalRun<T>::prepareAll() {
     for (int i = 0; i < lanes(); ++i) lane[nodeOf(i)] = i;
     if (pc) {
       pcSearchSetupSparse(g, weights, cut);
-      accPC.assign(lanesAsked, T(0));
+      if (!drops) accPC.assign(lanesAsked, T(0));
       fluxPC.assign(size, 0.0);
+      if (drops) connectorPC.assign(size, 0.0);
     }
     if (binary) {
       accIIC.assign(lanesAsked, T(0));

@@ -1,6 +1,7 @@
 #include "engine/sparse_removal_source.h"
 
 #include <algorithm>
+#include <limits>
 #include <type_traits>
 
 #include "engine/float_class.h"
@@ -54,11 +55,13 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   d.pcTerms.clear();
   d.pcBest.clear();
   d.pcLanes.clear();
-  const double below = negligible.termBelow(s);
+  d.pcDrops.clear();
+  // Drops are summed from every term that changes, however small.
+  const double below = drops ? -std::numeric_limits<double>::infinity() : negligible.termBelow(s);
   for (int j : reached) {
     const double p = bestPathProbability(x.search.dist(j));
     const double term = pcTermOfProbability(as, g.sizes[j], p);
-    if (!(term < below)) d.pcLanes.push_back(static_cast<int>(d.pcTerms.size()));
+    if (!drops && !(term < below)) d.pcLanes.push_back(static_cast<int>(d.pcTerms.size()));
     d.pcTerms.push_back(term);
     d.pcBest.push_back(static_cast<float>(p));
   }
@@ -90,9 +93,16 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   view.keyed = &x.keyed;
   view.s = s;
   view.dist = x.search.distances();
-  view.delicate = classify(s, x);
+  // Without a cut, drops take the repair's least paths whatever the
+  // double-precision checks would say, so none is made: marked delicate, a
+  // repair returns without checking. With a cut, a value the search keeps
+  // within rounding of a lower one can decide whether a node steps on, and
+  // the checks stay.
+  const bool unchecked = drops && !(cut < std::numeric_limits<T>::infinity());
+  if (unchecked) x.ties.clear();
+  view.delicate = unchecked || classify(s, x);
   view.ties = &x.ties;
-  view.negligibleFrom = negligible.distanceFrom(s, as);
+  if (!drops) view.negligibleFrom = negligible.distanceFrom(s, as);
   markPositions(d.pcReach, x);
   x.pcRecords.clear();
   for (int k : reached)
@@ -120,6 +130,10 @@ void laneSourcePreparer<T>::pcChange(int k, double below, localTreeSource<T>& vi
                                      laneScratch<T>& x) const {
   const int s = view.s;
   const float as = g.sizes[s];
+  if (drops) {
+    d.pcDrops.push_back({k, pcDrop(k, view, d, x)});
+    return;
+  }
   const int lane = tasks.laneOf(k);
   if (repairs.repair(view, k, x.repair)) {
     for (int y : x.repair.set) {
@@ -138,6 +152,27 @@ void laneSourcePreparer<T>::pcChange(int k, double below, localTreeSource<T>& vi
       x.pcRecords.push_back({lane, static_cast<int>(at), reached ? pcTerm(as, g.sizes[j], x.again.dist(j)) : 0.0});
     }
   }
+}
+
+// The old terms minus the new ones of the search from s without k, in the
+// order of the repair or of the row, from a repair taken as it is when
+// unchecked, else as in pcChange.
+template <class T>
+double laneSourcePreparer<T>::pcDrop(int k, localTreeSource<T>& view, const laneSource<T>& d,
+                                     laneScratch<T>& x) const {
+  const float as = g.sizes[view.s];
+  auto termOf = [&](int y, T now) { return now == unreachedDistance<T>() ? 0.0 : pcTerm(as, g.sizes[y], now); };
+  double drop = 0;
+  if (repairs.repair(view, k, x.repair) || view.delicate) {
+    for (int y : x.repair.set) drop += d.pcTerms[x.position[y]] - termOf(y, x.repair.newDist[y]);
+    return drop;
+  }
+  searchWithout(view.s, k, x);
+  for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
+    const int j = d.pcReach[at];
+    if (j != k && x.again.dist(j) != view.dist[j]) drop += d.pcTerms[at] - termOf(j, x.again.dist(j));
+  }
+  return drop;
 }
 
 // The search from s without k in full. With the kept pairs, over those no

@@ -36,6 +36,9 @@ struct laneSource {
   // pcReach: those of the nodes that moved, repaired or searched again in
   // full (+0 for a node no longer reached).
   laneExceptions<double> pcMoved;
+  // With drops: for each removal that changes the search, the sum of its
+  // old terms minus its new ones, in the order of the repair.
+  std::vector<std::pair<int, double>> pcDrops;
   std::vector<int> binReach;        // the component of s, ascending
   std::vector<int> binLinks;        // breadth-first distances
   laneExceptions<int> binMoved;     // new distances, kUnreached when cut off
@@ -82,9 +85,9 @@ class laneSourcePreparer {
  public:
   laneSourcePreparer(const sparseLandscape& land, const searchWeights& weights, T cut, const binaryGraph& links,
                      const componentIndex& components, bool pc, bool binary, variantRange removals,
-                     const laneTasks& tasks, const engineLimits& limits)
+                     const laneTasks& tasks, const engineLimits& limits, bool drops)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        removals(removals), tasks(tasks), repairs(weights, cut, limits), negligible(land.sizes) {}
+        drops(drops), removals(removals), tasks(tasks), repairs(weights, cut, limits), negligible(land.sizes) {}
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
@@ -98,6 +101,7 @@ class laneSourcePreparer {
   const binaryGraph& links;
   const componentIndex& components;
   const bool pc, binary;
+  const bool drops;  // the drops of PC, not each removal's terms
   const variantRange removals;  // only their changed terms are prepared
   const laneTasks tasks;
   removalRepair<T> repairs;
@@ -108,6 +112,7 @@ class laneSourcePreparer {
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
   void pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
+  double pcDrop(int k, localTreeSource<T>& view, const laneSource<T>& d, laneScratch<T>& x) const;
   void searchWithout(int s, int k, laneScratch<T>& x) const;
   void markPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void clearPositions(const std::vector<int>& row, laneScratch<T>& x) const;

@@ -93,6 +93,7 @@ std::unique_ptr<quivaraProgram<T>> programOf(const analysisOptions& o, const pai
       o.improvement && !o.onlyOverall, o.linkMaxValue, o.change && !o.onlyOverall, o.landArea);
   p->routing.engine = !o.reference;
   p->routing.denseAsked = o.dense;
+  p->routing.pcDrops = o.pcDrops;
   p->threads = workerThreads(o.threads);
   p->symmetric = reading.symmetric;
   return p;

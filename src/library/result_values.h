@@ -101,12 +101,40 @@ resultsTable probabilityValues(quivaraProgram<T>& p, bool bestPath) {
   return table;
 }
 
+// With pcDrops, the PC columns of the removed nodes from the drops the
+// sparse engine summed, in double (the other routes keep their values).
+template <class T>
+void placePCDrops(const quivaraProgram<T>& p, resultsTable& nodes) {
+  if (p.taken.of(runPhase::removals) != phaseRoute::sparseEngine) return;
+  const double base = static_cast<double>(p.landGlobal->pc);
+  if (!(base > 0)) return;
+  auto columnOf = [&](const char* name) -> std::vector<double>* {
+    for (std::size_t c = 0; c < nodes.names.size(); ++c)
+      if (nodes.names[c] == name) return &nodes.columns[c];
+    return nullptr;
+  };
+  std::vector<double>* whole = columnOf("dPC");
+  std::vector<double>* intra = columnOf("dPCintra");
+  std::vector<double>* flux = columnOf("dPCflux");
+  std::vector<double>* connector = columnOf("dPCconnector");
+  if (!whole || !intra || !flux || !connector) return;
+  for (int i = 0; i < p.nNodes; ++i) {
+    const landscape<T>& v = p.landDel[i];
+    const std::size_t row = static_cast<std::size_t>(i);
+    (*intra)[row] = 100 * v.pcintra / base;
+    (*flux)[row] = 100 * v.pcflux / base;
+    (*connector)[row] = 100 * v.pcconnector / base;
+    (*whole)[row] = 100 * (v.pcintra + v.pcflux + v.pcconnector) / base;
+  }
+}
+
 template <class T>
 void fillResults(quivaraProgram<T>& p, const analysisOptions& o, analysisResults& results) {
   visitOverallIndices(p, [&](bool, const char* label, auto value) {
     results.overall.emplace_back(label, static_cast<double>(value));
   });
   if (!o.onlyOverall) results.nodes = nodeValues(p);
+  if (!o.onlyOverall && o.pcDrops) placePCDrops(p, results.nodes);
   if (o.components && p.ncFlag) results.components = componentValues(p);
 }
 

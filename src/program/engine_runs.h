@@ -55,6 +55,7 @@ engineRequest<T> requestOf(const quivaraProgram<T>& p) {
   if (p.plan.route(runPhase::overall) == phaseRoute::denseEngine) r.searches = &p.pcSearchesGlobal;
   r.threads = p.threads;
   r.progress = &runProgress();
+  r.pcDrops = p.routing.pcDrops;
   return r;
 }
 

@@ -94,6 +94,7 @@ struct routeOptions {
   bool engine = false;      // off (-reference): the straightforward route throughout, on one thread
   bool denseAsked = false;  // -dense
   bool savedPaths = false;  // the saved-path search of the removals
+  bool pcDrops = false;     // node removals by neighbour: PC's drops from the terms that change
 };
 
 // What a plan is chosen from. Counts are -1 while unknown (the first plan).

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -129,35 +130,15 @@ int caseCount() {
   return text != nullptr ? std::atoi(text) : 40;
 }
 
-class LibraryAgainstProgram : public testing::TestWithParam<bool> {};
-
-TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
-  const bool sparseSeries = GetParam();
-  const fs::path root = fs::temp_directory_path() / ("verdalis_library_" + std::to_string(getpid()));
-  int compared = 0;
-  for (int k = 0; k < caseCount(); ++k) {
-    const std::uint64_t seed = difftest::caseSeed(sparseSeries ? 77 : 78, k);
-    difftest::landscapeCase c = sparseSeries ? difftest::sparseCaseMaker(seed, 60).make()
-                                             : difftest::caseMaker(seed, 25).make();
-    std::vector<std::string> arguments;
-    for (const std::string& a : c.arguments)
-      if (a != "-noout") arguments.push_back(a);
-    dataArg arg;
-    std::string messages;
-    std::vector<char*> argv{const_cast<char*>("verdalis")};
-    for (std::string& a : arguments) argv.push_back(a.data());
-    if (readArguments(static_cast<int>(argv.size()), argv.data(), arg, messages) != 0 || arg.type1_iteration)
-      continue;
-    arrays a;
-    if (!arraysOf(c, arg, a)) continue;
-
-    const fs::path folder = root / ("case" + std::to_string(k)), work = folder / "run";
-    fs::create_directories(work);
-    std::ofstream(folder / "nodes.txt", std::ios::binary) << c.nodes;
-    std::ofstream(folder / "connections.txt", std::ios::binary) << c.connections;
-    const int status = runProgram(work, arguments);
-    if (status != 0 && status != 3) continue;  // refused by the checks: nothing to compare
-
+// Case k of a series as the program takes it (arguments without -noout)
+// and as the library does (arrays, options); false for a case the
+// command line or the readers would refuse.
+struct libraryCase {
+  difftest::landscapeCase c;
+  std::vector<std::string> arguments;
+  dataArg arg;
+  arrays a;
+  landscapeArrays land() const {
     landscapeArrays land;
     land.id = a.id;
     land.attribute = a.attribute;
@@ -167,6 +148,43 @@ TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
     land.value = a.value;
     land.alternative = a.alternative;
     land.reading = landscapeFilesOf(arg).reading;
+    return land;
+  }
+};
+
+bool libraryCaseOf(bool sparseSeries, int k, libraryCase& lc) {
+  const std::uint64_t seed = difftest::caseSeed(sparseSeries ? 77 : 78, k);
+  lc.c = sparseSeries ? difftest::sparseCaseMaker(seed, 60).make() : difftest::caseMaker(seed, 25).make();
+  for (const std::string& a : lc.c.arguments)
+    if (a != "-noout") lc.arguments.push_back(a);
+  std::string messages;
+  std::vector<std::string> words = lc.arguments;
+  std::vector<char*> argv{const_cast<char*>("verdalis")};
+  for (std::string& a : words) argv.push_back(a.data());
+  if (readArguments(static_cast<int>(argv.size()), argv.data(), lc.arg, messages) != 0 || lc.arg.type1_iteration)
+    return false;
+  return arraysOf(lc.c, lc.arg, lc.a);
+}
+
+class LibraryAgainstProgram : public testing::TestWithParam<bool> {};
+
+TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
+  const bool sparseSeries = GetParam();
+  const fs::path root = fs::temp_directory_path() / ("verdalis_library_" + std::to_string(getpid()));
+  int compared = 0;
+  for (int k = 0; k < caseCount(); ++k) {
+    libraryCase lc;
+    if (!libraryCaseOf(sparseSeries, k, lc)) continue;
+    const difftest::landscapeCase& c = lc.c;
+    const dataArg& arg = lc.arg;
+    const fs::path folder = root / ("case" + std::to_string(k)), work = folder / "run";
+    fs::create_directories(work);
+    std::ofstream(folder / "nodes.txt", std::ios::binary) << c.nodes;
+    std::ofstream(folder / "connections.txt", std::ios::binary) << c.connections;
+    const int status = runProgram(work, lc.arguments);
+    if (status != 0 && status != 3) continue;  // refused by the checks: nothing to compare
+
+    const landscapeArrays land = lc.land();
     analysisOptions options = analysisOptionsOf(arg);
     options.sinks = {};
     options.components = true;
@@ -189,6 +207,64 @@ TEST_P(LibraryAgainstProgram, ArraysGiveTheBytesOfTheResultFiles) {
   }
   fs::remove_all(root);
   EXPECT_GT(compared, caseCount() / 2);
+}
+
+// The drops of PC summed from the terms that change give the removals'
+// dPC and its fractions that the sums of every term give, within the
+// rounding of those sums (n² additions, in single precision with -simple)
+// and of the single precision they are written in, and add up to dPC; on
+// the sparse series, whose zero distances make some searches ones the
+// double-precision checks cannot vouch for. Where BC(PC) finds a node on
+// no best path the program writes its connector as 0, and a drop keeps
+// what it found.
+TEST(LibraryPCDrops, AgreeWithTheSumsOfEveryTerm) {
+  // In-process only, so five times the cases: enough to meet searches the
+  // checks refuse under a cut, which a drop makes again in full.
+  const int cases = 5 * caseCount();
+  int compared = 0;
+  for (int k = 0; k < cases; ++k) {
+    libraryCase lc;
+    if (!libraryCaseOf(true, k, lc) || !lc.arg.PC || lc.arg.onlyoverall) continue;
+    analysisOptions options = analysisOptionsOf(lc.arg);
+    options.sinks = {};
+    analysisResults sums, drops;
+    try {
+      sums = analyse(lc.land(), options);
+      options.pcDrops = true;
+      drops = analyse(lc.land(), options);
+    } catch (const verdalisError&) {
+      continue;  // refused by the checks
+    }
+    if (sums.route.text.find("Node removals: engine, sparse form") == std::string::npos) continue;
+    SCOPED_TRACE("case " + std::to_string(k) + ": " + lc.c.summary);
+    // The rows of the existing patches come first; candidates are added, not removed.
+    std::size_t existing = lc.a.id.size();
+    if (!lc.a.candidate.empty())
+      existing = static_cast<std::size_t>(std::count(lc.a.candidate.begin(), lc.a.candidate.end(), 1));
+    const double n = static_cast<double>(existing);
+    const double rounding = n * n * (options.singlePrecision ? 0x1p-24 : 0x1p-53);
+    const std::vector<double>& whole = drops.nodes.column("dPC");
+    for (const char* name : {"dPC", "dPCintra", "dPCflux", "dPCconnector"}) {
+      const std::vector<double>&expected = sums.nodes.column(name), &got = drops.nodes.column(name);
+      ASSERT_EQ(got.size(), expected.size());
+      for (std::size_t r = 0; r < existing; ++r) {
+        if (lc.arg.BCPC && name == std::string("dPCconnector") && expected[r] == 0) continue;
+        if (std::isnan(expected[r]) && std::isnan(got[r])) continue;  // a landscape of one patch
+        // A connector is written as dPC less its other parts: within the rounding of dPC.
+        const double written = 1e-6 * (std::fabs(expected[r]) + std::fabs(sums.nodes.column("dPC")[r]));
+        EXPECT_NEAR(got[r], expected[r], written + 100 * rounding) << name << " row " << r;
+      }
+    }
+    for (std::size_t r = 0; r < existing; ++r) {
+      const double parts = drops.nodes.column("dPCintra")[r] + drops.nodes.column("dPCflux")[r] +
+                           drops.nodes.column("dPCconnector")[r];
+      if (std::isnan(whole[r])) continue;
+      EXPECT_NEAR(whole[r], parts, 1e-12 * std::fabs(whole[r])) << "row " << r;
+    }
+    EXPECT_EQ(overallText(drops), overallText(sums));
+    ++compared;
+  }
+  EXPECT_GT(compared, cases / 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Series, LibraryAgainstProgram, testing::Values(false, true),
