@@ -98,9 +98,9 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   // repair returns without checking. With a cut, a value the search keeps
   // within rounding of a lower one can decide whether a node steps on, and
   // the checks stay.
-  const bool unchecked = drops && !(cut < std::numeric_limits<T>::infinity());
-  if (unchecked) x.ties.clear();
-  view.delicate = unchecked || classify(s, x);
+  view.unchecked = drops && !(cut < std::numeric_limits<T>::infinity());
+  if (view.unchecked) x.ties.clear();
+  view.delicate = view.unchecked || classify(s, x);
   view.ties = &x.ties;
   if (!drops) view.negligibleFrom = negligible.distanceFrom(s, as);
   markPositions(d.pcReach, x);
@@ -163,7 +163,7 @@ double laneSourcePreparer<T>::pcDrop(int k, localTreeSource<T>& view, const lane
   const float as = g.sizes[view.s];
   auto termOf = [&](int y, T now) { return now == unreachedDistance<T>() ? 0.0 : pcTerm(as, g.sizes[y], now); };
   double drop = 0;
-  if (repairs.repair(view, k, x.repair) || view.delicate) {
+  if (repairs.repair(view, k, x.repair) || view.unchecked) {
     for (int y : x.repair.set) drop += d.pcTerms[x.position[y]] - termOf(y, x.repair.newDist[y]);
     return drop;
   }

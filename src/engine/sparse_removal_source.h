@@ -51,6 +51,7 @@ struct localTreeSource {
   int s = -1;
   const T* dist = nullptr;
   bool delicate = false;
+  bool unchecked = false;  // drops without a cut: a repair is taken as it is
   const std::vector<std::pair<int, int>>* ties = nullptr;
   T negligibleFrom = std::numeric_limits<T>::infinity();
   const bestEntries<T>& entries;  // not built: the repairs read `keyed`
