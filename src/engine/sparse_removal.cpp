@@ -203,13 +203,18 @@ void sparseRemovalRun<T>::sourcePasses() {
     laneSource<T>* batch = slotOf(round);
     const int count = countOf(round);
     if (part == fluxPart) {
-      for (int i = 0; i < count; ++i) drops ? addDrops(batch[i]) : addFluxes(batch[i]);
+      for (int i = 0; i < count; ++i) {
+        if (drops)
+          addDrops(batch[i]);
+        else
+          addFluxes(batch[i]);
+      }
       if (request.progress != nullptr) request.progress->advance(count);
       return;
     }
     timedPasses(
-        count, pc && !drops, binary, [&](int i) { pcLanes(batch[i], part); }, [&](int i) { binaryLanes(batch[i], part); },
-        pcMicros, binaryMicros);
+        count, pc && !drops, binary, [&](int i) { pcLanes(batch[i], part); },
+        [&](int i) { binaryLanes(batch[i], part); }, pcMicros, binaryMicros);
   };
   pipelinedRounds(stages, workers);
 }
