@@ -37,8 +37,9 @@ coreLandscape landscapeOf(const regionNodes& nodes, std::size_t count, const nod
   return land;
 }
 
-analysisResults coreRun(const coreLandscape& land, const dispersalDistance& kernel, double regionArea, bool removals,
-                        int threads, std::vector<std::string>& told) {
+// With the removals of the first `removed` nodes (0: PC alone).
+analysisResults coreRun(const coreLandscape& land, const dispersalDistance& kernel, double regionArea,
+                        std::size_t removed, int threads, std::vector<std::string>& told) {
   landscapeArrays arrays;
   arrays.id = land.id;
   arrays.attribute = land.attribute;
@@ -53,8 +54,9 @@ analysisResults coreRun(const coreLandscape& land, const dispersalDistance& kern
   options.indices.PC = true;
   options.confProb = {static_cast<float>(kernel.distance), static_cast<float>(kernel.probability)};
   options.landArea = static_cast<float>(regionArea);
-  options.onlyOverall = !removals;
-  options.pcDrops = removals;
+  options.onlyOverall = removed == 0;
+  options.pcDrops = removed > 0;
+  options.pcDropNodes = static_cast<int>(removed);
   options.threads = threads;
   options.sinks.tell = [&told](const std::string& line) { told.push_back(line); };
   try {
@@ -81,12 +83,14 @@ distanceResult analyseRegion(const regionNodes& nodes, const nodePairs& pairs, c
   if (nodes.inside > 0) {
     const coreLandscape all = landscapeOf(nodes, nodes.outlines.size(), pairs, kernel.reach);
     r.pairs = all.from.size();
-    const analysisResults everyNode = coreRun(all, kernel, m.regionArea, request.removals, request.threads, r.told);
+    // The stepping stones' removals are not reported, and not measured.
+    const analysisResults everyNode =
+        coreRun(all, kernel, m.regionArea, request.removals ? nodes.inside : 0, request.threads, r.told);
     m.eca = everyNode.overallValue("EC(PC)");
     m.ecaWithoutTrans = m.eca;
     if (nodes.transboundary() > 0) {
       const coreLandscape inside = landscapeOf(nodes, nodes.inside, pairs, kernel.reach);
-      m.ecaWithoutTrans = coreRun(inside, kernel, m.regionArea, false, request.threads, r.told).overallValue("EC(PC)");
+      m.ecaWithoutTrans = coreRun(inside, kernel, m.regionArea, 0, request.threads, r.told).overallValue("EC(PC)");
     }
     if (request.removals) {
       auto head = [&](const char* name) {

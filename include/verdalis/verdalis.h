@@ -127,6 +127,9 @@ struct analysisOptions {
   // the straightforward search may keep a path longer by less than its
   // single-precision rounding.
   bool pcDrops = false;
+  // With pcDrops, the drops of the first pcDropNodes patches only (0: of
+  // every patch); the other rows' PC columns then hold NaN.
+  int pcDropNodes = 0;
   int threads = 0;                   // 0: every hardware thread
   bool reference = false;            // -reference: the straightforward measure, one thread
   bool dense = false;                // -dense: a notall landscape in the dense form, n x n matrices

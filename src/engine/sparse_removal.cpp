@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -178,7 +179,7 @@ template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
   laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants, tasks,
-                                 request.limits, drops);
+                                 request.limits, drops, request.pcDropsBelow);
   if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   const int ahead = kLaneRoundsInHand;
@@ -298,7 +299,11 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
     v.iicFractions.connector =
         connectorOf(static_cast<T>(global.iic - v.iic), v.iicFractions.intra, v.iicFractions.flux);
   }
-  if (want.pc && drops) {
+  if (want.pc && drops && request.pcDropsBelow >= 0 && k >= request.pcDropsBelow) {
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    v.pcnum = v.pc = v.pcec = static_cast<T>(none);
+    v.pcFractions = {none, none, none};
+  } else if (want.pc && drops) {
     const double intra = pcTermOfProbability(a, a, 1.0), flux = fluxPC[k], connector = connectorPC[k];
     v.pcnum = static_cast<T>(global.pcnum - (intra + flux + connector));
     v.pc = normalisedByArea(v.pcnum, area, m);

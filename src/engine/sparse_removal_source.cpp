@@ -106,7 +106,8 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   markPositions(d.pcReach, x);
   x.pcRecords.clear();
   for (int k : reached)
-    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n) && view.dist[k] < view.negligibleFrom)
+    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n) && view.dist[k] < view.negligibleFrom &&
+        !(drops && k >= dropsBelow))
       pcChange(k, below, view, d, x);
   d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
   clearPositions(d.pcReach, x);

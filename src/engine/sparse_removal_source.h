@@ -86,9 +86,10 @@ class laneSourcePreparer {
  public:
   laneSourcePreparer(const sparseLandscape& land, const searchWeights& weights, T cut, const binaryGraph& links,
                      const componentIndex& components, bool pc, bool binary, variantRange removals,
-                     const laneTasks& tasks, const engineLimits& limits, bool drops)
+                     const laneTasks& tasks, const engineLimits& limits, bool drops, int dropsBelow)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        drops(drops), removals(removals), tasks(tasks), repairs(weights, cut, limits), negligible(land.sizes) {}
+        drops(drops), dropsBelow(dropsBelow < 0 ? land.n : dropsBelow), removals(removals), tasks(tasks),
+        repairs(weights, cut, limits), negligible(land.sizes) {}
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
@@ -103,6 +104,7 @@ class laneSourcePreparer {
   const componentIndex& components;
   const bool pc, binary;
   const bool drops;  // the drops of PC, not each removal's terms
+  const int dropsBelow;  // with drops, the removals measured
   const variantRange removals;  // only their changed terms are prepared
   const laneTasks tasks;
   removalRepair<T> repairs;

@@ -227,11 +227,14 @@ TEST(LibraryPCDrops, AgreeWithTheSumsOfEveryTerm) {
     if (!libraryCaseOf(true, k, lc) || !lc.arg.PC || lc.arg.onlyoverall) continue;
     analysisOptions options = analysisOptionsOf(lc.arg);
     options.sinks = {};
-    analysisResults sums, drops;
+    analysisResults sums, drops, firstDrops;
+    const int first = static_cast<int>(lc.a.id.size() / 2);
     try {
       sums = analyse(lc.land(), options);
       options.pcDrops = true;
       drops = analyse(lc.land(), options);
+      options.pcDropNodes = first;
+      if (first > 0) firstDrops = analyse(lc.land(), options);
     } catch (const verdalisError&) {
       continue;  // refused by the checks
     }
@@ -265,6 +268,18 @@ TEST(LibraryPCDrops, AgreeWithTheSumsOfEveryTerm) {
       EXPECT_NEAR(whole[r], parts, 1e-12 * std::fabs(whole[r])) << "row " << r;
     }
     EXPECT_EQ(overallText(drops), overallText(sums));
+    // The drops of the first patches alone: theirs, and NaN after them.
+    for (const char* name : names) {
+      if (first == 0) break;
+      const std::vector<double>&all = drops.nodes.column(name), &some = firstDrops.nodes.column(name);
+      for (std::size_t r = 0; r < existing; ++r) {
+        if (r >= static_cast<std::size_t>(first)) {
+          EXPECT_TRUE(std::isnan(some[r])) << name << " row " << r;
+        } else if (!std::isnan(all[r])) {
+          EXPECT_EQ(some[r], all[r]) << name << " row " << r;
+        }
+      }
+    }
     ++compared;
   }
   EXPECT_GT(compared, cases / 4);
