@@ -26,7 +26,8 @@ class sparseRemovalRun {
  public:
   explicit sparseRemovalRun(const engineRequest<T>& r)
       : request(r), g(*r.sparse), n(r.sparse->n), want(r.indices), pc(r.indices.pc),
-        binary(r.indices.iic || r.indices.h), drops(r.pcDrops && r.indices.pc) {}
+        binary(r.indices.iic || r.indices.h), drops(r.pcDrops && r.indices.pc),
+        measuredBelow(drops && r.pcDropsBelow >= 0 ? r.pcDropsBelow : r.sparse->n) {}
   removalResult<T> run();
 
  private:
@@ -36,6 +37,7 @@ class sparseRemovalRun {
   const indexSelection want;
   const bool pc, binary;
   const bool drops;  // PC's drops summed from the changed terms, no PC lanes
+  const int measuredBelow;  // with drops, only the nodes below it are measured
   searchWeights weights;
   T cut = 0;
   binaryGraph links;
@@ -179,7 +181,7 @@ template <class T>
 void sparseRemovalRun<T>::sourcePasses() {
   const unsigned workers = threads();
   laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants, tasks,
-                                 request.limits, drops, request.pcDropsBelow);
+                                 request.limits, drops, measuredBelow);
   if (pc) preparer.useLists(workers, pcMicros);
   const int chunk = static_cast<int>(workers) * kLaneSourcesPerThread;
   const int ahead = kLaneRoundsInHand;
@@ -299,7 +301,7 @@ removalValues<T> sparseRemovalRun<T>::finish(int k, componentsScratch& x) const 
     v.iicFractions.connector =
         connectorOf(static_cast<T>(global.iic - v.iic), v.iicFractions.intra, v.iicFractions.flux);
   }
-  if (want.pc && drops && request.pcDropsBelow >= 0 && k >= request.pcDropsBelow) {
+  if (want.pc && k >= measuredBelow) {
     const double none = std::numeric_limits<double>::quiet_NaN();
     v.pcnum = v.pc = v.pcec = static_cast<T>(none);
     v.pcFractions = {none, none, none};

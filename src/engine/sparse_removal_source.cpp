@@ -99,15 +99,14 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   // within rounding of a lower one can decide whether a node steps on, and
   // the checks stay.
   view.unchecked = drops && !(cut < std::numeric_limits<T>::infinity());
-  if (view.unchecked) x.ties.clear();
   view.delicate = view.unchecked || classify(s, x);
   view.ties = &x.ties;
   if (!drops) view.negligibleFrom = negligible.distanceFrom(s, as);
   markPositions(d.pcReach, x);
   x.pcRecords.clear();
   for (int k : reached)
-    if (k != s && x.firstChild[k] >= 0 && removals.contains(k, g.n) && view.dist[k] < view.negligibleFrom &&
-        !(drops && k >= dropsBelow))
+    if (k != s && k < measuredBelow && x.firstChild[k] >= 0 && removals.contains(k, g.n) &&
+        view.dist[k] < view.negligibleFrom)
       pcChange(k, below, view, d, x);
   d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
   clearPositions(d.pcReach, x);
@@ -125,55 +124,43 @@ void laneSourcePreparer<T>::clearPositions(const std::vector<int>& row, laneScra
   for (int v : row) x.position[v] = -1;
 }
 
-// The terms of the search from s without k that differ from the plain ones.
+// Calls moved(at, term) with the new term of the positions of the row
+// that k's removal can move (+0 for a node no longer reached): every node
+// of the repair when the checks vouch for it, or when it is taken
+// unchecked; else the nodes whose distance moved in a search made again.
 template <class T>
-void laneSourcePreparer<T>::pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d,
-                                     laneScratch<T>& x) const {
-  const int s = view.s;
-  const float as = g.sizes[s];
-  if (drops) {
-    d.pcDrops.push_back({k, pcDrop(k, view, d, x)});
-    return;
-  }
-  const int lane = tasks.laneOf(k);
-  if (repairs.repair(view, k, x.repair)) {
-    for (int y : x.repair.set) {
-      const int at = x.position[y];
-      if (d.pcTerms[at] < below) continue;  // no lane adds it
-      x.pcRecords.push_back({lane, at, pcTerm(as, g.sizes[y], x.repair.newDist[y])});
-    }
-  } else {
-    // Searched again in full: the lane takes its own term wherever the
-    // distance moved (a node at its old distance gives the plain term).
-    searchWithout(s, k, x);
-    for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
-      const int j = d.pcReach[at];
-      if (j == k || d.pcTerms[at] < below || x.again.dist(j) == view.dist[j]) continue;
-      const bool reached = x.again.dist(j) != unreachedDistance<T>();
-      x.pcRecords.push_back({lane, static_cast<int>(at), reached ? pcTerm(as, g.sizes[j], x.again.dist(j)) : 0.0});
-    }
-  }
-}
-
-// The old terms minus the new ones of the search from s without k, in the
-// order of the repair or of the row, from a repair taken as it is when
-// unchecked, else as in pcChange.
-template <class T>
-double laneSourcePreparer<T>::pcDrop(int k, localTreeSource<T>& view, const laneSource<T>& d,
-                                     laneScratch<T>& x) const {
+template <class Moved>
+void laneSourcePreparer<T>::forEachMoved(int k, localTreeSource<T>& view, const laneSource<T>& d,
+                                         laneScratch<T>& x, Moved&& moved) const {
   const float as = g.sizes[view.s];
   auto termOf = [&](int y, T now) { return now == unreachedDistance<T>() ? 0.0 : pcTerm(as, g.sizes[y], now); };
-  double drop = 0;
   if (repairs.repair(view, k, x.repair) || view.unchecked) {
-    for (int y : x.repair.set) drop += d.pcTerms[x.position[y]] - termOf(y, x.repair.newDist[y]);
-    return drop;
+    for (int y : x.repair.set) moved(x.position[y], termOf(y, x.repair.newDist[y]));
+    return;
   }
   searchWithout(view.s, k, x);
   for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
     const int j = d.pcReach[at];
-    if (j != k && x.again.dist(j) != view.dist[j]) drop += d.pcTerms[at] - termOf(j, x.again.dist(j));
+    if (j != k && x.again.dist(j) != view.dist[j]) moved(static_cast<int>(at), termOf(j, x.again.dist(j)));
   }
-  return drop;
+}
+
+// The terms of the search from s without k that differ from the plain
+// ones, for k's lane; or, with drops, their old values minus the new ones,
+// in the order of the repair or of the row.
+template <class T>
+void laneSourcePreparer<T>::pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d,
+                                     laneScratch<T>& x) const {
+  if (drops) {
+    double drop = 0;
+    forEachMoved(k, view, d, x, [&](int at, double term) { drop += d.pcTerms[at] - term; });
+    d.pcDrops.push_back({k, drop});
+    return;
+  }
+  const int lane = tasks.laneOf(k);
+  forEachMoved(k, view, d, x, [&](int at, double term) {
+    if (!(d.pcTerms[at] < below)) x.pcRecords.push_back({lane, at, term});  // else no lane adds it
+  });
 }
 
 // The search from s without k in full. With the kept pairs, over those no

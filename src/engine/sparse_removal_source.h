@@ -86,10 +86,10 @@ class laneSourcePreparer {
  public:
   laneSourcePreparer(const sparseLandscape& land, const searchWeights& weights, T cut, const binaryGraph& links,
                      const componentIndex& components, bool pc, bool binary, variantRange removals,
-                     const laneTasks& tasks, const engineLimits& limits, bool drops, int dropsBelow)
+                     const laneTasks& tasks, const engineLimits& limits, bool drops, int measuredBelow)
       : g(land), w(weights), cut(cut), links(links), components(components), pc(pc), binary(binary),
-        drops(drops), dropsBelow(dropsBelow < 0 ? land.n : dropsBelow), removals(removals), tasks(tasks),
-        repairs(weights, cut, limits), negligible(land.sizes) {}
+        drops(drops), measuredBelow(measuredBelow), removals(removals), tasks(tasks), repairs(weights, cut, limits),
+        negligible(land.sizes) {}
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
@@ -104,7 +104,7 @@ class laneSourcePreparer {
   const componentIndex& components;
   const bool pc, binary;
   const bool drops;  // the drops of PC, not each removal's terms
-  const int dropsBelow;  // with drops, the removals measured
+  const int measuredBelow;  // the PC removals of the nodes below it are measured
   const variantRange removals;  // only their changed terms are prepared
   const laneTasks tasks;
   removalRepair<T> repairs;
@@ -115,7 +115,8 @@ class laneSourcePreparer {
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
   void pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
-  double pcDrop(int k, localTreeSource<T>& view, const laneSource<T>& d, laneScratch<T>& x) const;
+  template <class Moved>
+  void forEachMoved(int k, localTreeSource<T>& view, const laneSource<T>& d, laneScratch<T>& x, Moved&& moved) const;
   void searchWithout(int s, int k, laneScratch<T>& x) const;
   void markPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void clearPositions(const std::vector<int>& row, laneScratch<T>& x) const;
