@@ -155,6 +155,7 @@ std::vector<regionResult> runRegions(const protectedAreaIndex& index, const regi
   for (long long w : weights) total += w;
   // A meter of its own: the core's runs have theirs.
   progressMeter meter;
+  meter.followedBy(runProgress());
   progressPhase phase("Regions", total, meter);
   const unsigned pairThreads = std::max(1u, request.threads / workers);
   regionQueue queue(n, workers);

@@ -65,6 +65,13 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
     d.pcTerms.push_back(term);
     d.pcBest.push_back(static_cast<float>(p));
   }
+  // A source of no attribute (a stepping stone) has every term 0 with or
+  // without any node: no removal moves one, and its tree is not needed.
+  if (as == 0) {
+    x.pcRecords.clear();
+    d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
+    return;
+  }
   // The tree of best paths, as lists of children.
   if (x.firstChild.size() != static_cast<std::size_t>(g.n)) {
     x.firstChild.assign(g.n, -1);

@@ -59,7 +59,7 @@ progressMeter::snapshot progressMeter::now() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!running_) return {};
   return {name_, done_.load(std::memory_order_relaxed), total_,
-          std::chrono::duration<double>(clock::now() - start_).count()};
+          std::chrono::duration<double>(clock::now() - start_).count(), spoke_};
 }
 
 void progressMeter::endPhase() {
@@ -79,12 +79,16 @@ void progressMeter::endPhase() {
 void progressMeter::watch() {
   std::unique_lock<std::mutex> lock(mutex_);
   clock::time_point next = start_ + kFirstPhaseLineAfter;
+  long long saidAt = -1;
   while (running_) {
     if (wake_.wait_until(lock, next, [this] { return !running_; })) break;
-    const double seconds = std::chrono::duration<double>(clock::now() - start_).count();
-    sayLine(phaseLine(name_, done_.load(std::memory_order_relaxed), total_, seconds));
-    spoke_ = true;
     next += kPhaseLineEvery;
+    const long long done = done_.load(std::memory_order_relaxed);
+    if (done == saidAt && inner_ != nullptr && inner_->now().spoke) continue;
+    const double seconds = std::chrono::duration<double>(clock::now() - start_).count();
+    sayLine(phaseLine(name_, done, total_, seconds));
+    spoke_ = true;
+    saidAt = done;
   }
 }
 

@@ -43,8 +43,14 @@ class progressMeter {
     std::string phase;  // empty between phases
     long long done = 0, total = 0;
     double seconds = 0;
+    bool spoke = false;  // the phase has written a line
   };
   snapshot now();
+  // A meter whose units are whole pieces of work that another meter follows
+  // inside (regions, each run through the core): while the inner phase
+  // speaks, this one says nothing until its share moves, since its time
+  // left would only grow and the inner lines tell the real one.
+  void followedBy(progressMeter& inner) { inner_ = &inner; }
   // Says how long the phase took if it said anything before.
   void endPhase();
 
@@ -60,6 +66,7 @@ class progressMeter {
   clock::time_point start_;
   bool spoke_ = false;
   bool running_ = false;
+  progressMeter* inner_ = nullptr;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::thread watcher_;
