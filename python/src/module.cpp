@@ -68,6 +68,7 @@ analysisOptions optionsOf(const py::dict& o) {
   options.landArea = option(o, "land_area", 0.0f);
   options.pcHeurAll = option(o, "pc_heur_all", false);
   options.pcHeur = option(o, "pc_heur", 0.0f);
+  options.pcDrops = option(o, "pc_drops", false);
   options.onlyOverall = option(o, "only_overall", false);
   options.removal = option(o, "removal", false);
   options.improvement = option(o, "improvement", false);

@@ -102,3 +102,29 @@ def test_values_that_are_not_numbers(tmp_path):
                     dict(conf_adj=150, conf_prob=(100, 0.5), land_area=10))
     # A stream writes infinities as "%g" does.
     assert [number_text(v) for v in (float("inf"), -float("inf"), float("nan"))] == ["inf", "-inf", "nan"]
+
+
+def test_pc_drops_agree_with_the_program_to_its_digits(tmp_path):
+    # The drops are summed in double from the changed terms: the program's
+    # PC columns, single-precision differences of two sums, within their
+    # rounding; the parts add up to dPC, and the overall indices are the same.
+    nodes, pairs = tmp_path / "drops_nodes.txt", tmp_path / "drops_pairs.txt"
+    subprocess.run([program("gen_landscape"), "--nodes", "60", "--seed", "9", "--side", "6000", "--within", "1500",
+                    "--out-nodes", str(nodes), "--out-connections", str(pairs)], check=True)
+    options = dict(conf_prob=(1000, 0.5), land_area=5000)
+    node_table, pair_table = read_table(nodes, ["id", "attribute"]), read_table(pairs, ["from", "to", "value"])
+    plain = verdalis.analyse(node_table, pair_table, ["PC"], **options)
+    drops = verdalis.analyse(node_table, pair_table, ["PC"], pc_drops=True, **options)
+    assert drops.overall == plain.overall
+    parts = ["dPCintra", "dPCflux", "dPCconnector"]
+    for column in plain.nodes.columns:
+        if "PC" in column:  # dPC, varPC and their parts
+            expected = plain.nodes[column].to_numpy()
+            scale = 1e-5 * abs(expected).max()
+            assert drops.nodes[column].to_numpy() == pytest.approx(expected, rel=1e-4, abs=scale), column
+        else:
+            assert drops.nodes[column].equals(plain.nodes[column]), column
+    assert not drops.nodes["dPC"].equals(plain.nodes["dPC"]), "the drops were not taken"
+    assert drops.nodes[parts].sum(axis=1).to_numpy() == pytest.approx(drops.nodes["dPC"].to_numpy(), rel=1e-12)
+    with pytest.raises(verdalis.InputRefused, match="pc_drops gives the node importances of PC"):
+        verdalis.analyse(node_table, pair_table, ["PC"], pc_drops=True, only_overall=True, **options)

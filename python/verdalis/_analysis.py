@@ -14,7 +14,7 @@ INDICES = ("NC", "NL", "H", "CCP", "LCP", "IIC", "BC", "BCIIC", "F", "AWF", "PC"
 # Whole numbers in the result tables: identifiers, components, links.
 WHOLE_RESULT_COLUMNS = {"Node", "Node1", "Node2", "Component", "From", "To", "Link"}
 
-_OPTIONS = ("type", "all", "symmetric", "conf_adj", "conf_prob", "land_area", "pc_heur", "only_overall",
+_OPTIONS = ("type", "all", "symmetric", "conf_adj", "conf_prob", "land_area", "pc_heur", "pc_drops", "only_overall",
             "removal", "improvement", "max_value", "change", "components", "threads", "precision",
             "reference", "dense", "log_progress", "log", "progress")
 
@@ -51,7 +51,7 @@ def _settings(indices, o):
         raise ValueError(f'type is "dist", "prob" or "adj", not {o["type"]!r}')
     s["type"] = o["type"]
     for flag in ("all", "symmetric", "only_overall", "removal", "improvement", "change", "components",
-                 "reference", "dense"):
+                 "reference", "dense", "pc_drops"):
         s[flag] = bool(o[flag])
     for name in ("conf_adj", "land_area", "max_value"):
         if o[name] is not None:
@@ -104,6 +104,8 @@ def _refused_combinations(s):
                         "(type=\"dist\") or probabilities (type=\"prob\")")
     if ("pc_heur" in s or "pc_heur_all" in s) and "PC" not in chosen:
         problems.append("pc_heur applies to PC only: add PC, or leave pc_heur out")
+    if s["pc_drops"] and ("PC" not in chosen or s["only_overall"]):
+        problems.append("pc_drops gives the node importances of PC: add PC, without only_overall")
     for index, needed in (("BCIIC", "IIC"), ("BCPC", "PC")):
         if index in chosen and needed not in chosen:
             problems.append(f"{index} needs {needed} as well: add {needed}")
@@ -236,6 +238,11 @@ def analyse(nodes, links, indices=(), **options):
     conf_prob=None       (distance, probability), e.g. (1000, 0.5) (-confProb)
     land_area=None       the maximum landscape attribute (-landArea)
     pc_heur=None         a probability, or "all" (-pcHeur)
+    pc_drops=False       dPC, dPCintra, dPCflux and dPCconnector of each node
+                         in double, from the terms its removal changes: on a
+                         landscape held by neighbour far faster for large
+                         ones, and beyond the sixth digit not the command
+                         line's, whose dPC is a difference of two sums
     only_overall=False   the overall indices only (onlyoverall)
     removal=False        the importance of every link removed (-removal)
     improvement=False    the importance of every link made sure (-improvement)
@@ -277,8 +284,8 @@ def analyse(nodes, links, indices=(), **options):
         close = difflib.get_close_matches(unknown[0], _OPTIONS, n=1)
         hint = f" (did you mean {close[0]}?)" if close else ""
         raise TypeError(f"analyse() got an unexpected keyword argument {unknown[0]!r}{hint}")
-    o = dict(zip(_OPTIONS, ("dist", False, False, None, None, None, None, False, False, False, None, False,
-                            False, 0, "double", False, False, "automatic", None, None)))
+    o = dict(zip(_OPTIONS, ("dist", False, False, None, None, None, None, False, False, False, False, None,
+                            False, False, 0, "double", False, False, "automatic", None, None)))
     o.update(options)
     settings = _settings(indices, o)
     _refused_combinations(settings)

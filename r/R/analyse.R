@@ -9,7 +9,7 @@ verdalis_analyse <- function(nodes, links, indices = c("PC", "IIC"), conf_adj = 
                              direct_probabilities = FALSE, maximum_product_probabilities = FALSE,
                              threads = 0, precision = c("double", "single"), reference = FALSE, dense = FALSE,
                              plan_only = FALSE, id = "id", attribute = "attribute", candidate = "candidate",
-                             progress = interactive(), verbose = FALSE) {
+                             progress = interactive(), verbose = FALSE, pc_drops = FALSE) {
   type <- match.arg(type)
   precision <- match.arg(precision)
   node_arrays <- node_table(nodes, id, attribute, candidate)
@@ -20,7 +20,8 @@ verdalis_analyse <- function(nodes, links, indices = c("PC", "IIC"), conf_adj = 
     pc_heur = pc_heur, only_overall = only_overall, removal = removal, improvement = improvement,
     max_value = max_value, change = change, components = components, link_list = link_list,
     direct_probabilities = direct_probabilities, maximum_product_probabilities = maximum_product_probabilities,
-    threads = threads, precision = precision, reference = reference, dense = dense, plan_only = plan_only
+    threads = threads, precision = precision, reference = reference, dense = dense, plan_only = plan_only,
+    pc_drops = pc_drops
   )
   reading <- list(type = type, all = flag(all, "all"), symmetric = flag(symmetric, "symmetric"),
                   nodes_name = "nodes", pairs_name = "links")
@@ -128,7 +129,8 @@ number <- function(x, what, default = 0) {
 # indices asked for cannot fill.
 analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_heur, only_overall, removal,
                              improvement, max_value, change, components, link_list, direct_probabilities,
-                             maximum_product_probabilities, threads, precision, reference, dense, plan_only) {
+                             maximum_product_probabilities, threads, precision, reference, dense, plan_only,
+                             pc_drops = FALSE) {
   indices <- index_names(indices)
   requires <- c(BCIIC = "IIC", BCPC = "PC")
   for (index in intersect(names(requires), indices))
@@ -150,6 +152,9 @@ analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_h
   if (!is.null(pc_heur) && !"PC" %in% indices) refuse("pc_heur applies to PC only: add \"PC\" to indices")
   heur_all <- identical(pc_heur, "all")
   only_overall <- flag(only_overall, "only_overall")
+  pc_drops <- flag(pc_drops, "pc_drops")
+  if (pc_drops && (!"PC" %in% indices || only_overall))
+    refuse("pc_drops gives the node importances of PC: add \"PC\" to indices, without only_overall")
   links <- c(removal = flag(removal, "removal"), improvement = flag(improvement, "improvement"),
              change = flag(change, "change"))
   if (!is.null(max_value) && !any(links[c("removal", "improvement")]))
@@ -175,7 +180,7 @@ analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_h
          pc_heur = if (heur_all) 0 else number(pc_heur, "pc_heur"), only_overall = only_overall,
          max_value = number(max_value, "max_value"), threads = as.integer(threads), precision = precision,
          reference = flag(reference, "reference"), dense = flag(dense, "dense"),
-         plan_only = flag(plan_only, "plan_only")),
+         plan_only = flag(plan_only, "plan_only"), pc_drops = pc_drops),
     as.list(links), as.list(outputs))
 }
 

@@ -125,6 +125,7 @@ analysisOptions optionsOf(const Rcpp::List& o, verdalisr::heldText* log, verdali
   options.landArea = Rcpp::as<float>(o["land_area"]);
   options.pcHeurAll = Rcpp::as<bool>(o["pc_heur_all"]);
   options.pcHeur = Rcpp::as<float>(o["pc_heur"]);
+  options.pcDrops = Rcpp::as<bool>(o["pc_drops"]);
   options.onlyOverall = Rcpp::as<bool>(o["only_overall"]);
   options.removal = Rcpp::as<bool>(o["removal"]);
   options.improvement = Rcpp::as<bool>(o["improvement"]);

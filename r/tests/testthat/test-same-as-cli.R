@@ -81,6 +81,21 @@ test_that("generated landscapes give the program's files", {
                      type = "adj", indices = c("NC", "IIC", "H"), land_area = 500, only_overall = TRUE)
 })
 
+test_that("pc_drops gives the program's dPC to its digits, in parts that add up", {
+  land <- random_landscape(60, seed = 9)
+  run <- function(...) verdalis_analyse(land$nodes, land$links, indices = "PC", conf_prob = c(500, 0.5),
+                                        land_area = 1e5, ...)
+  plain <- run()
+  drops <- run(pc_drops = TRUE)
+  expect_identical(drops$overall, plain$overall)
+  parts <- c("dPCintra", "dPCflux", "dPCconnector")
+  for (column in c("dPC", parts)) expect_equal(drops$nodes[[column]], plain$nodes[[column]], tolerance = 1e-4)
+  expect_false(identical(drops$nodes$dPC, plain$nodes$dPC))
+  expect_equal(rowSums(drops$nodes[parts]), drops$nodes$dPC, tolerance = 1e-12)
+  expect_error(run(pc_drops = TRUE, only_overall = TRUE), "pc_drops gives the node importances of PC",
+               class = "verdalis_input_refused")
+})
+
 test_that("values that are not numbers and invalid input are those of the program's files", {
   skip_without_cli()
   # Patches of no area: every importance is 0 / 0.
