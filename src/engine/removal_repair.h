@@ -107,6 +107,10 @@ class removalRepair {
   // the same members.
   template <class Source>
   bool repair(const Source& d, int k, removalScratch<T>& x) const;
+  // The same least fixed point without the checks, for a caller that takes
+  // it whatever they would say.
+  template <class Source>
+  void settle(const Source& d, int k, removalScratch<T>& x) const;
 
  private:
   const searchWeights& w;
@@ -181,6 +185,14 @@ void removalRepair<T>::collectBelow(const Source& d, int k, removalScratch<T>& x
 template <class T>
 template <class Source>
 bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) const {
+  settle(d, k, x);
+  if constexpr (!std::is_same_v<T, float>) return classesHold(d.delicate, *d.ties, k, x, d.dist);
+  return true;
+}
+
+template <class T>
+template <class Source>
+void removalRepair<T>::settle(const Source& d, int k, removalScratch<T>& x) const {
   const T* dist = d.dist;
   collectBelow(d, k, x);
   auto rowSteps = [&](int y, auto&& relax) {
@@ -207,8 +219,6 @@ bool removalRepair<T>::repair(const Source& d, int k, removalScratch<T>& x) cons
     sweep(
         x, [&](int y, T& best, int& from) { entryRows(y, k, x, dist, best, from); }, rowSteps);
   }
-  if constexpr (!std::is_same_v<T, float>) return classesHold(d.delicate, *d.ties, k, x, dist);
-  return true;
 }
 
 // The pairs that only k beat: from the unchanged part, entries of the

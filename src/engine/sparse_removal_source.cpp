@@ -101,12 +101,11 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   view.s = s;
   view.dist = x.search.distances();
   // Without a cut, drops take the repair's least paths whatever the
-  // double-precision checks would say, so none is made: marked delicate, a
-  // repair returns without checking. With a cut, a value the search keeps
-  // within rounding of a lower one can decide whether a node steps on, and
-  // the checks stay.
+  // double-precision checks would say, so none is made. With a cut, a value
+  // the search keeps within rounding of a lower one can decide whether a
+  // node steps on, and the checks stay.
   view.unchecked = drops && !(cut < std::numeric_limits<T>::infinity());
-  view.delicate = view.unchecked || classify(s, x);
+  view.delicate = !view.unchecked && classify(s, x);
   view.ties = &x.ties;
   if (!drops) view.negligibleFrom = negligible.distanceFrom(s, as);
   markPositions(d.pcReach, x);
@@ -141,7 +140,10 @@ void laneSourcePreparer<T>::forEachMoved(int k, localTreeSource<T>& view, const 
                                          laneScratch<T>& x, Moved&& moved) const {
   const float as = g.sizes[view.s];
   auto termOf = [&](int y, T now) { return now == unreachedDistance<T>() ? 0.0 : pcTerm(as, g.sizes[y], now); };
-  if (repairs.repair(view, k, x.repair) || view.unchecked) {
+  bool vouched = true;
+  if (view.unchecked) repairs.settle(view, k, x.repair);
+  else vouched = repairs.repair(view, k, x.repair);
+  if (vouched) {
     for (int y : x.repair.set) moved(x.position[y], termOf(y, x.repair.newDist[y]));
     return;
   }
