@@ -33,9 +33,9 @@ std::vector<regionWork> regionWeights(const protectedAreaIndex& index, const reg
     const envelope b = envelopeOf(c, r.outline.get());
     const double near = static_cast<double>(
         index.near({b.minX - reach, b.minY - reach, b.maxX + reach, b.maxY + reach}, c).size());
-    const double removals = q.removals ? near * near * near / 3e6 : 0;
+    const double removalWork = q.removals ? near * near * near / 3e6 : 0;
     weights.push_back({2 + 2 * static_cast<long long>(near),
-                       static_cast<long long>(q.kernels.size()) * (1 + static_cast<long long>(near + removals))});
+                       static_cast<long long>(q.kernels.size()) * (1 + static_cast<long long>(near + removalWork))});
   }
   return weights;
 }

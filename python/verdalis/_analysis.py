@@ -14,9 +14,13 @@ INDICES = ("NC", "NL", "H", "CCP", "LCP", "IIC", "BC", "BCIIC", "F", "AWF", "PC"
 # Whole numbers in the result tables: identifiers, components, links.
 WHOLE_RESULT_COLUMNS = {"Node", "Node1", "Node2", "Component", "From", "To", "Link"}
 
-_OPTIONS = ("type", "all", "symmetric", "conf_adj", "conf_prob", "land_area", "pc_heur", "pc_drops", "only_overall",
-            "removal", "improvement", "max_value", "change", "components", "threads", "precision",
-            "reference", "dense", "log_progress", "log", "progress")
+# The options of analyse and their defaults.
+_DEFAULTS = {"type": "dist", "all": False, "symmetric": False, "conf_adj": None, "conf_prob": None,
+             "land_area": None, "pc_heur": None, "pc_drops": False, "only_overall": False, "removal": False,
+             "improvement": False, "max_value": None, "change": False, "components": False, "threads": 0,
+             "precision": "double", "reference": False, "dense": False, "log_progress": "automatic", "log": None,
+             "progress": None}
+_OPTIONS = tuple(_DEFAULTS)
 
 
 class VerdalisWarning(UserWarning):
@@ -284,9 +288,7 @@ def analyse(nodes, links, indices=(), **options):
         close = difflib.get_close_matches(unknown[0], _OPTIONS, n=1)
         hint = f" (did you mean {close[0]}?)" if close else ""
         raise TypeError(f"analyse() got an unexpected keyword argument {unknown[0]!r}{hint}")
-    o = dict(zip(_OPTIONS, ("dist", False, False, None, None, None, None, False, False, False, False, None,
-                            False, False, 0, "double", False, False, "automatic", None, None)))
-    o.update(options)
+    o = dict(_DEFAULTS, **options)
     settings = _settings(indices, o)
     _refused_combinations(settings)
     node_arrays = arrays_of(nodes, NODE_COLUMNS, ("id", "attribute"), "nodes")

@@ -130,7 +130,7 @@ number <- function(x, what, default = 0) {
 analysis_options <- function(indices, conf_adj, conf_prob, land_area, type, pc_heur, only_overall, removal,
                              improvement, max_value, change, components, link_list, direct_probabilities,
                              maximum_product_probabilities, threads, precision, reference, dense, plan_only,
-                             pc_drops = FALSE) {
+                             pc_drops) {
   indices <- index_names(indices)
   requires <- c(BCIIC = "IIC", BCPC = "PC")
   for (index in intersect(names(requires), indices))

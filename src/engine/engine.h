@@ -86,9 +86,9 @@ struct engineRequest {
   // double from the terms that change (old minus new), in place of the sum
   // of every term of each removal (sparse_removal.cpp).
   bool pcDrops = false;
-  // With drops, only the nodes below this one are measured (-1: every
+  // With drops, only the first pcDropNodes nodes are measured (0: every
   // node); the others' PC values are NaN.
-  int pcDropsBelow = -1;
+  int pcDropNodes = 0;
 };
 
 template <class T>

@@ -27,7 +27,7 @@ class sparseRemovalRun {
   explicit sparseRemovalRun(const engineRequest<T>& r)
       : request(r), g(*r.sparse), n(r.sparse->n), want(r.indices), pc(r.indices.pc),
         binary(r.indices.iic || r.indices.h), drops(r.pcDrops && r.indices.pc),
-        measuredBelow(drops && r.pcDropsBelow >= 0 ? r.pcDropsBelow : r.sparse->n) {}
+        measuredBelow(drops && r.pcDropNodes > 0 ? r.pcDropNodes : r.sparse->n) {}
   removalResult<T> run();
 
  private:

@@ -94,7 +94,7 @@ std::unique_ptr<quivaraProgram<T>> programOf(const analysisOptions& o, const pai
   p->routing.engine = !o.reference;
   p->routing.denseAsked = o.dense;
   p->routing.pcDrops = o.pcDrops;
-  p->routing.pcDropsBelow = o.pcDrops && o.pcDropNodes > 0 ? o.pcDropNodes : -1;
+  p->routing.pcDropNodes = o.pcDropNodes;
   p->threads = workerThreads(o.threads);
   p->symmetric = reading.symmetric;
   return p;

@@ -56,7 +56,7 @@ engineRequest<T> requestOf(const quivaraProgram<T>& p) {
   r.threads = p.threads;
   r.progress = &runProgress();
   r.pcDrops = p.routing.pcDrops;
-  r.pcDropsBelow = p.routing.pcDropsBelow;
+  r.pcDropNodes = p.routing.pcDropNodes;
   return r;
 }
 

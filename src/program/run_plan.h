@@ -95,7 +95,7 @@ struct routeOptions {
   bool denseAsked = false;  // -dense
   bool savedPaths = false;  // the saved-path search of the removals
   bool pcDrops = false;     // node removals by neighbour: PC's drops from the terms that change
-  int pcDropsBelow = -1;    // with them, the nodes measured (-1: all)
+  int pcDropNodes = 0;      // with them, the first nodes measured (0: all)
 };
 
 // What a plan is chosen from. Counts are -1 while unknown (the first plan).
