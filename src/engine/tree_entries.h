@@ -58,8 +58,18 @@ struct treeEntries {
   bool bestOutside(int p, int dk, int k, T& best, int& from) const {
     const entry* first = entries.data() + entryStart[p];
     const entry* last = entries.data() + entryStart[p + 1];
-    const entry* end = std::partition_point(first, last, [dk](const entry& e) { return e.key < dk; });
-    if (end == first) return false;
+    // Halving without branches on the keys: from node to node their
+    // comparisons come out either way, so a search that branched on them
+    // would mispredict about half of them; a repair runs one per node.
+    std::size_t count = static_cast<std::size_t>(last - first);
+    if (count == 0 || !(first->key < dk)) return false;
+    const entry* end = first;  // the last entry with key < dk, found by halving
+    while (count > 1) {
+      const std::size_t half = count / 2;
+      end = end[half].key < dk ? end + half : end;
+      count -= half;
+    }
+    ++end;
     const leastTwo& two = prefix[static_cast<std::size_t>(end - entries.data()) - 1];
     if (two.bestFrom != k) {
       best = two.best;
