@@ -65,13 +65,18 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
     d.pcTerms.push_back(term);
     d.pcBest.push_back(static_cast<float>(p));
   }
+  x.pcRecords.clear();
   // A source of no attribute (a stepping stone) has every term 0 with or
   // without any node: no removal moves one, and its tree is not needed.
-  if (as == 0) {
-    x.pcRecords.clear();
-    d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
-    return;
-  }
+  if (as != 0) pcRemovals(s, below, d, x);
+  d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
+}
+
+// The removals that change the search from s, each repaired over the tree
+// of best paths, into the source's records or drops.
+template <class T>
+void laneSourcePreparer<T>::pcRemovals(int s, double below, laneSource<T>& d, laneScratch<T>& x) const {
+  const std::vector<int>& reached = x.search.reachedAscending();
   // The tree of best paths, as lists of children.
   if (x.firstChild.size() != static_cast<std::size_t>(g.n)) {
     x.firstChild.assign(g.n, -1);
@@ -107,14 +112,12 @@ void laneSourcePreparer<T>::pcSide(int s, laneSource<T>& d, laneScratch<T>& x) c
   view.unchecked = drops && !(cut < std::numeric_limits<T>::infinity());
   view.delicate = !view.unchecked && classify(s, x);
   view.ties = &x.ties;
-  if (!drops) view.negligibleFrom = negligible.distanceFrom(s, as);
+  if (!drops) view.negligibleFrom = negligible.distanceFrom(s, g.sizes[s]);
   markPositions(d.pcReach, x);
-  x.pcRecords.clear();
   for (int k : reached)
     if (k != s && k < measuredBelow && x.firstChild[k] >= 0 && removals.contains(k, g.n) &&
         view.dist[k] < view.negligibleFrom)
       pcChange(k, below, view, d, x);
-  d.pcMoved.group(x.pcRecords, static_cast<int>(d.pcReach.size()), tasks);
   clearPositions(d.pcReach, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
 }

@@ -113,6 +113,7 @@ class laneSourcePreparer {
   const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
 
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
+  void pcRemovals(int s, double below, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
   void pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
   template <class Moved>
