@@ -14,6 +14,10 @@ template <class T>
 void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
   repairs.useLists(threads, cpuMicros);
   if (repairs.keptLists() != nullptr) unbeaten = unbeatenWeights(*repairs.keptLists());
+  // Under a cut a pair's two searches may differ on whether a node within
+  // rounding of the cut steps on, and over directed weights they are two
+  // paths: there each source adds its own pairs.
+  if (drops && !(cut < std::numeric_limits<T>::infinity()) && symmetricRows(w)) owners.build(w);
 }
 
 template <class T>
@@ -114,12 +118,24 @@ void laneSourcePreparer<T>::pcRemovals(int s, double below, laneSource<T>& d, la
   view.ties = &x.ties;
   if (!drops) view.negligibleFrom = negligible.distanceFrom(s, g.sizes[s]);
   markPositions(d.pcReach, x);
+  if (owners.built()) markOwnedBelow(s, x);
   for (int k : reached)
     if (k != s && k < measuredBelow && x.firstChild[k] >= 0 && removals.contains(k, g.n) &&
-        view.dist[k] < view.negligibleFrom)
+        view.dist[k] < view.negligibleFrom && (!owners.built() || x.ownedBelow[x.tree.position[k]]))
       pcChange(k, below, view, d, x);
   clearPositions(d.pcReach, x);
   for (int v : reached) x.firstChild[v] = x.nextSibling[v] = -1;
+}
+
+// From the leaves up: a node comes after its parent in preorder.
+template <class T>
+void laneSourcePreparer<T>::markOwnedBelow(int s, laneScratch<T>& x) const {
+  const treePreorder& tree = x.tree;
+  x.ownedBelow.assign(tree.nodes.size(), 0);
+  for (std::size_t at = tree.nodes.size(); at-- > 1;) {
+    const int v = tree.nodes[at];
+    if (owners.owns(s, v) || x.ownedBelow[at]) x.ownedBelow[tree.position[x.search.pred(v)]] = 1;
+  }
 }
 
 template <class T>
@@ -134,26 +150,29 @@ void laneSourcePreparer<T>::clearPositions(const std::vector<int>& row, laneScra
 }
 
 // Calls moved(at, term) with the new term of the positions of the row
-// that k's removal can move (+0 for a node no longer reached): every node
-// of the repair when the checks vouch for it, or when it is taken
-// unchecked; else the nodes whose distance moved in a search made again.
+// that k's removal can move (+0 for a node no longer reached) and that
+// counted(node) takes: every node of the repair when the checks vouch for
+// it, or when it is taken unchecked; else the nodes whose distance moved in
+// a search made again.
 template <class T>
-template <class Moved>
+template <class Counted, class Moved>
 void laneSourcePreparer<T>::forEachMoved(int k, localTreeSource<T>& view, const laneSource<T>& d,
-                                         laneScratch<T>& x, Moved&& moved) const {
+                                         laneScratch<T>& x, Counted&& counted, Moved&& moved) const {
   const float as = g.sizes[view.s];
   auto termOf = [&](int y, T now) { return now == unreachedDistance<T>() ? 0.0 : pcTerm(as, g.sizes[y], now); };
   bool vouched = true;
   if (view.unchecked) repairs.settle(view, k, x.repair);
   else vouched = repairs.repair(view, k, x.repair);
   if (vouched) {
-    for (int y : x.repair.set) moved(x.position[y], termOf(y, x.repair.newDist[y]));
+    for (int y : x.repair.set)
+      if (counted(y)) moved(x.position[y], termOf(y, x.repair.newDist[y]));
     return;
   }
   searchWithout(view.s, k, x);
   for (std::size_t at = 0; at < d.pcReach.size(); ++at) {
     const int j = d.pcReach[at];
-    if (j != k && x.again.dist(j) != view.dist[j]) moved(static_cast<int>(at), termOf(j, x.again.dist(j)));
+    if (j != k && x.again.dist(j) != view.dist[j] && counted(j))
+      moved(static_cast<int>(at), termOf(j, x.again.dist(j)));
   }
 }
 
@@ -164,13 +183,17 @@ template <class T>
 void laneSourcePreparer<T>::pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d,
                                      laneScratch<T>& x) const {
   if (drops) {
+    // Over symmetric weights one end of each pair adds it, for both.
+    const bool halves = owners.built();
     double drop = 0;
-    forEachMoved(k, view, d, x, [&](int at, double term) { drop += d.pcTerms[at] - term; });
-    d.pcDrops.push_back({k, drop});
+    forEachMoved(
+        k, view, d, x, [&](int y) { return !halves || owners.owns(view.s, y); },
+        [&](int at, double term) { drop += d.pcTerms[at] - term; });
+    d.pcDrops.push_back({k, halves ? 2 * drop : drop});
     return;
   }
   const int lane = tasks.laneOf(k);
-  forEachMoved(k, view, d, x, [&](int at, double term) {
+  forEachMoved(k, view, d, x, [](int) { return true; }, [&](int at, double term) {
     if (!(d.pcTerms[at] < below)) x.pcRecords.push_back({lane, at, term});  // else no lane adds it
   });
 }

@@ -18,6 +18,7 @@
 #include "engine/engine.h"
 #include "engine/lane_exceptions.h"
 #include "engine/negligible_terms.h"
+#include "engine/pair_owners.h"
 #include "engine/removal_repair.h"
 #include "engine/tree_preorder.h"
 #include "graph/local_search.h"
@@ -74,6 +75,8 @@ struct laneScratch {
   bestEntries<T> entries;
   binaryScratch binary;
   std::vector<int> position;  // of each reached node in the row, -1 elsewhere
+  // By tree position: whether a node the source adds pairs with lies below.
+  std::vector<char> ownedBelow;
   // The pairs that only a removed node beats, for a search made again
   // without it.
   stepsByOrigin witnessed;
@@ -110,14 +113,17 @@ class laneSourcePreparer {
   removalRepair<T> repairs;
   negligibleTerms<T> negligible;
   searchWeights unbeaten;  // the pairs no node beats, when kept
+  pairOwners<T> owners;     // drops over symmetric weights: one end adds a pair
   const searchWeights& searchWeightsOf() const { return repairs.keptLists() != nullptr ? unbeaten : w; }
 
   void pcSide(int s, laneSource<T>& d, laneScratch<T>& x) const;
   void pcRemovals(int s, double below, laneSource<T>& d, laneScratch<T>& x) const;
   bool classify(int s, laneScratch<T>& x) const;
   void pcChange(int k, double below, localTreeSource<T>& view, laneSource<T>& d, laneScratch<T>& x) const;
-  template <class Moved>
-  void forEachMoved(int k, localTreeSource<T>& view, const laneSource<T>& d, laneScratch<T>& x, Moved&& moved) const;
+  template <class Counted, class Moved>
+  void forEachMoved(int k, localTreeSource<T>& view, const laneSource<T>& d, laneScratch<T>& x, Counted&& counted,
+                    Moved&& moved) const;
+  void markOwnedBelow(int s, laneScratch<T>& x) const;
   void searchWithout(int s, int k, laneScratch<T>& x) const;
   void markPositions(const std::vector<int>& row, laneScratch<T>& x) const;
   void clearPositions(const std::vector<int>& row, laneScratch<T>& x) const;
