@@ -360,13 +360,16 @@ void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, re
   auto handOn = [&](int y, int at, bool swept) {
     const T dy = value[y];
     if (dy == unreached || !(dy <= cut) || !(dy < limit)) return;
+    // Most steps do not lower the value they reach, and which ones do is
+    // not predictable: the update is written as selects, and only the rare
+    // push into the heap branches.
     auto relax = [&](int z, float weight) {
       const T alt = dy + static_cast<T>(weight);
-      if (alt < value[z]) {
-        value[z] = alt;
-        parent[z] = y;
-        if (!swept || position[z] < at) heap.push({alt, z});
-      }
+      const T old = value[z];
+      const bool lower = alt < old;
+      value[z] = lower ? alt : old;
+      parent[z] = lower ? y : parent[z];
+      if (lower & (!swept | (position[z] < at))) heap.push({alt, z});
     };
     keyed.forEachStepBelow(at, dk, relax);
     if (extras) x.extra.forEachFrom(y, relax);

@@ -46,7 +46,9 @@ struct treeEntries {
   // By preorder position of the node.
   std::vector<std::size_t> stepStart, entryStart;
   std::vector<step> steps;        // highest key first
-  std::vector<entry> entries;     // lowest key first
+  // The entries' keys, lowest first, apart from the rest of each entry: a
+  // repair's halving reads only keys, a few cache lines per node.
+  std::vector<int> entryKeys;
   std::vector<leastTwo> prefix;   // per entry: the least two up to it
 
   // forEachStep(u, f) calls f(y, w) for every step out of u.
@@ -56,21 +58,20 @@ struct treeEntries {
   // The best entry of the node at position p from outside the subtree of
   // the ancestor k at depth dk, without k; false when there is none.
   bool bestOutside(int p, int dk, int k, T& best, int& from) const {
-    const entry* first = entries.data() + entryStart[p];
-    const entry* last = entries.data() + entryStart[p + 1];
+    const int* first = entryKeys.data() + entryStart[p];
+    const int* last = entryKeys.data() + entryStart[p + 1];
     // Halving without branches on the keys: from node to node their
     // comparisons come out either way, so a search that branched on them
     // would mispredict about half of them; a repair runs one per node.
     std::size_t count = static_cast<std::size_t>(last - first);
-    if (count == 0 || !(first->key < dk)) return false;
-    const entry* end = first;  // the last entry with key < dk, found by halving
+    if (count == 0 || !(*first < dk)) return false;
+    const int* end = first;  // the last entry with key < dk, found by halving
     while (count > 1) {
       const std::size_t half = count / 2;
-      end = end[half].key < dk ? end + half : end;
+      end = end[half] < dk ? end + half : end;
       count -= half;
     }
-    ++end;
-    const leastTwo& two = prefix[static_cast<std::size_t>(end - entries.data()) - 1];
+    const leastTwo& two = prefix[static_cast<std::size_t>(end - entryKeys.data())];
     if (two.bestFrom != k) {
       best = two.best;
       from = two.bestFrom;
@@ -89,6 +90,7 @@ struct treeEntries {
   }
 
  private:
+  std::vector<entry> entries;  // lowest key first, while building
   std::vector<int> path, origin, keyOf;
   std::vector<std::size_t> fill, byTarget, incoming;
   std::vector<float> weightOf;
@@ -165,6 +167,8 @@ void treeEntries<T>::build(const treePreorder& tree, const T* dist, T cut, Steps
     std::sort(entries.begin() + entryStart[p], entries.end(),
               [](const entry& a, const entry& b) { return a.key < b.key || (a.key == b.key && a.from < b.from); });
   }
+  entryKeys.resize(entries.size());
+  for (std::size_t e = 0; e < entries.size(); ++e) entryKeys[e] = entries[e].key;
   prefix.resize(entries.size());
   const T none = std::numeric_limits<T>::infinity();
   for (std::size_t p = 0; p < count; ++p) {
