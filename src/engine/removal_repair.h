@@ -87,6 +87,29 @@ struct removalScratch {
   }
 };
 
+// The values a sweep lowers, held in locals for its inner loop. Most steps
+// do not lower the value they reach, and which ones do cannot be
+// predicted: the update is written as selects, and only the rare push into
+// the heap branches. A node waits in the heap when it is lowered from the
+// heap, or in the sweep by a node after it (y at position at).
+template <class T>
+struct sweepValues {
+  T* value;
+  int* parent;
+  const int* position;
+  indexedHeap<T>& heap;
+
+  explicit sweepValues(removalScratch<T>& x)
+      : value(x.newDist.data()), parent(x.newPred.data()), position(x.position), heap(x.heap) {}
+  void lower(int y, int at, bool swept, int z, T alt) const {
+    const T old = value[z];
+    const bool lowers = alt < old;
+    value[z] = lowers ? alt : old;
+    parent[z] = lowers ? y : parent[z];
+    if (lowers & (!swept | (position[z] < at))) heap.push({alt, z});
+  }
+};
+
 template <class T>
 class removalRepair {
  public:
@@ -312,25 +335,19 @@ void removalRepair<T>::entryRows(int y, int k, const removalScratch<T>& x, const
 template <class T>
 template <class Entry, class Steps>
 void removalRepair<T>::sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps) const {
-  indexedHeap<T>& heap = x.heap;
-  heap.prepare(n);
+  x.heap.prepare(n);
+  const sweepValues<T> v(x);
+  indexedHeap<T>& heap = v.heap;
+  T* value = v.value;
+  int* parent = v.parent;
   const T unreached = unreachedDistance<T>();
-  T* value = x.newDist.data();
-  int* parent = x.newPred.data();
-  const int* position = x.position;
   const T limit = x.limit;
   auto handOn = [&](int y, bool swept) {
     const T dy = value[y];
     if (dy == unreached || !(dy <= cut) || !(dy < limit)) return;
-    const int at = position[y];
+    const int at = v.position[y];
     steps(y, [&](int z, float weight) {
-      if (!x.below(z)) return;
-      const T alt = dy + static_cast<T>(weight);
-      if (alt < value[z]) {
-        value[z] = alt;
-        parent[z] = y;
-        if (!swept || position[z] < at) heap.push({alt, z});
-      }
+      if (x.below(z)) v.lower(y, at, swept, z, dy + static_cast<T>(weight));
     });
   };
   for (int y : x.set) {
@@ -349,28 +366,19 @@ void removalRepair<T>::sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps)
 // steps that stay below k, then those that only k beat.
 template <class T>
 void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, removalScratch<T>& x) const {
-  indexedHeap<T>& heap = x.heap;
-  heap.prepare(n);
+  x.heap.prepare(n);
+  const sweepValues<T> v(x);
+  indexedHeap<T>& heap = v.heap;
+  T* value = v.value;
+  int* parent = v.parent;
+  const int* position = v.position;
   const T unreached = unreachedDistance<T>();
-  T* value = x.newDist.data();
-  int* parent = x.newPred.data();
-  const int* position = x.position;
   const bool extras = useKept;
   const T limit = x.limit;
   auto handOn = [&](int y, int at, bool swept) {
     const T dy = value[y];
     if (dy == unreached || !(dy <= cut) || !(dy < limit)) return;
-    // Most steps do not lower the value they reach, and which ones do is
-    // not predictable: the update is written as selects, and only the rare
-    // push into the heap branches.
-    auto relax = [&](int z, float weight) {
-      const T alt = dy + static_cast<T>(weight);
-      const T old = value[z];
-      const bool lower = alt < old;
-      value[z] = lower ? alt : old;
-      parent[z] = lower ? y : parent[z];
-      if (lower & (!swept | (position[z] < at))) heap.push({alt, z});
-    };
+    auto relax = [&](int z, float weight) { v.lower(y, at, swept, z, dy + static_cast<T>(weight)); };
     keyed.forEachStepBelow(at, dk, relax);
     if (extras) x.extra.forEachFrom(y, relax);
   };

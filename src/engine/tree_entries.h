@@ -33,10 +33,6 @@ struct treeEntries {
     int to, key;
     float weight;
   };
-  struct entry {
-    int from, key;
-    T alt;
-  };
   // The least and second least values of a prefix of entries, with their
   // origins (-1 when the prefix holds fewer).
   struct leastTwo {
@@ -90,6 +86,10 @@ struct treeEntries {
   }
 
  private:
+  struct entry {
+    int from, key;
+    T alt;
+  };
   std::vector<entry> entries;  // lowest key first, while building
   std::vector<int> path, origin, keyOf;
   std::vector<std::size_t> fill, byTarget, incoming;
