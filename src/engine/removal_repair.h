@@ -99,8 +99,11 @@ struct sweepValues {
   const int* position;
   indexedHeap<T>& heap;
 
-  explicit sweepValues(removalScratch<T>& x)
-      : value(x.newDist.data()), parent(x.newPred.data()), position(x.position), heap(x.heap) {}
+  // A sweep starts with an empty heap over the n nodes.
+  sweepValues(removalScratch<T>& x, int n)
+      : value(x.newDist.data()), parent(x.newPred.data()), position(x.position), heap(x.heap) {
+    heap.prepare(n);
+  }
   void lower(int y, int at, bool swept, int z, T alt) const {
     const T old = value[z];
     const bool lowers = alt < old;
@@ -335,8 +338,7 @@ void removalRepair<T>::entryRows(int y, int k, const removalScratch<T>& x, const
 template <class T>
 template <class Entry, class Steps>
 void removalRepair<T>::sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps) const {
-  x.heap.prepare(n);
-  const sweepValues<T> v(x);
+  const sweepValues<T> v(x, n);
   indexedHeap<T>& heap = v.heap;
   T* value = v.value;
   int* parent = v.parent;
@@ -366,8 +368,7 @@ void removalRepair<T>::sweep(removalScratch<T>& x, Entry&& entry, Steps&& steps)
 // steps that stay below k, then those that only k beat.
 template <class T>
 void removalRepair<T>::sweepKeyed(const treeEntries<T>& keyed, int k, int dk, removalScratch<T>& x) const {
-  x.heap.prepare(n);
-  const sweepValues<T> v(x);
+  const sweepValues<T> v(x, n);
   indexedHeap<T>& heap = v.heap;
   T* value = v.value;
   int* parent = v.parent;

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -395,11 +396,9 @@ struct gridLandscape : vectorLandscape {
 TEST(LibraryPCDrops, OfScatteredPatchesAgreeWithTheSums) {
   vectorLandscape land;
   std::vector<double> x, y, radius;
-  unsigned long long state = 7;
-  auto next = [&] {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(state >> 11) * 0x1p-53;
-  };
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> unit(0, 1);
+  auto next = [&] { return unit(rng); };
   for (int k = 0; k < 300; ++k) {
     land.id.push_back(k + 1);
     land.attribute.push_back(static_cast<float>(1 + 99 * next()));
