@@ -112,7 +112,7 @@ regionResult analyse(const region& r, preparedRegion p, const runRequest& q) {
   result.transboundary = p.nodes.transboundary();
   for (std::size_t k = 0; k < q.kernels.size(); ++k) {
     if (q.landscape) q.landscape(r.id, k, p.nodes, p.pairs);
-    result.distances.push_back(analyseRegion(p.nodes, p.pairs, q.kernels[k], {q.removals, 0}));
+    result.distances.push_back(analyseRegion(p.nodes, p.pairs, q.kernels[k], {q.removals, static_cast<int>(q.threads)}));
   }
   result.unitId = std::move(p.nodes.unitId);
   result.unitPart = std::move(p.nodes.unitPart);
