@@ -102,6 +102,20 @@ struct removalResult {
 template <class T>
 removalResult<T> measureNodeRemovals(const engineRequest<T>& request);
 
+// Whether the processes of the request's group share the sources of its
+// node removals rather than the removed nodes: PC's drops alone, on the
+// sparse form. A drop is a sum over sources, so each process searches and
+// repairs from its own sources only, where sharing the removed nodes would
+// have every process search and repair from every source. Each process
+// then asks for every removal (request.variants: every node) and gets the
+// values of all of them.
+template <class T>
+bool removalsShareSources(const engineRequest<T>& r) {
+  const indexSelection& want = r.indices;
+  return r.group != nullptr && r.group->size > 1 && r.form == landscapeForm::sparse && r.pcDrops && want.pc &&
+         !want.iic && !want.h && !want.f && !want.awf;
+}
+
 enum class linkChange { removed, madeSure, changed };
 
 // One pair to measure: its nodes (a > b), and the direct probability and

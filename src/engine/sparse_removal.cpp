@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "indices/terms.h"
 #include "support/messages.h"
 #include "support/parallel.h"
+#include "support/plain_bytes.h"
 
 namespace verdalis {
 
@@ -59,6 +62,8 @@ class sparseRemovalRun {
   int nodeOf(int i) const { return request.variants.first + i * request.variants.stride; }
   void prepareAll();
   void sourcePasses();
+  void sharedSourcePasses();
+  void shareSums();
   void pcLanes(const laneSource<T>& d, int task);
   void binaryLanes(const laneSource<T>& d, int task);
   void addFluxes(const laneSource<T>& d);
@@ -175,6 +180,116 @@ void sparseRemovalRun<T>::addDrops(const laneSource<T>& d) {
     fluxPC[s] += d.pcTerms[idx];
   }
   for (const auto& [k, drop] : d.pcDrops) connectorPC[k] += drop;
+}
+
+// What addDrops reads of a source, as bytes for rank 0.
+template <class T>
+void putDropSource(std::string& out, const laneSource<T>& d) {
+  putBytes(out, d.s);
+  putVector(out, d.pcReach);
+  putVector(out, d.pcTerms);
+  putBytes(out, static_cast<unsigned long long>(d.pcDrops.size()));
+  for (const auto& [k, drop] : d.pcDrops) {
+    putBytes(out, k);
+    putBytes(out, drop);
+  }
+}
+
+template <class T>
+void takeDropSource(const std::string& in, std::size_t& at, laneSource<T>& d) {
+  takeBytes(in, at, d.s);
+  takeVector(in, at, d.pcReach);
+  takeVector(in, at, d.pcTerms);
+  unsigned long long count = 0;
+  takeBytes(in, at, count);
+  d.pcDrops.resize(static_cast<std::size_t>(count));
+  for (auto& [k, drop] : d.pcDrops) {
+    takeBytes(in, at, k);
+    takeBytes(in, at, drop);
+  }
+}
+
+// The drops with the sources shared among the processes (engine.h,
+// removalsShareSources). In each round every process prepares its
+// interleaved share of the round's sources on its threads, and rank 0 adds
+// every source's changes in source order, as one process adds them: the
+// sums are those of one process, byte for byte. The round ends with the
+// exchange, so a process waits there for the slowest; interleaving gives
+// each a like mix of the round's sources.
+template <class T>
+void sparseRemovalRun<T>::sharedSourcePasses() {
+  processGroup& group = *request.group;
+  const unsigned workers = threads();
+  laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants, tasks,
+                                 request.limits, drops, measuredBelow);
+  preparer.useLists(workers, pcMicros);
+  const int size = group.size;
+  const int perProcess = static_cast<int>(workers) * kLaneSourcesPerThread * kSharedSourceRounds;
+  const int span = perProcess * size;
+  std::vector<laneSource<T>> data(static_cast<std::size_t>(perProcess));
+  std::vector<laneScratch<T>> scratch(workers);
+  laneSource<T> taken;
+  for (int base = 0; base < n; base += span) {
+    const int end = std::min(n, base + span);
+    const int mine = std::max(0, (end - base - group.rank + size - 1) / size);
+    std::string out;
+    std::exception_ptr error;
+    try {
+      orderedParallel(
+          mine, workers,
+          [&](int i, unsigned id) {
+            const double start = threadCpuMillis();
+            preparer.prepare(base + group.rank + i * size, data[static_cast<std::size_t>(i)], scratch[id]);
+            pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
+          },
+          [](int) {});
+      for (int i = 0; i < mine; ++i) putDropSource(out, data[static_cast<std::size_t>(i)]);
+    } catch (...) {
+      error = std::current_exception();
+      out.clear();
+    }
+    std::vector<std::string> parts;
+    if (group.gather(out, error != nullptr, parts)) {
+      if (error) std::rethrow_exception(error);
+      throw failureEverywhere();
+    }
+    if (group.lead()) {
+      std::vector<std::size_t> at(static_cast<std::size_t>(size), 0);
+      for (int s = base; s < end; ++s) {
+        const std::size_t r = static_cast<std::size_t>((s - base) % size);
+        takeDropSource(parts[r], at[r], taken);
+        addDrops(taken);
+      }
+    }
+    if (request.progress != nullptr) request.progress->advance(end - base);
+  }
+}
+
+// Rank 0's sums to every process, and the processor time of every process
+// to each: every process then finishes every removal alike.
+template <class T>
+void sparseRemovalRun<T>::shareSums() {
+  processGroup& group = *request.group;
+  std::string out;
+  putBytes(out, pcMicros.load());
+  if (group.lead()) {
+    putVector(out, fluxPC);
+    putVector(out, connectorPC);
+  }
+  std::vector<std::string> parts;
+  if (group.allGather(out, false, parts)) throw failureEverywhere();
+  long long micros = 0;
+  for (int r = 0; r < group.size; ++r) {
+    const std::string& in = parts[static_cast<std::size_t>(r)];
+    std::size_t at = 0;
+    long long spent = 0;
+    takeBytes(in, at, spent);
+    micros += spent;
+    if (r != 0) continue;
+    takeVector(in, at, fluxPC);
+    takeVector(in, at, connectorPC);
+  }
+  pcMicros = micros;
 }
 
 template <class T>
@@ -361,7 +476,12 @@ void sparseRemovalRun<T>::prepareAll() {
 template <class T>
 removalResult<T> sparseRemovalRun<T>::run() {
   prepareAll();
-  if (pc || binary) sourcePasses();
+  if (removalsShareSources(request)) {
+    sharedSourcePasses();
+    shareSums();
+  } else if (pc || binary) {
+    sourcePasses();
+  }
   if (want.f || want.awf) pairLanes();
   if (want.ccp) totalLanes();
   removalResult<T> result;

@@ -55,6 +55,10 @@ constexpr unsigned kLinkTasksPerThread = 4;
 // ahead while another finishes a costly source, instead of waiting for it.
 constexpr int kLaneSourcesPerThread = 4;
 constexpr int kLaneRoundsInHand = 3;
+// With the sources shared among processes, the rounds of lane sources a
+// process prepares between two exchanges: fewer exchanges, each waiting
+// for the slowest process, against more lane sources held at once.
+constexpr int kSharedSourceRounds = 4;
 constexpr int kLanesPerTask = 2048;
 
 // The most pairs worth listing as kept entries for n nodes: an eighth of the

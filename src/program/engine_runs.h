@@ -186,20 +186,45 @@ void sayRemovalProgress(const quivaraProgram<T>& p) {
   say(text);
 }
 
+// The node removals with the sources shared among the processes: every
+// process gets every removal's values from the engine. All of them meet
+// once more at the end, so that one that failed after the engine's last
+// exchange ends the run on all.
+template <class T>
+void removalsBySource(quivaraProgram<T>& p, const engineRequest<T>& request) {
+  removalResult<T> result;
+  bool failed = false;
+  try {
+    result = measureNodeRemovals(request);
+  } catch (const failureEverywhere&) {
+    throw kNoMemory;
+  } catch (...) {
+    failed = true;
+  }
+  if (processes().agree(failed)) throw kNoMemory;
+  p.taken.record(runPhase::removals, engineRoute(result.form));
+  placeRemovals(p, result);
+}
+
 // The node removals through the engine, on the run's form, with the
 // console text of the straightforward loop.
 template <class T>
 void engineRemovals(quivaraProgram<T>& p) {
   {
     progressPhase phase("Node removals", p.nNodes);
-    shareRemovals(p, [&](const variantRange& share) {
-      engineRequest<T> request = requestOf(p);
-      request.variants = share;
-      request.group = &processes();
-      removalResult<T> result = measureNodeRemovals(request);
-      p.taken.record(runPhase::removals, engineRoute(result.form));
-      return result;
-    });
+    engineRequest<T> request = requestOf(p);
+    request.group = &processes();
+    if (removalsShareSources(request)) {
+      request.variants = interleavedShareOf(p.nNodes, 0, 1);
+      removalsBySource(p, request);
+    } else {
+      shareRemovals(p, [&](const variantRange& share) {
+        request.variants = share;
+        removalResult<T> result = measureNodeRemovals(request);
+        p.taken.record(runPhase::removals, engineRoute(result.form));
+        return result;
+      });
+    }
   }
   sayRemovalProgress(p);
 }
