@@ -74,7 +74,8 @@ struct engineRequest {
   progressMeter* progress = nullptr;  // advanced by the sources finished
   // The processes that measure the other shares of the node removals with
   // this one: on the dense form they build the lists every share needs
-  // together. Null: alone.
+  // together; PC alone by neighbour (measureSparse) and PC's drops share
+  // their sources among them (removalsShareSources). Null: alone.
   processGroup* group = nullptr;
   // The whole sparse landscape measured (measureSparse): the node whose
   // fractions are wanted (-1: none), whether the parts of PC are, and the

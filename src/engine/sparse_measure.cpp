@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "engine/components.h"
@@ -14,6 +16,7 @@
 #include "indices/terms.h"
 #include "support/messages.h"
 #include "support/parallel.h"
+#include "support/plain_bytes.h"
 
 namespace verdalis {
 
@@ -43,6 +46,30 @@ struct sourceSums {
   double pcToFocus = 0, iicToFocus = 0;         // the source's term towards the focus node
 };
 
+// Rank 0's sums to every process; returns the processor time of all of them.
+template <class T>
+long long shareSums(processGroup& group, long long micros, T& pcnum, double& step) {
+  std::string sums;
+  putBytes(sums, micros);
+  if (group.lead()) {
+    putBytes(sums, pcnum);
+    putBytes(sums, step);
+  }
+  std::vector<std::string> parts;
+  if (group.allGather(sums, false, parts)) throw failureEverywhere();
+  long long all = 0;
+  for (int r = 0; r < group.size; ++r) {
+    std::size_t at = 0;
+    long long spent = 0;
+    takeBytes(parts[static_cast<std::size_t>(r)], at, spent);
+    all += spent;
+    if (r != 0) continue;
+    takeBytes(parts[0], at, pcnum);
+    takeBytes(parts[0], at, step);
+  }
+  return all;
+}
+
 // The members of every component, ascending within each.
 struct componentMembers {
   std::vector<int> start, nodes;
@@ -67,8 +94,13 @@ class sparseRun {
   bool binary() const { return request.indices.iic || request.indices.h; }
   void components();
   void fluxes();
-  void walkUnbeatenOnly();
+  bool sharesSources(const focusSums* focus) const {
+    return request.group != nullptr && request.group->size > 1 && focus == nullptr && request.indices.pc && !binary();
+  }
+  void walkUnbeatenOnly(processGroup* group);
   void perSource(focusSums* focus);
+  void perSourceShared();
+  void store(int n, T pcnum, double step, T iicnum, float harary);
   void pcOfSource(int s, localSearch<T>& search, sourceSums& r) const;
   void binaryOfSource(int s, localBreadthFirst& search, sourceSums& r) const;
   void addInOrder(int s, const sourceSums& r, T& pcnum, double& step, T& iicnum, float& harary,
@@ -216,11 +248,11 @@ void sparseRun<T>::addInOrder(int s, const sourceSums& r, T& pcnum, double& step
 // Without a cut, the searches need only the pairs that can end a best path
 // (kept_entries.h), often a fraction of the listed ones.
 template <class T>
-void sparseRun<T>::walkUnbeatenOnly() {
+void sparseRun<T>::walkUnbeatenOnly(processGroup* group) {
   if (cut != std::numeric_limits<T>::infinity()) return;
   std::atomic<long long> micros{0};
   keptEntries kept;
-  if (buildSearchEntries<T>(weights, engineLimits().keptPairsWorthIt(g.n), request.threads, kept, micros))
+  if (buildSearchEntries<T>(weights, engineLimits().keptPairsWorthIt(g.n), request.threads, kept, micros, group))
     weights = unbeatenWeights(splitByWitness(kept));
   times.pcMicros += micros.load();
 }
@@ -231,7 +263,11 @@ void sparseRun<T>::perSource(focusSums* focus) {
   const bool pc = request.indices.pc;
   if (pc) {
     pcSearchSetupSparse(g, weights, cut);
-    walkUnbeatenOnly();
+    walkUnbeatenOnly(sharesSources(focus) ? request.group : nullptr);
+  }
+  if (sharesSources(focus)) {
+    perSourceShared();
+    return;
   }
   unsigned threads = n < kThreadedSearchFromNodes ? 1u : request.threads;
   const int block = kSourcesPerGlobalTask;
@@ -266,7 +302,13 @@ void sparseRun<T>::perSource(focusSums* focus) {
       });
   times.pcMicros += pcMicros.load();
   times.binaryMicros += binaryMicros.load();
+  store(n, pcnum, step, iicnum, harary);
+}
+
+template <class T>
+void sparseRun<T>::store(int n, T pcnum, double step, T iicnum, float harary) {
   const indexSelection& want = request.indices;
+  const bool pc = want.pc;
   if (want.iic) {
     out.iicnum = iicnum;
     out.iic = normalisedByArea(iicnum, g.sizeLandscapeArea, n);
@@ -279,6 +321,66 @@ void sparseRun<T>::perSource(focusSums* focus) {
     out.pcec = equivalentConnected(pcnum);
     if (request.pcParts) out.pcStepGlob = step;
   }
+}
+
+// PC with the sources shared among the processes of the request's group:
+// in each round every process searches its block of the round's sources,
+// and rank 0 adds every term in source order, as one process adds them, so
+// the sums are the same bytes; then it hands them to every process.
+template <class T>
+void sparseRun<T>::perSourceShared() {
+  processGroup& group = *request.group;
+  const int n = g.n, size = group.size;
+  const unsigned threads = std::max(1u, request.threads);
+  const int block = kSourcesPerGlobalTask;
+  const int perProcess = block * static_cast<int>(threads) * kSharedSourceRounds;
+  std::vector<sourceSums> results(static_cast<std::size_t>(perProcess));
+  std::vector<localSearch<T>> searches(threads);
+  std::atomic<long long> pcMicros{0};
+  T pcnum = 0, iicnum = 0;
+  float harary = 0;
+  double step = 0;
+  sourceSums taken;
+  for (int base = 0; base < n; base += perProcess * size) {
+    const int first = std::min(n, base + group.rank * perProcess), last = std::min(n, first + perProcess);
+    std::string out;
+    std::exception_ptr error;
+    try {
+      const int blocks = (last - first + block - 1) / block;
+      orderedParallel(
+          blocks, threads,
+          [&](int b, unsigned id) {
+            for (int s = first + b * block; s < std::min(last, first + (b + 1) * block); ++s) {
+              const double start = threadCpuMillis();
+              pcOfSource(s, searches[id], results[static_cast<std::size_t>(s - first)]);
+              pcMicros += static_cast<long long>((threadCpuMillis() - start) * 1000.0);
+            }
+          },
+          [](int) {});
+      for (int s = first; s < last; ++s) {
+        putVector(out, results[static_cast<std::size_t>(s - first)].pc);
+        putVector(out, results[static_cast<std::size_t>(s - first)].step);
+      }
+    } catch (...) {
+      error = std::current_exception();
+      out.clear();
+    }
+    std::vector<std::string> parts;
+    gatherOrFail(group, out, error, parts);
+    if (!group.lead()) continue;
+    for (int r = 0; r < size; ++r) {
+      const int from = std::min(n, base + r * perProcess), to = std::min(n, from + perProcess);
+      std::size_t at = 0;
+      for (int s = from; s < to; ++s) {
+        takeVector(parts[static_cast<std::size_t>(r)], at, taken.pc);
+        takeVector(parts[static_cast<std::size_t>(r)], at, taken.step);
+        addInOrder(s, taken, pcnum, step, iicnum, harary, nullptr);
+      }
+      if (request.pcProgress && to > from) request.pcProgress(from, to);
+    }
+  }
+  times.pcMicros += shareSums(group, pcMicros.load(), pcnum, step);
+  store(n, pcnum, step, iicnum, harary);
 }
 
 template <class T>

@@ -222,7 +222,7 @@ void sparseRemovalRun<T>::sharedSourcePasses() {
   const unsigned workers = threads();
   laneSourcePreparer<T> preparer(g, weights, cut, links, components, pc, binary, request.variants, tasks,
                                  request.limits, drops, measuredBelow);
-  preparer.useLists(workers, pcMicros);
+  preparer.useLists(workers, pcMicros, &group);
   const int size = group.size;
   const int perProcess = static_cast<int>(workers) * kLaneSourcesPerThread * kSharedSourceRounds;
   const int span = perProcess * size;
@@ -249,10 +249,7 @@ void sparseRemovalRun<T>::sharedSourcePasses() {
       out.clear();
     }
     std::vector<std::string> parts;
-    if (group.gather(out, error != nullptr, parts)) {
-      if (error) std::rethrow_exception(error);
-      throw failureEverywhere();
-    }
+    gatherOrFail(group, out, error, parts);
     if (group.lead()) {
       std::vector<std::size_t> at(static_cast<std::size_t>(size), 0);
       for (int s = base; s < end; ++s) {

@@ -11,8 +11,8 @@
 namespace verdalis {
 
 template <class T>
-void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros) {
-  repairs.useLists(threads, cpuMicros);
+void laneSourcePreparer<T>::useLists(unsigned threads, std::atomic<long long>& cpuMicros, processGroup* group) {
+  repairs.useLists(threads, cpuMicros, group);
   if (repairs.keptLists() != nullptr) unbeaten = unbeatenWeights(*repairs.keptLists());
   // Under a cut a pair's two searches may differ on whether a node within
   // rounding of the cut steps on, and over directed weights they are two

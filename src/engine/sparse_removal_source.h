@@ -96,7 +96,8 @@ class laneSourcePreparer {
 
   // Without a cut, the searches and repairs walk only the pairs that can
   // end a best path (kept_entries.h).
-  void useLists(unsigned threads, std::atomic<long long>& cpuMicros);
+  // With a group, its processes build the kept pairs together.
+  void useLists(unsigned threads, std::atomic<long long>& cpuMicros, processGroup* group = nullptr);
   void prepare(int s, laneSource<T>& d, laneScratch<T>& x) const;
 
  private:

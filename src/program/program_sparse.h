@@ -165,6 +165,8 @@ void measureGlobalSparse(quivaraProgram<T>& p) {
   engineRequest<T> request = requestOf(p);
   request.pcParts = p.pcFlag;
   request.pcProgress = pcProgressLines(p.nNodes);
+  // The processes of a run share PC's sources.
+  request.group = &processes();
   addEngineTimes(p, measureSparse(request, *p.landGlobal, nullptr));
 }
 

@@ -244,6 +244,16 @@ TEST(MpiDifferential, NotallFileHeldByNeighbour) {
   checkCase(c);
 }
 
+// PC alone by neighbour: the processes share the sources of the global
+// searches, in rounds of 64 sources a process (one thread each), the last
+// of them empty on one process.
+TEST(MpiDifferential, PCByNeighbourSharesItsSources) {
+  mpiCase c = landscapeCase("pc_sources", 300, 0, false, false);
+  extend(c.arguments, {"-confProb", "1000", "0.5", "-PC", "-removal", "-threads", "1"});
+  c.processCounts = {2, 3};
+  checkCase(c);
+}
+
 TEST(MpiDifferential, LinkAnalysesHeldByNeighbourAndInFull) {
   for (const bool dense : {false, true}) {
     mpiCase c = landscapeCase(dense ? "links_dense" : "links_by_neighbour", 13, 0, false, true);
