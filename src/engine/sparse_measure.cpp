@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <string>
 #include <vector>
@@ -344,7 +343,7 @@ void sparseRun<T>::perSourceShared() {
   for (int base = 0; base < n; base += perProcess * size) {
     const int first = std::min(n, base + group.rank * perProcess), last = std::min(n, first + perProcess);
     std::string out;
-    std::exception_ptr error;
+    bool failed = false;
     try {
       const int blocks = (last - first + block - 1) / block;
       orderedParallel(
@@ -362,11 +361,12 @@ void sparseRun<T>::perSourceShared() {
         putVector(out, results[static_cast<std::size_t>(s - first)].step);
       }
     } catch (...) {
-      error = std::current_exception();
+      failed = true;
       out.clear();
     }
+    // Every process learns here of a failure anywhere, and throws.
     std::vector<std::string> parts;
-    gatherOrFail(group, out, error, parts);
+    if (group.gather(out, failed, parts)) throw failureEverywhere();
     if (!group.lead()) continue;
     for (int r = 0; r < size; ++r) {
       const int from = std::min(n, base + r * perProcess), to = std::min(n, from + perProcess);

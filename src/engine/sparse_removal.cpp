@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
 #include <limits>
 #include <string>
 #include <utility>
@@ -233,7 +232,7 @@ void sparseRemovalRun<T>::sharedSourcePasses() {
     const int end = std::min(n, base + span);
     const int mine = std::max(0, (end - base - group.rank + size - 1) / size);
     std::string out;
-    std::exception_ptr error;
+    bool failed = false;
     try {
       orderedParallel(
           mine, workers,
@@ -245,11 +244,12 @@ void sparseRemovalRun<T>::sharedSourcePasses() {
           [](int) {});
       for (int i = 0; i < mine; ++i) putDropSource(out, data[static_cast<std::size_t>(i)]);
     } catch (...) {
-      error = std::current_exception();
+      failed = true;
       out.clear();
     }
+    // Every process learns here of a failure anywhere, and throws.
     std::vector<std::string> parts;
-    gatherOrFail(group, out, error, parts);
+    if (group.gather(out, failed, parts)) throw failureEverywhere();
     if (group.lead()) {
       std::vector<std::size_t> at(static_cast<std::size_t>(size), 0);
       for (int s = base; s < end; ++s) {

@@ -4,7 +4,6 @@
 // group of several, and then each analysis phase splits its cases among
 // them, rank 0 alone speaking and writing files. Nothing here knows how the
 // processes talk: the companion supplies the exchange.
-#include <exception>
 #include <functional>
 #include <string>
 #include <utility>
@@ -42,16 +41,6 @@ inline std::pair<int, int> blockOf(long long count, int rank, int size) {
 // Thrown where every process of the group already knows that one of them
 // failed, so that nothing is left to agree on.
 struct failureEverywhere {};
-
-// group.gather, for a step that may have failed here with `error`: that
-// failure is rethrown on this process, and failureEverywhere thrown on the
-// others.
-inline void gatherOrFail(processGroup& group, const std::string& mine, const std::exception_ptr& error,
-                         std::vector<std::string>& parts) {
-  if (!group.gather(mine, error != nullptr, parts)) return;
-  if (error) std::rethrow_exception(error);
-  throw failureEverywhere();
-}
 
 // The group of this process; one process until a companion installs more.
 processGroup& processes();
