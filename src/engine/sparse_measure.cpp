@@ -15,6 +15,7 @@
 #include "indices/terms.h"
 #include "support/messages.h"
 #include "support/parallel.h"
+#include "support/lead_sums.h"
 #include "support/plain_bytes.h"
 
 namespace verdalis {
@@ -44,30 +45,6 @@ struct sourceSums {
   std::vector<double> pcFocusRow, iicFocusRow;  // the focus node's own row
   double pcToFocus = 0, iicToFocus = 0;         // the source's term towards the focus node
 };
-
-// Rank 0's sums to every process; returns the processor time of all of them.
-template <class T>
-long long shareSums(processGroup& group, long long micros, T& pcnum, double& step) {
-  std::string sums;
-  putBytes(sums, micros);
-  if (group.lead()) {
-    putBytes(sums, pcnum);
-    putBytes(sums, step);
-  }
-  std::vector<std::string> parts;
-  if (group.allGather(sums, false, parts)) throw failureEverywhere();
-  long long all = 0;
-  for (int r = 0; r < group.size; ++r) {
-    std::size_t at = 0;
-    long long spent = 0;
-    takeBytes(parts[static_cast<std::size_t>(r)], at, spent);
-    all += spent;
-    if (r != 0) continue;
-    takeBytes(parts[0], at, pcnum);
-    takeBytes(parts[0], at, step);
-  }
-  return all;
-}
 
 // The members of every component, ascending within each.
 struct componentMembers {
@@ -379,7 +356,16 @@ void sparseRun<T>::perSourceShared() {
       if (request.pcProgress && to > from) request.pcProgress(from, to);
     }
   }
-  times.pcMicros += shareSums(group, pcMicros.load(), pcnum, step);
+  times.pcMicros += sumsFromLead(
+      group, pcMicros.load(),
+      [&](std::string& sums) {
+        putBytes(sums, pcnum);
+        putBytes(sums, step);
+      },
+      [&](const std::string& sums, std::size_t& at) {
+        takeBytes(sums, at, pcnum);
+        takeBytes(sums, at, step);
+      });
   store(n, pcnum, step, iicnum, harary);
 }
 

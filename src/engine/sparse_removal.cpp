@@ -17,6 +17,7 @@
 #include "indices/terms.h"
 #include "support/messages.h"
 #include "support/parallel.h"
+#include "support/lead_sums.h"
 #include "support/plain_bytes.h"
 
 namespace verdalis {
@@ -266,27 +267,16 @@ void sparseRemovalRun<T>::sharedSourcePasses() {
 // to each: every process then finishes every removal alike.
 template <class T>
 void sparseRemovalRun<T>::shareSums() {
-  processGroup& group = *request.group;
-  std::string out;
-  putBytes(out, pcMicros.load());
-  if (group.lead()) {
-    putVector(out, fluxPC);
-    putVector(out, connectorPC);
-  }
-  std::vector<std::string> parts;
-  if (group.allGather(out, false, parts)) throw failureEverywhere();
-  long long micros = 0;
-  for (int r = 0; r < group.size; ++r) {
-    const std::string& in = parts[static_cast<std::size_t>(r)];
-    std::size_t at = 0;
-    long long spent = 0;
-    takeBytes(in, at, spent);
-    micros += spent;
-    if (r != 0) continue;
-    takeVector(in, at, fluxPC);
-    takeVector(in, at, connectorPC);
-  }
-  pcMicros = micros;
+  pcMicros = sumsFromLead(
+      *request.group, pcMicros.load(),
+      [&](std::string& sums) {
+        putVector(sums, fluxPC);
+        putVector(sums, connectorPC);
+      },
+      [&](const std::string& sums, std::size_t& at) {
+        takeVector(sums, at, fluxPC);
+        takeVector(sums, at, connectorPC);
+      });
 }
 
 template <class T>
